@@ -1,0 +1,57 @@
+#include "cli/column_lookup.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "codec/cp932.h"
+#include "engine/csv_table.h"
+
+namespace kelvara {
+
+std::optional<std::vector<std::string>> ReadHeaderRow(const std::string& fileName,
+                                                      std::string& error) {
+  CsvTable table;
+  if (!table.Open(fileName)) {
+    error = "cannot open the survey data file " + fileName;
+    return std::nullopt;
+  }
+  if (table.ReadRow() < 0) {
+    error = table.readFailed() ? "cannot read the survey data file " + fileName
+                               : "the survey data file " + fileName + " holds no header row";
+    return std::nullopt;
+  }
+  return std::vector<std::string>(table.cells().begin(), table.cells().end());
+}
+
+std::optional<int> ResolveColumn(const ColumnName& name, const std::vector<std::string>& header,
+                                 const std::string& role, std::string& error) {
+  const std::string& text = name.text;
+  const bool allDigits = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return c >= '0' && c <= '9';
+  });
+  if (allDigits) {
+    long long number = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (ec == std::errc() && number >= 1 && number <= static_cast<long long>(header.size())) {
+      return static_cast<int>(number - 1);
+    }
+    error = role + " column " + text + " does not exist: the header row has " +
+            std::to_string(header.size()) + " columns";
+    return std::nullopt;
+  }
+  const std::optional<std::string> cp932 = Utf8ToCp932(text);
+  if (cp932) {
+    const auto first = std::find(header.begin(), header.end(), *cp932);
+    if (first != header.end()) {
+      if (std::find(first + 1, header.end(), *cp932) != header.end()) {
+        error = role + " column \"" + text + "\" names several columns: give its number";
+        return std::nullopt;
+      }
+      return static_cast<int>(first - header.begin());
+    }
+  }
+  error = "no column \"" + text + "\" in the header row (" + role + ")";
+  return std::nullopt;
+}
+
+}  // namespace kelvara

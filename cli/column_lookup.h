@@ -1,0 +1,24 @@
+// Matching the columns named on the command line against the header row.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/tab_options.h"
+
+namespace kelvara {
+
+// Reads the header row (the first non-blank row) of a survey data file as code
+// page 932 cells. Returns nothing, with a message in `error`, when the file
+// cannot be read or holds no row.
+std::optional<std::vector<std::string>> ReadHeaderRow(const std::string& fileName,
+                                                      std::string& error);
+
+// The 0-based column index of `name`: a 1-based number within the header row,
+// or a header cell's exact text (UTF-8, compared in code page 932). `role`
+// names the column in the message put into `error` when it matches nothing.
+std::optional<int> ResolveColumn(const ColumnName& name, const std::vector<std::string>& header,
+                                 const std::string& role, std::string& error);
+
+}  // namespace kelvara

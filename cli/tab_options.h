@@ -1,0 +1,34 @@
+// Command-line options of kelvara-tab.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvara {
+
+// A column as the user named it: a 1-based column number or a header text
+// (UTF-8), not yet matched against the file.
+struct ColumnName {
+  std::string text;
+  bool given() const { return !text.empty(); }
+};
+
+struct TabOptions {
+  std::string fileName;
+  ColumnName unit, weight, sex, age, pregnancy;
+  std::vector<ColumnName> variables;
+  int schemeItemIndex = 0;
+  bool utf8 = false;
+  std::string outputFile;  // empty: standard output
+  bool help = false;
+};
+
+// Parses the arguments after the program name. On bad input returns nothing
+// and puts a one-line message into `error`.
+std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
+                                          std::string& error);
+
+extern const char* const kTabUsage;
+
+}  // namespace kelvara

@@ -1,0 +1,129 @@
+#include "engine/cell_number.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace kelvara {
+namespace {
+
+// White space as the C locale's isspace sees it.
+bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+size_t SkipCSpace(std::string_view text, size_t pos) {
+  while (pos < text.size() && IsCSpace(text[pos])) ++pos;
+  return pos;
+}
+
+size_t SkipDigits(std::string_view text, size_t pos) {
+  while (pos < text.size() && IsDigit(text[pos])) ++pos;
+  return pos;
+}
+
+// Whether an out-of-range decimal (digits, fraction, exponent; no sign) is too
+// large rather than too small: its first significant digit stands at a
+// positive power of ten.
+bool OverflowsRatherThanUnderflows(std::string_view number) {
+  long long exponent = 0;
+  const size_t e = number.find_first_of("eE");
+  if (e != std::string_view::npos) {
+    size_t pos = e + 1;
+    const bool negative = pos < number.size() && number[pos] == '-';
+    if (pos < number.size() && (number[pos] == '-' || number[pos] == '+')) ++pos;
+    for (; pos < number.size(); ++pos) {
+      exponent = std::min(exponent * 10 + (number[pos] - '0'), 1000000000LL);
+    }
+    if (negative) exponent = -exponent;
+  }
+  const std::string_view mantissa = number.substr(0, e);
+  const size_t point = mantissa.find('.');
+  const size_t integerDigits = point == std::string_view::npos ? mantissa.size() : point;
+  const size_t firstNonZero = mantissa.find_first_not_of("0.");
+  // Position of the first significant digit relative to the decimal point.
+  const long long lead = firstNonZero < integerDigits
+                             ? static_cast<long long>(integerDigits - firstNonZero)
+                             : -static_cast<long long>(firstNonZero - integerDigits - 1);
+  return exponent + lead > 0;
+}
+
+}  // namespace
+
+int32_t LeadingInteger(std::string_view text) {
+  size_t pos = SkipCSpace(text, 0);
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    negative = text[pos] == '-';
+    ++pos;
+  }
+  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+  constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
+  int64_t magnitude = 0;
+  for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+    magnitude = std::min<int64_t>(magnitude * 10 + (text[pos] - '0'), -kMin);
+  }
+  const int64_t value = negative ? -magnitude : magnitude;
+  return static_cast<int32_t>(std::clamp(value, kMin, kMax));
+}
+
+DecimalNumber ReadDecimal(std::string_view text) {
+  size_t pos = SkipCSpace(text, 0);
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    negative = text[pos] == '-';
+    ++pos;
+  }
+  const size_t start = pos;
+  const size_t integerEnd = SkipDigits(text, pos);
+  size_t end = integerEnd;
+  size_t digitCount = integerEnd - start;
+  if (end < text.size() && text[end] == '.') {
+    const size_t fractionEnd = SkipDigits(text, end + 1);
+    digitCount += fractionEnd - (end + 1);
+    end = fractionEnd;
+  }
+  if (digitCount == 0) return {};
+  if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
+    size_t exponentPos = end + 1;
+    if (exponentPos < text.size() && (text[exponentPos] == '+' || text[exponentPos] == '-')) {
+      ++exponentPos;
+    }
+    const size_t exponentEnd = SkipDigits(text, exponentPos);
+    if (exponentEnd > exponentPos) end = exponentEnd;
+  }
+
+  const std::string_view number = text.substr(start, end - start);
+  DecimalNumber result;
+  const auto [ptr, error] =
+      std::from_chars(number.data(), number.data() + number.size(), result.value);
+  if (error == std::errc::result_out_of_range) {
+    if (OverflowsRatherThanUnderflows(number)) {
+      result.value = std::numeric_limits<double>::infinity();
+      result.outOfRange = true;
+    } else {
+      result.value = 0.0;
+    }
+  }
+  if (negative) result.value = -result.value;
+  return result;
+}
+
+bool IsValidCell(std::string_view text) {
+  const DecimalNumber number = ReadDecimal(text);
+  if (number.outOfRange) return false;
+  if (number.value != 0.0) return true;
+  size_t pos = 0;
+  // Blanks, control bytes and every byte from 0x80 up (negative as a signed
+  // char) are skipped; a NUL byte ends the cell as it would a C string.
+  while (pos < text.size() && text[pos] != '\0' && static_cast<signed char>(text[pos]) <= 32) {
+    ++pos;
+  }
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+  const std::string_view rest = text.substr(pos);
+  return rest.starts_with('0') || rest.starts_with(".0");
+}
+
+}  // namespace kelvara
