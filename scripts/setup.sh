@@ -1,0 +1,38 @@
+#!/bin/sh
+# Installs what Kelvara needs on Debian 12, builds it, then either starts the
+# program ("run") or runs the whole test suite ("test").
+set -eu
+
+cd "$(dirname "$0")/.."
+mode="${1:-run}"
+
+packages="cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev fonts-vlgothic xdg-utils
+  xvfb xauth imagemagick poppler-utils locales clang libclang-rt-14-dev"
+
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j"$(nproc)"
+
+case "$mode" in
+  run)
+    exec ./build/kelvara
+    ;;
+  test)
+    exec scripts/run-tests.sh
+    ;;
+  *)
+    echo "usage: scripts/setup.sh [run|test]" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,3 @@
+#include "ui/browser_command.h"
+
+std::string ReadRegistryDefaultValue(const std::string&) { return {}; }

@@ -1,0 +1,1 @@
+#include "ui/link_launcher.h"

@@ -1,0 +1,2 @@
+// Starting the web browser as a separate process.
+#pragma once
