@@ -81,8 +81,8 @@ void AppendNutrient(std::string& out, Draw& draw, int64_t typicalHundredths) {
     return;
   }
   const uint64_t spread = ((bits >> 16) & 0xFFFF) + ((bits >> 32) & 0xFFFF) + (bits >> 48);
-  const int64_t permille = 300 + static_cast<int64_t>(spread * 1400 / (3 * 0xFFFF));
-  const int64_t hundredths = typicalHundredths * permille / 1000;
+  const int64_t perMillion = 300000 + static_cast<int64_t>(spread * 1400000 / (3 * 0xFFFF));
+  const int64_t hundredths = typicalHundredths * perMillion / 1000000;
   if (typicalHundredths >= 10000) {
     AppendFixed(out, hundredths / 10, 1);
   } else {
