@@ -117,17 +117,29 @@ GroupStatistics ComputeGroup(const PersonTable& table, size_t g,
     const std::vector<uint32_t>& rank = table.layout.unitRank;
     std::fill(unitValue.begin(), unitValue.end(), 0.0);
     double zSum = 0.0;
+    size_t runsWithMembers = 0;
     size_t i = 0;
     while (i < members.size()) {
       const uint32_t unit = rank[members[i]];
       double t = 0.0;
+      bool used = false;
       for (; i < members.size() && rank[members[i]] == unit; ++i) {
         const uint32_t row = members[i];
-        if (!table.missing[row]) t += weight[row] * (value[row] - s.mean);
+        if (table.missing[row]) continue;
+        t += weight[row] * (value[row] - s.mean);
+        used = true;
       }
+      runsWithMembers += used ? 1 : 0;
       const double z = t / totalWeight;
       unitValue[unit] = z;
       zSum += z;
+    }
+    if (runsWithMembers == 1) {
+      // All members used lie in one run, whose deviations from the mean then
+      // add up to exactly 0; summed in floating point they leave rounding
+      // noise that would print as a meaningless standard error like 4e-13.
+      std::fill(unitValue.begin(), unitValue.end(), 0.0);
+      zSum = 0.0;
     }
     const double zMean = table.runCount > 0 ? zSum / table.runCount : 0.0;
     for (size_t unit = 0; unit < unitValue.size(); ++unit) {

@@ -1,0 +1,103 @@
+#include "cli/tab_command.h"
+
+#include <cstdio>
+#include <new>
+
+#include "cli/column_lookup.h"
+#include "cli/report_writer.h"
+#include "cli/tab_options.h"
+
+namespace kelvara {
+
+namespace {
+
+constexpr int kExitRunFailed = 1;
+constexpr int kExitBadUsage = 2;
+
+int Fail(const std::string& message, int status) {
+  std::fprintf(stderr, "kelvara-tab: %s\n", message.c_str());
+  return status;
+}
+
+// Turns the named columns into a run request; false with `error` set when a
+// column matches nothing.
+bool BuildRequest(const TabOptions& options, const std::vector<std::string>& header,
+                  RunRequest& request, std::string& error) {
+  auto resolve = [&](const ColumnName& name, const char* role, int& column) {
+    if (!name.given()) {
+      column = -1;
+      return true;
+    }
+    const auto index = ResolveColumn(name, header, role, error);
+    if (index) column = *index;
+    return index.has_value();
+  };
+  request.fileName = options.fileName;
+  request.schemeItemIndex = options.schemeItemIndex;
+  ColumnChoice& c = request.columns;
+  if (!resolve(options.unit, "sampling-unit", c.stratumColumn) ||
+      !resolve(options.weight, "weight", c.weightColumn) ||
+      !resolve(options.sex, "sex", c.sexColumn) || !resolve(options.age, "age", c.ageColumn) ||
+      !resolve(options.pregnancy, "pregnant/lactating", c.pregnancyColumn)) {
+    return false;
+  }
+  for (const ColumnName& variable : options.variables) {
+    int column = -1;
+    if (!resolve(variable, "analysis variable", column)) return false;
+    request.variableColumns.push_back(column);
+  }
+  return true;
+}
+
+std::string DescribeFailure(RunStatus status, const std::string& fileName) {
+  switch (status) {
+    case RunStatus::cannotOpen: return "cannot open the survey data file " + fileName;
+    case RunStatus::noHeaderRow: return "the survey data file " + fileName + " holds no header row";
+    case RunStatus::readError: return "cannot read the survey data file " + fileName;
+    case RunStatus::invalidColumn: return "a column index out of range";
+    case RunStatus::ok: break;
+  }
+  return {};
+}
+
+}  // namespace
+
+int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulate) {
+  std::string error;
+  const auto options = ParseTabOptions(args, error);
+  if (!options) return Fail(error, kExitBadUsage);
+  if (options->help) {
+    std::fputs(kTabUsage, stdout);
+    return 0;
+  }
+  const auto header = ReadHeaderRow(options->fileName, error);
+  if (!header) return Fail(error, kExitRunFailed);
+  RunRequest request;
+  if (!BuildRequest(*options, *header, request, error)) return Fail(error, kExitBadUsage);
+
+  std::vector<std::string> lines;
+  const RunStatus status =
+      tabulate(request, [&](std::string_view line) { lines.emplace_back(line); });
+  if (status != RunStatus::ok) {
+    return Fail(DescribeFailure(status, options->fileName), kExitRunFailed);
+  }
+
+  ReportWriter writer(options->outputFile, options->utf8);
+  if (!writer.Open(error)) return Fail(error, kExitRunFailed);
+  for (const std::string& line : lines) writer.WriteLine(line);
+  if (!writer.Commit(error)) return Fail(error, kExitRunFailed);
+  return 0;
+}
+
+int RunTabCommandGuarded(int argc, char** argv, const Tabulator& tabulate) {
+  try {
+    return RunTabCommand(std::vector<std::string>(argv + 1, argv + argc), tabulate);
+  } catch (const std::bad_alloc&) {
+    return Fail("out of memory: the survey data file is too large for this machine",
+                kExitRunFailed);
+  } catch (const std::exception& e) {
+    return Fail(e.what(), kExitRunFailed);
+  }
+}
+
+}  // namespace kelvara

@@ -1,0 +1,69 @@
+// Small survey data files for tests, and their report through either
+// tabulation path (the engine, or the straightforward reference).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/tabulation.h"
+#include "tests/engine/temp_file.h"
+#include "tests/reference/reference_tabulation.h"
+
+namespace kelvara::testing {
+
+// Columns: 0 unit, 1 sex, 2 age, 3 pregnancy, 4 value, 5 weight.
+struct Respondent {
+  std::string unit = "1", sex = "1", age = "30", pregnancy = "0", value = "0", weight = "1";
+};
+
+inline std::string SurveyFile(const std::vector<Respondent>& respondents) {
+  std::string text = "unit,sex,age,preg,value,weight\r\n";
+  for (const Respondent& r : respondents) {
+    text += r.unit + "," + r.sex + "," + r.age + "," + r.pregnancy + "," + r.value + "," +
+            r.weight + "\r\n";
+  }
+  return text;
+}
+
+enum class Path { engine, reference };
+
+struct Choice {
+  bool unit = false;
+  bool weight = false;
+  int scheme = 0;
+};
+
+inline std::vector<std::string> Tabulate(Path path, const std::string& file, Choice choice) {
+  const int unit = choice.unit ? 0 : -1;
+  const int weight = choice.weight ? 5 : -1;
+  if (path == Path::reference) {
+    return reference::TabulateVariable(file, unit, 1, 2, 3, 4, weight, choice.scheme);
+  }
+  std::vector<std::string> lines;
+  TabulateVariable(file, unit, 1, 2, 3, 4, weight, choice.scheme,
+                   [&](std::string_view line) { lines.emplace_back(line); });
+  return lines;
+}
+
+inline std::vector<std::string> Tabulate(Path path, const std::vector<Respondent>& respondents,
+                                         Choice choice) {
+  TempDir dir;
+  return Tabulate(path, dir.Write("survey.csv", SurveyFile(respondents)), choice);
+}
+
+// The report line of the group with this label (code page 932), or "".
+inline std::string LineOf(const std::vector<std::string>& lines, const std::string& label) {
+  const std::string prefix = "\"" + label + "\",";
+  for (const std::string& line : lines) {
+    if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size() - 1);
+  }
+  return {};
+}
+
+// Labels used by the tests, in code page 932.
+inline const std::string kMaleTotal = "\x92j\x91\x8D\x90\x94";          // 男総数
+inline const std::string kMale70Plus = "\x92j70\x88\xC8\x8F\xE3";       // 男70以上
+inline const std::string kFemalePregnant = "\x8F\x97\x94\x44\x95\x77";  // 女妊婦
+inline const std::string kBothTotal = "\x92j\x8F\x97\x91\x8D\x90\x94";  // 男女総数
+
+}  // namespace kelvara::testing
