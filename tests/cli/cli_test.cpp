@@ -1,0 +1,186 @@
+// kelvara-tab as a user runs it: reports, column names, errors, output files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/engine/temp_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kelvara::testing::TempDir;
+
+const std::string kData = KELVARA_CLI_DATA;
+const std::string kSurvey = kData + "/survey_small.csv";
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string Quote(const std::string& arg) {
+  std::string quoted = "'";
+  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs kelvara-tab with these arguments (and environment prefix, if any).
+Outcome Tab(const std::vector<std::string>& args, const std::string& environment = "") {
+  TempDir dir;
+  std::string command = environment;
+  command.append(" ").append(Quote(KELVARA_TAB));
+  for (const std::string& arg : args) command.append(" ").append(Quote(arg));
+  command.append(" >").append(Quote(dir.PathOf("out")));
+  command.append(" 2>").append(Quote(dir.PathOf("err")));
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir.PathOf("out")),
+          ReadBytes(dir.PathOf("err"))};
+}
+
+const std::vector<std::string> kClassification = {"--sex", "2", "--age", "3", "--pregnancy", "4"};
+
+std::vector<std::string> Args(std::vector<std::string> extra) {
+  std::vector<std::string> args = kClassification;
+  args.insert(args.end(), extra.begin(), extra.end());
+  return args;
+}
+
+TEST(TabReports, GoldenBlocksForEveryScheme) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {{"--unit", "1", "--weight", "5", kSurvey, "6", "7"}, "table1_unit_weight.expected"},
+      {{"--scheme", "table2", kSurvey, "7"}, "table2_plain.expected"},
+      {{"--unit", "1", "--scheme", "part5", kSurvey, "6"}, "part5_unit.expected"},
+      {{"--weight", "5", "--scheme", "category", kSurvey, "3"}, "category_weight.expected"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = Tab(Args(c.args));
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, ReadBytes(kData + "/" + c.expected)) << c.expected;
+  }
+}
+
+TEST(TabReports, CarriageReturnLineFeedAfterEveryLine) {
+  const std::string out = Tab(Args({kSurvey, "6"})).out;
+  ASSERT_GE(out.size(), 4u);
+  EXPECT_EQ(out.substr(out.size() - 4), "\r\n\r\n") << "the block ends in an empty line";
+  size_t lineFeeds = 0, pairs = 0;
+  for (size_t i = 0; i < out.size(); ++i) {
+    lineFeeds += out[i] == '\n';
+    pairs += out[i] == '\n' && i > 0 && out[i - 1] == '\r';
+  }
+  EXPECT_EQ(lineFeeds, 2u + 39u + 2u);
+  EXPECT_EQ(pairs, lineFeeds);
+}
+
+TEST(TabReports, HeaderTextsNameColumnsLikeTheirNumbers) {
+  const Outcome byName = Tab({"--unit", "地区", "--weight", "重み", "--sex", "性別", "--age",
+                              "年齢", "--pregnancy", "妊婦授乳婦", kSurvey, "エネルギー",
+                              "食塩相当量"});
+  EXPECT_EQ(byName.status, 0) << byName.err;
+  EXPECT_EQ(byName.out, ReadBytes(kData + "/table1_unit_weight.expected"));
+}
+
+TEST(TabReports, Utf8ForTheTerminal) {
+  const Outcome outcome = Tab(Args({"--utf8", kSurvey, "6"}));
+  EXPECT_EQ(outcome.out.substr(0, outcome.out.find('\n')), "\"【エネルギー】\"");
+  EXPECT_EQ(outcome.out.find('\r'), std::string::npos);
+  EXPECT_NE(outcome.out.find("\n\"男女総数\",38,2,1943.61,"), std::string::npos);
+}
+
+TEST(TabReports, DecimalCommaLocaleChangesNothing) {
+  const Outcome plain = Tab(Args({"--weight", "5", kSurvey, "6", "7"}));
+  const Outcome comma = Tab(Args({"--weight", "5", kSurvey, "6", "7"}), "LC_ALL=de_DE.UTF-8");
+  EXPECT_EQ(comma.status, 0);
+  EXPECT_EQ(comma.out, plain.out);
+  EXPECT_NE(plain.out.find(",1870."), std::string::npos) << "a decimal point, not a comma";
+}
+
+TEST(TabErrors, BadUsageIsStatusTwoWithOneLine) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"--bogus", kSurvey, "6"}, "unknown option --bogus"},
+      {{"--sex", "2", "--age", "3", kSurvey, "6"}, "the --pregnancy column is required"},
+      {Args({kSurvey}), "no VARIABLE given"},
+      {Args({"--scheme", "table9", kSurvey, "6"}), "unknown scheme table9"},
+      {Args({kSurvey, "99"}), "column 99 does not exist"},
+      {Args({kSurvey, "0"}), "column 0 does not exist"},
+      {Args({kSurvey, "ビタミン"}), "no column \"ビタミン\""},
+      {Args({"--unit"}), "option --unit needs a value"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = Tab(c.args);
+    EXPECT_EQ(outcome.status, 2) << c.message;
+    EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
+    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+  }
+}
+
+TEST(TabErrors, UnreadableFilesAreStatusOne) {
+  TempDir dir;
+  const Outcome missing = Tab(Args({dir.PathOf("absent.csv"), "6"}));
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("cannot open the survey data file"), std::string::npos);
+  const Outcome directory = Tab(Args({dir.PathOf(""), "6"}));
+  EXPECT_EQ(directory.status, 1);
+  const Outcome empty = Tab(Args({dir.Write("empty.csv", "\r\n"), "1"}));
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_NE(empty.err.find("holds no header row"), std::string::npos);
+}
+
+TEST(TabErrors, AmbiguousHeaderText) {
+  TempDir dir;
+  const std::string file = dir.Write("twice.csv", "a,b,c,d,a\r\n1,1,1,0,2\r\n");
+  const Outcome outcome = Tab({"--sex", "2", "--age", "3", "--pregnancy", "4", file, "a"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("names several columns"), std::string::npos);
+}
+
+TEST(TabOutputFile, WrittenWholeOrNotAtAll) {
+  TempDir dir;
+  const std::string target = dir.PathOf("report.csv");
+  ASSERT_EQ(Tab(Args({"-o", target, kSurvey, "6", "7"})).status, 0);
+  EXPECT_EQ(ReadBytes(target), Tab(Args({kSurvey, "6", "7"})).out);
+
+  // A failed run leaves an earlier report untouched and no temporary file.
+  const std::string earlier = ReadBytes(target);
+  EXPECT_EQ(Tab(Args({"-o", target, dir.PathOf("absent.csv"), "6"})).status, 1);
+  EXPECT_EQ(ReadBytes(target), earlier);
+  size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(dir.PathOf(""))) files += entry.is_regular_file();
+  EXPECT_EQ(files, 1u);
+
+  const Outcome nowhere = Tab(Args({"-o", dir.PathOf("no/such/dir/r.csv"), kSurvey, "6"}));
+  EXPECT_EQ(nowhere.status, 1);
+  EXPECT_NE(nowhere.err.find("cannot write"), std::string::npos);
+}
+
+TEST(TabHelp, PrintsUsage) {
+  const Outcome outcome = Tab({"--help"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out.rfind("Usage: kelvara-tab", 0), 0u);
+}
+
+}  // namespace
