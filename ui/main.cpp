@@ -1,16 +1,11 @@
-// Program entry: creates the three windows and runs the event loop.
-#include <QApplication>
-
-#include "ui/About.h"
-#include "ui/Main.h"
-#include "ui/Progress.h"
+// Program entry: creates the three windows and runs the event loop. The
+// command line is not used.
+#include "ui/common_dialogs.h"
+#include "ui/kelvara_application.h"
+#include "ui/program_entry.h"
 
 int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  MainForm = new TMainForm;
-  AboutBox = new TAboutBox(MainForm);
-  FormProgress = new TFormProgress(MainForm);
-  MainForm->show();
-  application.exec();
-  return 0;
+  KelvaraApplication application(argc, argv);
+  const auto failureDisplay = MakeToolkitDialogs(nullptr);
+  return RunKelvara(CreateWindows, *failureDisplay);
 }

@@ -1,0 +1,60 @@
+// Shared pieces of the window tests: scripted dialogs, test files, the
+// windows created as the program creates them.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/common_dialogs.h"
+
+// Answers the window's dialogs from queues and records what was asked.
+// A dialog shown with no answer queued counts as cancelled (or No).
+class ScriptedDialogs : public DialogService {
+ public:
+  std::deque<std::optional<QString>> fileAnswers;  // nullopt: cancel
+  std::deque<bool> confirmAnswers;
+  std::function<bool(QPrinter&)> onPrint;
+  std::function<bool(QPrinter&)> onPrintSetup;
+
+  QStringList errors;
+  QStringList questions;
+  QStringList offeredFileNames;  // the name each file dialog offered
+  QStringList filters;
+
+  bool Execute(TFileDialog& dialog) override;
+  bool ExecutePrint(QPrinter& printer) override;
+  bool ExecutePrintSetup(QPrinter& printer) override;
+  void ShowError(const QString& text) override;
+  bool Confirm(const QString& text) override;
+};
+
+// Creates MainForm, AboutBox and FormProgress as the program does, with the
+// dialogs answered by `dialogs`; destroys them when it goes.
+class TestWindows {
+ public:
+  explicit TestWindows(ScriptedDialogs& dialogs);
+  ~TestWindows();
+  TestWindows(const TestWindows&) = delete;
+  TestWindows& operator=(const TestWindows&) = delete;
+};
+
+// A file of the given bytes in `dir`; returns its full path.
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const std::string& bytes);
+std::string ReadBytes(const QString& path);
+
+// Loads the survey data file through the open button.
+void LoadSurveyFile(ScriptedDialogs& dialogs, const QString& path);
+
+// The texts of a combo box's entries / a check list's items.
+QStringList EntryTexts(const class QComboBox* box);
+QStringList ItemTexts(const class QListWidget* list);
+
+// A small code page 932 survey file: header ID,性別,年齢,妊婦,エネルギー,重み
+// and rows of men and women with a few unusable cells.
+std::string SmallSurveyBytes();

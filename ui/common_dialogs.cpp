@@ -1,0 +1,72 @@
+#include "ui/common_dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+
+TFileDialog::TFileDialog(Kind kind, const QString& name, QObject* parent)
+    : QObject(parent), kind(kind) {
+  setObjectName(name);
+}
+
+namespace {
+
+class ToolkitDialogs : public DialogService {
+ public:
+  explicit ToolkitDialogs(QWidget* parent) : parent_(parent) {}
+
+  bool Execute(TFileDialog& dialog) override {
+    const bool save = dialog.kind == TFileDialog::Kind::save;
+    QFileDialog box(parent_);
+    box.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // An open dialog does not insist that the file exists: the command
+    // reports a file it cannot open. The save command asks its own
+    // overwrite question.
+    box.setFileMode(QFileDialog::AnyFile);
+    box.setOption(QFileDialog::DontConfirmOverwrite);
+    box.setNameFilter(dialog.filter);
+    if (save) box.setDefaultSuffix(dialog.defaultExt);
+    if (!dialog.fileName.isEmpty()) box.selectFile(dialog.fileName);
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return false;
+    dialog.fileName = box.selectedFiles().constFirst();
+    return true;
+  }
+
+  bool ExecutePrint(QPrinter& printer) override {
+    QPrintDialog box(&printer, parent_);
+    return box.exec() == QDialog::Accepted;
+  }
+
+  bool ExecutePrintSetup(QPrinter& printer) override {
+    QPageSetupDialog box(&printer, parent_);
+    return box.exec() == QDialog::Accepted;
+  }
+
+  void ShowError(const QString& text) override {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("エラー"), text, QMessageBox::Ok,
+                    parent_);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+  }
+
+  bool Confirm(const QString& text) override {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), text,
+                    QMessageBox::Yes | QMessageBox::No, parent_);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+  }
+
+ private:
+  QWidget* parent_;
+};
+
+}  // namespace
+
+std::unique_ptr<DialogService> MakeToolkitDialogs(QWidget* parent) {
+  return std::make_unique<ToolkitDialogs>(parent);
+}

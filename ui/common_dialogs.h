@@ -1,0 +1,44 @@
+// The modal dialogs and message boxes of the main window, behind one small
+// interface so that tests can answer them.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QPrinter;
+class QWidget;
+
+// What a file dialog of the window keeps between uses: the filter set by the
+// command that shows it, and the file name it offers (the one last chosen).
+class TFileDialog : public QObject {
+ public:
+  enum class Kind { open, save };
+
+  TFileDialog(Kind kind, const QString& name, QObject* parent);
+
+  const Kind kind;
+  QString filter;      // one entry, as "計算結果 (*.csv)"
+  QString defaultExt;  // added to a saved name typed without an extension
+  QString fileName;    // full path offered, and the one chosen after Execute
+};
+
+class DialogService {
+ public:
+  virtual ~DialogService() = default;
+
+  // Shows the file dialog. On confirmation stores the chosen full path in
+  // dialog.fileName and returns true; on cancel changes nothing.
+  virtual bool Execute(TFileDialog& dialog) = 0;
+  // The print dialog on `printer`; true when the user chose to print.
+  virtual bool ExecutePrint(QPrinter& printer) = 0;
+  // The page and printer setup on `printer`; its choice stays in `printer`.
+  virtual bool ExecutePrintSetup(QPrinter& printer) = 0;
+  // An error box with a single OK button.
+  virtual void ShowError(const QString& text) = 0;
+  // A confirmation box with Yes and No; true only for Yes.
+  virtual bool Confirm(const QString& text) = 0;
+};
+
+// The toolkit's own dialogs, owned by `parent`.
+std::unique_ptr<DialogService> MakeToolkitDialogs(QWidget* parent);

@@ -1,0 +1,8 @@
+#include "ui/display_text.h"
+
+#include "codec/cp932.h"
+
+QString DisplayText(std::string_view cp932) {
+  const std::string utf8 = kelvara::Cp932ToUtf8(cp932);
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}

@@ -1,0 +1,10 @@
+// Code page 932 bytes from files, decoded for display only.
+#pragma once
+
+#include <QString>
+#include <string_view>
+
+// The text that the window shows for code page 932 bytes. A byte that does
+// not decode shows as U+FFFD, one per byte; the bytes themselves are never
+// replaced by this text anywhere but on screen.
+QString DisplayText(std::string_view cp932);

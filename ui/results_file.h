@@ -1,0 +1,21 @@
+// Results files: the results pane's lines on disk, CR LF after each line.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Reads a results file as the pane's lines: CR bytes are dropped, LF ends a
+// line, a byte 0x1A ends the file, and a last line without a line end counts
+// whole. Lines of any length are kept whole. Nothing when the file cannot be
+// opened or read.
+std::optional<std::vector<std::string>> ReadResultsFile(const QString& path);
+
+// Writes every line followed by CR LF into a temporary file beside `path` and
+// renames it over `path` only when all of it was written, so a failed save
+// leaves an existing file as it was. False when anything failed.
+bool WriteResultsFile(const QString& path, const std::vector<std::string>& lines);
+
+// Whether the file can be opened for reading.
+bool FileReadable(const QString& path);

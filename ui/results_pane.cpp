@@ -1,0 +1,40 @@
+#include "ui/results_pane.h"
+
+#include <QFont>
+#include <QScrollBar>
+
+#include "ui/display_text.h"
+
+ResultsPane::ResultsPane(QWidget* parent) : QPlainTextEdit(parent) {
+  // Read-only, so that what is shown never drifts from the bytes kept.
+  setReadOnly(true);
+  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  setLineWrapMode(QPlainTextEdit::NoWrap);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QFont font;
+  font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("VL Gothic"),
+                    QStringLiteral("monospace")});
+  font.setStyleHint(QFont::Monospace);
+  font.setPixelSize(15);
+  setFont(font);
+}
+
+void ResultsPane::AppendLines(std::vector<std::string> lines) {
+  if (lines.empty()) return;
+  QString text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += QLatin1Char('\n');
+    text += DisplayText(lines[i]);
+  }
+  lines_.reserve(lines_.size() + lines.size());
+  for (std::string& line : lines) lines_.push_back(std::move(line));
+  // One paragraph per line; appendPlainText starts the first one in an empty
+  // document without an empty line before it.
+  appendPlainText(text);
+}
+
+void ResultsPane::ClearLines() {
+  lines_.clear();
+  clear();
+}

@@ -1,0 +1,68 @@
+#include "ui/survey_grid_model.h"
+
+#include "ui/display_text.h"
+
+SurveyGridModel::SurveyGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void SurveyGridModel::Reset(int dataRows, int columns, bool numberRows) {
+  beginResetModel();
+  cells_.Clear();
+  labels_.assign(static_cast<size_t>(columns), QString());
+  dataRows_ = dataRows;
+  columns_ = columns;
+  numberRows_ = numberRows;
+  endResetModel();
+  cells_.ReserveRows(static_cast<size_t>(dataRows));
+}
+
+void SurveyGridModel::SetColumnLabel(int column, const QString& label) {
+  labels_.at(static_cast<size_t>(column)) = label;
+}
+
+void SurveyGridModel::AppendRow(const std::vector<std::string_view>& cells) {
+  if (cells_.rowCount() < static_cast<size_t>(dataRows_)) {
+    cells_.AppendRow(cells, static_cast<size_t>(columns_));
+  }
+}
+
+void SurveyGridModel::FinishFilling() {
+  if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+  if (columns_ > 0 && dataRows_ > 0) {
+    emit dataChanged(index(0, 0), index(dataRows_ - 1, columns_ - 1), {Qt::DisplayRole});
+  }
+}
+
+std::string_view SurveyGridModel::CellBytes(int row, int column) const {
+  if (row < 0 || column < 0) return {};
+  return cells_.Cell(static_cast<size_t>(row), static_cast<size_t>(column));
+}
+
+int SurveyGridModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : dataRows_;
+}
+
+int SurveyGridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : columns_;
+}
+
+QVariant SurveyGridModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid()) return {};
+  const std::string_view bytes = CellBytes(index.row(), index.column());
+  if (bytes.empty()) return {};
+  return DisplayText(bytes);
+}
+
+QVariant SurveyGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole || section < 0) return {};
+  if (orientation == Qt::Horizontal) {
+    if (section >= columns_ || labels_[static_cast<size_t>(section)].isEmpty()) return {};
+    return labels_[static_cast<size_t>(section)];
+  }
+  if (!numberRows_ || section >= dataRows_) return {};
+  return QString::number(section + 1);
+}
+
+Qt::ItemFlags SurveyGridModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}

@@ -1,0 +1,43 @@
+// The grid's view of a survey data file: column labels in the heading row,
+// row numbers in the heading column, cell texts decoded only when shown.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <string_view>
+#include <vector>
+
+#include "ui/cell_store.h"
+
+class SurveyGridModel : public QAbstractTableModel {
+ public:
+  explicit SurveyGridModel(QObject* parent = nullptr);
+
+  // An empty grid of `dataRows` rows below the heading row and `columns`
+  // columns beside the heading column; every cell and label empty. Rows are
+  // numbered in the heading column when `numberRows` is set.
+  void Reset(int dataRows, int columns, bool numberRows);
+
+  void SetColumnLabel(int column, const QString& label);
+  // Fills the next data row; cells past the grid's columns are dropped.
+  void AppendRow(const std::vector<std::string_view>& cells);
+  // Tells the view that the rows and labels filled since Reset are there.
+  void FinishFilling();
+
+  // The bytes of a cell as read from the file.
+  std::string_view CellBytes(int row, int column) const;
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+ private:
+  int dataRows_ = 0;
+  int columns_ = 0;
+  bool numberRows_ = false;
+  std::vector<QString> labels_;
+  CellStore cells_;
+};
