@@ -1,0 +1,136 @@
+#!/bin/bash
+# Whole-process benchmark of kelvara-tab: wall time and peak memory of
+# tabulating a 1,000,000-row survey file (300 sampling units, weights, Table 1
+# groups) for 1 and for 50 analysis variables. When the build also holds
+# kelvara-tab-reference (the straightforward per-variable, per-group
+# tabulation), both are timed on the same smaller run, their speed compared and
+# their reports compared byte for byte.
+#
+# Usage: bench/tabulation.sh [BUILD_DIR]      (default: build-bench)
+#   REFERENCE_ROWS=N  rows of the file for the reference comparison (default
+#                     1000000, where the reference takes about a minute)
+#   RUNS=N            run every case N times and keep the fastest (default 1)
+#
+# Builds nothing: configure with -DKELVARA_BUILD_BENCH=ON and build
+# kelvara-tab and kelvara-generate-survey first. Generated survey files are
+# kept under bench/data/ (not committed) and reused.
+set -euo pipefail
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$repo/build-bench}
+tab=$build/kelvara-tab
+generator=$build/kelvara-generate-survey
+reference=$build/kelvara-tab-reference
+data=$repo/bench/data
+reference_rows=${REFERENCE_ROWS:-1000000}
+runs=${RUNS:-1}
+
+# Columns of the generated files: 1 地区, 2 性別, 3 年齢, 4 妊婦授乳婦, 5 重み,
+# then the nutrients from column 6 on.
+columns=(--unit 1 --sex 2 --age 3 --pregnancy 4 --weight 5 --scheme table1)
+fifty_variables=($(seq 6 55))
+
+for tool in "$tab" "$generator"; do
+  if [ ! -x "$tool" ]; then
+    echo "tabulation.sh: $tool is missing; build it first:" >&2
+    echo "  cmake -S $repo -B $build -DKELVARA_BUILD_BENCH=ON && cmake --build $build" >&2
+    exit 2
+  fi
+done
+if [ ! -x /usr/bin/time ]; then
+  echo "tabulation.sh: needs /usr/bin/time (Debian package \"time\")" >&2
+  exit 2
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Prints the path of the survey file with ROWS rows, generating it first when
+# it is not cached yet. A file is moved into place only when complete.
+survey_file() {
+  local rows=$1
+  local file=$data/survey-${rows}rows-50vars-300units.csv
+  if [ ! -s "$file" ]; then
+    mkdir -p "$data"
+    echo "generating $file ..." >&2
+    "$generator" --rows "$rows" --variables 50 --units 300 -o "$file.partial"
+    mv "$file.partial" "$file"
+  fi
+  echo "$file"
+}
+
+# Seconds from /usr/bin/time's "h:mm:ss" or "m:ss.ss".
+to_seconds() {
+  awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; printf "%.2f", s }' <<<"$1"
+}
+
+cases=()
+seconds=()
+megabytes=()
+
+# measure NAME OUTPUT COMMAND...: runs COMMAND $runs times with its standard
+# output in OUTPUT and records the fastest wall time and the largest peak
+# resident memory.
+measure() {
+  local name=$1 output=$2
+  shift 2
+  local best="" most=0 run elapsed peak
+  for ((run = 1; run <= runs; run++)); do
+    echo "running: $name ($run of $runs)" >&2
+    if ! /usr/bin/time -v -o "$work/time.txt" "$@" >"$output"; then
+      echo "tabulation.sh: failed: $*" >&2
+      cat "$work/time.txt" >&2
+      exit 1
+    fi
+    elapsed=$(sed -n 's/^.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$work/time.txt")
+    elapsed=$(to_seconds "$elapsed")
+    peak=$(sed -n 's/^.*Maximum resident set size (kbytes): //p' "$work/time.txt")
+    echo "  $elapsed s, $((peak / 1024)) MB" >&2
+    if [ -z "$best" ] || awk -v a="$elapsed" -v b="$best" 'BEGIN { exit !(a < b) }'; then
+      best=$elapsed
+    fi
+    if ((peak > most)); then most=$peak; fi
+  done
+  cases+=("$name")
+  seconds+=("$best")
+  megabytes+=("$(awk -v kb="$most" 'BEGIN { printf "%.0f", kb / 1024 }')")
+}
+
+big=$(survey_file 1000000)
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+echo "survey file: $big ($(stat -c %s "$big") bytes)" >&2
+measure "kelvara-tab, 1 variable, 1000000 rows" "$work/one.csv" "$tab" "${columns[@]}" "$big" 6
+measure "kelvara-tab, 50 variables, 1000000 rows" "$work/fifty.csv" "$tab" "${columns[@]}" "$big" \
+  "${fifty_variables[@]}"
+
+comparison=""
+if [ -x "$reference" ]; then
+  small=$(survey_file "$reference_rows")
+  measure "kelvara-tab-reference, 1 variable, $reference_rows rows" "$work/reference.csv" \
+    "$reference" "${columns[@]}" "$small" 6
+  reference_seconds=${seconds[-1]}
+  measure "kelvara-tab, 1 variable, $reference_rows rows" "$work/engine.csv" \
+    "$tab" "${columns[@]}" "$small" 6
+  comparison=$(awk -v r="$reference_seconds" -v e="${seconds[-1]}" \
+    'BEGIN { if (e > 0) printf "kelvara-tab is %.1f times as fast as the reference", r / e;
+             else printf "kelvara-tab took under 0.01 s" }')
+  if cmp -s "$work/reference.csv" "$work/engine.csv"; then
+    comparison+=$'\nreports: identical bytes'
+  else
+    # Equal values with different weights may be ordered differently, which
+    # can move a percentile's last printed digit: show what differs.
+    differing=$(diff "$work/reference.csv" "$work/engine.csv" | grep -c '^<' || true)
+    comparison+=$'\n'"reports: DIFFER in $differing of $(wc -l <"$work/reference.csv") lines; first differences (reference <, kelvara-tab >):"
+    comparison+=$'\n'$(diff "$work/reference.csv" "$work/engine.csv" | head -8 | iconv -f CP932 -t UTF-8)
+  fi
+else
+  comparison="no $reference: reference comparison skipped"
+fi
+
+echo
+echo "fastest of $runs run(s) on $(nproc) cores; load average before: $load_before"
+printf '%-48s %12s %10s\n' "case" "wall s" "peak MB"
+for i in "${!cases[@]}"; do
+  printf '%-48s %12s %10s\n' "${cases[$i]}" "${seconds[$i]}" "${megabytes[$i]}"
+done
+echo "$comparison"
