@@ -2,6 +2,15 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ui/link_launcher.h"
+
+class QFrame;
+class QLabel;
+class QPushButton;
 
 class TAboutBox : public QDialog {
   Q_OBJECT
@@ -9,7 +18,35 @@ class TAboutBox : public QDialog {
  public:
   explicit TAboutBox(QWidget* parent = nullptr);
 
+  // Opens the download page (the caption of Label4) in the web browser that
+  // the desktop registers for web links; the box stays open.
   void Label4DblClick();
+
+  // Where the link launch reads the registered command: the main window's
+  // ReadRegistryDefault unless replaced (tests replace it).
+  using RegistryReader = std::function<std::string(const std::string& key)>;
+  void SetRegistryReader(RegistryReader reader);
+  // How the link launch starts the browser: a detached process unless replaced.
+  void SetLinkLauncher(std::shared_ptr<LinkLauncher> launcher);
+
+  QFrame* Panel1;
+  QLabel* LabelDeveloper;
+  QPushButton* OKButton;
+  QLabel* Label1;
+  QLabel* Label2;
+  QLabel* Label3;
+  QLabel* Label4;
+  QLabel* Label5;
+  QLabel* Label6;
+
+  void setVisible(bool visible) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  RegistryReader readRegistryDefault_;
+  std::shared_ptr<LinkLauncher> launcher_;
 };
 
 extern TAboutBox* AboutBox;

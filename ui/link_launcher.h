@@ -1,2 +1,24 @@
 // Starting the web browser as a separate process.
 #pragma once
+
+#include <string>
+
+// Starts a program with one argument (the address to open) and does not wait
+// for it. The about box holds one; tests put in their own.
+class LinkLauncher {
+ public:
+  virtual ~LinkLauncher() = default;
+
+  // Whether the process was started. The program's argument list is
+  // [program, address]; no shell takes part.
+  virtual bool Start(const std::string& program, const std::string& address) = 0;
+};
+
+// The real start: a detached process that outlives the window and leaves no
+// zombie behind. Only a full path is started, unchanged: a bare name would be
+// looked up along PATH or in the current directory, neither of which is the
+// browser that the desktop registered.
+class DetachedLinkLauncher final : public LinkLauncher {
+ public:
+  bool Start(const std::string& program, const std::string& address) override;
+};
