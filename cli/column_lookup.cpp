@@ -7,6 +7,18 @@
 #include "engine/csv_table.h"
 
 namespace kelvara {
+namespace {
+
+// A row keeps only its first CsvTable::kRowCellLimit cells, so a header row
+// that reaches the limit may have had more columns than the run can see.
+bool HeaderCutAtLimit(const std::vector<std::string>& header) {
+  return header.size() >= static_cast<size_t>(CsvTable::kRowCellLimit);
+}
+
+const std::string kOnlyFirstColumnsRead =
+    "only the first " + std::to_string(CsvTable::kRowCellLimit) + " columns of a row are read";
+
+}  // namespace
 
 std::optional<std::vector<std::string>> ReadHeaderRow(const std::string& fileName,
                                                       std::string& error) {
@@ -35,8 +47,10 @@ std::optional<int> ResolveColumn(const ColumnName& name, const std::vector<std::
     if (ec == std::errc() && number >= 1 && number <= static_cast<long long>(header.size())) {
       return static_cast<int>(number - 1);
     }
-    error = role + " column " + text + " does not exist: the header row has " +
-            std::to_string(header.size()) + " columns";
+    error = role + " column " + text + " does not exist: " +
+            (HeaderCutAtLimit(header)
+                 ? kOnlyFirstColumnsRead
+                 : "the header row has " + std::to_string(header.size()) + " columns");
     return std::nullopt;
   }
   const std::optional<std::string> cp932 = Utf8ToCp932(text);
@@ -51,6 +65,7 @@ std::optional<int> ResolveColumn(const ColumnName& name, const std::vector<std::
     }
   }
   error = "no column \"" + text + "\" in the header row (" + role + ")";
+  if (HeaderCutAtLimit(header)) error += ": " + kOnlyFirstColumnsRead;
   return std::nullopt;
 }
 
