@@ -75,7 +75,10 @@ std::vector<Nesting> NestingsOf(int schemeItemIndex) {
 
 std::string Describe(const std::vector<int>& groups) {
   std::string text;
-  for (int g : groups) text += (text.empty() ? "" : "+") + std::to_string(g);
+  for (int g : groups) {
+    if (!text.empty()) text += '+';
+    text += std::to_string(g);
+  }
   return text;
 }
 

@@ -80,7 +80,9 @@ std::string ExpectedStrataLine(const RunContext& run, int variable) {
     units = static_cast<int>(codes.size());
   }
   if (units == 1) return std::string(kSimpleRandomSampling);
-  return "\"" + std::string(kNumberOfStrata) + std::to_string(units) + "\"";
+  std::string line = "\"";
+  line.append(kNumberOfStrata).append(std::to_string(units)).append("\"");
+  return line;
 }
 
 std::string CheckGroupLine(const RunContext& run, std::string_view line, GroupCount& count) {
@@ -133,9 +135,9 @@ std::string CheckBlock(const RunContext& run, const Lines& block, int variable,
   for (const std::string& line : block) {
     if (line.find_first_of("\r\n") != std::string::npos) return "a line holds a line end";
   }
-  const std::string header = "\"" + std::string(kOpenBracket) +
-                             std::string(ReferenceCell(run.rows.front(), variable)) +
-                             std::string(kCloseBracket) + "\"";
+  std::string header = "\"";
+  header.append(kOpenBracket).append(ReferenceCell(run.rows.front(), variable));
+  header.append(kCloseBracket).append("\"");
   if (block[0] != header) return "the header line does not carry the variable's name";
   if (SplitFields(block[1]).size() != 17) return "the column titles are not 17 fields";
 

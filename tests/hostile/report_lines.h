@@ -1,0 +1,69 @@
+// Taking kelvara-tab's report apart for the checks of the hostile-input tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvara::hostile {
+
+// The lines of a report, with LF or CR LF line ends.
+inline std::vector<std::string> ReportLines(std::string_view text) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.emplace_back(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
+inline std::vector<std::string> Fields(std::string_view line) {
+  std::vector<std::string> fields;
+  for (;;) {
+    const size_t comma = line.find(',');
+    fields.emplace_back(line.substr(0, comma));
+    if (comma == std::string_view::npos) return fields;
+    line.remove_prefix(comma + 1);
+  }
+}
+
+// The fields after the label of the first group line labelled `label` (as
+// printed, without its quotes): n, missing, then the statistics. Empty when
+// there is no such line.
+inline std::vector<std::string> GroupFields(const std::vector<std::string>& lines,
+                                            std::string_view label) {
+  std::string quoted = "\"";
+  quoted.append(label).append("\",");
+  for (const std::string& line : lines) {
+    if (line.rfind(quoted, 0) == 0) return Fields(std::string_view(line).substr(quoted.size()));
+  }
+  return {};
+}
+
+// "n,missing" of the group line labelled `label`, the short way to compare.
+inline std::string Counts(const std::vector<std::string>& lines, std::string_view label) {
+  const std::vector<std::string> fields = GroupFields(lines, label);
+  return fields.size() < 2 ? "(no line)" : fields[0] + "," + fields[1];
+}
+
+// Whether `lines` are whole report blocks of `groups` group lines each: a
+// header, the column titles, group lines of 3 or 17 fields, the strata line
+// and an empty line.
+inline bool AreReportBlocks(const std::vector<std::string>& lines, size_t groups) {
+  const size_t blockSize = groups + 4;
+  if (lines.empty() || lines.size() % blockSize != 0) return false;
+  for (size_t start = 0; start < lines.size(); start += blockSize) {
+    if (Fields(lines[start + 1]).size() != 17 || !lines[start + blockSize - 1].empty()) return false;
+    for (size_t g = 0; g < groups; ++g) {
+      const size_t fields = Fields(lines[start + 2 + g]).size();
+      if (fields != 3 && fields != 17) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace kelvara::hostile

@@ -1,0 +1,76 @@
+// kelvara-tab when memory runs short: a clear message and a failed status,
+// nothing half-written, and no failure where the work still fits.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/hostile/report_lines.h"
+#include "tests/hostile/scratch_dir.h"
+#include "tests/hostile/tab_process.h"
+
+namespace kelvara::hostile {
+namespace {
+
+constexpr unsigned long kMegabyte = 1024 * 1024;
+
+const std::vector<std::string> kColumns = {"--unit", "1", "--weight", "6", "--sex", "2",
+                                           "--age", "3", "--pregnancy", "4"};
+
+std::vector<std::string> Args(std::vector<std::string> extra) {
+  std::vector<std::string> args = kColumns;
+  args.insert(args.end(), extra.begin(), extra.end());
+  return args;
+}
+
+// A survey file of `rows` respondents, one sampling unit in fifty.
+std::string SurveyFile(size_t rows) {
+  std::string text = "unit,sex,age,preg,value,weight\n";
+  text.reserve(text.size() + rows * 24);
+  for (size_t i = 0; i < rows; ++i) {
+    text += std::to_string(i % 50) + "," + std::to_string(1 + i % 2) + "," +
+            std::to_string(i % 90) + ",0," + std::to_string(i % 1000) + ".5,1.5\n";
+  }
+  return text;
+}
+
+#ifndef KELVARA_SANITIZED  // the sanitizers reserve far more address space than any limit here
+
+TEST(HostileMemory, PersonTableTooLargeIsAMessageAndNothingWritten) {
+  const ScratchDir dir;
+  const std::string file = dir.Write("large.csv", SurveyFile(1500000));
+  const std::string target = dir.Write("report.csv", "an earlier report\r\n");
+
+  const TabOutcome outcome = RunTab(Args({"-o", target, file, "5"}), 64 * kMegabyte);
+  EXPECT_EQ(outcome.signal, 0);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err,
+            "kelvara-tab: out of memory: the survey data file is too large for this machine\n");
+  EXPECT_EQ(ReadBytes(target), "an earlier report\r\n");
+  EXPECT_EQ(dir.EntryCount(), 2u) << "a temporary file was left beside the report";
+
+  // The same limit holds a file of ordinary size.
+  const std::string ordinary = dir.Write("ordinary.csv", SurveyFile(2000));
+  const TabOutcome fits = RunTab(Args({"--utf8", ordinary, "5"}), 64 * kMegabyte);
+  EXPECT_EQ(fits.status, 0) << fits.err;
+  EXPECT_EQ(Counts(ReportLines(fits.out), "男女総数"), "2000,0");
+}
+
+// Each further variable is computed on a thread of its own where one can be
+// started; a thread that cannot be started must not fail a run that fits in
+// the memory there is.
+TEST(HostileMemory, NoRoomForWorkerThreadsStillGivesTheReport) {
+  const ScratchDir dir;
+  const std::string file = dir.Write("small.csv", SurveyFile(40));
+  const std::vector<std::string> args = Args({"--utf8", file, "5", "3", "5", "2"});
+  const TabOutcome unlimited = RunTab(args);
+  ASSERT_EQ(unlimited.status, 0) << unlimited.err;
+
+  const TabOutcome limited = RunTab(args, 16 * kMegabyte);
+  EXPECT_EQ(limited.status, 0) << limited.err;
+  EXPECT_TRUE(limited.out == unlimited.out) << "the report differs";
+}
+
+#endif
+
+}  // namespace
+}  // namespace kelvara::hostile
