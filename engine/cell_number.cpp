@@ -111,10 +111,10 @@ DecimalNumber ReadDecimal(std::string_view text) {
   return result;
 }
 
-bool IsValidCell(std::string_view text) {
+CellValue ReadCell(std::string_view text) {
   const DecimalNumber number = ReadDecimal(text);
-  if (number.outOfRange) return false;
-  if (number.value != 0.0) return true;
+  if (number.outOfRange) return {number.value, false};
+  if (number.value != 0.0) return {number.value, true};
   size_t pos = 0;
   // Blanks, control bytes and every byte from 0x80 up (negative as a signed
   // char) are skipped; a NUL byte ends the cell as it would a C string.
@@ -123,7 +123,9 @@ bool IsValidCell(std::string_view text) {
   }
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
   const std::string_view rest = text.substr(pos);
-  return rest.starts_with('0') || rest.starts_with(".0");
+  return {number.value, rest.starts_with('0') || rest.starts_with(".0")};
 }
+
+bool IsValidCell(std::string_view text) { return ReadCell(text).valid; }
 
 }  // namespace kelvara

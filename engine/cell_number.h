@@ -30,4 +30,11 @@ inline double DecimalValue(std::string_view text) { return ReadDecimal(text).val
 // sign) with "0" or ".0". A value beyond the range of a double is not usable.
 bool IsValidCell(std::string_view text);
 
+// The decimal value of a cell and whether it is usable, read in one go.
+struct CellValue {
+  double value;
+  bool valid;
+};
+CellValue ReadCell(std::string_view text);
+
 }  // namespace kelvara

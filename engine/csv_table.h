@@ -1,10 +1,11 @@
 // Row-by-row reader of a comma-separated survey data file.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "engine/text_blocks.h"
 
 namespace kelvara {
 
@@ -51,22 +52,17 @@ class CsvTable {
 
   // True when reading stopped because of an input error rather than the end
   // of the file.
-  bool readFailed() const { return readFailed_; }
+  bool readFailed() const { return blocks_.failed(); }
 
  private:
   void Rewind();
-  bool Refill();
-  bool ReadLine();
+  bool ReadLine(std::string_view& line);
   int FetchRow(std::string& cellText, std::vector<std::string_view>& cells, int limit);
 
-  std::FILE* file_ = nullptr;
-  std::vector<char> buffer_;
-  size_t bufferPos_ = 0;
-  size_t bufferEnd_ = 0;
-  bool endOfData_ = false;  // end of file, read error, or 0x1A seen
-  bool readFailed_ = false;
+  TextFileBlocks blocks_;
+  std::string block_;
+  LineCursor lines_{{}};
 
-  std::string line_;
   std::string cellText_;
   std::vector<std::string_view> cells_;
   std::string scanCellText_;

@@ -1,5 +1,5 @@
 // What all variables of one run share: who is in which report group, and the
-// order of the respondents by sampling unit.
+// respondents laid out in sampling-unit order.
 #pragma once
 
 #include <cstdint>
@@ -13,20 +13,29 @@ namespace kelvara {
 
 constexpr int32_t kMissingUnitCode = -999;
 
-// Group membership depends only on the sex, age and pregnant/lactating codes,
-// which every variable shares, so it is worked out once per run.
+// The statistics sum over records in sampling-unit order, so the run lays the
+// respondents out in that order once (by unit code, equal codes in file
+// order) and every variable walks its arrays front to back. Group membership
+// depends only on the sex, age and pregnant/lactating codes, which every
+// variable shares, so it is worked out here once too.
 struct RunLayout {
   std::span<const AgeGroup> groups;
-  // Rows ordered by sampling-unit code, rows with equal codes in file order.
+  bool hasUnitColumn = false;
+  // Position i holds file row unitOrder[i].
   std::vector<uint32_t> unitOrder;
   // Distinct sampling-unit codes of the file, ascending (one code, 1, when no
-  // sampling-unit column is chosen), and each row's index into them.
+  // sampling-unit column is chosen).
   std::vector<int32_t> unitCodes;
+  // Per position: index into unitCodes (never decreasing), the groups the
+  // respondent belongs to (bit g for group g), the weight, whether the
+  // classification cells are usable, and whether the unit code is -999.
   std::vector<uint32_t> unitRank;
-  // Per row, bit g is set when the row belongs to group g.
   std::vector<uint64_t> groupMask;
-  // Per group, its member rows in unitOrder.
-  std::vector<std::vector<uint32_t>> membersByUnit;
+  std::vector<double> weight;
+  std::vector<uint8_t> classifiable;
+  std::vector<uint8_t> codedMissingUnit;
+
+  size_t size() const { return unitOrder.size(); }
 };
 
 RunLayout BuildRunLayout(const SurveyData& data, SchemeId scheme);

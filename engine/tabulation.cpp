@@ -4,6 +4,7 @@
 #include <atomic>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "engine/run_layout.h"
@@ -56,11 +57,15 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
       next = variables;  // the others stop at their next variable
     }
   };
-  if (threads <= 1) {
+  {
+    // The calling thread works too; helpers that cannot be started (no room
+    // for another thread) are simply not there.
+    std::vector<std::jthread> helpers;
+    try {
+      for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+    }
     work();
-  } else {
-    std::vector<std::jthread> workers;
-    for (unsigned t = 0; t < threads; ++t) workers.emplace_back(work);
   }
   if (failure) std::rethrow_exception(failure);
   return blocks;

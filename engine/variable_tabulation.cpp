@@ -6,44 +6,47 @@
 
 #include "engine/group_statistics.h"
 #include "engine/report_format.h"
+#include "engine/value_order.h"
 #include "engine/weighted_percentiles.h"
 
 namespace kelvara {
 namespace {
 
-// The person table of one variable: which rows are usable, and the sampling
-// units as this variable sees them (an unusable row belongs to no unit).
+// Calls `visit(g)` for every group bit set in `mask`.
+template <typename Visit>
+void ForEachGroup(uint64_t mask, Visit&& visit) {
+  for (; mask != 0; mask &= mask - 1) visit(static_cast<size_t>(std::countr_zero(mask)));
+}
+
+// The person table of one variable, in the run's sampling-unit order: the
+// values, which respondents are missing, and the sampling units as this
+// variable sees them (a missing respondent belongs to no unit).
 struct PersonTable {
-  const SurveyData& data;
   const RunLayout& layout;
-  const double* value;
+  std::vector<double> value;
   std::vector<uint8_t> missing;
-  std::vector<uint8_t> unitPresent;  // per unit rank: some usable row has it
+  std::vector<uint8_t> unitPresent;  // per unit rank: some usable respondent has it
   int32_t unitCount = 0;             // sampling units L, the -999 code excluded
   int32_t runCount = 0;              // runs H of equal codes, -999 included
-
-  // Whether a usable row's stratum is the missing-unit code, which forms no
-  // sampling unit.
-  bool InNoUnit(uint32_t row) const {
-    return data.hasUnitColumn && data.unitCode[row] == kMissingUnitCode;
-  }
 };
 
 PersonTable BuildPersonTable(const SurveyData& data, const RunLayout& layout, size_t variable) {
   const VariableColumn& column = data.variables[variable];
-  PersonTable table{data, layout, column.value.data(), {}, {}};
-  table.missing.resize(data.rowCount);
+  const size_t size = layout.size();
+  PersonTable table{layout, std::vector<double>(size), std::vector<uint8_t>(size), {}};
   table.unitPresent.assign(layout.unitCodes.size(), 0);
   bool anyMissing = false;
-  for (size_t row = 0; row < data.rowCount; ++row) {
-    const bool missing = !(data.classifiable[row] && column.valid[row]);
-    table.missing[row] = missing ? 1 : 0;
+  for (size_t i = 0; i < size; ++i) {
+    const uint32_t row = layout.unitOrder[i];
+    table.value[i] = column.value[row];
+    const bool missing = !(layout.classifiable[i] && column.valid[row]);
+    table.missing[i] = missing ? 1 : 0;
     anyMissing = anyMissing || missing;
-    if (!missing) table.unitPresent[layout.unitRank[row]] = 1;
+    if (!missing) table.unitPresent[layout.unitRank[i]] = 1;
   }
-  if (!data.hasUnitColumn) {
+  if (!layout.hasUnitColumn) {
     // Every record carries the code 1, usable or not.
-    table.unitCount = table.runCount = data.rowCount > 0 ? 1 : 0;
+    table.unitCount = table.runCount = size > 0 ? 1 : 0;
     return table;
   }
   bool missingCodePresent = false;
@@ -56,118 +59,150 @@ PersonTable BuildPersonTable(const SurveyData& data, const RunLayout& layout, si
       ++table.unitCount;
     }
   }
-  // Unusable rows carry the missing-unit code and form a run of their own,
-  // shared with usable rows whose unit cell holds -999.
+  // Missing respondents carry the missing-unit code and form a run of their
+  // own, shared with usable respondents whose unit cell holds -999.
   if (anyMissing && !missingCodePresent) ++table.runCount;
   return table;
 }
 
-// Usable rows ordered by value, equal values in file order, handed out to the
-// groups they belong to: each group's members used, in ascending value.
-std::vector<std::vector<uint32_t>> MembersByValue(const PersonTable& table) {
-  std::vector<std::pair<double, uint32_t>> byValue;
-  byValue.reserve(table.data.rowCount);
-  for (uint32_t row = 0; row < table.data.rowCount; ++row) {
-    if (!table.missing[row]) byValue.emplace_back(table.value[row], row);
-  }
-  std::sort(byValue.begin(), byValue.end());
-  std::vector<std::vector<uint32_t>> members(table.layout.membersByUnit.size());
-  for (size_t g = 0; g < members.size(); ++g) {
-    members[g].reserve(table.layout.membersByUnit[g].size());
-  }
-  for (const auto& [value, row] : byValue) {
-    for (uint64_t mask = table.layout.groupMask[row]; mask != 0; mask &= mask - 1) {
-      members[static_cast<size_t>(std::countr_zero(mask))].push_back(row);
-    }
-  }
-  return members;
-}
+// Running sums of one group over the person table.
+struct GroupSums {
+  int32_t nMissing = 0;
+  double sum = 0.0;     // S: weighted values
+  double weight = 0.0;  // W
+  double count = 0.0;   // N
+  double mean = 0.0;
+  // Deviations from the mean within the sampling unit being walked, and the
+  // units' shares z_h = t_h / W of the units walked so far.
+  double unitDeviation = 0.0;
+  double zSum = 0.0;
+  std::vector<std::pair<uint32_t, double>> unitShares;  // (unit rank, z_h)
+  double squares = 0.0;  // SS
+};
 
-// The statistics of group `g`. Sums run over the members in sampling-unit
-// order, each formula evaluated in the order it is written, so that the
-// printed digits do not depend on how the work is organised.
-GroupStatistics ComputeGroup(const PersonTable& table, size_t g,
-                             std::span<const uint32_t> membersByValue,
-                             std::vector<double>& unitValue) {
-  const SurveyData& data = table.data;
-  const std::vector<uint32_t>& members = table.layout.membersByUnit[g];
-  const double* weight = data.weight.data();
-  const double* value = table.value;
-
-  GroupStatistics s;
-  s.nStrata = table.unitCount;
-  double sum = 0.0;
-  double totalWeight = 0.0;
-  double count = 0.0;
-  for (uint32_t row : members) {
-    if (table.missing[row]) {
-      ++s.nMissing;
+// First walk: counts, weighted sums and means.
+void SumGroups(const PersonTable& table, std::vector<GroupSums>& groups) {
+  const RunLayout& layout = table.layout;
+  for (size_t i = 0; i < layout.size(); ++i) {
+    if (table.missing[i]) {
+      ForEachGroup(layout.groupMask[i], [&](size_t g) { ++groups[g].nMissing; });
       continue;
     }
-    sum += weight[row] * value[row];
-    totalWeight += weight[row];
-    count += 1;
+    const double w = layout.weight[i];
+    const double x = table.value[i];
+    ForEachGroup(layout.groupMask[i], [&](size_t g) {
+      GroupSums& s = groups[g];
+      s.sum += w * x;
+      s.weight += w;
+      s.count += 1;
+    });
   }
-  s.mean = totalWeight != 0 ? sum / totalWeight : sum;
+  for (GroupSums& s : groups) s.mean = s.weight != 0 ? s.sum / s.weight : s.sum;
+}
 
-  // Linearised variance of the ratio mean: each unit's share of the weighted
-  // deviations, z_h = t_h / W, spread around its average over the runs.
+// Second walk, unit by unit: each unit's weighted deviations from the group
+// mean, and the weighted sum of squares (respondents coded -999 form no unit
+// and stay out of it).
+void SumDeviations(const PersonTable& table, std::vector<GroupSums>& groups) {
+  const RunLayout& layout = table.layout;
+  uint64_t touched = 0;  // groups with members in the unit being walked
+  auto closeUnit = [&](uint32_t rank) {
+    ForEachGroup(touched, [&](size_t g) {
+      GroupSums& s = groups[g];
+      const double z = s.unitDeviation / s.weight;
+      s.zSum += z;
+      s.unitShares.emplace_back(rank, z);
+      s.unitDeviation = 0.0;
+    });
+    touched = 0;
+  };
+  for (size_t i = 0; i < layout.size(); ++i) {
+    if (i > 0 && layout.unitRank[i] != layout.unitRank[i - 1]) closeUnit(layout.unitRank[i - 1]);
+    if (table.missing[i]) continue;
+    const double w = layout.weight[i];
+    const double x = table.value[i];
+    const bool inUnit = !(layout.hasUnitColumn && layout.codedMissingUnit[i]);
+    ForEachGroup(layout.groupMask[i], [&](size_t g) {
+      GroupSums& s = groups[g];
+      if (s.weight == 0) return;
+      s.unitDeviation += w * (x - s.mean);
+      touched |= uint64_t{1} << g;
+      if (inUnit) s.squares += (x - s.mean) * w * (x - s.mean);
+    });
+  }
+  if (layout.size() > 0) closeUnit(layout.unitRank.back());
+}
+
+// Linearised variance of the ratio mean over the sampling units: the spread
+// of the units' shares z_h around their average over all runs.
+double UnitVariance(const PersonTable& table, GroupSums& s) {
+  if (s.weight == 0) return 0.0;
+  if (s.unitShares.size() == 1) {
+    // All members lie in one run, whose deviations from the mean then add up
+    // to exactly 0; summed in floating point they leave rounding noise that
+    // would print as a meaningless standard error like 4e-13.
+    s.unitShares.clear();
+    s.zSum = 0.0;
+  }
+  const double zMean = table.runCount > 0 ? s.zSum / table.runCount : 0.0;
+  const RunLayout& layout = table.layout;
   double q = 0.0;
-  if (totalWeight != 0) {
-    const std::vector<uint32_t>& rank = table.layout.unitRank;
-    std::fill(unitValue.begin(), unitValue.end(), 0.0);
-    double zSum = 0.0;
-    size_t runsWithMembers = 0;
-    size_t i = 0;
-    while (i < members.size()) {
-      const uint32_t unit = rank[members[i]];
-      double t = 0.0;
-      bool used = false;
-      for (; i < members.size() && rank[members[i]] == unit; ++i) {
-        const uint32_t row = members[i];
-        if (table.missing[row]) continue;
-        t += weight[row] * (value[row] - s.mean);
-        used = true;
-      }
-      runsWithMembers += used ? 1 : 0;
-      const double z = t / totalWeight;
-      unitValue[unit] = z;
-      zSum += z;
+  size_t next = 0;
+  for (uint32_t rank = 0; rank < layout.unitCodes.size(); ++rank) {
+    double z = 0.0;
+    if (next < s.unitShares.size() && s.unitShares[next].first == rank) {
+      z = s.unitShares[next++].second;
     }
-    if (runsWithMembers == 1) {
-      // All members used lie in one run, whose deviations from the mean then
-      // add up to exactly 0; summed in floating point they leave rounding
-      // noise that would print as a meaningless standard error like 4e-13.
-      std::fill(unitValue.begin(), unitValue.end(), 0.0);
-      zSum = 0.0;
-    }
-    const double zMean = table.runCount > 0 ? zSum / table.runCount : 0.0;
-    for (size_t unit = 0; unit < unitValue.size(); ++unit) {
-      if (!table.unitPresent[unit]) continue;
-      if (data.hasUnitColumn && table.layout.unitCodes[unit] == kMissingUnitCode) continue;
-      const double d = unitValue[unit] - zMean;
-      q += d * d;
-    }
+    if (!table.unitPresent[rank]) continue;
+    if (layout.hasUnitColumn && layout.unitCodes[rank] == kMissingUnitCode) continue;
+    const double d = z - zMean;
+    q += d * d;
   }
+  return q;
+}
+
+GroupStatistics Finish(const PersonTable& table, GroupSums& s) {
+  GroupStatistics result;
+  result.nStrata = table.unitCount;
+  result.nMissing = s.nMissing;
+  result.mean = s.mean;
   const int32_t units = table.unitCount;
+  double q = UnitVariance(table, s);
   q = units > 1 ? q * (static_cast<double>(units) / (units - 1)) : 0.0;
-  s.se = std::sqrt(q);
+  result.se = std::sqrt(q);
+  const double n = s.count;
+  result.variance = s.weight > 0 && n > 1 ? s.squares / ((n - 1) * s.weight / n) : 0.0;
+  result.sd = std::sqrt(result.variance);
+  result.n = static_cast<int32_t>(n);
+  if (units == 1 && n > 1) result.se = std::sqrt(result.variance / n);
+  return result;
+}
 
-  double squares = 0.0;
-  for (uint32_t row : members) {
-    if (table.missing[row] || table.InNoUnit(row)) continue;
-    const double deviation = value[row] - s.mean;
-    squares += deviation * weight[row] * deviation;
+// Percentiles of every group in one walk over the usable respondents in
+// ascending order of value (equal values in sampling-unit order).
+void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sums,
+                     std::vector<GroupStatistics>& results) {
+  const RunLayout& layout = table.layout;
+  std::vector<ValuedMember> members;
+  members.reserve(layout.size());
+  for (size_t i = 0; i < layout.size(); ++i) {
+    if (!table.missing[i]) {
+      members.push_back({OrderKey(table.value[i]), layout.weight[i], layout.groupMask[i]});
+    }
   }
-  s.variance = totalWeight > 0 && count > 1 ? squares / ((count - 1) * totalWeight / count) : 0.0;
-  s.sd = std::sqrt(s.variance);
-  s.n = static_cast<int32_t>(count);
-  if (units == 1 && count > 1) s.se = std::sqrt(s.variance / count);
+  std::vector<ValuedMember> scratch;
+  SortByValue(members, scratch);
 
-  if (s.n > 0) {
-    WeightedPercentiles(membersByValue, value, weight, totalWeight, count, s.pct);
+  std::vector<WeightedPercentiles> walks;
+  walks.reserve(sums.size());
+  for (const GroupSums& s : sums) walks.emplace_back(s.weight, s.count);
+  for (const ValuedMember& m : members) {
+    const double x = m.value();
+    ForEachGroup(m.groupMask, [&](size_t g) { walks[g].Add(x, m.weight); });
   }
-  return s;
+  for (size_t g = 0; g < sums.size(); ++g) {
+    if (results[g].n > 0) walks[g].Finish(results[g].pct);
+  }
 }
 
 }  // namespace
@@ -175,16 +210,20 @@ GroupStatistics ComputeGroup(const PersonTable& table, size_t g,
 std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
                                         size_t variable) {
   const PersonTable table = BuildPersonTable(data, layout, variable);
-  const std::vector<std::vector<uint32_t>> membersByValue = MembersByValue(table);
-  std::vector<double> unitValue(layout.unitCodes.size());
+  std::vector<GroupSums> sums(layout.groups.size());
+  SumGroups(table, sums);
+  SumDeviations(table, sums);
+  std::vector<GroupStatistics> results;
+  results.reserve(sums.size());
+  for (GroupSums& s : sums) results.push_back(Finish(table, s));
+  FillPercentiles(table, sums, results);
 
   std::vector<std::string> lines;
   lines.reserve(layout.groups.size() + 4);
   lines.push_back(HeaderLine(data.variables[variable].name));
   lines.emplace_back(ColumnTitleLine());
-  for (size_t g = 0; g < layout.membersByUnit.size(); ++g) {
-    const GroupStatistics s = ComputeGroup(table, g, membersByValue[g], unitValue);
-    lines.push_back(GroupLine(layout.groups[g].label, s));
+  for (size_t g = 0; g < results.size(); ++g) {
+    lines.push_back(GroupLine(layout.groups[g].label, results[g]));
   }
   lines.push_back(StrataLine(table.unitCount));
   lines.emplace_back();

@@ -1,54 +1,65 @@
 #include "engine/weighted_percentiles.h"
 
+#include <cstddef>
+
 namespace kelvara {
 namespace {
 
-// Walks members from `m` (with cumulative weights before and after it) while
-// the target lies beyond them, and returns the percentile where it stops.
-struct Walk {
-  std::span<const uint32_t> rows;
-  const double* value;
-  const double* weight;
-  size_t m = 0;
-  double before = 0.0;  // cumulative weight before member m
-  double after = 0.0;   // cumulative weight including member m
-
-  void Reset() {
-    m = 0;
-    before = 0.0;
-    after = before + weight[rows[0]];
-  }
-
-  double PercentileAt(double target) {
-    while (m < rows.size() && target > after) {
-      ++m;
-      before = after;
-      if (m < rows.size()) after = before + weight[rows[m]];
-    }
-    if (m == rows.size()) return value[rows.back()];  // beyond the total weight
-    if (m == 0) return value[rows[0]];
-    const double low = value[rows[m - 1]];
-    const double high = value[rows[m]];
-    return low + (target - before) / (after - before) * (high - low);
-  }
-};
+double Target(double span, int p) { return span * p * 0.01; }
 
 }  // namespace
 
-void WeightedPercentiles(std::span<const uint32_t> rows, const double* value,
-                         const double* weight, double totalWeight, double memberCount,
-                         std::array<double, 101>& pct) {
-  Walk walk{rows, value, weight};
-  walk.Reset();
-  const double span = totalWeight / memberCount + totalWeight;
-  // Targets rise with p when the span is not negative, so one walk serves all
-  // percentiles; with negative weights (or a span that is not a number) every
-  // percentile walks from the first member.
-  const bool risingTargets = span >= 0.0;
+WeightedPercentiles::WeightedPercentiles(double totalWeight, double memberCount)
+    : span_(totalWeight / memberCount + totalWeight), risingTargets_(span_ >= 0.0) {}
+
+double WeightedPercentiles::Interpolate(double target) const {
+  if (first_) return current_;
+  return previous_ + (target - before_) / (after_ - before_) * (current_ - previous_);
+}
+
+void WeightedPercentiles::Add(double value, double weight) {
+  if (!risingTargets_) {
+    kept_.emplace_back(value, weight);
+    return;
+  }
+  if (next_ > 100) return;
+  if (!first_) previous_ = current_;
+  before_ = after_;
+  after_ = before_ + weight;
+  current_ = value;
+  for (; next_ <= 100; ++next_) {
+    const double target = Target(span_, next_);
+    if (target > after_) break;
+    pct_[static_cast<std::size_t>(next_)] = Interpolate(target);
+  }
+  first_ = false;
+}
+
+void WeightedPercentiles::Finish(std::array<double, 101>& pct) {
+  if (risingTargets_) {
+    // Targets beyond the total weight take the largest value.
+    for (; next_ <= 100; ++next_) pct_[static_cast<std::size_t>(next_)] = current_;
+    pct = pct_;
+    return;
+  }
   for (int p = 0; p <= 100; ++p) {
-    if (!risingTargets) walk.Reset();
-    const double target = span * p * 0.01;
-    pct[static_cast<size_t>(p)] = walk.PercentileAt(target);
+    const double target = Target(span_, p);
+    double before = 0.0, after = 0.0;
+    std::size_t m = 0;
+    for (; m < kept_.size(); ++m) {
+      before = after;
+      after = before + kept_[m].second;
+      if (!(target > after)) break;
+    }
+    double& out = pct[static_cast<std::size_t>(p)];
+    if (m == kept_.size()) {
+      out = kept_.back().first;
+    } else if (m == 0) {
+      out = kept_[0].first;
+    } else {
+      const double low = kept_[m - 1].first;
+      out = low + (target - before) / (after - before) * (kept_[m].first - low);
+    }
   }
 }
 

@@ -2,19 +2,44 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
-#include <span>
+#include <cstddef>
+#include <utility>
+#include <vector>
 
 namespace kelvara {
 
-// Fills pct[p] for p = 0..100 from the members `rows` (at least one), sorted
-// by ascending value. For each p the target cumulative weight is
-// T = (W/N + W) * p * 0.01; the percentile lies at the first member whose
-// cumulative weight reaches T, interpolated linearly over that member's
-// weight from the value before it. W is the members' total weight, N their
-// number.
-void WeightedPercentiles(std::span<const uint32_t> rows, const double* value,
-                         const double* weight, double totalWeight, double memberCount,
-                         std::array<double, 101>& pct);
+// Percentiles P0..P100 of a group whose members are handed over in ascending
+// order of value. For each p the target cumulative weight is
+// T = (W/N + W) * p * 0.01 (W the members' total weight, N their number); the
+// percentile lies at the first member whose cumulative weight reaches T,
+// interpolated linearly over that member's weight from the value before it,
+// or is the largest value when T exceeds the total weight.
+class WeightedPercentiles {
+ public:
+  WeightedPercentiles(double totalWeight, double memberCount);
+
+  void Add(double value, double weight);
+
+  // The percentiles, once every member has been added (at least one).
+  void Finish(std::array<double, 101>& pct);
+
+ private:
+  double Interpolate(double target) const;
+
+  double span_;
+  // Targets rise with p unless weights are negative (or not numbers); rising
+  // targets are met in one walk as members arrive, others need the members
+  // kept and walked from the first for every percentile.
+  bool risingTargets_;
+  std::vector<std::pair<double, double>> kept_;
+
+  int next_ = 0;            // the next percentile to fix
+  double before_ = 0.0;     // cumulative weight before the current member
+  double after_ = 0.0;      // cumulative weight including the current member
+  double previous_ = 0.0;   // value of the member before the current one
+  double current_ = 0.0;    // value of the current member
+  bool first_ = true;
+  std::array<double, 101> pct_{};
+};
 
 }  // namespace kelvara
