@@ -13,3 +13,9 @@ fi
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 echo "== again under a decimal-comma locale (de_DE.UTF-8)"
 LC_ALL=de_DE.UTF-8 ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+echo "== engine and tabulator under AddressSanitizer and UndefinedBehaviorSanitizer"
+scripts/sanitize.sh
+
+echo "== fuzzing, one minute per target"
+scripts/fuzz.sh 60
