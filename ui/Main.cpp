@@ -212,7 +212,7 @@ void TMainForm::CreateSelectorPanel() {
                                       QStringLiteral("カテゴリー番号1,2,3,...,10")},
                                      Panel3);
   Named(RadioGroupFormat, "RadioGroupFormat");
-  RadioGroupFormat->setGeometry(488, 24, 201, 97);
+  RadioGroupFormat->setGeometry(488, 24, 236, 97);
   RadioGroupFormat->setItemIndex(0);
   GroupBox4 = Named(new QGroupBox(QStringLiteral("重み（サンプリング・ウエイト）"), Panel3),
                     "GroupBox4");

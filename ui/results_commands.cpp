@@ -6,6 +6,7 @@
 #include "ui/handler_guard.h"
 #include "ui/results_file.h"
 #include "ui/results_pane.h"
+#include "ui/results_printing.h"
 #include "ui/wait_cursor.h"
 
 namespace {
@@ -79,7 +80,7 @@ void TMainForm::FilePrint() {
     if (!dialogs().ExecutePrint(printer())) return;
     WaitCursor wait;
     printer().setDocName(windowTitle());
-    RichEditKekka->print(&printer());
+    PrintResults(*RichEditKekka, printer());
     if (printer().printerState() == QPrinter::Error) {
       dialogs().ShowError(QStringLiteral("印刷できませんでした。"));
     }
