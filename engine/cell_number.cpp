@@ -19,6 +19,14 @@ size_t SkipCSpace(std::string_view text, size_t pos) {
   return pos;
 }
 
+// Skips leading white space and one sign; returns where the digits start.
+size_t SkipSpaceAndSign(std::string_view text, bool& negative) {
+  size_t pos = SkipCSpace(text, 0);
+  negative = pos < text.size() && text[pos] == '-';
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+  return pos;
+}
+
 size_t SkipDigits(std::string_view text, size_t pos) {
   while (pos < text.size() && IsDigit(text[pos])) ++pos;
   return pos;
@@ -53,12 +61,8 @@ bool OverflowsRatherThanUnderflows(std::string_view number) {
 }  // namespace
 
 int32_t LeadingInteger(std::string_view text) {
-  size_t pos = SkipCSpace(text, 0);
   bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
+  size_t pos = SkipSpaceAndSign(text, negative);
   constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
   constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
   int64_t magnitude = 0;
@@ -70,12 +74,8 @@ int32_t LeadingInteger(std::string_view text) {
 }
 
 DecimalNumber ReadDecimal(std::string_view text) {
-  size_t pos = SkipCSpace(text, 0);
   bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
+  size_t pos = SkipSpaceAndSign(text, negative);
   const size_t start = pos;
   const size_t integerEnd = SkipDigits(text, pos);
   size_t end = integerEnd;
