@@ -33,8 +33,6 @@ std::string SurveyFile(size_t rows) {
   return text;
 }
 
-#ifndef KELVARA_SANITIZED  // the sanitizers reserve far more address space than any limit here
-
 TEST(HostileMemory, PersonTableTooLargeIsAMessageAndNothingWritten) {
   const ScratchDir dir;
   const std::string file = dir.Write("large.csv", SurveyFile(1500000));
@@ -69,8 +67,6 @@ TEST(HostileMemory, NoRoomForWorkerThreadsStillGivesTheReport) {
   EXPECT_EQ(limited.status, 0) << limited.err;
   EXPECT_TRUE(limited.out == unlimited.out) << "the report differs";
 }
-
-#endif
 
 }  // namespace
 }  // namespace kelvara::hostile
