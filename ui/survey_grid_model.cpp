@@ -1,5 +1,7 @@
 #include "ui/survey_grid_model.h"
 
+#include <algorithm>
+
 #include "ui/display_text.h"
 
 SurveyGridModel::SurveyGridModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -15,8 +17,10 @@ void SurveyGridModel::Reset(int dataRows, int columns, bool numberRows) {
   cells_.ReserveRows(static_cast<size_t>(dataRows));
 }
 
-void SurveyGridModel::SetColumnLabel(int column, const QString& label) {
-  labels_.at(static_cast<size_t>(column)) = label;
+void SurveyGridModel::SetColumnLabels(const QStringList& labels) {
+  const int count = std::min(static_cast<int>(labels.size()), columns_);
+  for (int c = 0; c < count; ++c) labels_[static_cast<size_t>(c)] = labels[c];
+  if (count > 0) emit headerDataChanged(Qt::Horizontal, 0, count - 1);
 }
 
 void SurveyGridModel::AppendRow(const std::vector<std::string_view>& cells) {
@@ -26,7 +30,6 @@ void SurveyGridModel::AppendRow(const std::vector<std::string_view>& cells) {
 }
 
 void SurveyGridModel::FinishFilling() {
-  if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
   if (columns_ > 0 && dataRows_ > 0) {
     emit dataChanged(index(0, 0), index(dataRows_ - 1, columns_ - 1), {Qt::DisplayRole});
   }

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <QStringList>
 #include <string_view>
 #include <vector>
 
@@ -18,7 +19,9 @@ class SurveyGridModel : public QAbstractTableModel {
   // numbered in the heading column when `numberRows` is set.
   void Reset(int dataRows, int columns, bool numberRows);
 
-  void SetColumnLabel(int column, const QString& label);
+  // The heading row: label c names column c; columns past the labels stay
+  // without a heading.
+  void SetColumnLabels(const QStringList& labels);
   // Fills the next data row; cells past the grid's columns are dropped.
   void AppendRow(const std::vector<std::string_view>& cells);
   // Tells the view that the rows and labels filled since Reset are there.

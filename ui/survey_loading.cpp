@@ -100,8 +100,8 @@ void TMainForm::FillFromTable(kelvara::CsvTable& table) {
     QStringList labels;
     for (int c = 0; c < std::min(cellCount, columns); ++c) {
       labels.append(ColumnLabel(c, table.cell(c)));
-      gridModel_->SetColumnLabel(c, labels.back());
     }
+    gridModel_->SetColumnLabels(labels);
     for (QComboBox* selector : selectors) selector->addItems(labels);
     CheckListEiyoso->addItems(labels);
     for (int i = 0; i < CheckListEiyoso->count(); ++i) {

@@ -94,11 +94,14 @@ void SurveyLoadingTest::fillsSelectorsCheckListAndGrid() {
 }
 
 void SurveyLoadingTest::shortRowsAndRowsLongerThanTheHeader() {
-  const QString path =
-      WriteFile(dir_, QStringLiteral("ragged.csv"), "a,b,c\n1,2,3,4,5\n7\n\"x,y\",  z  ,\n");
+  // Cells of 200 and 20,000 bytes are kept whole beside short ones.
+  const std::string wide(200, 'w'), wider(20000, 'W');
+  const QString path = WriteFile(dir_, QStringLiteral("ragged.csv"),
+                                 "a,b,c\n1,2,3,4,5\n7\n\"x,y\",  z  ,\n" + wide + "," + wider +
+                                     ",\x83G\n");
   LoadSurveyFile(dialogs_, path);
   SurveyGridModel* grid = MainForm->gridModel();
-  QCOMPARE(grid->rowCount(), 3);
+  QCOMPARE(grid->rowCount(), 4);
   QCOMPARE(grid->columnCount(), 5);
   QCOMPARE(Heading(2), QStringLiteral("3.c"));
   QVERIFY(!grid->headerData(3, Qt::Horizontal).isValid());  // data under an empty heading
@@ -108,6 +111,9 @@ void SurveyLoadingTest::shortRowsAndRowsLongerThanTheHeader() {
   QCOMPARE(Cell(1, 0), QStringLiteral("7"));
   for (int c = 1; c < 5; ++c) QCOMPARE(Cell(1, c), QString());
   QCOMPARE(Cell(2, 0), QStringLiteral("x,y"));  // the reader's cell texts
+  QCOMPARE(grid->CellBytes(3, 0), std::string_view(wide));
+  QCOMPARE(grid->CellBytes(3, 1), std::string_view(wider));
+  QCOMPARE(Cell(3, 2), QStringLiteral("エ"));
   QCOMPARE(MainForm->ComboBoxBunrui1->count(), 4);  // (なし) and three labels
   QCOMPARE(MainForm->CheckListEiyoso->count(), 3);
 }
