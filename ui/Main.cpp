@@ -17,6 +17,7 @@
 
 #include "ui/About.h"
 #include "ui/browser_command.h"
+#include "ui/handler_guard.h"
 #include "ui/radio_group.h"
 #include "ui/results_pane.h"
 #include "ui/survey_grid_model.h"
@@ -259,7 +260,9 @@ std::string TMainForm::ReadRegistryDefault(const std::string& key) {
 }
 
 void TMainForm::HelpAbout() {
-  if (AboutBox != nullptr) AboutBox->exec();
+  RunGuarded(dialogs(), [] {
+    if (AboutBox != nullptr) AboutBox->exec();
+  });
 }
 
 // Template handlers, reached by no menu entry or control. The window holds no

@@ -127,6 +127,12 @@ void ResultsCommandsTest::loadFailureLeavesThePane() {
   QCOMPARE(dialogs_.errors, QStringList{QStringLiteral("ファイルを開けませんでした。")});
   QCOMPARE(PaneLines(), std::vector<std::string>{"kept"});
   QVERIFY(MainForm->SaveDialog->fileName.isEmpty());
+
+  // A folder is no results file either.
+  dialogs_.fileAnswers.push_back(dir().path());
+  MainForm->FileOpen();
+  QCOMPARE(dialogs_.errors.size(), 2);
+  QCOMPARE(PaneLines(), std::vector<std::string>{"kept"});
 }
 
 void ResultsCommandsTest::overwriteQuestionAnsweredNoLeavesTheFile() {
