@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "codec/cp932.h"
@@ -20,6 +21,24 @@ ReportWriter::~ReportWriter() { Discard(); }
 bool ReportWriter::Open(std::string& error) {
   if (target_.empty()) {
     file_ = stdout;
+    return true;
+  }
+  // A symbolic link is written through, not replaced: the report goes beside
+  // and then over the file it names.
+  std::error_code ignored;
+  if (std::filesystem::is_symlink(std::filesystem::symlink_status(target_, ignored))) {
+    const auto resolved = std::filesystem::canonical(target_, ignored);
+    if (!resolved.empty()) target_ = resolved.string();
+  }
+  // Only a regular file can be replaced by renaming; a device or a pipe such
+  // as /dev/null is written directly.
+  const auto status = std::filesystem::status(target_, ignored);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    file_ = std::fopen(target_.c_str(), "wb");
+    if (file_ == nullptr) {
+      error = "cannot write " + target_ + ": " + std::strerror(errno);
+      return false;
+    }
     return true;
   }
   std::vector<char> name(target_.begin(), target_.end());
@@ -62,6 +81,12 @@ bool ReportWriter::Commit(std::string& error) {
   bool ok = std::fflush(file_) == 0 && !std::ferror(file_);
   if (target_.empty()) {
     if (!ok) error = "cannot write to " + where;
+    return ok;
+  }
+  if (temporaryName_.empty()) {  // written directly
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    if (!ok) error = "cannot write " + where + ": " + std::strerror(errno);
     return ok;
   }
   ok = fsync(fileno(file_)) == 0 && ok;

@@ -10,7 +10,8 @@ namespace kelvara {
 // Writes lines with CR LF after each (the bytes of a saved results file), or
 // decoded to UTF-8 with LF for a terminal. A file is written under a temporary
 // name beside the target and renamed over it only when every byte is safely
-// written, so a failed run never leaves a half-written or destroyed file.
+// written, so a failed run never leaves a half-written or destroyed file. A
+// symbolic link is followed; a device or pipe (/dev/null) is written directly.
 class ReportWriter {
  public:
   ReportWriter(std::string target, bool utf8);  // empty target: standard output

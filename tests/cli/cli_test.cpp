@@ -177,6 +177,20 @@ TEST(TabOutputFile, WrittenWholeOrNotAtAll) {
   EXPECT_NE(nowhere.err.find("cannot write"), std::string::npos);
 }
 
+TEST(TabOutputFile, DevicesAreWrittenAndLinksFollowed) {
+  const Outcome toNull = Tab(Args({"-o", "/dev/null", kSurvey, "6"}));
+  EXPECT_EQ(toNull.status, 0) << toNull.err;
+  EXPECT_TRUE(fs::is_character_file("/dev/null")) << "/dev/null must stay a device";
+
+  TempDir dir;
+  const std::string target = dir.Write("real.csv", "old");
+  const std::string link = dir.PathOf("link.csv");
+  fs::create_symlink(target, link);
+  ASSERT_EQ(Tab(Args({"-o", link, kSurvey, "6"})).status, 0);
+  EXPECT_TRUE(fs::is_symlink(link)) << "the link is kept";
+  EXPECT_EQ(ReadBytes(target), Tab(Args({kSurvey, "6"})).out);
+}
+
 TEST(TabHelp, PrintsUsage) {
   const Outcome outcome = Tab({"--help"});
   EXPECT_EQ(outcome.status, 0);
