@@ -18,9 +18,21 @@ namespace {
 // Blocks of this size are parsed in parallel, in file order.
 constexpr size_t kBlockSize = 8 << 20;
 
+// The cells a row needs split off: up to the last chosen column, no further.
+int CellsNeeded(const ColumnChoice& columns, const std::vector<int>& variableColumns) {
+  int last = std::max({columns.stratumColumn, columns.sexColumn, columns.ageColumn,
+                       columns.pregnancyColumn, columns.weightColumn});
+  for (int column : variableColumns) last = std::max(last, column);
+  return std::clamp(last + 1, 1, CsvTable::kRowCellLimit);
+}
+
 struct RowReader {
+  RowReader(const ColumnChoice& chosen, const std::vector<int>& variables)
+      : columns(chosen), variableColumns(variables), cellsNeeded(CellsNeeded(chosen, variables)) {}
+
   const ColumnChoice& columns;
   const std::vector<int>& variableColumns;
+  const int cellsNeeded;
   std::string cellText;
   std::vector<std::string_view> cells;
 
@@ -30,7 +42,7 @@ struct RowReader {
   }
 
   void Add(std::string_view line, SurveyData& data) {
-    SplitLine(line, CsvTable::kRowCellLimit, cellText, cells);
+    SplitLine(line, cellsNeeded, cellText, cells);
     const CellValue sex = ReadCell(Cell(columns.sexColumn));
     const CellValue age = ReadCell(Cell(columns.ageColumn));
     const CellValue pregnancy = ReadCell(Cell(columns.pregnancyColumn));
@@ -70,7 +82,7 @@ SurveyData EmptyLike(const SurveyData& data) {
 // The data rows among the lines of `block` from `offset` on.
 SurveyData ParseRows(std::string block, size_t offset, const ColumnChoice& columns,
                      const std::vector<int>& variableColumns, SurveyData part) {
-  RowReader reader{columns, variableColumns, {}, {}};
+  RowReader reader(columns, variableColumns);
   LineCursor lines(std::string_view(block).substr(offset));
   for (std::string_view line; lines.Next(line);) {
     if (!IsBlankLine(line)) reader.Add(line, part);
