@@ -10,8 +10,8 @@ namespace kelvara::fuzz {
 // analysis variables and checks the status and the report: the block layout,
 // 3 or 17 fields per group line, counts that are not negative and that nest as
 // the scheme's groups do, the totals and the number of sampling units worked
-// out independently from the rows, and each block equal to a run of its
-// variable alone. Returns an empty string when everything holds, otherwise a
+// out independently from the rows, and a block equal to a run of its variable
+// alone. Returns an empty string when everything holds, otherwise a
 // description of the first failure.
 std::string CheckTabulation(std::string_view input);
 
