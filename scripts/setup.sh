@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 mode="${1:-run}"
 
 packages="cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev fonts-vlgothic xdg-utils
+  qt6-base-dev qt6-translations-l10n fonts-vlgothic xdg-utils
   xvfb xauth imagemagick poppler-utils locales clang libclang-rt-14-dev"
 
 missing=""
