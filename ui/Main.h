@@ -122,6 +122,7 @@ class TMainForm : public QMainWindow {
 
   void LoadSurveyData();
   void FillFromTable(kelvara::CsvTable& table);
+  void FitColumnsToHeadings();
   void SelectNoColumn();
   void RunTabulation();
   int WeightPosition() const;

@@ -2,10 +2,12 @@
 // the five column selectors and the analysis-variable check list.
 #include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QStringList>
+#include <QTableView>
 #include <algorithm>
 
 #include "engine/csv_table.h"
@@ -111,6 +113,18 @@ void TMainForm::FillFromTable(kelvara::CsvTable& table) {
     }
   }
   gridModel_->FinishFilling();
+  FitColumnsToHeadings();
+}
+
+void TMainForm::FitColumnsToHeadings() {
+  // Columns start wide enough for their heading, so that a label such as
+  // "6.エネルギー" reads whole; the user can still change every width.
+  constexpr int kNarrowest = 64;
+  constexpr int kWidest = 240;
+  QHeaderView* heading = StringGridDietFile->horizontalHeader();
+  for (int c = 0; c < gridModel_->columnCount(); ++c) {
+    heading->resizeSection(c, std::clamp(heading->sectionSizeHint(c), kNarrowest, kWidest));
+  }
 }
 
 void TMainForm::SelectNoColumn() {
