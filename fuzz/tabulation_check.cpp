@@ -194,7 +194,7 @@ bool AcceptsColumns(const TabulationCase& c) {
 std::string CheckTabulation(std::string_view input) {
   RunContext run{DecodeTabulationCase(input), {}};
   const MemoryFile file(run.c.fileBytes);
-  if (!file.ok()) return {};  // no room for the input: nothing to check
+  if (!file.ok()) return "the input could not be put into an in-memory file";
   const std::vector<int> variables = {run.c.variableColumns[0], run.c.variableColumns[1]};
 
   Lines lines;
