@@ -199,12 +199,15 @@ TEST(HostileTabNumbers, OutOfRangeNumbersMakeTheRowMissing) {
                                      "1,1,32,0,1e-400,1\n"
                                      "1,1,33,0,5,1e999\n"
                                      "1,1,1e999,0,5,1\n"
+                                     "1,1e999,35,0,5,1\n"    // a man's code, yet no number
+                                     "1e999,1,36,0,5,1\n"
+                                     "1,1,37,1e-400,5,1\n"
                                      "1,1,34,0,5,1\n");
   const std::vector<std::string> lines = Report(RunTab(
       {"--unit", "1", "--sex", "2", "--age", "3", "--pregnancy", "4", "--weight", "6", "--utf8",
        file, "5"}));
-  EXPECT_EQ(Counts(lines, "男30～39"), "1,4");
-  EXPECT_EQ(Counts(lines, "男総数"), "1,5");   // the age beyond range is in no age group
+  EXPECT_EQ(Counts(lines, "男30～39"), "1,7");
+  EXPECT_EQ(Counts(lines, "男総数"), "1,8");   // the age beyond range is in no age group
   EXPECT_EQ(Counts(lines, "男70以上"), "0,0");
   EXPECT_EQ(GroupFields(lines, "男30～39")[2], "5");
 }
