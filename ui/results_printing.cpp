@@ -8,8 +8,9 @@
 
 namespace {
 // The pane's font is sized in screen pixels, which would come out minute at
-// a printer's resolution; paper gets a size in points.
-constexpr double kPrintPointSize = 9.0;
+// a printer's resolution; paper gets a size in points, small enough that a
+// full report line (about 115 characters) fits the width of an A4 page.
+constexpr double kPrintPointSize = 7.5;
 }
 
 void PrintResults(const ResultsPane& pane, QPrinter& printer) {
@@ -18,7 +19,9 @@ void PrintResults(const ResultsPane& pane, QPrinter& printer) {
   font.setPointSizeF(kPrintPointSize);
   document.setDefaultFont(font);
   QTextOption option;
-  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  // A longer line continues on the next at the page edge, not at the first
+  // break opportunity after the group's label.
+  option.setWrapMode(QTextOption::WrapAnywhere);
   document.setDefaultTextOption(option);
   document.setPlainText(pane.toPlainText());
   document.print(&printer);

@@ -1,10 +1,12 @@
 // kelvara_screenshots: renders the window's two tabs to PNG files with the
 // example survey file loaded and one run done, and prints that run's results
-// to a PDF file, for looking at by eye (scripts/screenshots.sh).
+// to a PDF file, for looking at by eye (scripts/screenshots.sh); then saves
+// the results, loads them back and saves them again, checking the bytes.
 //
 //   kelvara_screenshots SURVEY.csv OUT_DIR
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPrinter>
@@ -64,5 +66,23 @@ int main(int argc, char** argv) {
   };
   MainForm->FilePrint();
   std::printf("printed %s\n", qPrintable(pdf));
-  return ok && dialogs.errors.isEmpty() ? 0 : 1;
+
+  // Save the results, clear the pane, load them back and save again: the two
+  // files must hold the same bytes.
+  const QString saved = out.filePath(QStringLiteral("results.csv"));
+  const QString resaved = out.filePath(QStringLiteral("results-reloaded.csv"));
+  QFile::remove(saved);
+  QFile::remove(resaved);
+  dialogs.fileAnswers = {saved};
+  MainForm->FileSaveAs();
+  dialogs.confirmAnswers = {true};
+  MainForm->FileNew();
+  dialogs.fileAnswers = {saved};
+  MainForm->FileOpen();
+  dialogs.fileAnswers = {resaved};
+  MainForm->FileSaveAs();
+  const bool same = ReadBytes(saved) == ReadBytes(resaved) && !ReadBytes(saved).empty();
+  std::printf("saved %s, reloaded and saved again: %s\n", qPrintable(saved),
+              same ? "identical bytes" : "DIFFERENT BYTES");
+  return ok && same && dialogs.errors.isEmpty() ? 0 : 1;
 }
