@@ -1,5 +1,7 @@
 #include "engine/text_blocks.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -20,6 +22,9 @@ bool TextFileBlocks::Open(const std::string& path) {
   if (std::filesystem::is_directory(path, error)) return false;
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) return false;
+  const auto size = std::filesystem::file_size(path, error);
+  // Pipes, devices and /proc files tell no size (or 0): read them in blocks.
+  fileSize_ = error || size == 0 ? SIZE_MAX - 1 : static_cast<size_t>(size);
   Rewind();
   return true;
 }
@@ -44,8 +49,10 @@ void TextFileBlocks::Rewind() {
 bool TextFileBlocks::ReadMore(std::string& block) {
   if (atEnd_) return false;
   const size_t start = block.size();
-  block.resize(start + blockSize_);
-  const size_t got = std::fread(block.data() + start, 1, blockSize_, file_);
+  // A small file needs no block-sized buffer: ask for little more than it holds.
+  const size_t want = std::min(blockSize_, fileSize_ + 1);
+  block.resize(start + want);
+  const size_t got = std::fread(block.data() + start, 1, want, file_);
   block.resize(start + got);
   if (got == 0) {
     if (std::ferror(file_)) failed_ = true;

@@ -35,6 +35,7 @@ class TextFileBlocks {
   bool ReadMore(std::string& block);
 
   size_t blockSize_;
+  size_t fileSize_ = 0;  // as opened, when the file tells it
   std::FILE* file_ = nullptr;
   std::string carry_;  // the start of a line that continues in the next block
   bool atEnd_ = false;
