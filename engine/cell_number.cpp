@@ -27,6 +27,11 @@ size_t SkipSpaceAndSign(std::string_view text, bool& negative) {
   return pos;
 }
 
+// Decimals of at most 15 digits fit a double's 53-bit integer range exactly.
+constexpr size_t kExactDigits = 15;
+constexpr double kPowersOfTen[kExactDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 size_t SkipDigits(std::string_view text, size_t pos) {
   while (pos < text.size() && IsDigit(text[pos])) ++pos;
   return pos;
@@ -77,26 +82,49 @@ DecimalNumber ReadDecimal(std::string_view text) {
   bool negative = false;
   size_t pos = SkipSpaceAndSign(text, negative);
   const size_t start = pos;
-  const size_t integerEnd = SkipDigits(text, pos);
-  size_t end = integerEnd;
-  size_t digitCount = integerEnd - start;
+  // The digits as one integer, for short decimals (longer ones wrap around
+  // harmlessly: they take the general conversion below).
+  uint64_t digits = 0;
+  auto readDigits = [&](size_t from) {
+    size_t at = from;
+    for (; at < text.size() && IsDigit(text[at]); ++at) {
+      digits = digits * 10 + static_cast<uint64_t>(text[at] - '0');
+    }
+    return at;
+  };
+  size_t end = readDigits(pos);
+  size_t digitCount = end - start;
+  size_t fractionDigits = 0;
   if (end < text.size() && text[end] == '.') {
-    const size_t fractionEnd = SkipDigits(text, end + 1);
-    digitCount += fractionEnd - (end + 1);
+    const size_t fractionEnd = readDigits(end + 1);
+    fractionDigits = fractionEnd - (end + 1);
+    digitCount += fractionDigits;
     end = fractionEnd;
   }
   if (digitCount == 0) return {};
+  bool hasExponent = false;
   if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
     size_t exponentPos = end + 1;
     if (exponentPos < text.size() && (text[exponentPos] == '+' || text[exponentPos] == '-')) {
       ++exponentPos;
     }
     const size_t exponentEnd = SkipDigits(text, exponentPos);
-    if (exponentEnd > exponentPos) end = exponentEnd;
+    if (exponentEnd > exponentPos) {
+      end = exponentEnd;
+      hasExponent = true;
+    }
   }
 
   const std::string_view number = text.substr(start, end - start);
   DecimalNumber result;
+  if (!hasExponent && digitCount <= kExactDigits) {
+    // Survey values such as 123.45: the digits form an integer below 2^53 and
+    // ten to the number of decimals is exact, so one division gives the
+    // correctly rounded value, the same as the general conversion.
+    result.value = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+    if (negative) result.value = -result.value;
+    return result;
+  }
   const auto [ptr, error] =
       std::from_chars(number.data(), number.data() + number.size(), result.value);
   if (error == std::errc::result_out_of_range) {

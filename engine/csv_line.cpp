@@ -37,7 +37,9 @@ size_t CopyCell(std::string_view line, size_t pos, std::string& out) {
   }
   const size_t end = line.find(kComma, pos);
   const size_t stop = end == std::string_view::npos ? line.size() : end;
-  out.append(line.substr(pos, stop - pos));
+  size_t last = stop;
+  while (last > pos && line[last - 1] == kSpace) --last;  // trailing spaces go anyway
+  out.append(line.substr(pos, last - pos));
   return stop;
 }
 

@@ -15,7 +15,8 @@
 namespace kelvara {
 namespace {
 
-// Blocks of this size are parsed in parallel, in file order.
+// Blocks of this size are parsed in parallel, each straight into its rows'
+// places in the columns.
 constexpr size_t kBlockSize = 8 << 20;
 
 // The cells a row needs split off: up to the last chosen column, no further.
@@ -26,89 +27,112 @@ int CellsNeeded(const ColumnChoice& columns, const std::vector<int>& variableCol
   return std::clamp(last + 1, 1, CsvTable::kRowCellLimit);
 }
 
-struct RowReader {
-  RowReader(const ColumnChoice& chosen, const std::vector<int>& variables)
-      : columns(chosen), variableColumns(variables), cellsNeeded(CellsNeeded(chosen, variables)) {}
+// Reads the chosen cells of one row into row `row` of the columns.
+class RowReader {
+ public:
+  RowReader(const ColumnChoice& columns, const std::vector<int>& variableColumns)
+      : columns_(columns),
+        variableColumns_(variableColumns),
+        cellsNeeded_(CellsNeeded(columns, variableColumns)) {}
 
-  const ColumnChoice& columns;
-  const std::vector<int>& variableColumns;
-  const int cellsNeeded;
-  std::string cellText;
-  std::vector<std::string_view> cells;
-
-  std::string_view Cell(int column) const {
-    if (column < 0 || static_cast<size_t>(column) >= cells.size()) return {};
-    return cells[static_cast<size_t>(column)];
-  }
-
-  void Add(std::string_view line, SurveyData& data) {
-    SplitLine(line, cellsNeeded, cellText, cells);
-    const CellValue sex = ReadCell(Cell(columns.sexColumn));
-    const CellValue age = ReadCell(Cell(columns.ageColumn));
-    const CellValue pregnancy = ReadCell(Cell(columns.pregnancyColumn));
+  void Read(std::string_view line, size_t row, SurveyData& data) {
+    SplitLine(line, cellsNeeded_, cellText_, cells_);
+    const CellValue sex = ReadCell(Cell(columns_.sexColumn));
+    const CellValue age = ReadCell(Cell(columns_.ageColumn));
+    const CellValue pregnancy = ReadCell(Cell(columns_.pregnancyColumn));
     bool classifiable = sex.valid && age.valid && pregnancy.valid;
     if (data.hasUnitColumn) {
-      const std::string_view unitCell = Cell(columns.stratumColumn);
+      const std::string_view unitCell = Cell(columns_.stratumColumn);
       classifiable = IsValidCell(unitCell) && classifiable;
-      data.unitCode.push_back(LeadingInteger(unitCell));
+      data.unitCode[row] = LeadingInteger(unitCell);
     }
     double weight = 1.0;
-    if (columns.weightColumn != -1) {
-      const CellValue cell = ReadCell(Cell(columns.weightColumn));
+    if (columns_.weightColumn != -1) {
+      const CellValue cell = ReadCell(Cell(columns_.weightColumn));
       if (cell.valid) weight = cell.value;
       classifiable = classifiable && cell.valid;
     }
-    data.sex.push_back(LeadingInteger(Cell(columns.sexColumn)));
-    data.age.push_back(age.value);
-    data.pregnancy.push_back(LeadingInteger(Cell(columns.pregnancyColumn)));
-    data.weight.push_back(weight);
-    data.classifiable.push_back(classifiable ? 1 : 0);
-    for (size_t v = 0; v < variableColumns.size(); ++v) {
-      const CellValue cell = ReadCell(Cell(variableColumns[v]));
-      data.variables[v].value.push_back(cell.value);
-      data.variables[v].valid.push_back(cell.valid ? 1 : 0);
+    data.sex[row] = LeadingInteger(Cell(columns_.sexColumn));
+    data.age[row] = age.value;
+    data.pregnancy[row] = LeadingInteger(Cell(columns_.pregnancyColumn));
+    data.weight[row] = weight;
+    data.classifiable[row] = classifiable ? 1 : 0;
+    for (size_t v = 0; v < variableColumns_.size(); ++v) {
+      const CellValue cell = ReadCell(Cell(variableColumns_[v]));
+      data.variables[v].value[row] = cell.value;
+      data.variables[v].valid[row] = cell.valid ? 1 : 0;
     }
-    ++data.rowCount;
   }
+
+ private:
+  std::string_view Cell(int column) const {
+    if (column < 0 || static_cast<size_t>(column) >= cells_.size()) return {};
+    return cells_[static_cast<size_t>(column)];
+  }
+
+  const ColumnChoice& columns_;
+  const std::vector<int>& variableColumns_;
+  const int cellsNeeded_;
+  std::string cellText_;
+  std::vector<std::string_view> cells_;
 };
 
-SurveyData EmptyLike(const SurveyData& data) {
-  SurveyData part;
-  part.hasUnitColumn = data.hasUnitColumn;
-  part.variables.resize(data.variables.size());
-  return part;
-}
-
-// The data rows among the lines of `block` from `offset` on.
-SurveyData ParseRows(std::string block, size_t offset, const ColumnChoice& columns,
-                     const std::vector<int>& variableColumns, SurveyData part) {
-  RowReader reader(columns, variableColumns);
-  LineCursor lines(std::string_view(block).substr(offset));
-  for (std::string_view line; lines.Next(line);) {
-    if (!IsBlankLine(line)) reader.Add(line, part);
+// The number of rows (non-blank lines) of a block. CR bytes need not be
+// dropped first: they are not content either way.
+size_t CountRows(std::string_view lines) {
+  size_t rows = 0;
+  for (size_t pos = 0; pos < lines.size();) {
+    const size_t end = std::min(lines.find('\n', pos), lines.size());
+    if (!IsBlankLine(lines.substr(pos, end - pos))) ++rows;
+    pos = end + 1;
   }
-  return part;
+  return rows;
 }
 
-template <typename T>
-void Append(std::vector<T>& to, std::vector<T>& from) {
-  to.insert(to.end(), from.begin(), from.end());
-  std::vector<T>().swap(from);
-}
-
-void AppendRows(SurveyData& data, SurveyData&& part) {
-  data.rowCount += part.rowCount;
-  Append(data.unitCode, part.unitCode);
-  Append(data.sex, part.sex);
-  Append(data.age, part.age);
-  Append(data.pregnancy, part.pregnancy);
-  Append(data.weight, part.weight);
-  Append(data.classifiable, part.classifiable);
-  for (size_t v = 0; v < data.variables.size(); ++v) {
-    Append(data.variables[v].value, part.variables[v].value);
-    Append(data.variables[v].valid, part.variables[v].valid);
+// Room for `rows` rows in every column.
+void Resize(SurveyData& data, size_t rows) {
+  if (data.hasUnitColumn) data.unitCode.resize(rows);
+  data.sex.resize(rows);
+  data.age.resize(rows);
+  data.pregnancy.resize(rows);
+  data.weight.resize(rows);
+  data.classifiable.resize(rows);
+  for (VariableColumn& variable : data.variables) {
+    variable.value.resize(rows);
+    variable.valid.resize(rows);
   }
 }
+
+// Parses the rows of one block into their places, on a thread of its own,
+// or on the spot when no thread can be started (no room left for one).
+class ParsingBlock {
+ public:
+  ParsingBlock(std::string block, size_t offset, size_t firstRow, SurveyData& data,
+               const ColumnChoice& columns, const std::vector<int>& variableColumns) {
+    auto job = std::make_shared<std::packaged_task<void()>>(
+        [block = std::move(block), offset, firstRow, &data, &columns, &variableColumns] {
+          RowReader reader(columns, variableColumns);
+          LineCursor lines(std::string_view(block).substr(offset));
+          size_t row = firstRow;
+          for (std::string_view line; lines.Next(line);) {
+            if (!IsBlankLine(line)) reader.Read(line, row++, data);
+          }
+        });
+    done_ = job->get_future();
+    try {
+      worker_ = std::jthread([job] { (*job)(); });
+    } catch (const std::system_error&) {
+      (*job)();
+    }
+  }
+
+  // Waits for the block; passes on anything the parsing threw.
+  void Wait() { done_.get(); }
+
+ private:
+  std::future<void> done_;
+  std::jthread worker_;
+};
 
 // Finds the header row (the first non-blank line) in the blocks read so far;
 // on success `offset` is where the data rows of `block` start.
@@ -128,28 +152,6 @@ bool FindHeader(TextFileBlocks& blocks, std::string& block, size_t& offset,
   }
   return false;
 }
-
-// One block's rows, parsed on a thread of its own, or on the spot when no
-// thread can be started (no room left for one).
-class ParsingBlock {
- public:
-  template <typename Parse>
-  explicit ParsingBlock(Parse&& parse) {
-    auto job = std::make_shared<std::packaged_task<SurveyData()>>(std::forward<Parse>(parse));
-    result_ = job->get_future();
-    try {
-      worker_ = std::jthread([job] { (*job)(); });
-    } catch (const std::system_error&) {
-      (*job)();
-    }
-  }
-
-  SurveyData Result() { return result_.get(); }
-
- private:
-  std::future<SurveyData> result_;
-  std::jthread worker_;
-};
 
 }  // namespace
 
@@ -172,25 +174,55 @@ ReadStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& colum
     data.variables[v].name = column < header.size() ? header[column] : std::string();
   }
 
-  // Blocks are parsed on worker threads while the next ones are read; their
-  // rows are appended in file order.
+  // The main thread reads blocks and counts their rows, so that each block
+  // knows where its rows go; workers parse the blocks meanwhile. The columns
+  // grow only while no worker is writing into them.
   const size_t workers = std::max(1u, std::thread::hardware_concurrency());
   std::deque<ParsingBlock> pending;
-  auto parse = [&](std::string&& text, size_t from) {
-    pending.emplace_back([text = std::move(text), from, &columns, &variableColumns,
-                          part = EmptyLike(data)]() mutable {
-      return ParseRows(std::move(text), from, columns, variableColumns, std::move(part));
-    });
+  auto finishAll = [&] {
+    for (; !pending.empty(); pending.pop_front()) pending.front().Wait();
   };
-  parse(std::move(block), offset);
-  for (std::string next; blocks.Next(next); next.clear()) {
-    if (pending.size() > workers) {
-      AppendRows(data, pending.front().Result());
-      pending.pop_front();
+  size_t capacity = 0;
+  try {
+    do {
+      const size_t rows = CountRows(std::string_view(block).substr(offset));
+      if (data.rowCount + rows > capacity) {
+        finishAll();
+        capacity = std::max(2 * capacity, data.rowCount + rows);
+        if (data.rowCount == 0) {
+          // Room for the whole file at the first block's bytes per row, so
+          // that the columns seldom have to grow and be copied.
+          const size_t bytes = block.size() - offset;
+          if (rows > 0 && bytes > 0) {
+            const double estimate = 1.05 * static_cast<double>(blocks.fileSize()) /
+                                    static_cast<double>(bytes) * static_cast<double>(rows);
+            capacity = std::max(capacity, static_cast<size_t>(estimate));
+          }
+        }
+        Resize(data, capacity);
+      }
+      if (pending.size() > workers) {
+        pending.front().Wait();
+        pending.pop_front();
+      }
+      pending.emplace_back(std::move(block), offset, data.rowCount, data, columns,
+                           variableColumns);
+      data.rowCount += rows;
+      block.clear();
+      offset = 0;
+    } while (blocks.Next(block));
+    finishAll();
+  } catch (...) {
+    // Let the workers finish with the columns before they are released.
+    for (ParsingBlock& parsing : pending) {
+      try {
+        parsing.Wait();
+      } catch (...) {
+      }
     }
-    parse(std::move(next), 0);
+    throw;
   }
-  for (; !pending.empty(); pending.pop_front()) AppendRows(data, pending.front().Result());
+  Resize(data, data.rowCount);
   return blocks.failed() ? ReadStatus::readError : ReadStatus::ok;
 }
 

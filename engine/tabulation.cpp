@@ -48,8 +48,9 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
   std::mutex failureMutex;
   auto work = [&] {
     try {
+      ColumnWorkspace workspace;
       for (size_t v = next++; v < variables; v = next++) {
-        blocks[v] = TabulateColumn(data, layout, v);
+        blocks[v] = TabulateColumn(data, layout, v, workspace);
       }
     } catch (...) {
       std::lock_guard lock(failureMutex);

@@ -24,7 +24,7 @@ bool TextFileBlocks::Open(const std::string& path) {
   if (file_ == nullptr) return false;
   const auto size = std::filesystem::file_size(path, error);
   // Pipes, devices and /proc files tell no size (or 0): read them in blocks.
-  fileSize_ = error || size == 0 ? SIZE_MAX - 1 : static_cast<size_t>(size);
+  fileSize_ = error || size == 0 ? kUnknownSize : static_cast<size_t>(size);
   Rewind();
   return true;
 }
@@ -88,6 +88,8 @@ bool LineCursor::Next(std::string_view& line) {
   const size_t stop = end == std::string_view::npos ? block_.size() : end;
   line = block_.substr(pos_, stop - pos_);
   pos_ = end == std::string_view::npos ? block_.size() : end + 1;
+  // A CR LF line end needs no copy: the CR is simply left off.
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   if (line.find('\r') != std::string_view::npos) {
     withoutCarriageReturns_.clear();
     for (char c : line) {

@@ -30,9 +30,14 @@ class TextFileBlocks {
   // True when reading stopped on an input error rather than the end.
   bool failed() const { return failed_; }
 
+  // The file's size when opened, or 0 when it tells none (pipes, devices).
+  size_t fileSize() const { return fileSize_ == kUnknownSize ? 0 : fileSize_; }
+
  private:
   // Appends up to one block of file bytes to `block`; false at the end.
   bool ReadMore(std::string& block);
+
+  static constexpr size_t kUnknownSize = static_cast<size_t>(-1) - 1;
 
   size_t blockSize_;
   size_t fileSize_ = 0;  // as opened, when the file tells it

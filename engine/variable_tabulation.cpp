@@ -6,7 +6,6 @@
 
 #include "engine/group_statistics.h"
 #include "engine/report_format.h"
-#include "engine/value_order.h"
 #include "engine/weighted_percentiles.h"
 
 namespace kelvara {
@@ -23,17 +22,20 @@ void ForEachGroup(uint64_t mask, Visit&& visit) {
 // variable sees them (a missing respondent belongs to no unit).
 struct PersonTable {
   const RunLayout& layout;
-  std::vector<double> value;
-  std::vector<uint8_t> missing;
+  std::vector<double>& value;
+  std::vector<uint8_t>& missing;
   std::vector<uint8_t> unitPresent;  // per unit rank: some usable respondent has it
   int32_t unitCount = 0;             // sampling units L, the -999 code excluded
   int32_t runCount = 0;              // runs H of equal codes, -999 included
 };
 
-PersonTable BuildPersonTable(const SurveyData& data, const RunLayout& layout, size_t variable) {
+PersonTable BuildPersonTable(const SurveyData& data, const RunLayout& layout, size_t variable,
+                             ColumnWorkspace& work) {
   const VariableColumn& column = data.variables[variable];
   const size_t size = layout.size();
-  PersonTable table{layout, std::vector<double>(size), std::vector<uint8_t>(size), {}};
+  work.value.resize(size);
+  work.missing.resize(size);
+  PersonTable table{layout, work.value, work.missing, {}};
   table.unitPresent.assign(layout.unitCodes.size(), 0);
   bool anyMissing = false;
   for (size_t i = 0; i < size; ++i) {
@@ -181,17 +183,17 @@ GroupStatistics Finish(const PersonTable& table, GroupSums& s) {
 // Percentiles of every group in one walk over the usable respondents in
 // ascending order of value (equal values in sampling-unit order).
 void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sums,
-                     std::vector<GroupStatistics>& results) {
+                     std::vector<GroupStatistics>& results, ColumnWorkspace& work) {
   const RunLayout& layout = table.layout;
-  std::vector<ValuedMember> members;
+  std::vector<ValuedMember>& members = work.members;
+  members.clear();
   members.reserve(layout.size());
   for (size_t i = 0; i < layout.size(); ++i) {
     if (!table.missing[i]) {
       members.push_back({OrderKey(table.value[i]), layout.weight[i], layout.groupMask[i]});
     }
   }
-  std::vector<ValuedMember> scratch;
-  SortByValue(members, scratch);
+  SortByValue(members, work.scratch);
 
   std::vector<WeightedPercentiles> walks;
   walks.reserve(sums.size());
@@ -208,15 +210,15 @@ void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sum
 }  // namespace
 
 std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
-                                        size_t variable) {
-  const PersonTable table = BuildPersonTable(data, layout, variable);
+                                        size_t variable, ColumnWorkspace& work) {
+  const PersonTable table = BuildPersonTable(data, layout, variable, work);
   std::vector<GroupSums> sums(layout.groups.size());
   SumGroups(table, sums);
   SumDeviations(table, sums);
   std::vector<GroupStatistics> results;
   results.reserve(sums.size());
   for (GroupSums& s : sums) results.push_back(Finish(table, s));
-  FillPercentiles(table, sums, results);
+  FillPercentiles(table, sums, results, work);
 
   std::vector<std::string> lines;
   lines.reserve(layout.groups.size() + 4);

@@ -3,36 +3,10 @@
 #include <cstddef>
 
 namespace kelvara {
-namespace {
-
-double Target(double span, int p) { return span * p * 0.01; }
-
-}  // namespace
 
 WeightedPercentiles::WeightedPercentiles(double totalWeight, double memberCount)
-    : span_(totalWeight / memberCount + totalWeight), risingTargets_(span_ >= 0.0) {}
-
-double WeightedPercentiles::Interpolate(double target) const {
-  if (first_) return current_;
-  return previous_ + (target - before_) / (after_ - before_) * (current_ - previous_);
-}
-
-void WeightedPercentiles::Add(double value, double weight) {
-  if (!risingTargets_) {
-    kept_.emplace_back(value, weight);
-    return;
-  }
-  if (next_ > 100) return;
-  if (!first_) previous_ = current_;
-  before_ = after_;
-  after_ = before_ + weight;
-  current_ = value;
-  for (; next_ <= 100; ++next_) {
-    const double target = Target(span_, next_);
-    if (target > after_) break;
-    pct_[static_cast<std::size_t>(next_)] = Interpolate(target);
-  }
-  first_ = false;
+    : span_(totalWeight / memberCount + totalWeight), risingTargets_(span_ >= 0.0) {
+  nextTarget_ = Target(0);
 }
 
 void WeightedPercentiles::Finish(std::array<double, 101>& pct) {
@@ -43,7 +17,7 @@ void WeightedPercentiles::Finish(std::array<double, 101>& pct) {
     return;
   }
   for (int p = 0; p <= 100; ++p) {
-    const double target = Target(span_, p);
+    const double target = Target(p);
     double before = 0.0, after = 0.0;
     std::size_t m = 0;
     for (; m < kept_.size(); ++m) {

@@ -18,13 +18,34 @@ class WeightedPercentiles {
  public:
   WeightedPercentiles(double totalWeight, double memberCount);
 
-  void Add(double value, double weight);
+  // Called for every member of every group, so kept inline.
+  void Add(double value, double weight) {
+    if (!risingTargets_) {
+      kept_.emplace_back(value, weight);
+      return;
+    }
+    previous_ = current_;
+    before_ = after_;
+    after_ = before_ + weight;
+    current_ = value;
+    // The percentiles whose target this member's cumulative weight reaches.
+    while (next_ <= 100 && !(nextTarget_ > after_)) {
+      pct_[static_cast<std::size_t>(next_)] = Interpolate(nextTarget_);
+      nextTarget_ = Target(++next_);
+    }
+    first_ = false;
+  }
 
   // The percentiles, once every member has been added (at least one).
   void Finish(std::array<double, 101>& pct);
 
  private:
-  double Interpolate(double target) const;
+  double Target(int p) const { return span_ * p * 0.01; }
+
+  double Interpolate(double target) const {
+    if (first_) return current_;
+    return previous_ + (target - before_) / (after_ - before_) * (current_ - previous_);
+  }
 
   double span_;
   // Targets rise with p unless weights are negative (or not numbers); rising
@@ -34,6 +55,7 @@ class WeightedPercentiles {
   std::vector<std::pair<double, double>> kept_;
 
   int next_ = 0;            // the next percentile to fix
+  double nextTarget_ = 0.0; // its target cumulative weight
   double before_ = 0.0;     // cumulative weight before the current member
   double after_ = 0.0;      // cumulative weight including the current member
   double previous_ = 0.0;   // value of the member before the current one

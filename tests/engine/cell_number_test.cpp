@@ -1,9 +1,12 @@
 // Reading numbers from cells: leading integers, decimal values, usable cells.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "engine/cell_number.h"
 
@@ -40,6 +43,28 @@ TEST(DecimalValue, ReadsDecimalNotation) {
   EXPECT_EQ(DecimalValue("0.1"), 0.1);
   EXPECT_EQ(DecimalValue("NA"), 0.0);
   EXPECT_EQ(DecimalValue("."), 0.0);
+}
+
+TEST(DecimalValue, CorrectlyRoundedLikeTheGeneralConversion) {
+  // Short decimals take a quicker path than long ones; both must give the
+  // double nearest to the decimal.
+  std::mt19937_64 random(42);
+  for (int i = 0; i < 200000; ++i) {
+    const int digits = 1 + static_cast<int>(random() % 18);
+    const int point = static_cast<int>(random() % static_cast<uint64_t>(digits + 1));
+    std::string text;
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) text.push_back('.');
+      text.push_back(static_cast<char>('0' + random() % 10));
+    }
+    if (point == digits) text.push_back('.');
+    double expected = 0;
+    std::from_chars(text.data(), text.data() + text.size(), expected);
+    ASSERT_EQ(DecimalValue(text), expected) << text;
+    std::string negated = text;
+    negated.insert(negated.begin(), '-');
+    ASSERT_EQ(DecimalValue(negated), -expected) << negated;
+  }
 }
 
 TEST(DecimalValue, NoHexadecimalInfinityOrNanWords) {
