@@ -3,12 +3,16 @@
 # tabulating a 1,000,000-row survey file (300 sampling units, weights, Table 1
 # groups) for 1 and for 50 analysis variables. When the build also holds
 # kelvara-tab-reference (the straightforward per-variable, per-group
-# tabulation), both are timed on the same smaller run, their speed compared and
-# their reports compared byte for byte.
+# tabulation), both are timed on the same runs of 1 and of 50 variables, at
+# sizes the reference finishes in a minute, their speed compared and their
+# reports compared byte for byte.
 #
 # Usage: bench/tabulation.sh [BUILD_DIR]      (default: build-bench)
-#   REFERENCE_ROWS=N  rows of the file for the reference comparison (default
-#                     1000000, where the reference takes about a minute)
+#   REFERENCE_ROWS=N  rows of the file for the one-variable reference
+#                     comparison (default 1000000: the reference takes about
+#                     half a minute)
+#   REFERENCE_ROWS_FIFTY=N  rows for the 50-variable comparison (default 60000:
+#                     again about half a minute for the reference)
 #   RUNS=N            run every case N times and keep the fastest (default 1)
 #
 # Builds nothing: configure with -DKELVARA_BUILD_BENCH=ON and build
@@ -23,6 +27,7 @@ generator=$build/kelvara-generate-survey
 reference=$build/kelvara-tab-reference
 data=$repo/bench/data
 reference_rows=${REFERENCE_ROWS:-1000000}
+reference_rows_fifty=${REFERENCE_ROWS_FIFTY:-60000}
 runs=${RUNS:-1}
 
 # Columns of the generated files: 1 地区, 2 性別, 3 年齢, 4 妊婦授乳婦, 5 重み,
@@ -103,26 +108,37 @@ measure "kelvara-tab, 1 variable, 1000000 rows" "$work/one.csv" "$tab" "${column
 measure "kelvara-tab, 50 variables, 1000000 rows" "$work/fifty.csv" "$tab" "${columns[@]}" "$big" \
   "${fifty_variables[@]}"
 
+# compare LABEL ROWS VARIABLE...: times the reference and kelvara-tab on the
+# same run and appends the speed ratio and the report comparison.
 comparison=""
-if [ -x "$reference" ]; then
-  small=$(survey_file "$reference_rows")
-  measure "kelvara-tab-reference, 1 variable, $reference_rows rows" "$work/reference.csv" \
-    "$reference" "${columns[@]}" "$small" 6
-  reference_seconds=${seconds[-1]}
-  measure "kelvara-tab, 1 variable, $reference_rows rows" "$work/engine.csv" \
-    "$tab" "${columns[@]}" "$small" 6
-  comparison=$(awk -v r="$reference_seconds" -v e="${seconds[-1]}" \
-    'BEGIN { if (e > 0) printf "kelvara-tab is %.1f times as fast as the reference", r / e;
-             else printf "kelvara-tab took under 0.01 s" }')
+compare() {
+  local label=$1 rows=$2
+  shift 2
+  local small
+  small=$(survey_file "$rows")
+  measure "kelvara-tab-reference, $label, $rows rows" "$work/reference.csv" \
+    "$reference" "${columns[@]}" "$small" "$@"
+  local reference_seconds=${seconds[-1]}
+  measure "kelvara-tab, $label, $rows rows" "$work/engine.csv" "$tab" "${columns[@]}" "$small" "$@"
+  comparison+=$(awk -v r="$reference_seconds" -v e="${seconds[-1]}" -v what="$label, $rows rows" \
+    'BEGIN { if (e > 0) printf "%s: kelvara-tab is %.1f times as fast as the reference", what, r / e;
+             else printf "%s: kelvara-tab took under 0.01 s", what }')
   if cmp -s "$work/reference.csv" "$work/engine.csv"; then
     comparison+=$'\nreports: identical bytes'
   else
     # Equal values with different weights may be ordered differently, which
-    # can move a percentile's last printed digit: show what differs.
+    # can move a percentile: show what differs.
+    local differing
     differing=$(diff "$work/reference.csv" "$work/engine.csv" | grep -c '^<' || true)
     comparison+=$'\n'"reports: DIFFER in $differing of $(wc -l <"$work/reference.csv") lines; first differences (reference <, kelvara-tab >):"
-    comparison+=$'\n'$(diff "$work/reference.csv" "$work/engine.csv" | head -8 | iconv -f CP932 -t UTF-8)
+    comparison+=$'\n'$(diff "$work/reference.csv" "$work/engine.csv" | head -8 | iconv -f CP932 -t UTF-8 || true)
   fi
+  comparison+=$'\n'
+}
+
+if [ -x "$reference" ]; then
+  compare "1 variable" "$reference_rows" 6
+  compare "50 variables" "$reference_rows_fifty" "${fifty_variables[@]}"
 else
   comparison="no $reference: reference comparison skipped"
 fi
