@@ -11,6 +11,7 @@
 #include "fuzz/memory_file.h"
 #include "fuzz/reference_rows.h"
 #include "fuzz/tabulation_case.h"
+#include "tests/support/report_fields.h"
 
 namespace kelvara::fuzz {
 namespace {
@@ -28,16 +29,6 @@ constexpr std::string_view kSimpleRandomSampling =
 constexpr std::string_view kNumberOfStrata = "\x91w\x82\xCC\x90\x94\x81" "F";  // 層の数：
 
 using Lines = std::vector<std::string>;
-
-std::vector<std::string_view> SplitFields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  for (;;) {
-    const size_t comma = line.find(',');
-    fields.push_back(line.substr(0, comma));
-    if (comma == std::string_view::npos) return fields;
-    line.remove_prefix(comma + 1);
-  }
-}
 
 bool ParseCount(std::string_view field, long long& count) {
   const auto [ptr, error] = std::from_chars(field.data(), field.data() + field.size(), count);
@@ -86,7 +77,7 @@ std::string ExpectedStrataLine(const RunContext& run, int variable) {
 }
 
 std::string CheckGroupLine(const RunContext& run, std::string_view line, GroupCount& count) {
-  const std::vector<std::string_view> fields = SplitFields(line);
+  const std::vector<std::string> fields = testing::ReportFields(line);
   if (fields.size() != 3 && fields.size() != 17) {
     return std::to_string(fields.size()) + " fields";
   }
@@ -139,7 +130,7 @@ std::string CheckBlock(const RunContext& run, const Lines& block, int variable,
   header.append(kOpenBracket).append(ReferenceCell(run.rows.front(), variable));
   header.append(kCloseBracket).append("\"");
   if (block[0] != header) return "the header line does not carry the variable's name";
-  if (SplitFields(block[1]).size() != 17) return "the column titles are not 17 fields";
+  if (testing::ReportFields(block[1]).size() != 17) return "the column titles are not 17 fields";
 
   counts.assign(groups, {});
   for (size_t g = 0; g < groups; ++g) {

@@ -20,6 +20,7 @@
 #include <set>
 
 #include "tests/engine/survey_builder.h"
+#include "tests/support/report_fields.h"
 
 namespace kelvara::testing {
 namespace {
@@ -96,16 +97,6 @@ class RandomSurvey {
   std::mt19937_64 random_;
 };
 
-std::vector<std::string> Fields(const std::string& line) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1) {
-    fields.push_back(line.substr(start, comma - start));
-  }
-  fields.push_back(line.substr(start));
-  return fields;
-}
-
 // Whether two printed numbers are one unit apart in their sixth digit.
 bool AdjacentInSixthDigit(const std::string& a, const std::string& b) {
   const double x = std::atof(a.c_str());
@@ -118,8 +109,8 @@ bool AdjacentInSixthDigit(const std::string& a, const std::string& b) {
 // standard deviation or standard error by rounding noise.
 bool SameLine(const std::string& actual, const std::string& expected, int& noiseFields) {
   if (actual == expected) return true;
-  const auto a = Fields(actual);
-  const auto e = Fields(expected);
+  const auto a = ReportFields(actual);
+  const auto e = ReportFields(expected);
   if (a.size() != 17 || e.size() != 17) return false;
   const double scale = 1 + std::fabs(std::atof(e[3].c_str()));
   for (size_t i = 0; i < a.size(); ++i) {

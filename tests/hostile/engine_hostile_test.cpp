@@ -36,7 +36,7 @@ constexpr size_t kTable1BlockSize = 43;
 std::string EveryoneCounts(const std::vector<std::string>& lines, size_t block) {
   const size_t line = block * kTable1BlockSize + 2 + 26;
   if (line >= lines.size()) return "(no line)";
-  const std::vector<std::string> fields = Fields(lines[line]);
+  const std::vector<std::string> fields = ReportFields(lines[line]);
   std::string text = fields[1] + "," + fields[2];
   if (fields.size() > 3) text += "," + fields[3];
   return text;

@@ -5,7 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/report_fields.h"
+
 namespace kelvara::hostile {
+
+using testing::ReportFields;
 
 // The lines of a report, with LF or CR LF line ends.
 inline std::vector<std::string> ReportLines(std::string_view text) {
@@ -21,15 +25,6 @@ inline std::vector<std::string> ReportLines(std::string_view text) {
   return lines;
 }
 
-inline std::vector<std::string> Fields(std::string_view line) {
-  std::vector<std::string> fields;
-  for (;;) {
-    const size_t comma = line.find(',');
-    fields.emplace_back(line.substr(0, comma));
-    if (comma == std::string_view::npos) return fields;
-    line.remove_prefix(comma + 1);
-  }
-}
 
 // The fields after the label of the first group line labelled `label` (as
 // printed, without its quotes): n, missing, then the statistics. Empty when
@@ -39,7 +34,7 @@ inline std::vector<std::string> GroupFields(const std::vector<std::string>& line
   std::string quoted = "\"";
   quoted.append(label).append("\",");
   for (const std::string& line : lines) {
-    if (line.rfind(quoted, 0) == 0) return Fields(std::string_view(line).substr(quoted.size()));
+    if (line.rfind(quoted, 0) == 0) return ReportFields(std::string_view(line).substr(quoted.size()));
   }
   return {};
 }
@@ -57,9 +52,9 @@ inline bool AreReportBlocks(const std::vector<std::string>& lines, size_t groups
   const size_t blockSize = groups + 4;
   if (lines.empty() || lines.size() % blockSize != 0) return false;
   for (size_t start = 0; start < lines.size(); start += blockSize) {
-    if (Fields(lines[start + 1]).size() != 17 || !lines[start + blockSize - 1].empty()) return false;
+    if (ReportFields(lines[start + 1]).size() != 17 || !lines[start + blockSize - 1].empty()) return false;
     for (size_t g = 0; g < groups; ++g) {
-      const size_t fields = Fields(lines[start + 2 + g]).size();
+      const size_t fields = ReportFields(lines[start + 2 + g]).size();
       if (fields != 3 && fields != 17) return false;
     }
   }

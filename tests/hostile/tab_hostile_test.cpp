@@ -133,8 +133,8 @@ TEST(HostileTabFiles, OneHundredMegabyteLine) {
                       "\n2,40,0,7,short\n");
   const std::vector<std::string> lines = Report(RunTab(Args({"--utf8", file, "4", "5"})));
   ASSERT_EQ(lines.size(), 2 * (kTable1Groups + 4));
-  EXPECT_EQ(GroupFields(lines, "男女総数"), Fields("2,0,6,1.41421,1,5,5,5,5,5,6,7,7,7,7,7"));
-  EXPECT_EQ(Fields(lines[kTable1Groups + 4 + 2 + 26]), Fields("\"男女総数\",0,2"));  // notes are no numbers
+  EXPECT_EQ(GroupFields(lines, "男女総数"), ReportFields("2,0,6,1.41421,1,5,5,5,5,5,6,7,7,7,7,7"));
+  EXPECT_EQ(ReportFields(lines[kTable1Groups + 4 + 2 + 26]), ReportFields("\"男女総数\",0,2"));  // notes are no numbers
 }
 
 // Rows of 2,000 columns: a row keeps its first 1,024 cells, so a column number
@@ -173,7 +173,7 @@ TEST(HostileTabFiles, ShiftJisLeadByteAtLineAndFileEnd) {
   const std::vector<std::string> lines = Report(RunTab(Args({"--utf8", file, "4"})));
   EXPECT_EQ(Counts(lines, "男総数"), "1,0");
   EXPECT_EQ(Counts(lines, "女総数"), "1,0");
-  EXPECT_EQ(GroupFields(lines, "男女総数"), Fields("2,0,6,1.41421,1,5,5,5,5,5,6,7,7,7,7,7"));
+  EXPECT_EQ(GroupFields(lines, "男女総数"), ReportFields("2,0,6,1.41421,1,5,5,5,5,5,6,7,7,7,7,7"));
 
   const TabOutcome raw = RunTab(Args({file, "4"}));
   EXPECT_EQ(raw.out.rfind("\"\x81y" + name + "\x82\x81z\"\r\n", 0), 0u);
@@ -184,7 +184,7 @@ TEST(HostileTabFiles, EndOfFileMarkInMidFile) {
   const std::string file =
       dir.Write("mark.csv", "sex,age,preg,val\r\n1,30,0,5\x1A" "9\r\n2,40,0,7\r\n");
   const std::vector<std::string> lines = Report(RunTab(Args({"--utf8", file, "4"})));
-  EXPECT_EQ(GroupFields(lines, "男女総数"), Fields("1,0,5,,,5,5,5,5,5,5,5,5,5,5,5"));
+  EXPECT_EQ(GroupFields(lines, "男女総数"), ReportFields("1,0,5,,,5,5,5,5,5,5,5,5,5,5,5"));
   EXPECT_EQ(Counts(lines, "女総数"), "0,0");
 }
 
@@ -249,7 +249,7 @@ TEST(HostileTabEncodings, Utf8ByteOrderMarkStaysWithTheFirstName) {
   EXPECT_EQ(raw.out.rfind("\"\x81y\xEF\xBB\xBFid\x81z\"\r\n", 0), 0u);
   const std::vector<std::string> lines =
       ReportLines(RunTab({"--sex", "2", "--age", "3", "--pregnancy", "4", "--utf8", file, "5"}).out);
-  EXPECT_EQ(GroupFields(lines, "男女総数"), Fields("2,0,6,1.41421,1,5,5,5,5,5,6,7,7,7,7,7"));
+  EXPECT_EQ(GroupFields(lines, "男女総数"), ReportFields("2,0,6,1.41421,1,5,5,5,5,5,6,7,7,7,7,7"));
 }
 
 // UTF-16 text has a NUL byte beside every character: no cell holds a number,
