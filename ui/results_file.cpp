@@ -2,42 +2,21 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <algorithm>
+#include <string_view>
 
-namespace {
-constexpr char kEndOfFileMark = 0x1A;
-}
+#include "engine/text_blocks.h"
 
 std::optional<std::vector<std::string>> ReadResultsFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  // Results files are read in text mode like survey files: CR bytes dropped,
+  // 0x1A ends the file, lines of any length arrive whole, empty lines kept.
+  kelvara::TextFileBlocks blocks(1 << 20);
+  if (!blocks.Open(QFile::encodeName(path).toStdString())) return std::nullopt;
   std::vector<std::string> lines;
-  std::string line;
-  bool lineStarted = false;
-  char buffer[1 << 16];
-  bool ended = false;
-  while (!ended) {
-    const qint64 count = file.read(buffer, sizeof buffer);
-    if (count < 0) return std::nullopt;
-    if (count == 0) break;
-    for (const char* p = buffer; p < buffer + count; ++p) {
-      const char byte = *p;
-      if (byte == kEndOfFileMark) {
-        ended = true;
-        break;
-      }
-      if (byte == '\r') continue;
-      if (byte == '\n') {
-        lines.push_back(std::move(line));
-        line.clear();
-        lineStarted = false;
-        continue;
-      }
-      line.push_back(byte);
-      lineStarted = true;
-    }
+  for (std::string block; blocks.Next(block);) {
+    kelvara::LineCursor cursor(block);
+    for (std::string_view line; cursor.Next(line);) lines.emplace_back(line);
   }
-  if (lineStarted) lines.push_back(std::move(line));
+  if (blocks.failed()) return std::nullopt;
   return lines;
 }
 
