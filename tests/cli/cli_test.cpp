@@ -5,27 +5,19 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/engine/temp_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using kelvara::testing::ReadBytes;
 using kelvara::testing::TempDir;
 
 const std::string kData = KELVARA_CLI_DATA;
 const std::string kSurvey = kData + "/survey_small.csv";
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 std::string Quote(const std::string& arg) {
   std::string quoted = "'";
@@ -168,9 +160,7 @@ TEST(TabOutputFile, WrittenWholeOrNotAtAll) {
   const std::string earlier = ReadBytes(target);
   EXPECT_EQ(Tab(Args({"-o", target, dir.PathOf("absent.csv"), "6"})).status, 1);
   EXPECT_EQ(ReadBytes(target), earlier);
-  size_t files = 0;
-  for (const auto& entry : fs::directory_iterator(dir.PathOf(""))) files += entry.is_regular_file();
-  EXPECT_EQ(files, 1u);
+  EXPECT_EQ(dir.EntryCount(), 1u);
 
   const Outcome nowhere = Tab(Args({"-o", dir.PathOf("no/such/dir/r.csv"), kSurvey, "6"}));
   EXPECT_EQ(nowhere.status, 1);

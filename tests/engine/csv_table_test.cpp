@@ -6,7 +6,7 @@
 
 #include "engine/csv_line.h"
 #include "engine/csv_table.h"
-#include "tests/engine/temp_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvara {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/tabulation.h"
-#include "tests/engine/temp_file.h"
+#include "tests/support/temp_dir.h"
 #include "tests/reference/reference_tabulation.h"
 
 namespace kelvara::testing {

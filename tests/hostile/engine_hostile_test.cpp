@@ -7,7 +7,7 @@
 #include "engine/csv_table.h"
 #include "engine/tabulation.h"
 #include "tests/hostile/report_lines.h"
-#include "tests/hostile/scratch_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvara::hostile {
 namespace {
@@ -43,7 +43,7 @@ std::string EveryoneCounts(const std::vector<std::string>& lines, size_t block) 
 }
 
 TEST(HostileEngine, RunsThatCannotStartHandNothingOver) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string good = dir.Write("good.csv", "sex,age,preg,val\n1,30,0,5\n");
   struct Case {
     std::string file;
@@ -82,7 +82,7 @@ TEST(HostileEngine, ColumnsBeyondTheReaderLimitAreEmpty) {
     }
     text += "\n";
   }
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string file = dir.Write("wide.csv", text);
 
   CsvTable table;
@@ -106,7 +106,7 @@ TEST(HostileEngine, ColumnsBeyondTheReaderLimitAreEmpty) {
 // A number of 100 million digits lies beyond the range of a double: the cell
 // is not usable, and reading it does not take long.
 TEST(HostileEngine, HundredMillionDigitNumberIsNotUsable) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string file = dir.Write(
       "long.csv", "sex,age,preg,val\n1,30,0," + std::string(100'000'000, '9') + "\n2,40,0,7\n");
   const Outcome outcome = Tabulate(file, kPlain, {3});

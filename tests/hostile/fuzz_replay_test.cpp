@@ -10,7 +10,7 @@
 
 #include "fuzz/reader_check.h"
 #include "fuzz/tabulation_check.h"
-#include "tests/hostile/scratch_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvara::hostile {
 namespace {
@@ -37,7 +37,7 @@ void ReplayAll(const std::string& target,
   const std::vector<fs::path> inputs = InputsOf(target);
   ASSERT_GE(inputs.size(), 5u) << "the seed corpus of " << target << " is missing";
   for (const fs::path& input : inputs) {
-    EXPECT_EQ(check(ReadBytes(input.string())), "") << input;
+    EXPECT_EQ(check(testing::ReadBytes(input.string())), "") << input;
   }
 }
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/hostile/report_lines.h"
-#include "tests/hostile/scratch_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/hostile/tab_process.h"
 
 namespace kelvara::hostile {
@@ -49,7 +49,7 @@ std::vector<std::string> Report(const TabOutcome& outcome) {
 }
 
 TEST(HostileTabFiles, FilesWithoutRowsHaveNoHeaderRow) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   for (const std::string& bytes : {std::string(), std::string(" , ,\r\n\"\"\r\n\t\r\n"),
                                    std::string("\x1A" "sex,age,preg,val\r\n1,30,0,5\r\n")}) {
     const std::string file = dir.Write("norows.csv", bytes);
@@ -58,7 +58,7 @@ TEST(HostileTabFiles, FilesWithoutRowsHaveNoHeaderRow) {
 }
 
 TEST(HostileTabFiles, SourcesThatCannotBeReadLeaveNoReport) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string target = dir.PathOf("report.csv");
   struct Case {
     std::string file;
@@ -83,7 +83,7 @@ TEST(HostileTabFiles, SourcesThatCannotBeReadLeaveNoReport) {
 }
 
 TEST(HostileTabFiles, BinaryGarbageGivesAReportOrAMessage) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   for (unsigned seed = 1; seed <= 6; ++seed) {
     std::mt19937 random(seed);
     std::string bytes(64 * 1024, '\0');
@@ -108,7 +108,7 @@ TEST(HostileTabFiles, BinaryGarbageGivesAReportOrAMessage) {
 }
 
 TEST(HostileTabFiles, NulBytesStayInsideTheirCell) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string file = dir.Write("nul.csv",
                                      "sex,age,preg,v\0al\n"
                                      "1,3\0" "5,0,7\n"    // age 3: the number ends at the NUL byte
@@ -127,7 +127,7 @@ TEST(HostileTabFiles, NulBytesStayInsideTheirCell) {
 }
 
 TEST(HostileTabFiles, OneHundredMegabyteLine) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string file = dir.Write(
       "long.csv", "sex,age,preg,val,note\n1,30,0,5," + std::string(100'000'000, 'x') +
                       "\n2,40,0,7,short\n");
@@ -146,7 +146,7 @@ TEST(HostileTabFiles, TwoThousandColumns) {
   text += "\n1,30,0";
   for (int column = 4; column <= 2000; ++column) text.append(",").append(std::to_string(column));
   text += "\n";
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string file = dir.Write("wide.csv", text);
 
   const std::vector<std::string> lines = Report(RunTab(Args({"--utf8", file, "1024", "c1024"})));
@@ -165,7 +165,7 @@ TEST(HostileTabFiles, TwoThousandColumns) {
 // and one whose lead byte stands before a closing quote: no byte after the
 // cut is taken into the character, so no cell boundary moves.
 TEST(HostileTabFiles, ShiftJisLeadByteAtLineAndFileEnd) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string name = "\x83G\x83l\x83\x8b\x83M\x81[";  // エネルギー
   const std::string file = dir.Write(
       "cut.csv", "sex,age,preg," + name + "\x82\r\n" + "1,30,0,5\x82\r\n" +
@@ -180,7 +180,7 @@ TEST(HostileTabFiles, ShiftJisLeadByteAtLineAndFileEnd) {
 }
 
 TEST(HostileTabFiles, EndOfFileMarkInMidFile) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string file =
       dir.Write("mark.csv", "sex,age,preg,val\r\n1,30,0,5\x1A" "9\r\n2,40,0,7\r\n");
   const std::vector<std::string> lines = Report(RunTab(Args({"--utf8", file, "4"})));
@@ -191,7 +191,7 @@ TEST(HostileTabFiles, EndOfFileMarkInMidFile) {
 // Numbers beyond a double's range, or too small to be anything but 0, hold no
 // usable number: the row is missing, whichever cell holds them.
 TEST(HostileTabNumbers, OutOfRangeNumbersMakeTheRowMissing) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string file = dir.Write("range.csv",
                                      "unit,sex,age,preg,val,w\n"
                                      "1,1,30,0,1e999,1\n"
@@ -216,7 +216,7 @@ TEST(HostileTabNumbers, OutOfRangeNumbersMakeTheRowMissing) {
 // 2147483647 and -2147483649 the code -2147483648 (never wrapped round into
 // 1 or 2147483647).
 TEST(HostileTabNumbers, CodesSaturateAtTheEndsOfTheirRange) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string file = dir.Write("codes.csv",
                                      "unit,sex,age,preg,val\n"
                                      "4294967297,1,30,0,10\n"
@@ -240,7 +240,7 @@ TEST(HostileTabNumbers, CodesSaturateAtTheEndsOfTheirRange) {
 // The byte-order mark some editors put before UTF-8 text is content: the first
 // header name carries it, and the run works.
 TEST(HostileTabEncodings, Utf8ByteOrderMarkStaysWithTheFirstName) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string file =
       dir.Write("bom.csv", "\xEF\xBB\xBFid,sex,age,preg,val\n1,1,30,0,5\n2,2,40,0,7\n");
   const TabOutcome raw =
@@ -262,7 +262,7 @@ TEST(HostileTabEncodings, Utf16FileCountsEveryRowMissing) {
     littleEndian += std::string{c, '\0'};
     bigEndian += std::string{'\0', c};
   }
-  const ScratchDir dir;
+  const testing::TempDir dir;
   for (const std::string& bytes : {littleEndian, bigEndian}) {
     const std::string file = dir.Write("utf16.csv", bytes);
     const std::vector<std::string> lines = Report(RunTab(Args({"--utf8", file, "4"})));

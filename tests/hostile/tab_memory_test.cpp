@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tests/hostile/report_lines.h"
-#include "tests/hostile/scratch_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/hostile/tab_process.h"
 
 namespace kelvara::hostile {
@@ -36,7 +36,7 @@ std::string SurveyFile(size_t rows) {
 }
 
 TEST(HostileMemory, PersonTableTooLargeIsAMessageAndNothingWritten) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string file = dir.Write("large.csv", SurveyFile(1500000));
   const std::string target = dir.Write("report.csv", "an earlier report\r\n");
 
@@ -44,7 +44,7 @@ TEST(HostileMemory, PersonTableTooLargeIsAMessageAndNothingWritten) {
   EXPECT_EQ(outcome.signal, 0);
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, kOutOfMemory);
-  EXPECT_EQ(ReadBytes(target), "an earlier report\r\n");
+  EXPECT_EQ(testing::ReadBytes(target), "an earlier report\r\n");
   EXPECT_EQ(dir.EntryCount(), 2u) << "a temporary file was left beside the report";
 
   // The same limit holds a file of ordinary size.
@@ -59,7 +59,7 @@ TEST(HostileMemory, PersonTableTooLargeIsAMessageAndNothingWritten) {
 // says it ran out of memory: a thread that cannot be started is no reason to
 // fail, and never a message of its own.
 TEST(HostileMemory, EveryLimitGivesTheReportOrTheOutOfMemoryMessage) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string file = dir.Write("small.csv", SurveyFile(40));
   const std::vector<std::string> args = Args({"--utf8", file, "5", "3", "5", "2"});
   const TabOutcome unlimited = RunTab(args);

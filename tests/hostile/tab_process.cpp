@@ -6,12 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "tests/hostile/scratch_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvara::hostile {
 
 TabOutcome RunTab(const std::vector<std::string>& args, unsigned long addressSpaceLimit) {
-  const ScratchDir dir;
+  const testing::TempDir dir;
   const std::string outPath = dir.PathOf("stdout");
   const std::string errPath = dir.PathOf("stderr");
   const std::string program = KELVARA_TAB;
@@ -42,8 +42,8 @@ TabOutcome RunTab(const std::vector<std::string>& args, unsigned long addressSpa
   }
   if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
-  outcome.out = ReadBytes(outPath);
-  outcome.err = ReadBytes(errPath);
+  outcome.out = testing::ReadBytes(outPath);
+  outcome.err = testing::ReadBytes(errPath);
   return outcome;
 }
 

@@ -1,27 +1,27 @@
-// A private temporary directory for the files of one hostile-input test.
+// A private temporary directory for the files of one test.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
-namespace kelvara::hostile {
+namespace kelvara::testing {
 
-class ScratchDir {
+class TempDir {
  public:
-  ScratchDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "kelvara-hostile-XXXXXX").string();
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kelvara-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
-  ~ScratchDir() {
+  ~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
 
   std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
 
@@ -49,4 +49,4 @@ inline std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-}  // namespace kelvara::hostile
+}  // namespace kelvara::testing
