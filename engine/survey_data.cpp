@@ -155,19 +155,19 @@ bool FindHeader(TextFileBlocks& blocks, std::string& block, size_t& offset,
 
 }  // namespace
 
-ReadStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
+RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
                           const std::vector<int>& variableColumns, SurveyData& data) {
   data = SurveyData{};
   data.hasUnitColumn = columns.stratumColumn >= 0;
   data.variables.resize(variableColumns.size());
 
   TextFileBlocks blocks(kBlockSize);
-  if (!blocks.Open(fileName)) return ReadStatus::cannotOpen;
+  if (!blocks.Open(fileName)) return RunStatus::cannotOpen;
   std::string block;
   size_t offset = 0;
   std::vector<std::string> header;
   if (!FindHeader(blocks, block, offset, header)) {
-    return blocks.failed() ? ReadStatus::readError : ReadStatus::noHeaderRow;
+    return blocks.failed() ? RunStatus::readError : RunStatus::noHeaderRow;
   }
   for (size_t v = 0; v < variableColumns.size(); ++v) {
     const auto column = static_cast<size_t>(variableColumns[v]);
@@ -223,7 +223,7 @@ ReadStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& colum
     throw;
   }
   Resize(data, data.rowCount);
-  return blocks.failed() ? ReadStatus::readError : ReadStatus::ok;
+  return blocks.failed() ? RunStatus::readError : RunStatus::ok;
 }
 
 }  // namespace kelvara

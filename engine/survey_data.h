@@ -39,11 +39,18 @@ struct SurveyData {
   std::vector<VariableColumn> variables;
 };
 
-enum class ReadStatus { ok, cannotOpen, noHeaderRow, readError };
+// How reading (and so a tabulation run) ended.
+enum class RunStatus {
+  ok,
+  cannotOpen,     // the file cannot be opened
+  noHeaderRow,    // the file holds no row at all
+  readError,      // reading stopped on an input error
+  invalidColumn,  // a column index other than those a run accepts
+};
 
 // Reads every data row once, keeping only the chosen columns. The first
 // non-blank row is the header; a cell a row does not reach is empty.
-ReadStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
+RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
                           const std::vector<int>& variableColumns, SurveyData& data);
 
 }  // namespace kelvara

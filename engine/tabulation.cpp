@@ -23,16 +23,6 @@ bool AcceptsColumns(const RunRequest& request) {
   return required && optional && variables;
 }
 
-RunStatus ToRunStatus(ReadStatus status) {
-  switch (status) {
-    case ReadStatus::ok: return RunStatus::ok;
-    case ReadStatus::cannotOpen: return RunStatus::cannotOpen;
-    case ReadStatus::noHeaderRow: return RunStatus::noHeaderRow;
-    case ReadStatus::readError: return RunStatus::readError;
-  }
-  return RunStatus::readError;
-}
-
 // Computes the blocks of all variables, each variable on whichever worker
 // takes it next; blocks land at their variable's index, so the order of the
 // report does not depend on the workers.
@@ -77,9 +67,9 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
 RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, unsigned threads) {
   if (!AcceptsColumns(request)) return RunStatus::invalidColumn;
   SurveyData data;
-  const ReadStatus read =
+  const RunStatus read =
       ReadSurveyData(request.fileName, request.columns, request.variableColumns, data);
-  if (read != ReadStatus::ok) return ToRunStatus(read);
+  if (read != RunStatus::ok) return read;
   if (request.variableColumns.empty()) return RunStatus::ok;
 
   const RunLayout layout = BuildRunLayout(data, SchemeForItemIndex(request.schemeItemIndex));

@@ -21,14 +21,6 @@ struct RunRequest {
   int schemeItemIndex = 0;           // 0 table 1, 1 table 2, 2 part 5, else category
 };
 
-enum class RunStatus {
-  ok,
-  cannotOpen,     // the file cannot be opened
-  noHeaderRow,    // the file holds no row at all
-  readError,      // reading stopped on an input error
-  invalidColumn,  // a column index other than those a run accepts
-};
-
 // Runs every variable of the request and hands the blocks to `sink`, in the
 // request's order. The file is read once for all variables; variables are
 // computed in parallel on `threads` threads (0: one per core), with the same
