@@ -16,6 +16,12 @@ std::size_t Digit(uint64_t key, int digit) {
   return static_cast<std::size_t>((key >> (digit * kDigitBits)) & (kBuckets - 1));
 }
 
+// The key is worked out from the value on every pass rather than stored, so
+// that the member keeps the sign of a zero value and stays 24 bytes.
+std::size_t Digit(const ValuedMember& member, int digit) {
+  return Digit(OrderKey(member.value), digit);
+}
+
 }  // namespace
 
 uint64_t OrderKey(double value) {
@@ -24,29 +30,26 @@ uint64_t OrderKey(double value) {
   return (bits & kSignBit) ? ~bits : bits | kSignBit;
 }
 
-double ValuedMember::value() const {
-  return std::bit_cast<double>((key & kSignBit) ? key & ~kSignBit : ~key);
-}
-
 void SortByValue(std::vector<ValuedMember>& members, std::vector<ValuedMember>& scratch) {
   const std::size_t size = members.size();
   std::vector<std::array<uint32_t, kBuckets>> counts(kDigitCount);
   for (auto& count : counts) count.fill(0);
   for (const ValuedMember& m : members) {
-    for (int d = 0; d < kDigitCount; ++d) ++counts[static_cast<std::size_t>(d)][Digit(m.key, d)];
+    const uint64_t key = OrderKey(m.value);
+    for (int d = 0; d < kDigitCount; ++d) ++counts[static_cast<std::size_t>(d)][Digit(key, d)];
   }
   scratch.resize(size);
   for (int d = 0; d < kDigitCount; ++d) {
     auto& count = counts[static_cast<std::size_t>(d)];
     // A digit that every key shares leaves the order as it is.
-    if (size == 0 || count[Digit(members[0].key, d)] == size) continue;
+    if (size == 0 || count[Digit(members[0], d)] == size) continue;
     uint32_t start = 0;
     for (uint32_t& c : count) {
       const uint32_t n = c;
       c = start;
       start += n;
     }
-    for (const ValuedMember& m : members) scratch[count[Digit(m.key, d)]++] = m;
+    for (const ValuedMember& m : members) scratch[count[Digit(m, d)]++] = m;
     members.swap(scratch);
   }
 }

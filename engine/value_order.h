@@ -9,13 +9,13 @@ namespace kelvara {
 // A usable respondent as the percentile walk needs it: value, weight and the
 // groups it belongs to, kept together so the walk reads memory in order.
 struct ValuedMember {
-  uint64_t key;  // the value, mapped so that unsigned order is numeric order
+  double value;  // as read from the cell, negative zero included
   double weight;
   uint64_t groupMask;
-
-  double value() const;
 };
 
+// The value mapped so that unsigned order is numeric order. Negative and
+// positive zero map to the same key: they are equal values and tie.
 uint64_t OrderKey(double value);
 
 // Sorts members by ascending value; members of equal value keep their order

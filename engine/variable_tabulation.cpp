@@ -190,7 +190,7 @@ void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sum
   members.reserve(layout.size());
   for (size_t i = 0; i < layout.size(); ++i) {
     if (!table.missing[i]) {
-      members.push_back({OrderKey(table.value[i]), layout.weight[i], layout.groupMask[i]});
+      members.push_back({table.value[i], layout.weight[i], layout.groupMask[i]});
     }
   }
   SortByValue(members, work.scratch);
@@ -199,8 +199,7 @@ void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sum
   walks.reserve(sums.size());
   for (const GroupSums& s : sums) walks.emplace_back(s.weight, s.count);
   for (const ValuedMember& m : members) {
-    const double x = m.value();
-    ForEachGroup(m.groupMask, [&](size_t g) { walks[g].Add(x, m.weight); });
+    ForEachGroup(m.groupMask, [&](size_t g) { walks[g].Add(m.value, m.weight); });
   }
   for (size_t g = 0; g < sums.size(); ++g) {
     if (results[g].n > 0) walks[g].Finish(results[g].pct);

@@ -108,6 +108,19 @@ TEST_P(GroupStatisticsTest, NegativeVarianceFromNegativeWeightsLeavesFieldsEmpty
   EXPECT_EQ(line.substr(0, 10), ",3,0,20,,,");
 }
 
+TEST_P(GroupStatisticsTest, NegativeZeroKeepsItsSign) {
+  // "-0" reads as negative zero, as a C conversion gives, and ties with 0.
+  // Percentiles that take a member's value print its sign; the mean (a sum
+  // started at +0) and interpolations between zeros come out as +0, exactly
+  // as the C arithmetic of the formulas gives. With three members the targets
+  // are 4p/100: P25 ends at the first member, the median interpolates between
+  // the two zeros; with two they are 3p/100 and the median interpolates too.
+  EXPECT_EQ(MaleTotal({Person("1", "3"), Person("1", "-0"), Person("1", "0")}),
+            ",3,0,1,1.73205,1,-0,-0,-0,-0,-0,0,3,3,3,3,3");
+  EXPECT_EQ(MaleTotal({Person("1", "-0"), Person("1", "-0.0")}),
+            ",2,0,0,0,0,-0,-0,-0,-0,-0,0,-0,-0,-0,-0,-0");
+}
+
 INSTANTIATE_TEST_SUITE_P(BothPaths, GroupStatisticsTest,
                          ::testing::Values(Path::engine, Path::reference),
                          [](const auto& info) {
