@@ -14,6 +14,10 @@ struct GroupStatistics {
   double variance = 0.0; // weighted variance (not printed)
   double sd = 0.0;       // weighted standard deviation
   double se = 0.0;       // standard error of the mean under the sampling design
+  // With a cut-off: the weighted share (a fraction) of members whose value
+  // lies below it, and its standard error under the same design.
+  double shareBelow = 0.0;
+  double shareBelowSe = 0.0;
   // Weighted percentiles by percent; [0] is the minimum, [100] the maximum.
   // Only meaningful when n > 0.
   std::array<double, 101> pct{};

@@ -29,6 +29,11 @@ constexpr std::string_view kSimpleRandomSampling =
     "\x8D\xEC\x88\xD7\x92\x8A\x8Fo\x82\xF0\x89\xBC\x92\xE8.\"";
 
 constexpr std::string_view kNumberOfStrata = "\x91w\x82\xCC\x90\x94\x81" "F";  // 層の数：
+constexpr std::string_view kNumberOfUnits =
+    "\x81" "A\x92\x8A\x8Fo\x92P\x88\xCA\x82\xCC\x90\x94\x81" "F";  // 、抽出単位の数：
+constexpr std::string_view kDegreesOfFreedom = "\x81" "A\x8E\xA9\x97R\x93x\x81" "F";  // 、自由度：
+constexpr std::string_view kSingleUnitStrata =
+    "\x81" "A1\x92P\x88\xCA\x82\xCC\x91w\x81" "F";  // 、1単位の層：
 
 // The percentiles printed, from minimum to maximum.
 constexpr int kReportedPercents[] = {0, 1, 5, 10, 25, 50, 75, 90, 95, 99, 100};
@@ -67,7 +72,33 @@ std::string HeaderLine(std::string_view variableName) {
 
 std::string_view ColumnTitleLine() { return kColumnTitles; }
 
-std::string GroupLine(std::string_view label, const GroupStatistics& s) {
+std::vector<std::string> AddedColumnTitles(const DesignOptions& design) {
+  std::vector<std::string> titles;
+  if (design.confidenceInterval) {
+    titles.emplace_back(kConfidenceLowerTitle);
+    titles.emplace_back(kConfidenceUpperTitle);
+  }
+  if (design.coefficientOfVariation) titles.emplace_back(kCoefficientOfVariationTitle);
+  if (design.designEffect) titles.emplace_back(kDesignEffectTitle);
+  if (design.shareBelow) {
+    const std::string cutOff = FormatNumber(*design.shareBelow);
+    titles.push_back(cutOff + std::string(kShareBelowTitleSuffix));
+    titles.push_back(cutOff + std::string(kShareBelowErrorTitleSuffix));
+  }
+  return titles;
+}
+
+std::string ColumnTitleLine(const DesignOptions& design) {
+  std::string line(kColumnTitles);
+  for (const std::string& title : AddedColumnTitles(design)) {
+    line.push_back(',');
+    AppendQuoted(line, title);
+  }
+  return line;
+}
+
+std::string GroupLine(std::string_view label, const GroupStatistics& s,
+                      std::span<const double> addedFields) {
   std::string line;
   AppendQuoted(line, label);
   line.append(",").append(std::to_string(s.n));
@@ -81,6 +112,9 @@ std::string GroupLine(std::string_view label, const GroupStatistics& s) {
     AppendField(line, s.se);
   }
   for (int percent : kReportedPercents) AppendField(line, s.pct[static_cast<size_t>(percent)]);
+  if (s.n >= 2) {
+    for (double field : addedFields) AppendField(line, field);
+  }
   return line;
 }
 
@@ -90,6 +124,19 @@ std::string StrataLine(int nStrata) {
   line.push_back('"');
   line.append(kNumberOfStrata);
   line.append(std::to_string(nStrata));
+  line.push_back('"');
+  return line;
+}
+
+std::string StrataLine(const DesignCounts& counts) {
+  std::string line;
+  line.push_back('"');
+  line.append(kNumberOfStrata).append(std::to_string(counts.strata));
+  line.append(kNumberOfUnits).append(std::to_string(counts.units));
+  line.append(kDegreesOfFreedom).append(std::to_string(counts.units - counts.strata));
+  if (counts.singleUnitStrata > 0) {
+    line.append(kSingleUnitStrata).append(std::to_string(counts.singleUnitStrata));
+  }
   line.push_back('"');
   return line;
 }

@@ -15,10 +15,28 @@ std::vector<T> InUnitOrder(const std::vector<T>& byRow, const std::vector<uint32
   return result;
 }
 
+// Orders the positions by stratum, keeping the sampling-unit order within a
+// stratum, so that each stratum's units stand together.
+void LayOutStrata(const SurveyData& data, RunLayout& layout) {
+  layout.hasStrata = true;
+  auto stratumAt = [&](uint32_t position) { return data.stratumCode[layout.unitOrder[position]]; };
+  layout.strataOrder.resize(layout.size());
+  std::iota(layout.strataOrder.begin(), layout.strataOrder.end(), 0u);
+  std::stable_sort(layout.strataOrder.begin(), layout.strataOrder.end(),
+                   [&](uint32_t a, uint32_t b) { return stratumAt(a) < stratumAt(b); });
+  layout.strataRank.resize(layout.size());
+  uint32_t rank = 0;
+  for (size_t j = 0; j < layout.size(); ++j) {
+    if (j > 0 && stratumAt(layout.strataOrder[j]) != stratumAt(layout.strataOrder[j - 1])) ++rank;
+    layout.strataRank[j] = rank;
+  }
+}
+
 }  // namespace
 
-RunLayout BuildRunLayout(const SurveyData& data, SchemeId scheme) {
+RunLayout BuildRunLayout(const SurveyData& data, SchemeId scheme, const DesignOptions& design) {
   RunLayout layout;
+  layout.design = design;
   layout.groups = SchemeGroups(scheme);
   layout.hasUnitColumn = data.hasUnitColumn;
   const size_t rows = data.rowCount;
@@ -56,6 +74,7 @@ RunLayout BuildRunLayout(const SurveyData& data, SchemeId scheme) {
   }
   layout.weight = InUnitOrder(data.weight, layout.unitOrder);
   layout.classifiable = InUnitOrder(data.classifiable, layout.unitOrder);
+  if (data.hasStrataColumn) LayOutStrata(data, layout);
   return layout;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/age_group_scheme.h"
+#include "engine/design_options.h"
 #include "engine/survey_data.h"
 
 namespace kelvara {
@@ -35,9 +36,23 @@ struct RunLayout {
   std::vector<uint8_t> classifiable;
   std::vector<uint8_t> codedMissingUnit;
 
+  // The figures asked for beyond the fixed report.
+  DesignOptions design;
+  // With a strata column, the stratified variance walks the respondents with
+  // the units of each stratum together: strataOrder lists the positions by
+  // stratum code, then unit code, then file order, and strataRank gives the
+  // stratum of each entry of strataOrder as an index into the distinct codes
+  // (never decreasing). Both are empty without a strata column. The other
+  // statistics keep the sampling-unit order above, so that a strata column
+  // changes no figure but the standard error.
+  bool hasStrata = false;
+  std::vector<uint32_t> strataOrder;
+  std::vector<uint32_t> strataRank;
+
   size_t size() const { return unitOrder.size(); }
 };
 
-RunLayout BuildRunLayout(const SurveyData& data, SchemeId scheme);
+RunLayout BuildRunLayout(const SurveyData& data, SchemeId scheme,
+                         const DesignOptions& design = {});
 
 }  // namespace kelvara

@@ -20,9 +20,10 @@ namespace {
 constexpr size_t kBlockSize = 8 << 20;
 
 // The cells a row needs split off: up to the last chosen column, no further.
-int CellsNeeded(const ColumnChoice& columns, const std::vector<int>& variableColumns) {
+int CellsNeeded(const ColumnChoice& columns, const std::vector<int>& variableColumns,
+                int strataColumn) {
   int last = std::max({columns.stratumColumn, columns.sexColumn, columns.ageColumn,
-                       columns.pregnancyColumn, columns.weightColumn});
+                       columns.pregnancyColumn, columns.weightColumn, strataColumn});
   for (int column : variableColumns) last = std::max(last, column);
   return std::clamp(last + 1, 1, CsvTable::kRowCellLimit);
 }
@@ -30,10 +31,12 @@ int CellsNeeded(const ColumnChoice& columns, const std::vector<int>& variableCol
 // Reads the chosen cells of one row into row `row` of the columns.
 class RowReader {
  public:
-  RowReader(const ColumnChoice& columns, const std::vector<int>& variableColumns)
+  RowReader(const ColumnChoice& columns, const std::vector<int>& variableColumns,
+            int strataColumn)
       : columns_(columns),
         variableColumns_(variableColumns),
-        cellsNeeded_(CellsNeeded(columns, variableColumns)) {}
+        strataColumn_(strataColumn),
+        cellsNeeded_(CellsNeeded(columns, variableColumns, strataColumn)) {}
 
   void Read(std::string_view line, size_t row, SurveyData& data) {
     SplitLine(line, cellsNeeded_, cellText_, cells_);
@@ -45,6 +48,11 @@ class RowReader {
       const std::string_view unitCell = Cell(columns_.stratumColumn);
       classifiable = IsValidCell(unitCell) && classifiable;
       data.unitCode[row] = LeadingInteger(unitCell);
+    }
+    if (data.hasStrataColumn) {
+      const std::string_view stratumCell = Cell(strataColumn_);
+      classifiable = IsValidCell(stratumCell) && classifiable;
+      data.stratumCode[row] = LeadingInteger(stratumCell);
     }
     double weight = 1.0;
     if (columns_.weightColumn != -1) {
@@ -72,6 +80,7 @@ class RowReader {
 
   const ColumnChoice& columns_;
   const std::vector<int>& variableColumns_;
+  const int strataColumn_;
   const int cellsNeeded_;
   std::string cellText_;
   std::vector<std::string_view> cells_;
@@ -92,6 +101,7 @@ size_t CountRows(std::string_view lines) {
 // Room for `rows` rows in every column.
 void Resize(SurveyData& data, size_t rows) {
   if (data.hasUnitColumn) data.unitCode.resize(rows);
+  if (data.hasStrataColumn) data.stratumCode.resize(rows);
   data.sex.resize(rows);
   data.age.resize(rows);
   data.pregnancy.resize(rows);
@@ -108,10 +118,12 @@ void Resize(SurveyData& data, size_t rows) {
 class ParsingBlock {
  public:
   ParsingBlock(std::string block, size_t offset, size_t firstRow, SurveyData& data,
-               const ColumnChoice& columns, const std::vector<int>& variableColumns) {
+               const ColumnChoice& columns, const std::vector<int>& variableColumns,
+               int strataColumn) {
     auto job = std::make_shared<std::packaged_task<void()>>(
-        [block = std::move(block), offset, firstRow, &data, &columns, &variableColumns] {
-          RowReader reader(columns, variableColumns);
+        [block = std::move(block), offset, firstRow, &data, &columns, &variableColumns,
+         strataColumn] {
+          RowReader reader(columns, variableColumns, strataColumn);
           LineCursor lines(std::string_view(block).substr(offset));
           size_t row = firstRow;
           for (std::string_view line; lines.Next(line);) {
@@ -156,9 +168,11 @@ bool FindHeader(TextFileBlocks& blocks, std::string& block, size_t& offset,
 }  // namespace
 
 RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
-                          const std::vector<int>& variableColumns, SurveyData& data) {
+                          const std::vector<int>& variableColumns, SurveyData& data,
+                          int strataColumn) {
   data = SurveyData{};
   data.hasUnitColumn = columns.stratumColumn >= 0;
+  data.hasStrataColumn = strataColumn >= 0;
   data.variables.resize(variableColumns.size());
 
   TextFileBlocks blocks(kBlockSize);
@@ -206,7 +220,7 @@ RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& column
         pending.pop_front();
       }
       pending.emplace_back(std::move(block), offset, data.rowCount, data, columns,
-                           variableColumns);
+                           variableColumns, strataColumn);
       data.rowCount += rows;
       block.clear();
       offset = 0;

@@ -29,11 +29,13 @@ struct SurveyData {
   size_t rowCount = 0;
   bool hasUnitColumn = false;
   std::vector<int32_t> unitCode;   // leading integer of the sampling-unit cell
+  bool hasStrataColumn = false;
+  std::vector<int32_t> stratumCode;  // leading integer of the stratum cell
   std::vector<int32_t> sex;
   std::vector<double> age;
   std::vector<int32_t> pregnancy;
   std::vector<double> weight;      // 1.0 without a usable weight cell
-  // 1 when every classification cell (sampling unit, sex, age,
+  // 1 when every classification cell (sampling unit, stratum, sex, age,
   // pregnant/lactating, weight) holds a usable number.
   std::vector<uint8_t> classifiable;
   std::vector<VariableColumn> variables;
@@ -48,9 +50,11 @@ enum class RunStatus {
   invalidColumn,  // a column index other than those a run accepts
 };
 
-// Reads every data row once, keeping only the chosen columns. The first
-// non-blank row is the header; a cell a row does not reach is empty.
+// Reads every data row once, keeping only the chosen columns (and the stratum
+// column when `strataColumn` is not -1). The first non-blank row is the
+// header; a cell a row does not reach is empty.
 RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
-                          const std::vector<int>& variableColumns, SurveyData& data);
+                          const std::vector<int>& variableColumns, SurveyData& data,
+                          int strataColumn = -1);
 
 }  // namespace kelvara

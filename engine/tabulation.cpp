@@ -16,7 +16,8 @@ namespace {
 bool AcceptsColumns(const RunRequest& request) {
   const ColumnChoice& c = request.columns;
   const bool required = c.sexColumn >= 0 && c.ageColumn >= 0 && c.pregnancyColumn >= 0;
-  const bool optional = c.stratumColumn >= -1 && c.weightColumn >= -1;
+  const bool optional =
+      c.stratumColumn >= -1 && c.weightColumn >= -1 && request.design.strataColumn >= -1;
   const bool variables = std::all_of(request.variableColumns.begin(),
                                      request.variableColumns.end(),
                                      [](int column) { return column >= 0; });
@@ -67,12 +68,13 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
 RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, unsigned threads) {
   if (!AcceptsColumns(request)) return RunStatus::invalidColumn;
   SurveyData data;
-  const RunStatus read =
-      ReadSurveyData(request.fileName, request.columns, request.variableColumns, data);
+  const RunStatus read = ReadSurveyData(request.fileName, request.columns,
+                                       request.variableColumns, data, request.design.strataColumn);
   if (read != RunStatus::ok) return read;
   if (request.variableColumns.empty()) return RunStatus::ok;
 
-  const RunLayout layout = BuildRunLayout(data, SchemeForItemIndex(request.schemeItemIndex));
+  const RunLayout layout =
+      BuildRunLayout(data, SchemeForItemIndex(request.schemeItemIndex), request.design);
   const std::vector<std::vector<std::string>> blocks = ComputeBlocks(data, layout, threads);
   for (const auto& block : blocks) {
     for (const std::string& line : block) sink(line);

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/design_options.h"
 #include "engine/survey_data.h"
 
 namespace kelvara {
@@ -19,6 +20,7 @@ struct RunRequest {
   ColumnChoice columns;
   std::vector<int> variableColumns;  // one block per entry, in this order
   int schemeItemIndex = 0;           // 0 table 1, 1 table 2, 2 part 5, else category
+  DesignOptions design;              // figures beyond the fixed report (none by default)
 };
 
 // Runs every variable of the request and hands the blocks to `sink`, in the

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <span>
 
+#include "engine/design_figures.h"
 #include "engine/group_statistics.h"
 #include "engine/report_format.h"
+#include "engine/stratified_variance.h"
 #include "engine/weighted_percentiles.h"
 
 namespace kelvara {
@@ -27,6 +30,7 @@ struct PersonTable {
   std::vector<uint8_t> unitPresent;  // per unit rank: some usable respondent has it
   int32_t unitCount = 0;             // sampling units L, the -999 code excluded
   int32_t runCount = 0;              // runs H of equal codes, -999 included
+  int32_t usableCount = 0;           // usable respondents, all groups
 };
 
 PersonTable BuildPersonTable(const SurveyData& data, const RunLayout& layout, size_t variable,
@@ -44,7 +48,10 @@ PersonTable BuildPersonTable(const SurveyData& data, const RunLayout& layout, si
     const bool missing = !(layout.classifiable[i] && column.valid[row]);
     table.missing[i] = missing ? 1 : 0;
     anyMissing = anyMissing || missing;
-    if (!missing) table.unitPresent[layout.unitRank[i]] = 1;
+    if (!missing) {
+      table.unitPresent[layout.unitRank[i]] = 1;
+      ++table.usableCount;
+    }
   }
   if (!layout.hasUnitColumn) {
     // Every record carries the code 1, usable or not.
@@ -83,7 +90,8 @@ struct GroupSums {
 };
 
 // First walk: counts, weighted sums and means.
-void SumGroups(const PersonTable& table, std::vector<GroupSums>& groups) {
+void SumGroups(const PersonTable& table, std::span<const double> value,
+               std::vector<GroupSums>& groups) {
   const RunLayout& layout = table.layout;
   for (size_t i = 0; i < layout.size(); ++i) {
     if (table.missing[i]) {
@@ -91,7 +99,7 @@ void SumGroups(const PersonTable& table, std::vector<GroupSums>& groups) {
       continue;
     }
     const double w = layout.weight[i];
-    const double x = table.value[i];
+    const double x = value[i];
     ForEachGroup(layout.groupMask[i], [&](size_t g) {
       GroupSums& s = groups[g];
       s.sum += w * x;
@@ -105,7 +113,8 @@ void SumGroups(const PersonTable& table, std::vector<GroupSums>& groups) {
 // Second walk, unit by unit: each unit's weighted deviations from the group
 // mean, and the weighted sum of squares (respondents coded -999 form no unit
 // and stay out of it).
-void SumDeviations(const PersonTable& table, std::vector<GroupSums>& groups) {
+void SumDeviations(const PersonTable& table, std::span<const double> value,
+                   std::vector<GroupSums>& groups) {
   const RunLayout& layout = table.layout;
   uint64_t touched = 0;  // groups with members in the unit being walked
   auto closeUnit = [&](uint32_t rank) {
@@ -122,7 +131,7 @@ void SumDeviations(const PersonTable& table, std::vector<GroupSums>& groups) {
     if (i > 0 && layout.unitRank[i] != layout.unitRank[i - 1]) closeUnit(layout.unitRank[i - 1]);
     if (table.missing[i]) continue;
     const double w = layout.weight[i];
-    const double x = table.value[i];
+    const double x = value[i];
     const bool inUnit = !(layout.hasUnitColumn && layout.codedMissingUnit[i]);
     ForEachGroup(layout.groupMask[i], [&](size_t g) {
       GroupSums& s = groups[g];
@@ -180,6 +189,49 @@ GroupStatistics Finish(const PersonTable& table, GroupSums& s) {
   return result;
 }
 
+// Counts, means, spreads and standard errors of every group for `value`
+// (the analysis variable, or an indicator derived from it). With a strata
+// column the standard error is the stratified one and `counts` receives the
+// design's strata and units.
+std::vector<GroupStatistics> GroupMoments(const PersonTable& table, std::span<const double> value,
+                                          std::vector<GroupSums>& sums, DesignCounts& counts) {
+  const RunLayout& layout = table.layout;
+  sums.assign(layout.groups.size(), GroupSums{});
+  SumGroups(table, value, sums);
+  SumDeviations(table, value, sums);
+  std::vector<GroupStatistics> results;
+  results.reserve(sums.size());
+  for (GroupSums& s : sums) results.push_back(Finish(table, s));
+  counts = {};
+  counts.units = table.unitCount;
+  if (layout.hasStrata) {
+    std::vector<GroupMean> means;
+    means.reserve(sums.size());
+    for (const GroupSums& s : sums) means.push_back({s.mean, s.weight});
+    const std::vector<double> variances =
+        StratifiedVariances(layout, value, table.missing, means, counts);
+    for (size_t g = 0; g < results.size(); ++g) results[g].se = std::sqrt(variances[g]);
+  }
+  return results;
+}
+
+// The share of each group below the cut-off and its standard error: the mean
+// and standard error of the indicator value < cut-off.
+void AddSharesBelow(const PersonTable& table, double cutOff, std::vector<GroupStatistics>& results,
+                    ColumnWorkspace& work) {
+  work.indicator.resize(table.value.size());
+  for (size_t i = 0; i < table.value.size(); ++i) {
+    work.indicator[i] = table.value[i] < cutOff ? 1.0 : 0.0;
+  }
+  std::vector<GroupSums> sums;
+  DesignCounts counts;
+  const std::vector<GroupStatistics> shares = GroupMoments(table, work.indicator, sums, counts);
+  for (size_t g = 0; g < results.size(); ++g) {
+    results[g].shareBelow = shares[g].mean;
+    results[g].shareBelowSe = shares[g].se;
+  }
+}
+
 // Percentiles of every group in one walk over the usable respondents in
 // ascending order of value (equal values in sampling-unit order).
 void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sums,
@@ -211,22 +263,31 @@ void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sum
 std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
                                         size_t variable, ColumnWorkspace& work) {
   const PersonTable table = BuildPersonTable(data, layout, variable, work);
-  std::vector<GroupSums> sums(layout.groups.size());
-  SumGroups(table, sums);
-  SumDeviations(table, sums);
-  std::vector<GroupStatistics> results;
-  results.reserve(sums.size());
-  for (GroupSums& s : sums) results.push_back(Finish(table, s));
+  std::vector<GroupSums> sums;
+  DesignCounts counts;
+  std::vector<GroupStatistics> results = GroupMoments(table, table.value, sums, counts);
+  const DesignOptions& design = layout.design;
+  if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
   FillPercentiles(table, sums, results, work);
 
+  const double multiplier =
+      design.confidenceInterval
+          ? ConfidenceMultiplier(DegreesOfFreedom(layout.hasStrata, layout.hasUnitColumn, counts,
+                                                  table.usableCount))
+          : 0.0;
   std::vector<std::string> lines;
   lines.reserve(layout.groups.size() + 4);
   lines.push_back(HeaderLine(data.variables[variable].name));
-  lines.emplace_back(ColumnTitleLine());
-  for (size_t g = 0; g < results.size(); ++g) {
-    lines.push_back(GroupLine(layout.groups[g].label, results[g]));
+  if (design.addsColumns()) {
+    lines.push_back(ColumnTitleLine(design));
+  } else {
+    lines.emplace_back(ColumnTitleLine());
   }
-  lines.push_back(StrataLine(table.unitCount));
+  for (size_t g = 0; g < results.size(); ++g) {
+    const std::vector<double> added = DesignFields(results[g], design, multiplier);
+    lines.push_back(GroupLine(layout.groups[g].label, results[g], added));
+  }
+  lines.push_back(layout.hasStrata ? StrataLine(counts) : StrataLine(table.unitCount));
   lines.emplace_back();
   return lines;
 }

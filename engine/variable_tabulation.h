@@ -14,6 +14,7 @@ namespace kelvara {
 // variables it computes, so the respondent-sized arrays are allocated once.
 struct ColumnWorkspace {
   std::vector<double> value;
+  std::vector<double> indicator;  // value < cut-off, for the share below it
   std::vector<uint8_t> missing;
   std::vector<ValuedMember> members;
   std::vector<ValuedMember> scratch;

@@ -10,7 +10,10 @@
 // to its unstable sort; and, rarely (a few in ten thousand blocks), a spread
 // lies so close to a rounding boundary of its sixth digit that this noise
 // tips it. Such fields may differ: both noise-sized, or one unit apart in the
-// sixth digit. Set KELVARA_DIFFERENTIAL_FILES for a longer run.
+// sixth digit. Every third file is also run with a stratified design (strata
+// codes drawn independently of the unit codes, so that unit codes repeat
+// across strata) and every added figure; the fields built on a standard error
+// get the same allowance. Set KELVARA_DIFFERENTIAL_FILES for a longer run.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -29,20 +32,25 @@ class RandomSurvey {
  public:
   explicit RandomSurvey(uint64_t seed) : random_(seed) {}
 
-  // Columns: 0 unit, 1 sex, 2 age, 3 pregnancy, 4 weight, 5..7 variables.
+  // Columns: 0 unit, 1 sex, 2 age, 3 pregnancy, 4 weight, 5..7 variables,
+  // 8 stratum.
   std::string File(int scheme) {
     const int rows = Pick(0, 3) == 0 ? Pick(0, 3) : Pick(1, 400);
     const int units = Pick(1, 12);
+    const int strata = Pick(1, 4);
     std::set<int> usedValues2, usedValues3;
-    std::string text = "unit,sex,age,preg,weight,v1,v2,v3\r\n";
+    std::string text = "unit,sex,age,preg,weight,v1,v2,v3,stratum\r\n";
     for (int i = 0; i < rows; ++i) {
       const int v1 = Pick(0, 320);  // eighths from 0 to 40: many ties
       text += Unit(units) + "," + Sex() + "," + Age(scheme) + "," + Pregnancy() + "," +
               Weight(v1) + "," + Value(Eighths(v1)) + "," + Value(Distinct(usedValues2)) + "," +
-              Value(Distinct(usedValues3)) + "\r\n";
+              Value(Distinct(usedValues3)) + "," + Stratum(strata) + "\r\n";
     }
     return text;
   }
+
+  // A cut-off among the values of the first variable, or between them.
+  double CutOff() { return Pick(0, 330) / 8.0; }
 
   int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
 
@@ -59,6 +67,13 @@ class RandomSurvey {
       case 1: return "x";
       case 2: return "-5";
       default: return std::to_string(Pick(1, units));
+    }
+  }
+  std::string Stratum(int strata) {
+    switch (Pick(0, 40)) {
+      case 0: return "";
+      case 1: return "-3";
+      default: return std::to_string(Pick(1, strata));
     }
   }
   std::string Sex() {
@@ -105,19 +120,29 @@ bool AdjacentInSixthDigit(const std::string& a, const std::string& b) {
   return std::fabs(x - y) < 1.5 * unit;
 }
 
-// Whether two report lines agree: the same bytes, or differing only in the
-// standard deviation or standard error by rounding noise.
+// Fields of a group line with every added figure: the standard deviation and
+// the standard error, then the confidence limits, the coefficient of
+// variation, the design effect, the share below the cut-off and its standard
+// error.
+constexpr size_t kSd = 4, kSe = 5, kLower = 17, kUpper = 18, kCv = 19, kDeff = 20, kShareSe = 22;
+
+// Whether two report lines agree: the same bytes, or differing only in a
+// spread, or a figure built on one, by rounding noise.
 bool SameLine(const std::string& actual, const std::string& expected, int& noiseFields) {
   if (actual == expected) return true;
   const auto a = ReportFields(actual);
   const auto e = ReportFields(expected);
-  if (a.size() != 17 || e.size() != 17) return false;
-  const double scale = 1 + std::fabs(std::atof(e[3].c_str()));
+  if (a.size() != e.size() || (a.size() != 17 && a.size() != 23)) return false;
+  const double meanScale = 1 + std::fabs(std::atof(e[3].c_str()));
   for (size_t i = 0; i < a.size(); ++i) {
     if (a[i] == e[i]) continue;
-    if (i != 4 && i != 5) return false;
-    const bool bothNoise = std::fabs(std::atof(a[i].c_str())) < 1e-12 * scale &&
-                           std::fabs(std::atof(e[i].c_str())) < 1e-12 * scale;
+    double noise = 0;  // below this both count as a zero spread
+    if (i == kSd || i == kSe) noise = 1e-12 * meanScale;
+    if (i == kShareSe) noise = 1e-12 * 100;
+    if (i == kCv || i == kDeff) noise = 1e-9;
+    if (noise == 0 && i != kLower && i != kUpper) return false;
+    const bool bothNoise = std::fabs(std::atof(a[i].c_str())) < noise &&
+                           std::fabs(std::atof(e[i].c_str())) < noise;
     if (!bothNoise && !AdjacentInSixthDigit(a[i], e[i])) return false;
     ++noiseFields;
   }
@@ -138,21 +163,29 @@ TEST(Differential, EngineMatchesTheReferenceByteForByte) {
     const std::string file = dir.Write("survey.csv", survey.File(scheme));
     const int unit = survey.Pick(0, 3) == 0 ? -1 : 0;
     const int weight = survey.Pick(0, 3) == 0 ? -1 : 4;
+    DesignOptions design;
+    if (seed % 3 == 0) {
+      design.strataColumn = survey.Pick(0, 3) == 0 ? -1 : 8;
+      design.confidenceInterval = design.coefficientOfVariation = design.designEffect = true;
+      design.shareBelow = survey.CutOff();
+    }
 
     std::vector<std::string> expected;
     for (int variable : {5, 6, 7}) {
-      const auto block = reference::TabulateVariable(file, unit, 1, 2, 3, variable, weight, scheme);
+      const auto block =
+          reference::TabulateVariable(file, unit, 1, 2, 3, variable, weight, scheme, design);
       expected.insert(expected.end(), block.begin(), block.end());
     }
     std::vector<std::string> actual;
-    const RunRequest request{file, {unit, 1, 2, 3, weight}, {5, 6, 7}, scheme};
+    const RunRequest request{file, {unit, 1, 2, 3, weight}, {5, 6, 7}, scheme, design};
     ASSERT_EQ(TabulateVariables(request, [&](std::string_view l) { actual.emplace_back(l); }, 2),
               RunStatus::ok);
     ASSERT_EQ(actual.size(), expected.size()) << "seed " << seed;
     for (size_t i = 0; i < actual.size(); ++i) {
       ASSERT_TRUE(SameLine(actual[i], expected[i], noiseFields))
           << "seed " << seed << ", line " << i << ", scheme " << scheme << ", unit " << unit
-          << ", weight " << weight << "\nengine:    " << actual[i]
+          << ", weight " << weight << ", strata " << design.strataColumn
+          << "\nengine:    " << actual[i]
           << "\nreference: " << expected[i];
       identicalLines += actual[i] == expected[i];
       ++lines;

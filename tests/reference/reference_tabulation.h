@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/design_figures.h"
+#include "engine/design_options.h"
 #include "engine/group_statistics.h"
 
 namespace kelvara::reference {
@@ -22,6 +24,8 @@ struct SurveyRecord {
   double value;
   double weight;
   uint8_t missing;    // 1 when a required cell fails IsValidCell
+  int32_t designStratum;  // leading integer of the stratum cell (0 without one)
+  int32_t row;            // data row, 0-based: the unit when each row is one
 };
 
 // The working record of one variable's run and the current group's results.
@@ -51,11 +55,22 @@ void ComputeGroupStatistics(VariableSummary& summary);
 
 GroupStatistics StatisticsOf(const VariableSummary& summary);
 
+// The strata and sampling units of the usable records: a unit is a stratum
+// code with a unit code (the row itself without a sampling-unit column);
+// records whose unit code is -999 form none.
+DesignCounts CountDesign(const VariableSummary& summary, bool hasUnitColumn);
+
+// The stratified with-replacement variance of the current group's mean,
+// v = sum_h n_h/(n_h - 1) sum_i (z_hi - zbar_h)^2, straight from its
+// definition over the units of CountDesign. Call after ComputeGroupStatistics.
+double StratifiedVariance(const VariableSummary& summary, bool hasUnitColumn);
+
 // The block of one variable, read afresh from the file; empty when the file
 // cannot be opened or holds no header row.
 std::vector<std::string> TabulateVariable(const std::string& fileName, int stratumColumn,
                                           int sexColumn, int ageColumn, int pregnancyColumn,
                                           int variableColumn, int weightColumn,
-                                          int schemeItemIndex);
+                                          int schemeItemIndex,
+                                          const DesignOptions& design = {});
 
 }  // namespace kelvara::reference

@@ -1,4 +1,6 @@
 // TabulateVariable as one self-contained pass per variable.
+#include <cmath>
+
 #include "engine/age_group_scheme.h"
 #include "engine/cell_number.h"
 #include "engine/csv_table.h"
@@ -10,7 +12,8 @@ namespace kelvara::reference {
 std::vector<std::string> TabulateVariable(const std::string& fileName, int stratumColumn,
                                           int sexColumn, int ageColumn, int pregnancyColumn,
                                           int variableColumn, int weightColumn,
-                                          int schemeItemIndex) {
+                                          int schemeItemIndex, const DesignOptions& design) {
+  const int strataColumn = design.strataColumn;
   CsvTable table;
   if (!table.Open(fileName)) return {};
   table.Scan();
@@ -27,7 +30,8 @@ std::vector<std::string> TabulateVariable(const std::string& fileName, int strat
                   IsValidCell(table.cell(sexColumn)) && IsValidCell(table.cell(ageColumn)) &&
                   IsValidCell(table.cell(pregnancyColumn)) &&
                   IsValidCell(table.cell(variableColumn)) &&
-                  (weightColumn == -1 || IsValidCell(table.cell(weightColumn)));
+                  (weightColumn == -1 || IsValidCell(table.cell(weightColumn))) &&
+                  (strataColumn < 0 || IsValidCell(table.cell(strataColumn)));
     r.missing = usable ? 0 : 1;
     r.stratum = stratumColumn == -1 ? 1
                 : r.missing         ? -999
@@ -40,20 +44,47 @@ std::vector<std::string> TabulateVariable(const std::string& fileName, int strat
     if (weightColumn != -1 && IsValidCell(table.cell(weightColumn))) {
       r.weight = DecimalValue(table.cell(weightColumn));
     }
+    r.designStratum = strataColumn < 0 ? 0 : LeadingInteger(table.cell(strataColumn));
+    r.row = i;
   }
   table.Close();
 
+  const bool hasStrata = strataColumn >= 0;
+  const bool hasUnits = stratumColumn >= 0;
+  int32_t usableRows = 0;
+  for (const SurveyRecord& r : summary.records) usableRows += r.missing ? 0 : 1;
+
   std::vector<std::string> lines;
   lines.push_back(HeaderLine(summary.name));
-  lines.emplace_back(ColumnTitleLine());
+  lines.push_back(design.addsColumns() ? ColumnTitleLine(design)
+                                       : std::string(ColumnTitleLine()));
   for (const AgeGroup& group : SchemeGroups(SchemeForItemIndex(schemeItemIndex))) {
     for (SurveyRecord& r : summary.records) {
       r.inGroup = group.Contains(r.sex, r.age, r.pregnancy) ? 1.0 : 0.0;
     }
     ComputeGroupStatistics(summary);
-    lines.push_back(GroupLine(group.label, StatisticsOf(summary)));
+    GroupStatistics statistics = StatisticsOf(summary);
+    if (hasStrata) statistics.se = std::sqrt(StratifiedVariance(summary, hasUnits));
+    if (design.shareBelow) {
+      // The share below the cut-off is the mean of the indicator value < cut-off.
+      VariableSummary indicator = summary;
+      for (SurveyRecord& r : indicator.records) r.value = r.value < *design.shareBelow ? 1 : 0;
+      ComputeGroupStatistics(indicator);
+      statistics.shareBelow = indicator.mean;
+      statistics.shareBelowSe =
+          hasStrata ? std::sqrt(StratifiedVariance(indicator, hasUnits)) : indicator.se;
+    }
+    const DesignCounts counts =
+        hasStrata ? CountDesign(summary, hasUnits) : DesignCounts{0, summary.nStrata, 0};
+    const double multiplier =
+        design.confidenceInterval
+            ? ConfidenceMultiplier(DegreesOfFreedom(hasStrata, hasUnits, counts, usableRows))
+            : 0.0;
+    lines.push_back(GroupLine(group.label, statistics,
+                              DesignFields(statistics, design, multiplier)));
   }
-  lines.push_back(StrataLine(summary.nStrata));
+  lines.push_back(hasStrata ? StrataLine(CountDesign(summary, hasUnits))
+                            : StrataLine(summary.nStrata));
   lines.emplace_back();
   ReleaseRecords(summary);
   return lines;

@@ -1,0 +1,54 @@
+// The design-based figures a run may add to the fixed report, and the texts
+// of their column titles.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace kelvara {
+
+// What a run adds to the fixed report. With every field at its default the
+// report is the fixed one, byte for byte.
+struct DesignOptions {
+  // Column index (0-based) of the stratum code, or -1 for none. With strata,
+  // sampling units are nested in them (a unit is a stratum code together with
+  // a unit code), the standard error of the mean is the stratified
+  // with-replacement one, and the block ends with the numbers of strata,
+  // units and degrees of freedom. A row whose stratum cell holds no number is
+  // missing, like a row with any other classification cell empty.
+  int strataColumn = -1;
+  // Adds the lower and upper limit of the 95% confidence interval of the
+  // mean, mean -/+ t(0.975, df) * SE.
+  bool confidenceInterval = false;
+  // Adds the coefficient of variation of the mean, 100 * SE / |mean|, in
+  // percent: the usual flag for estimates too unreliable to publish.
+  bool coefficientOfVariation = false;
+  // Adds the design effect SE^2 * n / SD^2: the variance of the mean under
+  // the design relative to a simple random sample of the same size.
+  bool designEffect = false;
+  // Adds the weighted percentage of the group whose value lies below this
+  // cut-off (the cut-point method for inadequate intake) and its standard
+  // error under the design.
+  std::optional<double> shareBelow;
+
+  bool addsColumns() const {
+    return confidenceInterval || coefficientOfVariation || designEffect || shareBelow.has_value();
+  }
+};
+
+// Titles of the added columns, code page 932, in report order. The two
+// share titles follow the cut-off printed as %g ("50未満の割合(%)").
+inline constexpr std::string_view kConfidenceLowerTitle =
+    "95%\x90M\x97\x8A\x8B\xE6\x8A\xD4\x89\xBA\x8C\xC0";  // 95%信頼区間下限
+inline constexpr std::string_view kConfidenceUpperTitle =
+    "95%\x90M\x97\x8A\x8B\xE6\x8A\xD4\x8F\xE3\x8C\xC0";  // 95%信頼区間上限
+inline constexpr std::string_view kCoefficientOfVariationTitle =
+    "\x95\xCF\x93\xAE\x8CW\x90\x94(%)";  // 変動係数(%)
+inline constexpr std::string_view kDesignEffectTitle =
+    "\x83" "f\x83U\x83" "C\x83\x93\x8C\xF8\x89\xCA";  // デザイン効果
+inline constexpr std::string_view kShareBelowTitleSuffix =
+    "\x96\xA2\x96\x9E\x82\xCC\x8A\x84\x8D\x87(%)";  // 未満の割合(%)
+inline constexpr std::string_view kShareBelowErrorTitleSuffix =
+    "\x96\xA2\x96\x9E\x82\xCC\x8A\x84\x8D\x87\x82\xCC\x95W\x8F\x80\x8C\xEB\x8D\xB7";  // 未満の割合の標準誤差
+
+}  // namespace kelvara
