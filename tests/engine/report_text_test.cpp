@@ -66,5 +66,19 @@ TEST(ReportTexts, LinesOfABlock) {
   EXPECT_EQ(Cp932ToUtf8(StrataLine(12)), "\"層の数：12\"");
 }
 
+TEST(ReportTexts, DesignTitlesAndStrataLine) {
+  DesignOptions design;
+  design.confidenceInterval = design.coefficientOfVariation = design.designEffect = true;
+  design.shareBelow = 7.5;
+  const std::string fixed = Cp932ToUtf8(ColumnTitleLine());
+  EXPECT_EQ(Cp932ToUtf8(ColumnTitleLine(design)).substr(fixed.size()),
+            ",\"95%信頼区間下限\",\"95%信頼区間上限\",\"変動係数(%)\",\"デザイン効果\","
+            "\"7.5未満の割合(%)\",\"7.5未満の割合の標準誤差\"");
+  EXPECT_EQ(Cp932ToUtf8(StrataLine(DesignCounts{15, 30, 0})),
+            "\"層の数：15、抽出単位の数：30、自由度：15\"");
+  EXPECT_EQ(Cp932ToUtf8(StrataLine(DesignCounts{3, 5, 2})),
+            "\"層の数：3、抽出単位の数：5、自由度：2、1単位の層：2\"");
+}
+
 }  // namespace
 }  // namespace kelvara

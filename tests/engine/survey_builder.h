@@ -11,19 +11,22 @@
 
 namespace kelvara::testing {
 
-// Columns: 0 unit, 1 sex, 2 age, 3 pregnancy, 4 value, 5 weight.
+// Columns: 0 unit, 1 sex, 2 age, 3 pregnancy, 4 value, 5 weight, 6 stratum.
 struct Respondent {
-  std::string unit = "1", sex = "1", age = "30", pregnancy = "0", value = "0", weight = "1";
+  std::string unit = "1", sex = "1", age = "30", pregnancy = "0", value = "0", weight = "1",
+              stratum = "1";
 };
 
 inline std::string SurveyFile(const std::vector<Respondent>& respondents) {
-  std::string text = "unit,sex,age,preg,value,weight\r\n";
+  std::string text = "unit,sex,age,preg,value,weight,stratum\r\n";
   for (const Respondent& r : respondents) {
     text += r.unit + "," + r.sex + "," + r.age + "," + r.pregnancy + "," + r.value + "," +
-            r.weight + "\r\n";
+            r.weight + "," + r.stratum + "\r\n";
   }
   return text;
 }
+
+constexpr int kStratumColumn = 6;
 
 enum class Path { engine, reference };
 
@@ -31,17 +34,24 @@ struct Choice {
   bool unit = false;
   bool weight = false;
   int scheme = 0;
+  DesignOptions design = {};
 };
 
 inline std::vector<std::string> Tabulate(Path path, const std::string& file, Choice choice) {
   const int unit = choice.unit ? 0 : -1;
   const int weight = choice.weight ? 5 : -1;
   if (path == Path::reference) {
-    return reference::TabulateVariable(file, unit, 1, 2, 3, 4, weight, choice.scheme);
+    return reference::TabulateVariable(file, unit, 1, 2, 3, 4, weight, choice.scheme,
+                                       choice.design);
   }
   std::vector<std::string> lines;
-  TabulateVariable(file, unit, 1, 2, 3, 4, weight, choice.scheme,
-                   [&](std::string_view line) { lines.emplace_back(line); });
+  const LineSink sink = [&](std::string_view line) { lines.emplace_back(line); };
+  if (choice.design.strataColumn < 0 && !choice.design.addsColumns()) {
+    TabulateVariable(file, unit, 1, 2, 3, 4, weight, choice.scheme, sink);
+  } else {
+    const RunRequest request{file, {unit, 1, 2, 3, weight}, {4}, choice.scheme, choice.design};
+    TabulateVariables(request, sink);
+  }
   return lines;
 }
 
@@ -65,5 +75,6 @@ inline const std::string kMaleTotal = "\x92j\x91\x8D\x90\x94";          // 男�
 inline const std::string kMale70Plus = "\x92j70\x88\xC8\x8F\xE3";       // 男70以上
 inline const std::string kFemalePregnant = "\x8F\x97\x94\x44\x95\x77";  // 女妊婦
 inline const std::string kBothTotal = "\x92j\x8F\x97\x91\x8D\x90\x94";  // 男女総数
+inline const std::string kFemaleTotal = "\x8F\x97\x91\x8D\x90\x94";       // 女総数
 
 }  // namespace kelvara::testing

@@ -1,0 +1,124 @@
+// Design-based figures on designs small enough to work by hand (each checked
+// against R's survey package too), through the engine and the reference.
+#include <gtest/gtest.h>
+
+#include "engine/report_format.h"
+#include "tests/engine/survey_builder.h"
+
+namespace kelvara::testing {
+namespace {
+
+Respondent Man(std::string stratum, std::string unit, std::string value) {
+  Respondent r;
+  r.stratum = std::move(stratum);
+  r.unit = std::move(unit);
+  r.value = std::move(value);
+  return r;
+}
+
+DesignOptions Everything(int strataColumn, double cutOff) {
+  DesignOptions design;
+  design.strataColumn = strataColumn;
+  design.confidenceInterval = design.coefficientOfVariation = design.designEffect = true;
+  design.shareBelow = cutOff;
+  return design;
+}
+
+class DesignTest : public ::testing::TestWithParam<Path> {};
+
+TEST_P(DesignTest, TwoStrataOfTwoUnitsWithUnitCodesRepeated) {
+  // Values 1, 3 | 5, 7 in strata 1 | 2, unit codes 1 and 2 in both. Mean 4,
+  // W = 4, z = (y - 4)/4 = -0.75, -0.25 | 0.25, 0.75: each stratum adds
+  // 2 * (0.25^2 + 0.25^2) = 0.25, so SE = sqrt(0.5) = 0.707107. Df 4 - 2 = 2,
+  // t(0.975, 2) = 4.302653: CI 4 -/+ 3.042435. SD^2 = 20/3: deff
+  // 0.5 * 4 / (20/3) = 0.3, CV 100 * 0.707107 / 4. Below 2 only the value 1:
+  // 25 %, indicator z = 0.1875, -0.0625 | -0.0625, -0.0625, so v = 0.0625.
+  // A fifth man with an empty stratum cell is missing.
+  std::vector<Respondent> rows = {Man("1", "1", "1"), Man("1", "2", "3"), Man("2", "1", "5"),
+                                  Man("2", "2", "7"), Man("", "3", "9")};
+  const std::string expected =
+      ",4,1,4,2.58199,0.707107,1,1,1,1,1.5,4,6.5,7,7,7,7,0.957565,7.04243,17.6777,0.3,25,25";
+  const Choice nested{.unit = true, .design = Everything(kStratumColumn, 2)};
+  const std::vector<std::string> lines = Tabulate(GetParam(), rows, nested);
+  EXPECT_EQ(LineOf(lines, kMaleTotal), expected);
+  EXPECT_EQ(lines[lines.size() - 2], StrataLine(DesignCounts{2, 4, 0}));
+
+  // Pooling unit 1 of stratum 1 with unit 1 of stratum 2 would give another
+  // SE; distinct unit codes, or no unit column (every respondent a unit of
+  // its own), describe the same four units.
+  rows[2].unit = "3";
+  rows[3].unit = "4";
+  EXPECT_EQ(LineOf(Tabulate(GetParam(), rows, nested), kMaleTotal), expected);
+  EXPECT_EQ(LineOf(Tabulate(GetParam(), rows, {.design = Everything(kStratumColumn, 2)}),
+                   kMaleTotal),
+            expected);
+}
+
+TEST_P(DesignTest, SingleUnitStratumAndUnitsWithoutMembers) {
+  // Stratum 3 holds one unit, a certainty unit that adds nothing; unit 3 of
+  // stratum 1 holds only a woman, so the men's z there is 0. Mean 4, W = 5,
+  // z = -0.6, -0.2, 0 | 0.2, 0.6 | 0: stratum 1 adds 1.5 * 0.186667 = 0.28,
+  // stratum 2 adds 2 * 0.08 = 0.16, SE = sqrt(0.44). Df 6 - 3 = 3.
+  const std::vector<Respondent> rows = {Man("1", "1", "1"), Man("1", "2", "3"),
+                                        Man("2", "1", "5"), Man("2", "2", "7"),
+                                        Man("3", "1", "4"), Man("1", "3", "9")};
+  std::vector<Respondent> withWoman = rows;
+  withWoman.back().sex = "2";
+  const std::vector<std::string> lines =
+      Tabulate(GetParam(), withWoman, {.unit = true, .design = Everything(kStratumColumn, 2)});
+  EXPECT_EQ(LineOf(lines, kMaleTotal),
+            ",5,0,4,2.23607,0.663325,1,1,1,1,2,4,6,7,7,7,7,1.889,6.111,16.5831,0.44,20,18.3303");
+  EXPECT_EQ(lines[lines.size() - 2], StrataLine(DesignCounts{3, 6, 1}));
+  // A single member: the 17 fields alone.
+  EXPECT_EQ(LineOf(lines, kFemaleTotal), ",1,0,9,,,9,9,9,9,9,9,9,9,9,9,9");
+}
+
+TEST_P(DesignTest, OneStratumIsTheReportsFormula) {
+  // Values 1, 2 in unit 1 and 3, 4 in unit 2: SE 1 either way.
+  const std::vector<Respondent> rows = {Man("7", "1", "1"), Man("7", "1", "2"),
+                                        Man("7", "2", "3"), Man("7", "2", "4")};
+  DesignOptions strata;
+  strata.strataColumn = kStratumColumn;
+  const std::string expected = ",4,0,2.5,1.29099,1,1,1,1,1,1.25,2.5,3.75,4,4,4,4";
+  EXPECT_EQ(LineOf(Tabulate(GetParam(), rows, {.unit = true}), kMaleTotal), expected);
+  EXPECT_EQ(LineOf(Tabulate(GetParam(), rows, {.unit = true, .design = strata}), kMaleTotal),
+            expected);
+}
+
+TEST_P(DesignTest, DegreesOfFreedomWithoutStrata) {
+  // Values 1, 2 | 3, 4. Only the confidence interval asked for.
+  std::vector<Respondent> rows = {Man("1", "1", "1"), Man("1", "1", "2"), Man("1", "2", "3"),
+                                  Man("1", "2", "4")};
+  DesignOptions ci;
+  ci.confidenceInterval = true;
+  auto limits = [&](Choice choice) {
+    const std::string line = LineOf(Tabulate(GetParam(), rows, choice), kMaleTotal);
+    const size_t afterMaximum = line.find(",4,4,4,4,") + 8;
+    return line.substr(afterMaximum);
+  };
+  // No unit column: 4 respondents - 1 = 3 df, SE sqrt(5/12), t = 3.182446.
+  EXPECT_EQ(limits({.design = ci}), ",0.44574,4.55426");
+  // Two units: 2 - 1 = 1 df, SE 1, t = 12.7062.
+  EXPECT_EQ(limits({.unit = true, .design = ci}), ",-10.2062,15.2062");
+  // One unit: no degree of freedom, no interval.
+  for (Respondent& r : rows) r.unit = "1";
+  EXPECT_EQ(limits({.unit = true, .design = ci}), ",,");
+}
+
+TEST_P(DesignTest, FiguresWithoutAMeaningAreEmpty) {
+  // Two strata of one unit each: no degree of freedom, hence no interval,
+  // and an SE of 0 (certainty units). Mean 0: no coefficient of variation;
+  // SD 0: no design effect. Both values lie below 1.
+  const std::vector<Respondent> rows = {Man("1", "1", "0"), Man("2", "1", "0")};
+  const Choice choice{.unit = true, .design = Everything(kStratumColumn, 1)};
+  EXPECT_EQ(LineOf(Tabulate(GetParam(), rows, choice), kMaleTotal),
+            ",2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,,,,,100,0");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, DesignTest, ::testing::Values(Path::engine, Path::reference),
+                         [](const auto& info) {
+                           return info.param == Path::engine ? "Engine" : "Reference";
+                         });
+
+}  // namespace
+}  // namespace kelvara::testing
