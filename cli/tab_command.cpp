@@ -38,9 +38,14 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
   if (!resolve(options.unit, "sampling-unit", c.stratumColumn) ||
       !resolve(options.weight, "weight", c.weightColumn) ||
       !resolve(options.sex, "sex", c.sexColumn) || !resolve(options.age, "age", c.ageColumn) ||
-      !resolve(options.pregnancy, "pregnant/lactating", c.pregnancyColumn)) {
+      !resolve(options.pregnancy, "pregnant/lactating", c.pregnancyColumn) ||
+      !resolve(options.strata, "stratum", request.design.strataColumn)) {
     return false;
   }
+  request.design.confidenceInterval = options.confidenceInterval;
+  request.design.coefficientOfVariation = options.coefficientOfVariation;
+  request.design.designEffect = options.designEffect;
+  request.design.shareBelow = options.shareBelow;
   for (const ColumnName& variable : options.variables) {
     int column = -1;
     if (!resolve(variable, "analysis variable", column)) return false;

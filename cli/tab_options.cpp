@@ -1,5 +1,7 @@
 #include "cli/tab_options.h"
 
+#include <charconv>
+#include <cmath>
 #include <map>
 
 namespace kelvara {
@@ -13,6 +15,26 @@ const char* const kTabUsage =
     "  --unit COL        sampling-unit column (default: none)\n"
     "  --weight COL      sampling-weight column (default: none)\n"
     "  --scheme NAME     table1 | table2 | part5 | category (default table1)\n"
+    "\n"
+    "Design-based figures (added after the fixed columns, on groups of two or more):\n"
+    "  --strata COL      stratum column: units are nested in strata (unit 1 of\n"
+    "                    stratum 3 and unit 1 of stratum 4 are different units;\n"
+    "                    without --unit every respondent is a unit of its own), and\n"
+    "                    the standard error becomes the stratified with-replacement\n"
+    "                    one; a stratum of a single unit adds nothing to it\n"
+    "  --ci              95% confidence interval of the mean: mean -/+ t(0.975, df)\n"
+    "                    times the standard error, df being units minus strata\n"
+    "                    (units minus 1 without --strata, respondents minus 1\n"
+    "                    without --unit either)\n"
+    "  --cv              coefficient of variation, 100 x SE / |mean|, in percent:\n"
+    "                    the usual flag for estimates too unreliable to publish\n"
+    "  --deff            design effect, SE^2 x n / SD^2: how much the design\n"
+    "                    inflates the variance of the mean over a simple random\n"
+    "                    sample of the same size\n"
+    "  --below X         percentage of the group (weighted) whose value lies below\n"
+    "                    X, with its standard error under the design: the\n"
+    "                    cut-point estimate of inadequate intake (X as 7.5, not 7,5)\n"
+    "\n"
     "  --utf8            UTF-8 with LF line ends, for reading in a terminal\n"
     "  -o FILE           write to FILE instead of standard output\n"
     "  --help            print this help\n"
@@ -26,6 +48,16 @@ namespace {
 const std::map<std::string, int> kSchemes = {
     {"table1", 0}, {"table2", 1}, {"part5", 2}, {"category", 3}};
 
+// A decimal number as written in C, whatever the locale: an optional minus
+// sign, digits with an optional fraction and exponent, nothing else.
+std::optional<double> ParseCutOff(const std::string& text) {
+  double value = 0.0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, error] = std::from_chars(text.data(), end, value, std::chars_format::general);
+  if (error != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
 }  // namespace
 
 std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
@@ -33,7 +65,13 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
   TabOptions options;
   std::map<std::string, ColumnName*> columnOptions = {
       {"--unit", &options.unit}, {"--weight", &options.weight}, {"--sex", &options.sex},
-      {"--age", &options.age},   {"--pregnancy", &options.pregnancy}};
+      {"--age", &options.age},   {"--pregnancy", &options.pregnancy},
+      {"--strata", &options.strata}};
+  const std::map<std::string, bool*> flagOptions = {
+      {"--utf8", &options.utf8},
+      {"--ci", &options.confidenceInterval},
+      {"--cv", &options.coefficientOfVariation},
+      {"--deff", &options.designEffect}};
   std::vector<std::string> positional;
   bool optionsEnded = false;
 
@@ -51,11 +89,12 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       options.help = true;
       return options;
     }
-    if (arg == "--utf8") {
-      options.utf8 = true;
+    if (auto flag = flagOptions.find(arg); flag != flagOptions.end()) {
+      *flag->second = true;
       continue;
     }
-    const bool takesValue = columnOptions.count(arg) || arg == "--scheme" || arg == "-o";
+    const bool takesValue =
+        columnOptions.count(arg) || arg == "--scheme" || arg == "--below" || arg == "-o";
     if (!takesValue) {
       error = "unknown option " + arg + " (see --help)";
       return std::nullopt;
@@ -74,6 +113,12 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
         return std::nullopt;
       }
       options.schemeItemIndex = scheme->second;
+    } else if (arg == "--below") {
+      options.shareBelow = ParseCutOff(value);
+      if (!options.shareBelow) {
+        error = "--below needs a number such as 400 or 7.5 (a point, not a comma), not " + value;
+        return std::nullopt;
+      }
     } else {
       options.outputFile = value;
     }

@@ -16,9 +16,14 @@ struct ColumnName {
 
 struct TabOptions {
   std::string fileName;
-  ColumnName unit, weight, sex, age, pregnancy;
+  ColumnName unit, weight, sex, age, pregnancy, strata;
   std::vector<ColumnName> variables;
   int schemeItemIndex = 0;
+  // Figures beyond the fixed report; the strata column is in `strata`.
+  bool confidenceInterval = false;
+  bool coefficientOfVariation = false;
+  bool designEffect = false;
+  std::optional<double> shareBelow;
   bool utf8 = false;
   std::string outputFile;  // empty: standard output
   bool help = false;

@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/report_fields.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kelvara::testing::ReadBytes;
+using kelvara::testing::ReportFields;
 using kelvara::testing::TempDir;
 
 const std::string kData = KELVARA_CLI_DATA;
@@ -42,6 +44,15 @@ Outcome Tab(const std::vector<std::string>& args, const std::string& environment
   const int status = std::system(command.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir.PathOf("out")),
           ReadBytes(dir.PathOf("err"))};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
 }
 
 const std::vector<std::string> kClassification = {"--sex", "2", "--age", "3", "--pregnancy", "4"};
@@ -120,6 +131,7 @@ TEST(TabErrors, BadUsageIsStatusTwoWithOneLine) {
       {Args({kSurvey, "0"}), "column 0 does not exist"},
       {Args({kSurvey, "ビタミン"}), "no column \"ビタミン\""},
       {Args({"--unit"}), "option --unit needs a value"},
+      {Args({"--below", "7,5", kSurvey, "6"}), "--below needs a number such as 400 or 7.5"},
   };
   for (const Case& c : cases) {
     const Outcome outcome = Tab(c.args);
@@ -127,6 +139,33 @@ TEST(TabErrors, BadUsageIsStatusTwoWithOneLine) {
     EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
     EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
     EXPECT_EQ(outcome.out, "");
+  }
+}
+
+TEST(TabReports, DesignOptionsAddTheirColumns) {
+  // 地区 as strata, every respondent a unit of its own within its stratum.
+  const Outcome outcome = Tab(Args({"--weight", "5", "--strata", "1", "--ci", "--cv", "--deff",
+                                    "--below", "2000", "--utf8", kSurvey, "6"}));
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const std::vector<std::string> lines = Lines(outcome.out);
+  ASSERT_EQ(lines.size(), 2u + 39u + 2u);
+  EXPECT_EQ(lines[1].substr(lines[1].find("\"最大値\"")),
+            "\"最大値\",\"95%信頼区間下限\",\"95%信頼区間上限\",\"変動係数(%)\","
+            "\"デザイン効果\",\"2000未満の割合(%)\",\"2000未満の割合の標準誤差\"");
+  EXPECT_EQ(lines[41].rfind("\"層の数：", 0), 0u) << lines[41];
+  // Of the fixed fields only the standard error differs from those with 地区
+  // as sampling units (which make the same rows missing).
+  const std::vector<std::string> plain =
+      Lines(Tab(Args({"--unit", "1", "--weight", "5", "--utf8", kSurvey, "6"})).out);
+  for (size_t i = 2; i < 41; ++i) {
+    std::vector<std::string> fixed = ReportFields(lines[i]);
+    std::vector<std::string> expected = ReportFields(plain[i]);
+    if (fixed.size() > 17) {
+      ASSERT_EQ(fixed.size(), 23u) << lines[i];
+      fixed.resize(17);
+      fixed[5] = expected[5] = "";
+    }
+    EXPECT_EQ(fixed, expected) << lines[i];
   }
 }
 
