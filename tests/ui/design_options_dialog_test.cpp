@@ -1,0 +1,87 @@
+// The design options dialog: the choice it starts from, the choice it returns,
+// and the cut-off read the same way whatever the locale.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QtTest>
+
+#include "ui/design_options_dialog.h"
+
+class DesignOptionsDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void showsAndReturnsTheChoice();
+  void cutOffMustBeADecimalWithAPoint();
+};
+
+namespace {
+
+const QStringList kLabels = {QStringLiteral("1.地区"), QStringLiteral("2.性別"),
+                             QStringLiteral("3.層")};
+
+template <typename Widget>
+Widget* Find(const QDialog& dialog, const char* name) {
+  auto* widget = dialog.findChild<Widget*>(QString::fromLatin1(name));
+  if (widget == nullptr) qFatal("no widget %s", name);
+  return widget;
+}
+
+}  // namespace
+
+void DesignOptionsDialogTest::showsAndReturnsTheChoice() {
+  kelvara::DesignOptions initial;
+  initial.strataColumn = 2;
+  initial.confidenceInterval = true;
+  initial.shareBelow = 0.1;
+  DesignOptionsDialog dialog(kLabels, initial);
+  auto* strata = Find<QComboBox>(dialog, "strataColumn");
+  QCOMPARE(strata->count(), 4);
+  QCOMPARE(strata->itemText(0), QStringLiteral("(なし)"));
+  QCOMPARE(strata->currentText(), QStringLiteral("3.層"));
+  kelvara::DesignOptions shown = dialog.options();
+  QCOMPARE(shown.strataColumn, 2);
+  QVERIFY(shown.confidenceInterval && !shown.coefficientOfVariation && !shown.designEffect);
+  QCOMPARE(shown.shareBelow, std::optional<double>(0.1));
+
+  strata->setCurrentIndex(0);
+  Find<QCheckBox>(dialog, "coefficientOfVariation")->setChecked(true);
+  Find<QCheckBox>(dialog, "designEffect")->setChecked(true);
+  Find<QCheckBox>(dialog, "confidenceInterval")->setChecked(false);
+  Find<QCheckBox>(dialog, "shareBelow")->setChecked(false);
+  QVERIFY(!Find<QLineEdit>(dialog, "cutOff")->isEnabled());
+  const kelvara::DesignOptions chosen = dialog.options();
+  QCOMPARE(chosen.strataColumn, -1);
+  QVERIFY(!chosen.confidenceInterval && chosen.coefficientOfVariation && chosen.designEffect);
+  QVERIFY(!chosen.shareBelow.has_value());
+
+  // A strata column the file no longer has shows as none.
+  initial.strataColumn = 7;
+  QCOMPARE(DesignOptionsDialog(kLabels, initial).options().strataColumn, -1);
+}
+
+void DesignOptionsDialogTest::cutOffMustBeADecimalWithAPoint() {
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  DesignOptionsDialog dialog(kLabels, {});
+  auto* ok = Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok);
+  auto* cutOff = Find<QLineEdit>(dialog, "cutOff");
+  QVERIFY(ok->isEnabled());
+  Find<QCheckBox>(dialog, "shareBelow")->setChecked(true);
+  QVERIFY(!ok->isEnabled());
+  for (const char* text : {"7,5", "abc", "inf", "1.5.2"}) {
+    cutOff->setText(QString::fromLatin1(text));
+    QVERIFY2(!ok->isEnabled(), text);
+  }
+  cutOff->setText(QStringLiteral(" 7.5 "));
+  QVERIFY(ok->isEnabled());
+  QCOMPARE(dialog.options().shareBelow, std::optional<double>(7.5));
+  cutOff->setText(QStringLiteral("-2e3"));
+  QCOMPARE(dialog.options().shareBelow, std::optional<double>(-2000));
+  QLocale::setDefault(QLocale::c());
+}
+
+QTEST_MAIN(DesignOptionsDialogTest)
+#include "design_options_dialog_test.moc"

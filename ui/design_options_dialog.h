@@ -1,0 +1,49 @@
+// The dialog that chooses the sampling design and the figures added to the
+// report: the strata column, the added columns and the cut-off of the share
+// below it.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <optional>
+
+#include "engine/design_options.h"
+
+class QCheckBox;
+class QComboBox;
+class QDialogButtonBox;
+class QLabel;
+class QLineEdit;
+
+class DesignOptionsDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `columnLabels` are the survey file's column labels in column order, as
+  // the column selectors show them; `initial` is the choice shown first (a
+  // strata column beyond the labels shows as none).
+  DesignOptionsDialog(const QStringList& columnLabels, const kelvara::DesignOptions& initial,
+                      QWidget* parent = nullptr);
+
+  // The choice as it stands; once the dialog is accepted, with a cut-off
+  // whenever the share below it is ticked.
+  kelvara::DesignOptions options() const;
+
+  // A cut-off as typed: a decimal number written with a point whatever the
+  // locale ("7.5", not "7,5"); nothing for anything else.
+  static std::optional<double> ParseCutOff(const QString& text);
+
+ private:
+  // The OK button takes the choice only with a usable cut-off, when one is
+  // needed; the hint says what is wrong.
+  void UpdateAcceptance();
+
+  QComboBox* strata_;
+  QCheckBox* confidenceInterval_;
+  QCheckBox* coefficientOfVariation_;
+  QCheckBox* designEffect_;
+  QCheckBox* shareBelow_;
+  QLineEdit* cutOff_;
+  QLabel* cutOffHint_;
+  QDialogButtonBox* buttons_;
+};
