@@ -18,9 +18,10 @@ void ForEachGroup(uint64_t mask, Visit&& visit) {
 // over the stratum's n_h units is known.
 class StrataWalk {
  public:
-  StrataWalk(std::span<const GroupMean> groups, DesignCounts& counts)
+  StrataWalk(std::span<const GroupMean> groups, DesignCounts& counts, StratumShares& shares)
       : groups_(groups),
         counts_(counts),
+        stratumShares_(shares),
         variance_(groups.size(), 0.0),
         deviation_(groups.size(), 0.0),
         zMean_(groups.size(), 0.0),
@@ -28,6 +29,7 @@ class StrataWalk {
         unitsWithMembers_(groups.size(), 0),
         unitsWithMembersInStratum_(groups.size(), 0) {
     counts_ = {};
+    stratumShares_.clear();
   }
 
   // A usable respondent of the unit being walked, a member of the groups in
@@ -49,7 +51,7 @@ class StrataWalk {
     if (!unitHasRespondent_) return;
     ++unitsInStratum_;
     ForEachGroup(touched_, [&](size_t g) {
-      stratumShares_.emplace_back(g, deviation_[g] / groups_[g].weight);
+      stratumShares_.emplace_back(static_cast<uint32_t>(g), deviation_[g] / groups_[g].weight);
       deviation_[g] = 0.0;
       ++unitsWithMembers_[g];
       ++unitsWithMembersInStratum_[g];
@@ -106,13 +108,13 @@ class StrataWalk {
 
   std::span<const GroupMean> groups_;
   DesignCounts& counts_;
+  StratumShares& stratumShares_;  // (group, z) of the stratum being walked, in unit order
   std::vector<double> variance_;
   std::vector<double> deviation_;  // t of the unit being walked, per group
   std::vector<double> zMean_;
   std::vector<double> squares_;
   std::vector<int32_t> unitsWithMembers_;
   std::vector<int32_t> unitsWithMembersInStratum_;
-  std::vector<std::pair<size_t, double>> stratumShares_;  // (group, z) in unit order
   uint64_t touched_ = 0;         // groups with members in the unit being walked
   uint64_t stratumTouched_ = 0;  // groups with members in the stratum being walked
   uint64_t outsideUnits_ = 0;    // groups with members outside every unit
@@ -124,10 +126,11 @@ class StrataWalk {
 
 std::vector<double> StratifiedVariances(const RunLayout& layout, std::span<const double> value,
                                         std::span<const uint8_t> missing,
-                                        std::span<const GroupMean> groups, DesignCounts& counts) {
+                                        std::span<const GroupMean> groups, DesignCounts& counts,
+                                        StratumShares& scratch) {
   assert(layout.hasStrata && "a run laid out by strata");
   assert(groups.size() <= 64 && "no more groups than a membership mask holds");
-  StrataWalk walk(groups, counts);
+  StrataWalk walk(groups, counts, scratch);
   const std::vector<uint32_t>& order = layout.strataOrder;
   for (size_t j = 0; j < order.size(); ++j) {
     const uint32_t i = order[j];

@@ -2,13 +2,19 @@
 // nested in strata, drawn with replacement.
 #pragma once
 
+#include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "engine/design_figures.h"
 #include "engine/run_layout.h"
 
 namespace kelvara {
+
+// The z of the units of one stratum that hold members of a group, as
+// (group, z) in unit order: working room kept across variables.
+using StratumShares = std::vector<std::pair<uint32_t, double>>;
 
 // A group's weighted mean and total weight W.
 struct GroupMean {
@@ -31,6 +37,7 @@ struct GroupMean {
 // the numbers of strata and units.
 std::vector<double> StratifiedVariances(const RunLayout& layout, std::span<const double> value,
                                         std::span<const uint8_t> missing,
-                                        std::span<const GroupMean> groups, DesignCounts& counts);
+                                        std::span<const GroupMean> groups, DesignCounts& counts,
+                                        StratumShares& scratch);
 
 }  // namespace kelvara

@@ -194,7 +194,8 @@ GroupStatistics Finish(const PersonTable& table, GroupSums& s) {
 // column the standard error is the stratified one and `counts` receives the
 // design's strata and units.
 std::vector<GroupStatistics> GroupMoments(const PersonTable& table, std::span<const double> value,
-                                          std::vector<GroupSums>& sums, DesignCounts& counts) {
+                                          std::vector<GroupSums>& sums, DesignCounts& counts,
+                                          ColumnWorkspace& work) {
   const RunLayout& layout = table.layout;
   sums.assign(layout.groups.size(), GroupSums{});
   SumGroups(table, value, sums);
@@ -209,7 +210,7 @@ std::vector<GroupStatistics> GroupMoments(const PersonTable& table, std::span<co
     means.reserve(sums.size());
     for (const GroupSums& s : sums) means.push_back({s.mean, s.weight});
     const std::vector<double> variances =
-        StratifiedVariances(layout, value, table.missing, means, counts);
+        StratifiedVariances(layout, value, table.missing, means, counts, work.stratumShares);
     for (size_t g = 0; g < results.size(); ++g) results[g].se = std::sqrt(variances[g]);
   }
   return results;
@@ -225,7 +226,7 @@ void AddSharesBelow(const PersonTable& table, double cutOff, std::vector<GroupSt
   }
   std::vector<GroupSums> sums;
   DesignCounts counts;
-  const std::vector<GroupStatistics> shares = GroupMoments(table, work.indicator, sums, counts);
+  const std::vector<GroupStatistics> shares = GroupMoments(table, work.indicator, sums, counts, work);
   for (size_t g = 0; g < results.size(); ++g) {
     results[g].shareBelow = shares[g].mean;
     results[g].shareBelowSe = shares[g].se;
@@ -265,7 +266,7 @@ std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout&
   const PersonTable table = BuildPersonTable(data, layout, variable, work);
   std::vector<GroupSums> sums;
   DesignCounts counts;
-  std::vector<GroupStatistics> results = GroupMoments(table, table.value, sums, counts);
+  std::vector<GroupStatistics> results = GroupMoments(table, table.value, sums, counts, work);
   const DesignOptions& design = layout.design;
   if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
   FillPercentiles(table, sums, results, work);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/run_layout.h"
+#include "engine/stratified_variance.h"
 #include "engine/survey_data.h"
 #include "engine/value_order.h"
 
@@ -18,6 +19,7 @@ struct ColumnWorkspace {
   std::vector<uint8_t> missing;
   std::vector<ValuedMember> members;
   std::vector<ValuedMember> scratch;
+  StratumShares stratumShares;
 };
 
 // The lines of one variable's block: header, column titles, one line per
