@@ -226,7 +226,8 @@ void AddSharesBelow(const PersonTable& table, double cutOff, std::vector<GroupSt
   }
   std::vector<GroupSums> sums;
   DesignCounts counts;
-  const std::vector<GroupStatistics> shares = GroupMoments(table, work.indicator, sums, counts, work);
+  const std::vector<GroupStatistics> shares =
+      GroupMoments(table, work.indicator, sums, counts, work);
   for (size_t g = 0; g < results.size(); ++g) {
     results[g].shareBelow = shares[g].mean;
     results[g].shareBelowSe = shares[g].se;

@@ -158,7 +158,9 @@ check_variable <- function(title, data, variable, cut_off, strata, units, show =
     n <- as.integer(f[2])
     if (n < 2) next
     members <- group_members(f[1], usable[[h_sex]], usable[[h_age]])
-    if (sum(members) != n) stop(sprintf("%s %s %s: %d members in R", title, variable, f[1], sum(members)))
+    if (sum(members) != n) {
+      stop(sprintf("%s %s %s: %d members in R", title, variable, f[1], sum(members)))
+    }
     group <- subset(design, members)
     m <- svymean(~y, group, deff = "replace")
     ci <- confint(m, df = df)
@@ -226,6 +228,7 @@ for (v in list(c("api00", 700), c("enroll", 500), c("acs.k3", 20))) {
                  strata = TRUE, units = TRUE)
 }
 
-cat(sprintf("%d figures compared: %d agree to the printed digits, %d are zero on both sides up to rounding noise, %d differ\n",
+cat(sprintf(paste("%d figures compared: %d agree to the printed digits,",
+                  "%d are zero on both sides up to rounding noise, %d differ\n"),
             totals$compared, totals$agreed, totals$as_zero, totals$failed))
 quit(status = if (totals$failed == 0) 0 else 1)
