@@ -18,6 +18,8 @@ struct StrataNote {
   std::optional<int> units;             // 抽出単位の数
   std::optional<int> degreesOfFreedom;  // 自由度
   std::optional<int> singleUnitStrata;  // 1単位の層
+
+  bool operator==(const StrataNote&) const = default;
 };
 
 // One group's line: its label and one value per column after the label. An
@@ -26,6 +28,8 @@ struct StrataNote {
 struct ReportGroupLine {
   std::string label;  // code page 932 bytes
   std::vector<std::optional<double>> values;
+
+  bool operator==(const ReportGroupLine&) const = default;
 };
 
 struct ReportBlock {
@@ -41,6 +45,8 @@ struct ReportBlock {
   std::optional<size_t> Column(std::string_view title) const;
   // The group's value in the column with this title.
   std::optional<double> Value(const ReportGroupLine& group, std::string_view title) const;
+
+  bool operator==(const ReportBlock&) const = default;
 };
 
 // The columns a chart reads, by their titles in the report.
