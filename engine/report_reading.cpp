@@ -1,5 +1,6 @@
 #include "engine/report_reading.h"
 
+#include <algorithm>
 #include <cassert>
 #include <charconv>
 #include <limits>
@@ -22,8 +23,9 @@ constexpr std::string_view kUnitsWord = "\x81" "A\x92\x8A\x8Fo\x92P\x88\xCA\x82\
 constexpr std::string_view kFreedomWord = "\x81" "A\x8E\xA9\x97R\x93x\x81" "F";  // 、自由度：
 constexpr std::string_view kSingleUnitWord = "\x81" "A1\x92P\x88\xCA\x82\xCC\x91w\x81" "F";  // 、1単位の層：
 
-// No report line holds this many fields; the limit only bounds the split.
-constexpr int kFieldLimit = 4096;
+// No report line holds this many fields; the limit bounds the split of
+// whatever a loaded file holds.
+constexpr int kFieldLimit = 256;
 
 // The report writer's own texts, split where a marker was put in.
 struct Around {
@@ -187,10 +189,10 @@ std::vector<ReportBlock> ReadReportBlocks(std::span<const std::string> lines) {
       if (cells.size() < 3 || cells.front().empty()) continue;  // not a group line
       ReportGroupLine& group = block.groups.emplace_back();
       group.label = cells.front();
-      group.values.resize(block.titles.size());
-      for (size_t c = 1; c < cells.size() && c <= block.titles.size(); ++c) {
-        group.values[c - 1] = FieldNumber(cells[c]);
-      }
+      // Only the fields present are kept, so that what a hostile file costs
+      // stays in proportion to its own size.
+      group.values.resize(std::min(cells.size() - 1, block.titles.size()));
+      for (size_t c = 0; c < group.values.size(); ++c) group.values[c] = FieldNumber(cells[c + 1]);
     }
   }
   return blocks;

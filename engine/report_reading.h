@@ -22,12 +22,12 @@ struct StrataNote {
   bool operator==(const StrataNote&) const = default;
 };
 
-// One group's line: its label and one value per column after the label. An
-// empty field, one that is not a number, and one missing at the end of a
-// short line (a group without members) have no value.
+// One group's line: its label and a value per field after it, as far as the
+// line goes (a group without members has two). An empty field, or one that
+// is not a number, has no value.
 struct ReportGroupLine {
   std::string label;  // code page 932 bytes
-  std::vector<std::optional<double>> values;
+  std::vector<std::optional<double>> values;  // in the order of the titles
 
   bool operator==(const ReportGroupLine&) const = default;
 };
