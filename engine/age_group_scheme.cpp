@@ -1,6 +1,7 @@
 #include "engine/age_group_scheme.h"
 
 #include <limits>
+#include <string_view>
 
 namespace kelvara {
 
@@ -36,6 +37,8 @@ constexpr PregnancyCondition kPregnant = PregnancyCondition::pregnant;
 constexpr PregnancyCondition kLactating = PregnancyCondition::lactating;
 constexpr PregnancyCondition kPregnantOrLactating = PregnancyCondition::pregnantOrLactating;
 
+constexpr GroupRole kSummary = GroupRole::summary;
+
 // Every age, also 0 (an empty age cell), negative ages and 199 or more.
 constexpr AgeRange kAnyAge{-kInfinity, kInfinity, true};
 
@@ -50,7 +53,7 @@ constexpr AgeRange kCategories1To10{1, 10, true};
 // Labels are code page 932 bytes (scripts/cp932_literal.py writes them); the
 // comment after each group gives the label as text.
 constexpr AgeGroup kTable1Groups[] = {
-    {"\x92j\x91\x8D\x90\x94",                 kMale, kAnyAge, kAnyPregnancy},  // 男総数
+    {"\x92j\x91\x8D\x90\x94",                 kMale, kAnyAge, kAnyPregnancy, kSummary},  // 男総数
     {"\x92j1\x81`6",                          kMale, Ages(1, 7), kAnyPregnancy},  // 男1～6
     {"\x92j7\x81`14",                         kMale, Ages(7, 15), kAnyPregnancy},  // 男7～14
     {"\x92j15\x81`19",                        kMale, Ages(15, 20), kAnyPregnancy},  // 男15～19
@@ -60,10 +63,10 @@ constexpr AgeGroup kTable1Groups[] = {
     {"\x92j50\x81`59",                        kMale, Ages(50, 60), kAnyPregnancy},  // 男50～59
     {"\x92j60\x81`69",                        kMale, Ages(60, 70), kAnyPregnancy},  // 男60～69
     {"\x92j70\x88\xC8\x8F\xE3",               kMale, Ages(70, 199), kAnyPregnancy},  // 男70以上
-    {"\x92j(\x8D\xC4\x8C" "f)20\x88\xC8\x8F\xE3", kMale, Ages(20, 199), kAnyPregnancy},  // 男(再掲)20以上
-    {"\x92j(\x8D\xC4\x8C" "f)65\x81`74",      kMale, Ages(65, 75), kAnyPregnancy},  // 男(再掲)65～74
-    {"\x92j(\x8D\xC4\x8C" "f)75\x88\xC8\x8F\xE3", kMale, Ages(75, 199), kAnyPregnancy},  // 男(再掲)75以上
-    {"\x8F\x97\x91\x8D\x90\x94",              kFemale, kAnyAge, kAnyPregnancy},  // 女総数
+    {"\x92j(\x8D\xC4\x8C" "f)20\x88\xC8\x8F\xE3", kMale, Ages(20, 199), kAnyPregnancy, kSummary},  // 男(再掲)20以上
+    {"\x92j(\x8D\xC4\x8C" "f)65\x81`74",      kMale, Ages(65, 75), kAnyPregnancy, kSummary},  // 男(再掲)65～74
+    {"\x92j(\x8D\xC4\x8C" "f)75\x88\xC8\x8F\xE3", kMale, Ages(75, 199), kAnyPregnancy, kSummary},  // 男(再掲)75以上
+    {"\x8F\x97\x91\x8D\x90\x94",              kFemale, kAnyAge, kAnyPregnancy, kSummary},  // 女総数
     {"\x8F\x97" "1\x81`6",                    kFemale, Ages(1, 7), kAnyPregnancy},  // 女1～6
     {"\x8F\x97" "7\x81`14",                   kFemale, Ages(7, 15), kAnyPregnancy},  // 女7～14
     {"\x8F\x97" "15\x81`19",                  kFemale, Ages(15, 20), kAnyPregnancy},  // 女15～19
@@ -73,10 +76,10 @@ constexpr AgeGroup kTable1Groups[] = {
     {"\x8F\x97" "50\x81`59",                  kFemale, Ages(50, 60), kAnyPregnancy},  // 女50～59
     {"\x8F\x97" "60\x81`69",                  kFemale, Ages(60, 70), kAnyPregnancy},  // 女60～69
     {"\x8F\x97" "70\x88\xC8\x8F\xE3",         kFemale, Ages(70, 199), kAnyPregnancy},  // 女70以上
-    {"\x8F\x97(\x8D\xC4\x8C" "f)20\x88\xC8\x8F\xE3", kFemale, Ages(20, 199), kAnyPregnancy},  // 女(再掲)20以上
-    {"\x8F\x97(\x8D\xC4\x8C" "f)65\x81`74",   kFemale, Ages(65, 75), kAnyPregnancy},  // 女(再掲)65～74
-    {"\x8F\x97(\x8D\xC4\x8C" "f)75\x88\xC8\x8F\xE3", kFemale, Ages(75, 199), kAnyPregnancy},  // 女(再掲)75以上
-    {"\x92j\x8F\x97\x91\x8D\x90\x94",         kAnySex, kAnyAge, kAnyPregnancy},  // 男女総数
+    {"\x8F\x97(\x8D\xC4\x8C" "f)20\x88\xC8\x8F\xE3", kFemale, Ages(20, 199), kAnyPregnancy, kSummary},  // 女(再掲)20以上
+    {"\x8F\x97(\x8D\xC4\x8C" "f)65\x81`74",   kFemale, Ages(65, 75), kAnyPregnancy, kSummary},  // 女(再掲)65～74
+    {"\x8F\x97(\x8D\xC4\x8C" "f)75\x88\xC8\x8F\xE3", kFemale, Ages(75, 199), kAnyPregnancy, kSummary},  // 女(再掲)75以上
+    {"\x92j\x8F\x97\x91\x8D\x90\x94",         kAnySex, kAnyAge, kAnyPregnancy, kSummary},  // 男女総数
     {"\x92j\x8F\x97" "1\x81`6",               kAnySex, Ages(1, 7), kAnyPregnancy},  // 男女1～6
     {"\x92j\x8F\x97" "7\x81`14",              kAnySex, Ages(7, 15), kAnyPregnancy},  // 男女7～14
     {"\x92j\x8F\x97" "15\x81`19",             kAnySex, Ages(15, 20), kAnyPregnancy},  // 男女15～19
@@ -86,13 +89,13 @@ constexpr AgeGroup kTable1Groups[] = {
     {"\x92j\x8F\x97" "50\x81`59",             kAnySex, Ages(50, 60), kAnyPregnancy},  // 男女50～59
     {"\x92j\x8F\x97" "60\x81`69",             kAnySex, Ages(60, 70), kAnyPregnancy},  // 男女60～69
     {"\x92j\x8F\x97" "70\x88\xC8\x8F\xE3",    kAnySex, Ages(70, 199), kAnyPregnancy},  // 男女70以上
-    {"\x92j\x8F\x97(\x8D\xC4\x8C" "f)20\x88\xC8\x8F\xE3", kAnySex, Ages(20, 199), kAnyPregnancy},  // 男女(再掲)20以上
-    {"\x92j\x8F\x97(\x8D\xC4\x8C" "f)65\x81`74", kAnySex, Ages(65, 75), kAnyPregnancy},  // 男女(再掲)65～74
-    {"\x92j\x8F\x97(\x8D\xC4\x8C" "f)75\x88\xC8\x8F\xE3", kAnySex, Ages(75, 199), kAnyPregnancy},  // 男女(再掲)75以上
+    {"\x92j\x8F\x97(\x8D\xC4\x8C" "f)20\x88\xC8\x8F\xE3", kAnySex, Ages(20, 199), kAnyPregnancy, kSummary},  // 男女(再掲)20以上
+    {"\x92j\x8F\x97(\x8D\xC4\x8C" "f)65\x81`74", kAnySex, Ages(65, 75), kAnyPregnancy, kSummary},  // 男女(再掲)65～74
+    {"\x92j\x8F\x97(\x8D\xC4\x8C" "f)75\x88\xC8\x8F\xE3", kAnySex, Ages(75, 199), kAnyPregnancy, kSummary},  // 男女(再掲)75以上
 };
 
 constexpr AgeGroup kTable2Groups[] = {
-    {"\x92j\x91\x8D\x90\x94",                 kMale, Ages(1, 199), kAnyPregnancy},  // 男総数
+    {"\x92j\x91\x8D\x90\x94",                 kMale, Ages(1, 199), kAnyPregnancy, kSummary},  // 男総数
     {"\x92j1\x81`2",                          kMale, Ages(1, 3), kAnyPregnancy},  // 男1～2
     {"\x92j3\x81`5",                          kMale, Ages(3, 6), kAnyPregnancy},  // 男3～5
     {"\x92j6\x81`8",                          kMale, Ages(6, 9), kAnyPregnancy},  // 男6～8
@@ -103,8 +106,8 @@ constexpr AgeGroup kTable2Groups[] = {
     {"\x92j30\x81`49",                        kMale, Ages(30, 50), kAnyPregnancy},  // 男30～49
     {"\x92j50\x81`69",                        kMale, Ages(50, 70), kAnyPregnancy},  // 男50～69
     {"\x92j70\x88\xC8\x8F\xE3",               kMale, Ages(70, 199), kAnyPregnancy},  // 男70以上
-    {"\x92j(\x8D\xC4\x8C" "f)20\x81`49",      kMale, Ages(20, 50), kAnyPregnancy},  // 男(再掲)20～49
-    {"\x8F\x97\x91\x8D\x90\x94",              kFemale, Ages(1, 199), kAnyPregnancy},  // 女総数
+    {"\x92j(\x8D\xC4\x8C" "f)20\x81`49",      kMale, Ages(20, 50), kAnyPregnancy, kSummary},  // 男(再掲)20～49
+    {"\x8F\x97\x91\x8D\x90\x94",              kFemale, Ages(1, 199), kAnyPregnancy, kSummary},  // 女総数
     {"\x8F\x97" "1\x81`2",                    kFemale, Ages(1, 3), kAnyPregnancy},  // 女1～2
     {"\x8F\x97" "3\x81`5",                    kFemale, Ages(3, 6), kAnyPregnancy},  // 女3～5
     {"\x8F\x97" "6\x81`8",                    kFemale, Ages(6, 9), kAnyPregnancy},  // 女6～8
@@ -115,8 +118,8 @@ constexpr AgeGroup kTable2Groups[] = {
     {"\x8F\x97" "30\x81`49",                  kFemale, Ages(30, 50), kAnyPregnancy},  // 女30～49
     {"\x8F\x97" "50\x81`69",                  kFemale, Ages(50, 70), kAnyPregnancy},  // 女50～69
     {"\x8F\x97" "70\x88\xC8\x8F\xE3",         kFemale, Ages(70, 199), kAnyPregnancy},  // 女70以上
-    {"\x8F\x97(\x8D\xC4\x8C" "f)20\x81`49",   kFemale, Ages(20, 50), kAnyPregnancy},  // 女(再掲)20～49
-    {"\x92j\x8F\x97\x91\x8D\x90\x94",         kAnySex, Ages(1, 199), kAnyPregnancy},  // 男女総数
+    {"\x8F\x97(\x8D\xC4\x8C" "f)20\x81`49",   kFemale, Ages(20, 50), kAnyPregnancy, kSummary},  // 女(再掲)20～49
+    {"\x92j\x8F\x97\x91\x8D\x90\x94",         kAnySex, Ages(1, 199), kAnyPregnancy, kSummary},  // 男女総数
     {"\x92j\x8F\x97" "1\x81`2",               kAnySex, Ages(1, 3), kAnyPregnancy},  // 男女1～2
     {"\x92j\x8F\x97" "3\x81`5",               kAnySex, Ages(3, 6), kAnyPregnancy},  // 男女3～5
     {"\x92j\x8F\x97" "6\x81`8",               kAnySex, Ages(6, 9), kAnyPregnancy},  // 男女6～8
@@ -127,7 +130,7 @@ constexpr AgeGroup kTable2Groups[] = {
     {"\x92j\x8F\x97" "30\x81`49",             kAnySex, Ages(30, 50), kAnyPregnancy},  // 男女30～49
     {"\x92j\x8F\x97" "50\x81`69",             kAnySex, Ages(50, 70), kAnyPregnancy},  // 男女50～69
     {"\x92j\x8F\x97" "70\x88\xC8\x8F\xE3",    kAnySex, Ages(70, 199), kAnyPregnancy},  // 男女70以上
-    {"\x92j\x8F\x97(\x8D\xC4\x8C" "f)20\x81`49", kAnySex, Ages(20, 50), kAnyPregnancy},  // 男女(再掲)20～49
+    {"\x92j\x8F\x97(\x8D\xC4\x8C" "f)20\x81`49", kAnySex, Ages(20, 50), kAnyPregnancy, kSummary},  // 男女(再掲)20～49
 };
 
 constexpr AgeGroup kPart5Groups[] = {
@@ -142,7 +145,7 @@ constexpr AgeGroup kPart5Groups[] = {
     {"\x92j30\x81`49",                        kMale, Ages(30, 50), kAnyPregnancy},  // 男30～49
     {"\x92j50\x81`69",                        kMale, Ages(50, 70), kAnyPregnancy},  // 男50～69
     {"\x92j70\x88\xC8\x8F\xE3",               kMale, Ages(70, 199), kAnyPregnancy},  // 男70以上
-    {"\x92j\x91S\x94N\x97\xEE",               kMale, Ages(1, 199), kAnyPregnancy},  // 男全年齢
+    {"\x92j\x91S\x94N\x97\xEE",               kMale, Ages(1, 199), kAnyPregnancy, kSummary},  // 男全年齢
     {"\x8F\x97" "1\x81`2",                    kFemale, Ages(1, 3), kNeither},  // 女1～2
     {"\x8F\x97" "3\x81`5",                    kFemale, Ages(3, 6), kNeither},  // 女3～5
     {"\x8F\x97" "6\x81`7",                    kFemale, Ages(6, 8), kNeither},  // 女6～7
@@ -154,12 +157,12 @@ constexpr AgeGroup kPart5Groups[] = {
     {"\x8F\x97" "30\x81`49",                  kFemale, Ages(30, 50), kNeither},  // 女30～49
     {"\x8F\x97" "50\x81`69",                  kFemale, Ages(50, 70), kNeither},  // 女50～69
     {"\x8F\x97" "70\x88\xC8\x8F\xE3",         kFemale, Ages(70, 199), kNeither},  // 女70以上
-    {"\x8F\x97\x94" "D\x95w",                 kFemale, kAnyAge, kPregnant},  // 女妊婦
-    {"\x8F\x97\x8E\xF6\x93\xFB\x95w",         kFemale, kAnyAge, kLactating},  // 女授乳婦
-    {"\x8F\x97\x8F\xAC\x8Cv",                 kFemale, kAnyAge, kPregnantOrLactating},  // 女小計
-    {"\x8F\x97\x91S\x94N\x97\xEE",            kFemale, Ages(1, 199), kNeither},  // 女全年齢
-    {"\x8F\x97\x91S\x94N\x97\xEE+\x8F\xAC\x8Cv", kFemale, Ages(1, 199), kAnyPregnancy},  // 女全年齢+小計
-    {"\x92j\x8F\x97\x8Cv",                    kAnySex, kAnyAge, kAnyPregnancy},  // 男女計
+    {"\x8F\x97\x94" "D\x95w",                 kFemale, kAnyAge, kPregnant, kSummary},  // 女妊婦
+    {"\x8F\x97\x8E\xF6\x93\xFB\x95w",         kFemale, kAnyAge, kLactating, kSummary},  // 女授乳婦
+    {"\x8F\x97\x8F\xAC\x8Cv",                 kFemale, kAnyAge, kPregnantOrLactating, kSummary},  // 女小計
+    {"\x8F\x97\x91S\x94N\x97\xEE",            kFemale, Ages(1, 199), kNeither, kSummary},  // 女全年齢
+    {"\x8F\x97\x91S\x94N\x97\xEE+\x8F\xAC\x8Cv", kFemale, Ages(1, 199), kAnyPregnancy, kSummary},  // 女全年齢+小計
+    {"\x92j\x8F\x97\x8Cv",                    kAnySex, kAnyAge, kAnyPregnancy, kSummary},  // 男女計
 };
 
 constexpr AgeGroup kCategoryGroups[] = {
@@ -173,7 +176,7 @@ constexpr AgeGroup kCategoryGroups[] = {
     {"\x92j8",                                kMale, Category(8), kAnyPregnancy},  // 男8
     {"\x92j9",                                kMale, Category(9), kAnyPregnancy},  // 男9
     {"\x92j10",                               kMale, Category(10), kAnyPregnancy},  // 男10
-    {"\x92j\x8Cv",                            kMale, kCategories1To10, kAnyPregnancy},  // 男計
+    {"\x92j\x8Cv",                            kMale, kCategories1To10, kAnyPregnancy, kSummary},  // 男計
     {"\x8F\x97" "1",                          kFemale, Category(1), kAnyPregnancy},  // 女1
     {"\x8F\x97" "2",                          kFemale, Category(2), kAnyPregnancy},  // 女2
     {"\x8F\x97" "3",                          kFemale, Category(3), kAnyPregnancy},  // 女3
@@ -184,7 +187,7 @@ constexpr AgeGroup kCategoryGroups[] = {
     {"\x8F\x97" "8",                          kFemale, Category(8), kAnyPregnancy},  // 女8
     {"\x8F\x97" "9",                          kFemale, Category(9), kAnyPregnancy},  // 女9
     {"\x8F\x97" "10",                         kFemale, Category(10), kAnyPregnancy},  // 女10
-    {"\x8F\x97\x8Cv",                         kFemale, kCategories1To10, kAnyPregnancy},  // 女計
+    {"\x8F\x97\x8Cv",                         kFemale, kCategories1To10, kAnyPregnancy, kSummary},  // 女計
     {"\x92j\x8F\x97" "1",                     kAnySex, Category(1), kAnyPregnancy},  // 男女1
     {"\x92j\x8F\x97" "2",                     kAnySex, Category(2), kAnyPregnancy},  // 男女2
     {"\x92j\x8F\x97" "3",                     kAnySex, Category(3), kAnyPregnancy},  // 男女3
@@ -195,10 +198,78 @@ constexpr AgeGroup kCategoryGroups[] = {
     {"\x92j\x8F\x97" "8",                     kAnySex, Category(8), kAnyPregnancy},  // 男女8
     {"\x92j\x8F\x97" "9",                     kAnySex, Category(9), kAnyPregnancy},  // 男女9
     {"\x92j\x8F\x97" "10",                    kAnySex, Category(10), kAnyPregnancy},  // 男女10
-    {"\x92j\x8F\x97\x8Cv",                    kAnySex, kCategories1To10, kAnyPregnancy},  // 男女計
+    {"\x92j\x8F\x97\x8Cv",                    kAnySex, kCategories1To10, kAnyPregnancy, kSummary},  // 男女計
 };
 
+constexpr std::string_view kMaleWord = "\x92j";            // 男
+constexpr std::string_view kFemaleWord = "\x8F\x97";       // 女
+constexpr std::string_view kBothWord = "\x92j\x8F\x97";    // 男女
+
+constexpr std::string_view SexWordOf(SexCondition sex) {
+  switch (sex) {
+    case SexCondition::male: return kMaleWord;
+    case SexCondition::female: return kFemaleWord;
+    case SexCondition::any: return kBothWord;
+  }
+  return kBothWord;
+}
+
+// Every label starts with the sex word of its sex condition, so the rest of
+// it names the age band or summary.
+template <size_t N>
+constexpr bool LabelsStartWithTheirSexWord(const AgeGroup (&groups)[N]) {
+  for (const AgeGroup& group : groups) {
+    if (!std::string_view(group.label).starts_with(SexWordOf(group.sex))) return false;
+  }
+  return true;
+}
+
+// The age bands of each sex in a scheme rise in age, and every sex that has
+// bands has the same ones with the same labels: a chart lays all sexes along
+// one age axis.
+template <size_t N>
+constexpr bool SexesShareRisingAgeBands(const AgeGroup (&groups)[N]) {
+  const AgeGroup* first[N] = {};  // the bands of the first sex with bands
+  size_t firstCount = 0;
+  SexCondition firstSex = groups[0].sex;
+  bool seen = false;
+  for (const AgeGroup& group : groups) {
+    if (group.role != GroupRole::ageBand) continue;
+    if (!seen) firstSex = group.sex;
+    seen = true;
+    if (group.sex == firstSex) first[firstCount++] = &group;
+  }
+  for (SexCondition sex : {SexCondition::male, SexCondition::female, SexCondition::any}) {
+    size_t k = 0;
+    for (const AgeGroup& group : groups) {
+      if (group.role != GroupRole::ageBand || group.sex != sex) continue;
+      if (k >= firstCount) return false;
+      const AgeGroup& peer = *first[k];
+      if (group.age.from != peer.age.from || group.age.to != peer.age.to) return false;
+      if (std::string_view(group.label).substr(SexWordOf(sex).size()) !=
+          std::string_view(peer.label).substr(SexWordOf(peer.sex).size())) {
+        return false;
+      }
+      if (k > 0 && !(first[k - 1]->age.from < peer.age.from)) return false;
+      ++k;
+    }
+    if (k != 0 && k != firstCount) return false;
+  }
+  return firstCount > 0;
+}
+
+static_assert(LabelsStartWithTheirSexWord(kTable1Groups) && LabelsStartWithTheirSexWord(kTable2Groups) &&
+              LabelsStartWithTheirSexWord(kPart5Groups) && LabelsStartWithTheirSexWord(kCategoryGroups));
+static_assert(SexesShareRisingAgeBands(kTable1Groups) && SexesShareRisingAgeBands(kTable2Groups) &&
+              SexesShareRisingAgeBands(kPart5Groups) && SexesShareRisingAgeBands(kCategoryGroups));
+
 }  // namespace
+
+std::string_view SexWord(SexCondition sex) { return SexWordOf(sex); }
+
+std::string_view AgeText(const AgeGroup& group) {
+  return std::string_view(group.label).substr(SexWordOf(group.sex).size());
+}
 
 SchemeId SchemeForItemIndex(int itemIndex) {
   switch (itemIndex) {

@@ -25,13 +25,21 @@ struct AgeRange {
   bool toIncluded;
 };
 
+// Where a group stands among the others of its sex. The age bands divide the
+// sex into consecutive classes, the same for every sex of a scheme, so they
+// can be drawn along one age axis; the summaries (totals, subtotals, groups
+// listed again, pregnant and lactating women) overlap the bands and stand
+// apart from them.
+enum class GroupRole : uint8_t { ageBand, summary };
+
 // One report group: its label (code page 932 bytes, printed as the first
-// field of the group's line) and its membership rule.
+// field of the group's line), its membership rule and its role.
 struct AgeGroup {
   const char* label;
   SexCondition sex;
   AgeRange age;
   PregnancyCondition pregnancy;
+  GroupRole role = GroupRole::ageBand;
 
   bool Contains(int32_t sexCode, double age, int32_t pregnancyCode) const;
 };
@@ -43,5 +51,13 @@ enum class SchemeId : uint8_t { table1, table2, part5, category };
 SchemeId SchemeForItemIndex(int itemIndex);
 
 std::span<const AgeGroup> SchemeGroups(SchemeId scheme);
+
+// The label's sex word: "男", "女" or "男女" (code page 932 bytes), by the
+// group's sex condition.
+std::string_view SexWord(SexCondition sex);
+
+// The label without its sex word: the age band or summary as it reads on an
+// age axis shared by the sexes ("20～29", "総数", "(再掲)20以上").
+std::string_view AgeText(const AgeGroup& group);
 
 }  // namespace kelvara

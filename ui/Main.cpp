@@ -17,6 +17,7 @@
 
 #include "ui/About.h"
 #include "ui/browser_command.h"
+#include "ui/chart_tab.h"
 #include "ui/handler_guard.h"
 #include "ui/radio_group.h"
 #include "ui/results_pane.h"
@@ -85,6 +86,10 @@ TMainForm::TMainForm(QWidget* parent)
   setCentralWidget(PageControl1);
   CreateSettingsTab();
   CreateResultsTab();
+  auto* chartTab = new ChartTab(
+      *RichEditKekka, [this]() -> DialogService& { return dialogs(); },
+      [this]() -> QPrinter& { return printer(); });
+  PageControl1->addTab(Named(chartTab, "TabSheetChart"), QStringLiteral("グラフ"));
   PageControl1->setCurrentWidget(TabSheet2);
 
   resize(738, 653);

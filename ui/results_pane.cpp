@@ -32,9 +32,11 @@ void ResultsPane::AppendLines(std::vector<std::string> lines) {
   // One paragraph per line; appendPlainText starts the first one in an empty
   // document without an empty line before it.
   appendPlainText(text);
+  emit linesChanged();
 }
 
 void ResultsPane::ClearLines() {
   lines_.clear();
   clear();
+  emit linesChanged();
 }

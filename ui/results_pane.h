@@ -7,6 +7,8 @@
 #include <vector>
 
 class ResultsPane : public QPlainTextEdit {
+  Q_OBJECT
+
  public:
   explicit ResultsPane(QWidget* parent = nullptr);
 
@@ -16,6 +18,10 @@ class ResultsPane : public QPlainTextEdit {
   // Appends the lines after the present ones, in one update of the view.
   void AppendLines(std::vector<std::string> lines);
   void ClearLines();
+
+ signals:
+  // The lines were appended to or cleared (a loaded file does both).
+  void linesChanged();
 
  private:
   std::vector<std::string> lines_;

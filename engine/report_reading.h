@@ -1,0 +1,67 @@
+// Reading report lines back into the blocks of the variables they hold: the
+// lines of the results pane, or of a results file loaded into it.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvara {
+
+// The line on the sampling design that ends a block.
+struct StrataNote {
+  bool simpleRandomSampling = false;    // one sampling unit, or none chosen
+  int strata = 0;                       // 層の数
+  std::optional<int> units;             // 抽出単位の数
+  std::optional<int> degreesOfFreedom;  // 自由度
+  std::optional<int> singleUnitStrata;  // 1単位の層
+
+  bool operator==(const StrataNote&) const = default;
+};
+
+// One group's line: its label and a value per field after it, as far as the
+// line goes (a group without members has two). An empty field, or one that
+// is not a number, has no value.
+struct ReportGroupLine {
+  std::string label;  // code page 932 bytes
+  std::vector<std::optional<double>> values;  // in the order of the titles
+
+  bool operator==(const ReportGroupLine&) const = default;
+};
+
+struct ReportBlock {
+  std::string name;       // the variable's name, code page 932 bytes
+  size_t headerLine = 0;  // the position of its 【name】 line among the lines read
+  // The column titles after the group column, as the title line reads; empty
+  // when the line after the header is not a title line.
+  std::vector<std::string> titles;
+  std::vector<ReportGroupLine> groups;
+  std::optional<StrataNote> strata;
+
+  // The position in `values` of the column with this title.
+  std::optional<size_t> Column(std::string_view title) const;
+  // The group's value in the column with this title.
+  std::optional<double> Value(const ReportGroupLine& group, std::string_view title) const;
+
+  bool operator==(const ReportBlock&) const = default;
+};
+
+// The columns a chart reads, by their titles in the report.
+enum class ReportColumn {
+  persons, missingPersons, mean, sd, se, minimum,
+  p1, p5, p10, p25, median, p75, p90, p95, p99, maximum,
+  ciLower, ciUpper,  // present only when the block was asked for confidence intervals
+};
+std::string_view ColumnTitle(ReportColumn column);
+
+// The blocks among `lines`, in order. A block starts at a 【name】 header
+// line, takes its column titles from the line after it, and its groups from
+// the lines that follow until its strata line, an empty line or the next
+// header. Lines outside blocks, and lines inside that are none of these, are
+// passed over.
+std::vector<ReportBlock> ReadReportBlocks(std::span<const std::string> lines);
+
+}  // namespace kelvara

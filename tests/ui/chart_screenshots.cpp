@@ -1,0 +1,104 @@
+// kelvara_chart_screenshots: for the example survey under each age-group
+// scheme, runs energy in the window and saves both charts of the chart tab:
+// the tab as shown (window grab) and the saved 300 dpi PNG and PDF, for
+// looking at by eye (scripts/chart_screenshots.sh).
+//
+//   kelvara_chart_screenshots SURVEY.csv OUT_DIR
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QTabWidget>
+#include <cstdio>
+
+#include "tests/ui/ui_test_support.h"
+#include "ui/Main.h"
+#include "ui/chart_tab.h"
+#include "ui/kelvara_application.h"
+#include "ui/radio_group.h"
+#include "ui/results_pane.h"
+
+namespace {
+
+const char* const kSchemeNames[] = {"table1", "table2", "part5", "category"};
+
+bool Report(bool done, const QString& path) {
+  std::printf("%s %s\n", done ? "wrote" : "could not write", qPrintable(path));
+  return done;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: kelvara_chart_screenshots SURVEY.csv OUT_DIR\n");
+    return 2;
+  }
+  KelvaraApplication application(argc, argv);
+  const QString survey = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+  const QDir out(QString::fromLocal8Bit(argv[2]));
+  ScriptedDialogs dialogs;
+  TestWindows windows(dialogs);
+  MainForm->resize(900, 700);
+  MainForm->show();
+  auto* tab = MainForm->findChild<ChartTab*>(QStringLiteral("TabSheetChart"));
+  if (tab == nullptr) return 1;
+
+  LoadSurveyFile(dialogs, survey);
+  bool ok = true;
+  for (int scheme = 0; scheme < 4; ++scheme) {
+    // The example file: 1 地区, 2 性別, 3 年齢, 4 妊婦授乳婦, 5 重み, 6 エネルギー,
+    // 14 年齢区分 (the category numbers).
+    MainForm->ComboBoxID1->setCurrentIndex(1);
+    MainForm->ComboBoxBunrui1->setCurrentIndex(2);
+    MainForm->ComboBoxBunrui2->setCurrentIndex(scheme == 3 ? 14 : 3);
+    MainForm->ComboBoxBunrui3->setCurrentIndex(4);
+    MainForm->ComboBoxWeight->setCurrentIndex(5);
+    MainForm->RadioGroupFormat->setItemIndex(scheme);
+    for (int item = 0; item < MainForm->CheckListEiyoso->count(); ++item) {
+      MainForm->CheckListEiyoso->item(item)->setCheckState(item == 5 ? Qt::Checked : Qt::Unchecked);
+    }
+    MainForm->RichEditKekka->ClearLines();
+    MainForm->ButtonRunClick();
+    if (!dialogs.errors.isEmpty()) {
+      std::fprintf(stderr, "%s\n", qPrintable(dialogs.errors.join(QLatin1Char('\n'))));
+      return 1;
+    }
+    MainForm->PageControl1->setCurrentWidget(tab);
+    tab->blockList()->setCurrentRow(0);
+    for (ChartKind kind : {ChartKind::mean, ChartKind::distribution}) {
+      tab->SetKind(kind);
+      const QString stem = QStringLiteral("chart-%1-%2")
+                               .arg(QLatin1String(kSchemeNames[scheme]),
+                                    kind == ChartKind::mean ? QStringLiteral("mean")
+                                                            : QStringLiteral("distribution"));
+      QApplication::processEvents();
+      const QString shown = out.filePath(stem + QStringLiteral("-tab.png"));
+      ok = Report(MainForm->grab().save(shown), shown) && ok;
+      for (const char* extension : {"png", "pdf"}) {
+        const QString path = out.filePath(stem + QLatin1Char('.') + QLatin1String(extension));
+        QFile::remove(path);
+        dialogs.fileAnswers = {path};
+        if (extension == QLatin1String("png")) {
+          tab->SaveAsPng();
+        } else {
+          tab->SaveAsPdf();
+        }
+        ok = Report(QFileInfo(path).size() > 0, path) && ok;
+      }
+    }
+    tab->SetKind(ChartKind::mean);
+  }
+
+  // The last scheme's block again with the both-sexes groups drawn too.
+  tab->SetBothSexesShown(true);
+  for (ChartKind kind : {ChartKind::mean, ChartKind::distribution}) {
+    tab->SetKind(kind);
+    QApplication::processEvents();
+    const QString shown = out.filePath(kind == ChartKind::mean
+                                           ? QStringLiteral("chart-category-mean-both-tab.png")
+                                           : QStringLiteral("chart-category-distribution-both-tab.png"));
+    ok = Report(MainForm->grab().save(shown), shown) && ok;
+  }
+  return ok && dialogs.errors.isEmpty() ? 0 : 1;
+}

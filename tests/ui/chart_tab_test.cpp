@@ -1,0 +1,324 @@
+// The chart tab: which groups each chart draws or leaves out, every block of
+// every scheme drawn from kelvara-tab's reports, the tab following the pane
+// (runs, clearing, a loaded CR LF file), and the saved and printed pictures.
+#include <QComboBox>
+#include <QImage>
+#include <QListWidget>
+#include <QPrinter>
+#include <QProcess>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "engine/report_reading.h"
+#include "engine/text_blocks.h"
+#include "tests/support/report_fields.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/Main.h"
+#include "ui/chart_data.h"
+#include "ui/chart_tab.h"
+#include "ui/radio_group.h"
+#include "ui/results_pane.h"
+
+namespace {
+
+const char* const kSchemeNames[] = {"table1", "table2", "part5", "category"};
+
+// kelvara-tab's report (code page 932, CR LF) for `args`.
+std::string TabulatorReport(const QStringList& args) {
+  QProcess process;
+  process.start(QStringLiteral(KELVARA_TAB_PATH), args);
+  if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+    qWarning() << process.readAllStandardError();
+    return {};
+  }
+  return process.readAllStandardOutput().toStdString();
+}
+
+// The lines as the pane holds them.
+std::vector<std::string> Lines(const std::string& report) {
+  std::vector<std::string> lines;
+  kelvara::LineCursor cursor(report);
+  for (std::string_view line; cursor.Next(line);) lines.emplace_back(line);
+  return lines;
+}
+
+// The example survey's eight nutrients under a scheme, sampling units and weights.
+std::vector<std::string> ExampleLines(int scheme) {
+  return Lines(TabulatorReport(
+      {"--unit", "1", "--sex", "2", "--age", scheme == 3 ? "14" : "3", "--pregnancy", "4",
+       "--weight", "5", "--scheme", kSchemeNames[scheme], KELVARA_EXAMPLE_SURVEY, "6", "7", "8",
+       "9", "10", "11", "12", "13"}));
+}
+
+ChartTab* Tab() { return MainForm->findChild<ChartTab*>(QStringLiteral("TabSheetChart")); }
+
+void SetPane(std::vector<std::string> lines) {
+  MainForm->RichEditKekka->ClearLines();
+  MainForm->RichEditKekka->AppendLines(std::move(lines));
+}
+
+std::vector<int> Positions(const std::vector<ChartMark>& marks) {
+  std::vector<int> positions;
+  for (const ChartMark& mark : marks) positions.push_back(mark.position);
+  return positions;
+}
+
+size_t MarkCount(const ChartData& data) {
+  size_t count = 0;
+  for (const ChartSeriesData& series : data.series) count += series.bands.size() + series.summaries.size();
+  return count;
+}
+
+QString PdfText(const QString& pdf) {
+  QProcess pdftotext;
+  pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+  if (!pdftotext.waitForStarted() || !pdftotext.waitForFinished(30000)) return {};
+  return QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
+
+}  // namespace
+
+class ChartTabTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    dialogs_ = ScriptedDialogs();
+    windows_ = std::make_unique<TestWindows>(dialogs_);
+    tmp_ = std::make_unique<QTemporaryDir>();
+  }
+  void cleanup() { windows_.reset(); }
+
+  void groupsDrawnAndLeftOut();
+  void everyBlockOfEverySchemeIsDrawn();
+  void tabFollowsRunsClearingAndALoadedFile();
+  void savedAndPrintedPictures();
+
+ private:
+  ScriptedDialogs dialogs_;
+  std::unique_ptr<TestWindows> windows_;
+  std::unique_ptr<QTemporaryDir> tmp_;
+};
+
+void ChartTabTest::groupsDrawnAndLeftOut() {
+  // Men: three aged 1～6, one aged 7～14, none 15～19, two in each later
+  // class, one aged 75 or more. Women: two in every class, but one of the
+  // two aged 7～14 has no value.
+  std::string survey = "sex,age,preg,value\r\n";
+  const int men[] = {2, 3, 4, 8, 25, 26, 31, 32, 41, 42, 51, 52, 61, 62, 71, 72, 80};
+  const int women[] = {2, 3, 8, 9, 16, 17, 21, 22, 33, 34, 44, 45, 55, 56, 66, 67, 77, 78};
+  for (int age : men) survey += "1," + std::to_string(age) + ",0," + std::to_string(1500 + 13 * age) + "\r\n";
+  for (int age : women) {
+    survey += "2," + std::to_string(age) + ",0," + (age == 9 ? std::string("NA") : std::to_string(1200 + 7 * age + age % 2 * 90)) + "\r\n";
+  }
+  const QString path = WriteFile(*tmp_, QStringLiteral("survey.csv"), survey);
+  std::vector<std::string> lines = Lines(TabulatorReport({"--sex", "1", "--age", "2", "--pregnancy", "3", path, "4"}));
+  std::vector<kelvara::ReportBlock> blocks = kelvara::ReadReportBlocks(lines);
+  QCOMPARE(blocks.size(), size_t{1});
+
+  const ChartData mean = BuildChartData(blocks[0], ChartKind::mean, false);
+  QCOMPARE(mean.categories, QStringList({"1～6", "7～14", "15～19", "20～29", "30～39", "40～49", "50～59",
+                                        "60～69", "70以上", "総数", "(再掲)20以上", "(再掲)65～74",
+                                        "(再掲)75以上"}));
+  QCOMPARE(mean.bandCount, 9);
+  QCOMPARE(mean.series.size(), size_t{2});
+  QCOMPARE(mean.series[0].name, QStringLiteral("男"));
+  QCOMPARE(Positions(mean.series[0].bands), (std::vector<int>{0, 3, 4, 5, 6, 7, 8}));
+  QCOMPARE(Positions(mean.series[0].summaries), (std::vector<int>{9, 10, 11}));
+  QCOMPARE(mean.series[1].name, QStringLiteral("女"));
+  QCOMPARE(Positions(mean.series[1].bands), (std::vector<int>{0, 2, 3, 4, 5, 6, 7, 8}));
+  QCOMPARE(Positions(mean.series[1].summaries), (std::vector<int>{9, 10, 11, 12}));
+  QVERIFY2(mean.note.contains(QStringLiteral(
+               "描かなかった区分：男7～14（人数1）、男15～19（人数0）、男(再掲)75以上（人数1）、女7～14（人数1）")),
+           qPrintable(mean.note));
+  QVERIFY(mean.note.contains(QStringLiteral("誤差線：平均±1.96×標準誤差")));
+
+  // Error bars: 1.96 standard errors either side of the mean, from the printed fields.
+  const std::vector<std::string> fields = kelvara::testing::ReportFields(lines[2]);  // 男総数
+  QCOMPARE(fields[0], std::string("\"\x92j\x91\x8D\x90\x94\""));
+  const ChartMark& total = mean.series[0].summaries[0];
+  // (QByteArray reads numbers in the C locale, whatever the process's.)
+  const double printedMean = QByteArray::fromStdString(fields[3]).toDouble();
+  const double printedSe = QByteArray::fromStdString(fields[5]).toDouble();
+  QVERIFY(printedSe > 0);
+  QCOMPARE(total.mean, printedMean);
+  QCOMPARE(total.high - total.mean, 1.96 * printedSe);
+  QCOMPARE(total.mean - total.low, 1.96 * printedSe);
+
+  // An empty P25 (女30～39) leaves the group out of the distribution chart only.
+  std::vector<std::string> cut = kelvara::testing::ReportFields(lines[2 + 18]);
+  QCOMPARE(cut[0], std::string("\"\x8F\x97" "30\x81`39\""));
+  cut[10].clear();
+  std::string line = cut[0];
+  for (size_t f = 1; f < cut.size(); ++f) line += "," + cut[f];
+  lines[2 + 18] = line;
+  blocks = kelvara::ReadReportBlocks(lines);
+  const ChartData distribution = BuildChartData(blocks[0], ChartKind::distribution, false);
+  QCOMPARE(Positions(distribution.series[1].bands), (std::vector<int>{0, 2, 3, 5, 6, 7, 8}));
+  QVERIFY2(distribution.note.contains(QStringLiteral("女30～39（P25が空欄）")), qPrintable(distribution.note));
+  QCOMPARE(Positions(BuildChartData(blocks[0], ChartKind::mean, false).series[1].bands),
+           (std::vector<int>{0, 2, 3, 4, 5, 6, 7, 8}));
+
+  // Both sexes on request: a third series, and its groups under the same axis.
+  const ChartData both = BuildChartData(blocks[0], ChartKind::mean, true);
+  QCOMPARE(both.series.size(), size_t{3});
+  QCOMPARE(both.series[2].name, QStringLiteral("男女"));
+  QCOMPARE(Positions(both.series[2].bands), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+  QCOMPARE(both.categories, mean.categories);
+
+  // Confidence-interval columns, when the block has them, are the error bars.
+  lines[1] += ",\"95%\x90M\x97\x8A\x8B\xE6\x8A\xD4\x89\xBA\x8C\xC0\",\"95%\x90M\x97\x8A\x8B\xE6\x8A\xD4\x8F\xE3\x8C\xC0\"";
+  lines[2] += ",1000.5,3000.25";
+  const ChartData interval = BuildChartData(kelvara::ReadReportBlocks(lines)[0], ChartKind::mean, false);
+  QCOMPARE(interval.series[0].summaries[0].low, 1000.5);
+  QCOMPARE(interval.series[0].summaries[0].high, 3000.25);
+  QVERIFY(interval.note.contains(QStringLiteral("誤差線：95%信頼区間")));
+  // Groups whose interval fields are empty are left out and named.
+  QVERIFY2(interval.note.contains(QStringLiteral("男1～6（95%信頼区間下限が空欄）")), qPrintable(interval.note));
+}
+
+void ChartTabTest::everyBlockOfEverySchemeIsDrawn() {
+  // Every group of the example survey has two persons or more: nothing is
+  // left out, and every group of every shown sex is drawn in one place.
+  for (int scheme = 0; scheme < 4; ++scheme) {
+    const std::vector<std::string> lines = ExampleLines(scheme);
+    const std::vector<kelvara::ReportBlock> blocks = kelvara::ReadReportBlocks(lines);
+    QCOMPARE(blocks.size(), size_t{8});
+    for (const kelvara::ReportBlock& block : blocks) {
+      for (ChartKind kind : {ChartKind::mean, ChartKind::distribution}) {
+        const ChartData data = BuildChartData(block, kind, true);
+        QVERIFY2(!data.note.contains(QStringLiteral("描かなかった")), qPrintable(data.note));
+        QCOMPARE(MarkCount(data), block.groups.size());
+        for (const ChartSeriesData& series : data.series) {
+          for (const ChartMark& mark : series.bands) {
+            QVERIFY(mark.position < data.bandCount);
+            QVERIFY(mark.label.endsWith(data.categories[mark.position]));
+            QVERIFY(kind == ChartKind::mean ? mark.low < mark.mean && mark.mean < mark.high
+                                            : mark.p5 <= mark.p25 && mark.p25 <= mark.median &&
+                                                  mark.median <= mark.p75 && mark.p75 <= mark.p95);
+          }
+          for (const ChartMark& mark : series.summaries) {
+            QVERIFY(mark.position >= data.bandCount);
+            QVERIFY(mark.label.endsWith(data.categories[mark.position]));
+          }
+        }
+      }
+    }
+  }
+}
+
+void ChartTabTest::tabFollowsRunsClearingAndALoadedFile() {
+  ChartTab* tab = Tab();
+  QVERIFY(tab != nullptr);
+  QCOMPARE(MainForm->PageControl1->tabText(MainForm->PageControl1->indexOf(tab)), QStringLiteral("グラフ"));
+  QVERIFY(tab->chartData().empty());
+
+  // A run of two variables: both listed, the first drawn at once.
+  LoadSurveyFile(dialogs_, QStringLiteral(KELVARA_EXAMPLE_SURVEY));
+  MainForm->ComboBoxBunrui1->setCurrentIndex(2);
+  MainForm->ComboBoxBunrui2->setCurrentIndex(3);
+  MainForm->ComboBoxBunrui3->setCurrentIndex(4);
+  MainForm->ComboBoxWeight->setCurrentIndex(5);
+  MainForm->RadioGroupFormat->setItemIndex(2);
+  MainForm->CheckListEiyoso->item(5)->setCheckState(Qt::Checked);
+  MainForm->CheckListEiyoso->item(6)->setCheckState(Qt::Checked);
+  MainForm->ButtonRunClick();
+  QVERIFY(dialogs_.errors.isEmpty());
+  QCOMPARE(ItemTexts(tab->blockList()), QStringList({"エネルギー", "たんぱく質"}));
+  QCOMPARE(tab->chartData().title, QStringLiteral("エネルギー"));
+  QVERIFY(tab->chartData().categories.contains(QStringLiteral("妊婦")));
+
+  tab->blockList()->setCurrentRow(1);
+  QCOMPARE(tab->chartData().title, QStringLiteral("たんぱく質"));
+  const ChartData protein = tab->chartData();
+
+  // Another run appends: the list grows, the chosen chart stays.
+  MainForm->CheckListEiyoso->item(6)->setCheckState(Qt::Unchecked);
+  MainForm->ButtonRunClick();
+  QCOMPARE(ItemTexts(tab->blockList()), QStringList({"エネルギー", "たんぱく質", "エネルギー"}));
+  QCOMPARE(tab->blockList()->currentRow(), 1);
+  QCOMPARE(tab->chartData().note, protein.note);
+
+  // Saved, cleared: the chart is empty and says what went.
+  const QString saved = tmp_->filePath(QStringLiteral("results.csv"));
+  dialogs_.fileAnswers = {saved};
+  MainForm->FileSaveAs();
+  dialogs_.confirmAnswers = {true};
+  MainForm->FileNew();
+  QCOMPARE(tab->blockList()->count(), 0);
+  QVERIFY(tab->chartData().empty());
+  QVERIFY2(tab->note().contains(QStringLiteral("「たんぱく質」の計算結果は計算結果タブにもうありません")),
+           qPrintable(tab->note()));
+
+  // Loaded back from a file with CR LF and no line end after its last line:
+  // the same block comes back, drawn as before.
+  std::string bytes = ReadBytes(saved);
+  QVERIFY(bytes.ends_with("\"\r\n\r\n"));
+  bytes.resize(bytes.size() - 4);
+  const QString loaded = WriteFile(*tmp_, QStringLiteral("loaded.csv"), bytes);
+  dialogs_.fileAnswers = {loaded};
+  MainForm->FileOpen();
+  QVERIFY(dialogs_.errors.isEmpty());
+  QCOMPARE(tab->blockList()->count(), 3);
+  QCOMPARE(tab->blockList()->currentRow(), 1);
+  QCOMPARE(tab->chartData().title, QStringLiteral("たんぱく質"));
+  QCOMPARE(MarkCount(tab->chartData()), MarkCount(protein));
+  QCOMPARE(tab->chartData().series[1].bands.back().mean, protein.series[1].bands.back().mean);
+  // The last block, whose strata line ends the file, is read whole.
+  const std::vector<kelvara::ReportBlock> blocks = kelvara::ReadReportBlocks(MainForm->RichEditKekka->lines());
+  QVERIFY(blocks.back().strata.has_value());
+  QCOMPARE(blocks.back().groups.size(), size_t{29});
+}
+
+void ChartTabTest::savedAndPrintedPictures() {
+  SetPane(ExampleLines(0));
+  ChartTab* tab = Tab();
+  QCOMPARE(tab->chartData().title, QStringLiteral("エネルギー"));
+  const QStringList expected = QStringList{"エネルギー", "男", "女"} + tab->chartData().categories;
+
+  for (ChartKind kind : {ChartKind::mean, ChartKind::distribution}) {
+    tab->SetKind(kind);
+    const QString stem = tmp_->filePath(kind == ChartKind::mean ? QStringLiteral("mean")
+                                                                : QStringLiteral("distribution"));
+    dialogs_.fileAnswers = {stem + QStringLiteral(".png")};
+    tab->SaveAsPng();
+    const QImage image(stem + QStringLiteral(".png"));
+    QCOMPARE(image.size(), QSize(3000, 1875));               // 10 by 6.25 inches
+    QCOMPARE(image.dotsPerMeterX(), qRound(300 / 0.0254));  // at 300 dpi
+
+    dialogs_.fileAnswers = {stem};  // the extension is added
+    tab->SaveAsPdf();
+    const QString text = PdfText(stem + QStringLiteral(".pdf"));
+    if (text.isEmpty()) QSKIP("pdftotext (poppler-utils) is not installed");
+    for (const QString& label : expected) {
+      QVERIFY2(text.contains(label), qPrintable(label + QStringLiteral(" not in:\n") + text));
+    }
+  }
+  QVERIFY(dialogs_.errors.isEmpty());
+
+  // Saving over an existing file asks first; No leaves it as it was.
+  const QString png = tmp_->filePath(QStringLiteral("distribution.png"));
+  const std::string before = ReadBytes(png);
+  dialogs_.fileAnswers = {png};
+  dialogs_.confirmAnswers = {false};
+  tab->SaveAsPng();
+  QCOMPARE(dialogs_.questions.size(), 1);
+  QCOMPARE(ReadBytes(png), before);
+
+  // Printing goes through the print dialog, on the window's printer.
+  const QString printed = tmp_->filePath(QStringLiteral("printed.pdf"));
+  dialogs_.onPrint = [&printed](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printed);
+    return true;
+  };
+  tab->SetKind(ChartKind::mean);
+  tab->Print();
+  QVERIFY(dialogs_.errors.isEmpty());
+  QCOMPARE(MainForm->printer().docName(), QStringLiteral("Kelvara"));
+  const QString text = PdfText(printed);
+  for (const QString& label : expected) QVERIFY2(text.contains(label), qPrintable(label));
+}
+
+QTEST_MAIN(ChartTabTest)
+#include "chart_tab_test.moc"
