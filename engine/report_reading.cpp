@@ -11,18 +11,6 @@
 namespace kelvara {
 namespace {
 
-// Titles of the confidence-interval columns, added after the fixed ones when
-// the interval is asked for.
-constexpr std::string_view kCiLowerTitle = "95%\x90M\x97\x8A\x8B\xE6\x8A\xD4\x89\xBA\x8C\xC0";  // 95%信頼区間下限
-constexpr std::string_view kCiUpperTitle = "95%\x90M\x97\x8A\x8B\xE6\x8A\xD4\x8F\xE3\x8C\xC0";  // 95%信頼区間上限
-
-// The parts of the strata line under a design with several units per stratum:
-// 層の数：S、抽出単位の数：L、自由度：D, and 、1単位の層：K when some strata
-// hold a single unit.
-constexpr std::string_view kUnitsWord = "\x81" "A\x92\x8A\x8Fo\x92P\x88\xCA\x82\xCC\x90\x94\x81" "F";  // 、抽出単位の数：
-constexpr std::string_view kFreedomWord = "\x81" "A\x8E\xA9\x97R\x93x\x81" "F";  // 、自由度：
-constexpr std::string_view kSingleUnitWord = "\x81" "A1\x92P\x88\xCA\x82\xCC\x91w\x81" "F";  // 、1単位の層：
-
 // No report line holds this many fields; the limit bounds the split of
 // whatever a loaded file holds.
 constexpr int kFieldLimit = 256;
@@ -43,6 +31,9 @@ struct ReportTexts {
   Around header = SplitAt(HeaderLine("\n"), "\n");             // "【 and 】"
   std::string strataPrefix = SplitAt(StrataLine(7), "7").before;  // "層の数：
   std::string simpleRandomSampling = StrataLine(1);
+  // The words between the numbers of a stratified design's strata line:
+  // 、抽出単位の数：, 、自由度： and 、1単位の層：.
+  std::string unitsWord, freedomWord, singleUnitWord;
   std::vector<std::string> titles;  // the 17 fixed titles, group column first
 
   ReportTexts() {
@@ -50,6 +41,14 @@ struct ReportTexts {
     std::vector<std::string_view> cells;
     SplitLine(ColumnTitleLine(), kFieldLimit, cellText, cells);
     titles.assign(cells.begin(), cells.end());
+    // Strata 1000001, units 3000003, hence 2000002 degrees of freedom, and
+    // 4000004 single-unit strata: numbers that stand nowhere else in the line.
+    const std::string stratified = StrataLine(DesignCounts{1000001, 3000003, 4000004});
+    const std::string afterStrata = SplitAt(stratified, "1000001").after;
+    unitsWord = SplitAt(afterStrata, "3000003").before;
+    const std::string afterUnits = SplitAt(afterStrata, "3000003").after;
+    freedomWord = SplitAt(afterUnits, "2000002").before;
+    singleUnitWord = SplitAt(SplitAt(afterUnits, "2000002").after, "4000004").before;
   }
 };
 
@@ -115,11 +114,11 @@ std::optional<StrataNote> ReadStrataLine(std::string_view line) {
   if (!strata) return std::nullopt;
   note.strata = *strata;
   if (!rest.empty()) {
-    note.units = TakeLabelledCount(rest, kUnitsWord);
-    note.degreesOfFreedom = TakeLabelledCount(rest, kFreedomWord);
+    note.units = TakeLabelledCount(rest, texts.unitsWord);
+    note.degreesOfFreedom = TakeLabelledCount(rest, texts.freedomWord);
     if (!note.units || !note.degreesOfFreedom) return std::nullopt;
     if (!rest.empty()) {
-      note.singleUnitStrata = TakeLabelledCount(rest, kSingleUnitWord);
+      note.singleUnitStrata = TakeLabelledCount(rest, texts.singleUnitWord);
       if (!note.singleUnitStrata || !rest.empty()) return std::nullopt;
     }
   }
@@ -130,8 +129,8 @@ std::optional<StrataNote> ReadStrataLine(std::string_view line) {
 
 std::string_view ColumnTitle(ReportColumn column) {
   switch (column) {
-    case ReportColumn::ciLower: return kCiLowerTitle;
-    case ReportColumn::ciUpper: return kCiUpperTitle;
+    case ReportColumn::ciLower: return kConfidenceLowerTitle;
+    case ReportColumn::ciUpper: return kConfidenceUpperTitle;
     default: {
       // The fixed titles in report order; the group column comes first.
       const auto index = static_cast<size_t>(column) + 1;

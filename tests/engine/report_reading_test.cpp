@@ -124,66 +124,44 @@ TEST(ReportReading, NamesWithCommasQuotesAndTrailByte5C) {
   }
 }
 
-// A real block with the design columns added the way a report asked for them
-// prints them: six titles after the fixed ones, their fields after the fixed
-// fields of each group with members, and the strata line with units and
-// degrees of freedom.
-TEST(ReportReading, ExtraColumnsAreFoundByTheirTitles) {
-  const std::vector<std::string> plainLines = Lines(ExampleReport(0, true));
-  const ReportBlock plain = ReadReportBlocks(plainLines).front();
-  std::vector<std::string> lines(plainLines.begin(), plainLines.begin() + 42);
-  // 95%信頼区間下限, 95%信頼区間上限, 変動係数(%), デザイン効果, 2000未満の割合(%),
-  // 2000未満の割合の標準誤差
-  lines[1] +=
-      ",\"95%\x90M\x97\x8A\x8B\xE6\x8A\xD4\x89\xBA\x8C\xC0\""
-      ",\"95%\x90M\x97\x8A\x8B\xE6\x8A\xD4\x8F\xE3\x8C\xC0\""
-      ",\"\x95\xCF\x93\xAE\x8CW\x90\x94(%)\",\"\x83" "f\x83U\x83" "C\x83\x93\x8C\xF8\x89\xCA\""
-      ",\"2000\x96\xA2\x96\x9E\x82\xCC\x8A\x84\x8D\x87(%)\""
-      ",\"2000\x96\xA2\x96\x9E\x82\xCC\x8A\x84\x8D\x87\x82\xCC\x95W\x8F\x80\x8C\xEB\x8D\xB7\"";
-  std::vector<double> lower, upper;
-  for (size_t g = 0; g < plain.groups.size(); ++g) {
-    const double mean = *plain.groups[g].values[2];
-    const double se = *plain.groups[g].values[4];
-    lower.push_back(mean - 2.131 * se);  // a t quantile, not 1.96
-    upper.push_back(mean + 2.131 * se);
-    lines[g + 2] += "," + FormatNumber(lower.back()) + "," + FormatNumber(upper.back()) +
-                    ",12.5,1.8,40,3.2";
-  }
-  // 層の数：15、抽出単位の数：45、自由度：30、1単位の層：2
-  lines[41] = "\"\x91w\x82\xCC\x90\x94\x81" "F15\x81" "A\x92\x8A\x8Fo\x92P\x88\xCA\x82\xCC"
-              "\x90\x94\x81" "F45\x81" "A\x8E\xA9\x97R\x93x\x81" "F30\x81" "A1\x92P\x88\xCA"
-              "\x82\xCC\x91w\x81" "F2\"";
-
+// kelvara-tab's report with every design column: the six added titles are
+// found after the fixed ones, every field reads back to the number printed,
+// and the strata line gives strata, units and degrees of freedom. The strata
+// line's other form, with single-unit strata, comes from the report writer.
+TEST(ReportReading, DesignColumnsAreFoundByTheirTitles) {
+  const hostile::TabOutcome run = hostile::RunTab(
+      {"--unit", "1", "--strata", "2", "--sex", "2", "--age", "3", "--pregnancy", "4",
+       "--weight", "5", "--ci", "--cv", "--deff", "--below", "2000", KELVARA_EXAMPLE_SURVEY,
+       "6", "10"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::vector<std::string> lines = Lines(run.out);
   const std::vector<ReportBlock> blocks = ReadReportBlocks(lines);
-  ASSERT_EQ(blocks.size(), 1u);
-  const ReportBlock& block = blocks.front();
-  ASSERT_EQ(block.titles.size(), 22u);
-  EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::ciLower)), 16u);
-  EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::ciUpper)), 17u);
-  ASSERT_EQ(block.groups.size(), plain.groups.size());
-  for (size_t g = 0; g < block.groups.size(); ++g) {
-    const ReportGroupLine& group = block.groups[g];
-    for (size_t c = 0; c < 16; ++c) EXPECT_EQ(group.values[c], plain.groups[g].values[c]);
-    EXPECT_EQ(FormatNumber(*block.Value(group, ColumnTitle(ReportColumn::ciLower))),
-              FormatNumber(lower[g]));
-    EXPECT_EQ(FormatNumber(*block.Value(group, ColumnTitle(ReportColumn::ciUpper))),
-              FormatNumber(upper[g]));
-    EXPECT_EQ(group.values[21], 3.2);
+  ASSERT_EQ(blocks.size(), 2u);
+  for (const ReportBlock& block : blocks) {
+    ASSERT_EQ(block.titles.size(), 22u);
+    EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::ciLower)), 16u);
+    EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::ciUpper)), 17u);
+    ASSERT_EQ(block.groups.size(), 39u);
+    ExpectFieldsReadBack(block, lines, block.headerLine + 2);
+    // Two sexes as strata over the 15 districts: 30 units, 28 degrees of freedom.
+    ASSERT_TRUE(block.strata);
+    EXPECT_EQ(block.strata->strata, 2);
+    EXPECT_EQ(block.strata->units, 30);
+    EXPECT_EQ(block.strata->degreesOfFreedom, 28);
+    EXPECT_FALSE(block.strata->singleUnitStrata);
   }
-  ASSERT_TRUE(block.strata);
-  EXPECT_EQ(block.strata->strata, 15);
-  EXPECT_EQ(block.strata->units, 45);
-  EXPECT_EQ(block.strata->degreesOfFreedom, 30);
-  EXPECT_EQ(block.strata->singleUnitStrata, 2);
 
-  // Without single-unit strata the line stops after the degrees of freedom;
-  // a line that breaks off in between is no strata line.
-  const size_t cut = lines[41].find("\x81" "A1");
-  lines[41] = lines[41].substr(0, cut) + "\"";
-  ASSERT_TRUE(ReadReportBlocks(lines).front().strata);
-  EXPECT_EQ(ReadReportBlocks(lines).front().strata->degreesOfFreedom, 30);
-  EXPECT_FALSE(ReadReportBlocks(lines).front().strata->singleUnitStrata);
-  lines[41] = lines[41].substr(0, lines[41].find("\x81" "A\x8E\xA9")) + "\"";
+  const size_t strataLine = blocks[0].headerLine + 41;
+  lines[strataLine] = StrataLine(DesignCounts{15, 45, 2});
+  const std::optional<StrataNote> withSingles = ReadReportBlocks(lines).front().strata;
+  ASSERT_TRUE(withSingles);
+  EXPECT_EQ(withSingles->strata, 15);
+  EXPECT_EQ(withSingles->units, 45);
+  EXPECT_EQ(withSingles->degreesOfFreedom, 30);
+  EXPECT_EQ(withSingles->singleUnitStrata, 2);
+  // A line that breaks off after the number of units is no strata line.
+  const std::string full = StrataLine(DesignCounts{15, 45, 0});
+  lines[strataLine] = full.substr(0, full.find("45") + 2) + "\"";
   EXPECT_FALSE(ReadReportBlocks(lines).front().strata);
 }
 
