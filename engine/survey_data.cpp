@@ -137,11 +137,12 @@ class ParsingBlock {
 // Finds the header row (the first non-blank line) in the blocks read so far;
 // on success `offset` is where the data rows of `block` start.
 bool FindHeader(TextFileBlocks& blocks, std::string& block, size_t& offset,
-                std::vector<std::string>& header) {
+                std::vector<std::string>& header, TextEncoding& encoding) {
   while (blocks.Next(block)) {
     LineCursor lines(block);
     for (std::string_view line; lines.Next(line);) {
       if (IsBlankLine(line)) continue;
+      encoding = RecogniseEncoding(blocks.droppedByteOrderMark(), line);
       std::string cellText;
       std::vector<std::string_view> cells;
       SplitLine(line, CsvTable::kRowCellLimit, cellText, cells);
@@ -156,17 +157,18 @@ bool FindHeader(TextFileBlocks& blocks, std::string& block, size_t& offset,
 }  // namespace
 
 RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
-                          const std::vector<int>& variableColumns, SurveyData& data) {
+                          const std::vector<int>& variableColumns, SurveyData& data,
+                          std::stop_token stop, const ReadingProgress& progress) {
   data = SurveyData{};
   data.hasUnitColumn = columns.stratumColumn >= 0;
   data.variables.resize(variableColumns.size());
 
-  TextFileBlocks blocks(kBlockSize);
+  TextFileBlocks blocks(kBlockSize, TextFileBlocks::ByteOrderMark::drop);
   if (!blocks.Open(fileName)) return RunStatus::cannotOpen;
   std::string block;
   size_t offset = 0;
   std::vector<std::string> header;
-  if (!FindHeader(blocks, block, offset, header)) {
+  if (!FindHeader(blocks, block, offset, header, data.encoding)) {
     return blocks.failed() ? RunStatus::readError : RunStatus::noHeaderRow;
   }
   for (size_t v = 0; v < variableColumns.size(); ++v) {
@@ -183,8 +185,15 @@ RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& column
     for (; !pending.empty(); pending.pop_front()) pending.front().Wait();
   };
   size_t capacity = 0;
+  size_t bytesRead = 0;
+  bool stopped = false;
   try {
     do {
+      if (stop.stop_requested()) {
+        stopped = true;
+        break;
+      }
+      bytesRead += block.size();
       const size_t rows = CountRows(std::string_view(block).substr(offset));
       if (data.rowCount + rows > capacity) {
         finishAll();
@@ -210,6 +219,7 @@ RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& column
       data.rowCount += rows;
       block.clear();
       offset = 0;
+      if (progress) progress(data.rowCount, bytesRead, blocks.fileSize());
     } while (blocks.Next(block));
     finishAll();
   } catch (...) {
@@ -221,6 +231,10 @@ RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& column
       }
     }
     throw;
+  }
+  if (stopped) {
+    data = SurveyData{};
+    return RunStatus::stopped;
   }
   Resize(data, data.rowCount);
   return blocks.failed() ? RunStatus::readError : RunStatus::ok;
