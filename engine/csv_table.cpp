@@ -31,6 +31,7 @@ std::string_view CsvTable::cell(int column) const {
 void CsvTable::Rewind() {
   blocks_.Rewind();
   headerSeen_ = false;
+  bytesRead_ = 0;
   block_.clear();
   lines_ = LineCursor(block_);
 }
@@ -38,6 +39,7 @@ void CsvTable::Rewind() {
 bool CsvTable::ReadLine(std::string_view& line) {
   while (!lines_.Next(line)) {
     if (!blocks_.Next(block_)) return false;
+    bytesRead_ += block_.size();
     lines_ = LineCursor(block_);
   }
   return true;

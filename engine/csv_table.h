@@ -57,6 +57,11 @@ class CsvTable {
   // of the file.
   bool readFailed() const { return blocks_.failed(); }
 
+  // How far reading has come: the bytes of the file read so far, of its
+  // size (0 when the file tells none).
+  size_t bytesRead() const { return bytesRead_; }
+  size_t fileSize() const { return blocks_.fileSize(); }
+
   // The file's encoding, recognised from its byte order mark or its header
   // row; known once the header row has been read (by Scan or ReadRow).
   TextEncoding encoding() const { return encoding_; }
@@ -78,6 +83,7 @@ class CsvTable {
   int cellCount_ = 0;
   int rowCount_ = 0;
   int maxCellCount_ = 0;
+  size_t bytesRead_ = 0;
   bool headerSeen_ = false;  // since the last rewind
   TextEncoding encoding_ = TextEncoding::cp932;
 };
