@@ -1,0 +1,198 @@
+// ui_run_bench: whether the window stays responsive while it reads a big
+// survey data file and runs 50 variables on it, and how soon 中止 ends the
+// work.
+//
+//   ui_run_bench SURVEY.csv
+//
+// SURVEY.csv is a file of kelvara-generate-survey: 1 地区, 2 性別, 3 年齢,
+// 4 妊婦授乳婦, 5 重み, then the nutrients from column 6 on (50 of them).
+// Prints, for the load and for the run: the time taken, the longest gap
+// between two turns of the window's event loop (a 10 ms timer that can only
+// fire when the loop turns) and between two repaints of the progress window;
+// then, for a load and a run stopped part-way, the time from 中止 to the
+// window being free again and what was left behind. Runs on the offscreen
+// platform unless QT_QPA_PLATFORM says otherwise.
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+
+#include "ui/Main.h"
+#include "ui/Progress.h"
+#include "ui/program_entry.h"
+#include "ui/results_pane.h"
+
+namespace {
+
+// Answers every file dialog with one path and every question with Yes.
+class FixedAnswer : public DialogService {
+ public:
+  QString path;
+  QStringList errors;
+  bool Execute(TFileDialog& dialog) override {
+    dialog.fileName = path;
+    return true;
+  }
+  bool ExecutePrint(QPrinter&) override { return false; }
+  bool ExecutePrintSetup(QPrinter&) override { return false; }
+  void ShowError(const QString& text) override { errors.append(text); }
+  bool Confirm(const QString&) override { return true; }
+};
+
+// The longest wait between two events of one kind, from `start` to `end`.
+class Gaps {
+ public:
+  void Start() {
+    clock_.start();
+    last_ = 0;
+    longest_ = 0;
+    count_ = 0;
+  }
+  void Tick() {
+    const qint64 now = clock_.elapsed();
+    longest_ = std::max(longest_, now - last_);
+    last_ = now;
+    ++count_;
+  }
+  qint64 longest() const { return longest_; }
+  int count() const { return count_; }
+
+ private:
+  QElapsedTimer clock_;
+  qint64 last_ = 0;
+  qint64 longest_ = 0;
+  int count_ = 0;
+};
+
+// Counts the progress window's repaints.
+class PaintWatch : public QObject {
+ public:
+  Gaps gaps;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) gaps.Tick();
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+struct Measured {
+  double seconds = 0;
+  qint64 longestTurnMs = 0;
+  qint64 longestPaintMs = 0;
+  int paints = 0;
+};
+
+// Runs a command with the timer and the paint watch on; the gaps end when
+// the command returns, so work done after the progress window closes counts.
+template <typename Command>
+Measured Watch(PaintWatch& paints, Command command) {
+  Gaps turns;
+  QTimer timer;
+  timer.setInterval(10);
+  QObject::connect(&timer, &QTimer::timeout, [&turns] { turns.Tick(); });
+  QElapsedTimer clock;
+  clock.start();
+  turns.Start();
+  paints.gaps.Start();
+  timer.start();
+  command();
+  turns.Tick();
+  paints.gaps.Tick();
+  return {static_cast<double>(clock.nsecsElapsed()) / 1e9, turns.longest(), paints.gaps.longest(),
+          paints.gaps.count() - 1};
+}
+
+// Presses 中止 `afterMs` after the progress window shows, and measures from
+// the press to the command's return.
+template <typename Command>
+double StopAfter(int afterMs, Command command) {
+  QElapsedTimer sincePress;
+  QTimer::singleShot(afterMs, FormProgress, [&sincePress] {
+    sincePress.start();
+    FormProgress->findChild<QPushButton*>(QStringLiteral("ButtonStop"))->click();
+  });
+  command();
+  return sincePress.isValid() ? static_cast<double>(sincePress.nsecsElapsed()) / 1e6 : -1;
+}
+
+void ChooseEverything() {
+  const auto select = [](const char* name, int position) {
+    MainForm->findChild<QComboBox*>(QString::fromLatin1(name))->setCurrentIndex(position);
+  };
+  select("ComboBoxID1", 1);
+  select("ComboBoxBunrui1", 2);
+  select("ComboBoxBunrui2", 3);
+  select("ComboBoxBunrui3", 4);
+  select("ComboBoxWeight", 5);
+  auto* list = MainForm->findChild<QListWidget*>(QStringLiteral("CheckListEiyoso"));
+  for (int i = 5; i < list->count(); ++i) list->item(i)->setCheckState(Qt::Checked);
+}
+
+void Print(const char* what, const Measured& m) {
+  std::printf("%s: %.2f s; longest gap between event-loop turns %lld ms; progress window "
+              "repainted %d times, longest gap %lld ms\n",
+              what, m.seconds, static_cast<long long>(m.longestTurnMs), m.paints,
+              static_cast<long long>(m.longestPaintMs));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: ui_run_bench SURVEY.csv\n");
+    return 2;
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  QTemporaryDir settings;
+  CreateWindows(settings.filePath(QStringLiteral("kelvara.ini")));
+  FixedAnswer dialogs;
+  dialogs.path = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+  MainForm->SetDialogService(&dialogs);
+  MainForm->show();
+  PaintWatch paints;
+  FormProgress->installEventFilter(&paints);
+  QApplication::processEvents();
+  auto* pane = MainForm->findChild<ResultsPane*>(QStringLiteral("RichEditKekka"));
+  auto* grid = MainForm->findChild<QTableView*>(QStringLiteral("StringGridDietFile"));
+
+  // A load stopped part-way leaves the window as it was: no file.
+  const double loadStop = StopAfter(500, [] { MainForm->Button1Click(); });
+  std::printf("load stopped after 0.5 s: window free again %.0f ms after 中止; file shown: \"%s\"\n",
+              loadStop,
+              qPrintable(MainForm->findChild<QLabel*>(QStringLiteral("PanelDietFileName"))->text()));
+
+  Print("load", Watch(paints, [] { MainForm->Button1Click(); }));
+  std::printf("  %d data rows, %d columns\n", grid->model()->rowCount(),
+              grid->model()->columnCount());
+  if (!dialogs.errors.isEmpty()) {
+    std::fprintf(stderr, "load failed: %s\n", qPrintable(dialogs.errors.join(QLatin1Char(' '))));
+    return 1;
+  }
+  ChooseEverything();
+
+  for (int afterMs : {300, 1500}) {
+    const double runStop = StopAfter(afterMs, [] { MainForm->ButtonRunClick(); });
+    std::printf("run stopped after %.1f s: window free again %.0f ms after 中止; lines appended: %zu\n",
+                afterMs / 1000.0, runStop, pane->lines().size());
+  }
+
+  Print("run of 50 variables", Watch(paints, [] { MainForm->ButtonRunClick(); }));
+  std::printf("  lines appended: %zu\n", pane->lines().size());
+  if (!dialogs.errors.isEmpty()) {
+    std::fprintf(stderr, "run failed: %s\n", qPrintable(dialogs.errors.join(QLatin1Char(' '))));
+    return 1;
+  }
+  DestroyWindows();
+  return 0;
+}
