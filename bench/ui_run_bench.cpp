@@ -8,10 +8,12 @@
 // 4 妊婦授乳婦, 5 重み, then the nutrients from column 6 on (50 of them).
 // Prints, for the load and for the run: the time taken, the longest gap
 // between two turns of the window's event loop (a 10 ms timer that can only
-// fire when the loop turns) and between two repaints of the progress window;
-// then, for a load and a run stopped part-way, the time from 中止 to the
-// window being free again and what was left behind. Runs on the offscreen
-// platform unless QT_QPA_PLATFORM says otherwise.
+// fire when the loop turns) and between two repaints of the main window
+// (which the timer asks for at every turn); then, for a load and a run
+// stopped part-way, the time from 中止 to the window being free again and
+// what was left behind. Runs on the offscreen platform unless
+// QT_QPA_PLATFORM says otherwise. With KELVARA_BENCH_GAPS set it also lists
+// when the event loop stood still for more than 60 ms.
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -25,6 +27,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "ui/Main.h"
 #include "ui/Progress.h"
@@ -60,20 +63,25 @@ class Gaps {
   void Tick() {
     const qint64 now = clock_.elapsed();
     longest_ = std::max(longest_, now - last_);
+    if (now - last_ > kSlowMs) slow_.emplace_back(last_, now);
     last_ = now;
     ++count_;
   }
+  // The gaps longer than kSlowMs, as (from, to) in milliseconds.
+  const std::vector<std::pair<qint64, qint64>>& slow() const { return slow_; }
   qint64 longest() const { return longest_; }
   int count() const { return count_; }
 
  private:
   QElapsedTimer clock_;
+  static constexpr qint64 kSlowMs = 60;
   qint64 last_ = 0;
   qint64 longest_ = 0;
   int count_ = 0;
+  std::vector<std::pair<qint64, qint64>> slow_;
 };
 
-// Counts the progress window's repaints.
+// Counts a window's repaints.
 class PaintWatch : public QObject {
  public:
   Gaps gaps;
@@ -99,7 +107,10 @@ Measured Watch(PaintWatch& paints, Command command) {
   Gaps turns;
   QTimer timer;
   timer.setInterval(10);
-  QObject::connect(&timer, &QTimer::timeout, [&turns] { turns.Tick(); });
+  QObject::connect(&timer, &QTimer::timeout, [&turns] {
+    turns.Tick();
+    MainForm->update();
+  });
   QElapsedTimer clock;
   clock.start();
   turns.Start();
@@ -108,6 +119,12 @@ Measured Watch(PaintWatch& paints, Command command) {
   command();
   turns.Tick();
   paints.gaps.Tick();
+  if (qEnvironmentVariableIsSet("KELVARA_BENCH_GAPS")) {
+    for (const auto& [from, to] : turns.slow()) {
+      std::printf("  no event-loop turn from %lld to %lld ms\n", static_cast<long long>(from),
+                  static_cast<long long>(to));
+    }
+  }
   return {static_cast<double>(clock.nsecsElapsed()) / 1e9, turns.longest(), paints.gaps.longest(),
           paints.gaps.count() - 1};
 }
@@ -139,7 +156,7 @@ void ChooseEverything() {
 }
 
 void Print(const char* what, const Measured& m) {
-  std::printf("%s: %.2f s; longest gap between event-loop turns %lld ms; progress window "
+  std::printf("%s: %.2f s; longest gap between event-loop turns %lld ms; main window "
               "repainted %d times, longest gap %lld ms\n",
               what, m.seconds, static_cast<long long>(m.longestTurnMs), m.paints,
               static_cast<long long>(m.longestPaintMs));
@@ -161,7 +178,7 @@ int main(int argc, char** argv) {
   MainForm->SetDialogService(&dialogs);
   MainForm->show();
   PaintWatch paints;
-  FormProgress->installEventFilter(&paints);
+  MainForm->installEventFilter(&paints);
   QApplication::processEvents();
   auto* pane = MainForm->findChild<ResultsPane*>(QStringLiteral("RichEditKekka"));
   auto* grid = MainForm->findChild<QTableView*>(QStringLiteral("StringGridDietFile"));

@@ -128,6 +128,7 @@ void TMainForm::RunTabulation() {
   const std::optional<kelvara::RunOutcome> outcome = RunWithProgress<kelvara::RunOutcome>(
       progressWindow(), this, QStringLiteral("計算中"),
       [&](std::stop_token stop, ProgressNote& note) {
+        note.Set(QStringLiteral("データを読み込み中"), 0, 0);
         kelvara::RunControl control;
         control.stop = stop;
         control.progress = [&](const kelvara::RunProgress& p) { NoteProgress(note, p, labels); };
