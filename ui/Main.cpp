@@ -191,6 +191,11 @@ void TMainForm::HelpAbout() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  // Work under way ends first, by 中止 or by itself.
+  if (working_) {
+    event->ignore();
+    return;
+  }
   // The close box, the system menu and 終了 all end here; 終了 has asked.
   const bool mayClose = exitConfirmed_ || MayLoseResults(QStringLiteral("終了します"));
   exitConfirmed_ = false;
@@ -203,12 +208,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (!DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  if (!working_ && !DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {
   const QString path = DraggedFile(event->mimeData());
-  if (path.isEmpty()) return;
+  if (working_ || path.isEmpty()) return;
   event->acceptProposedAction();
   // Opened once the drop is over: the drag's source is not kept waiting
   // while the file is read.

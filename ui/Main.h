@@ -76,6 +76,8 @@ class TMainForm : public QMainWindow {
   // the user answers Yes to `question` after being told they are unsaved.
   bool MayLoseResults(const QString& question);
   ResultsPane& pane() const;
+  // The progress window, for a load or a run: while it is up, the window
+  // neither closes nor takes a dropped file.
   TFormProgress& progressWindow();
 
   // Handlers that no menu entry or control reaches: the window holds no
@@ -118,4 +120,5 @@ class TMainForm : public QMainWindow {
   TAboutBox* aboutBox_ = nullptr;
   TFormProgress* progress_ = nullptr;
   bool exitConfirmed_ = false;
+  bool working_ = false;  // a load or a run is under way in the background
 };

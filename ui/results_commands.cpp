@@ -114,7 +114,12 @@ void TMainForm::FilePrint() {
     printer().setDocName(windowTitle());
     PrintResults(pane(), printer());
     if (printer().printerState() == QPrinter::Error) {
-      dialogs().ShowError(QStringLiteral("印刷できませんでした。"));
+      const QString target = printer().outputFileName().isEmpty()
+                                 ? QStringLiteral("プリンタ: ") + printer().printerName()
+                                 : QStringLiteral("ファイル: ") + printer().outputFileName();
+      dialogs().ShowError(QStringLiteral("印刷できませんでした。\n\n") + target +
+                          QStringLiteral("\n原因: プリンタが印刷を受け付けませんでした。"
+                                         "プリンタの電源と接続、プリンタの設定を確かめてください。"));
     }
   });
 }

@@ -1,6 +1,7 @@
 // The run command: one report block per ticked analysis variable, computed
 // off the window's thread and appended to the results pane.
 #include <QFile>
+#include <QScopedValueRollback>
 #include <QFileInfo>
 #include <QTabWidget>
 #include <map>
@@ -124,6 +125,7 @@ void TMainForm::RunTabulation() {
   std::map<int, QString> labels;
   for (int column : request.variableColumns) labels[column] = TabSheet2->columnLabel(column);
 
+  const QScopedValueRollback<bool> busy(working_, true);
   std::vector<std::string> lines;
   const std::optional<kelvara::RunOutcome> outcome = RunWithProgress<kelvara::RunOutcome>(
       progressWindow(), this, QStringLiteral("計算中"),

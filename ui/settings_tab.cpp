@@ -128,7 +128,7 @@ void SettingsTab::CreateFileStrip(QFrame* upper) {
   // The whole path shows as far as the window is wide; the rest is elided
   // by the frame, never drawn over it.
   PanelDietFileName = Named(new QLabel, "PanelDietFileName");
-  PanelDietFileName->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  PanelDietFileName->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   PanelDietFileName->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   PanelDietFileName->setBackgroundRole(QPalette::Base);
   PanelDietFileName->setAutoFillBackground(true);

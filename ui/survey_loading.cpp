@@ -2,6 +2,7 @@
 // the five column selectors and the analysis-variable list, read off the
 // window's thread with a progress window that can stop it.
 #include <QFile>
+#include <QScopedValueRollback>
 #include <QFileInfo>
 #include <QStringList>
 #include <memory>
@@ -88,6 +89,7 @@ void TMainForm::LoadSurvey(const QString& path) {
     dialogs().ShowError(refusal);
     return;
   }
+  const QScopedValueRollback<bool> busy(working_, true);
   kelvara::CsvTable& reader = *table;
   std::optional<SurveyContents> contents = RunWithProgress<SurveyContents>(
       progressWindow(), this, QStringLiteral("ファイルを読み込み中"),
