@@ -82,9 +82,9 @@ TMainForm::TMainForm(const QString& settingsFile, QWidget* parent)
   PageControl1->setFocusPolicy(Qt::NoFocus);
   PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
   setCentralWidget(PageControl1);
-  TabSheet2 = new SettingsTab;
+  TabSheet2 = new SettingsTab(PageControl1);
   PageControl1->addTab(TabSheet2, QStringLiteral("計算法の指定"));
-  TabSheet3 = new ResultsTab;
+  TabSheet3 = new ResultsTab(PageControl1);
   PageControl1->addTab(TabSheet3, QStringLiteral("計算結果"));
   PageControl1->setCurrentWidget(TabSheet2);
   connect(TabSheet2, &SettingsTab::openClicked, this, &TMainForm::Button1Click);

@@ -27,7 +27,6 @@ const QString kNoColumn = QStringLiteral("(なし)");
 // The grid's size before any file is loaded: 256 columns and rows with the
 // heading column and row.
 constexpr int kDesignGridSize = 256;
-// The lower panel is at least as high as it was laid out at 96 dpi.
 constexpr int kSelectorPanelHeight = 279;
 constexpr int kFileStripHeight = 32;
 constexpr int kSelectorWidth = 169;
@@ -226,7 +225,10 @@ void SettingsTab::CreateSelectorPanel() {
   right->addStretch(1);
   panel->addLayout(right);
 
-  Panel3->setFixedHeight(std::max(kSelectorPanelHeight, panel->sizeHint().height()));
+  // As high as its controls need in the window's font, and never lower than
+  // the panel was laid out at 96 dpi; the grid above takes the rest.
+  Panel3->setMinimumHeight(kSelectorPanelHeight);
+  Panel3->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
   // Tab order as the panel reads: the left column top to bottom, the
   // variables, the age groups, then the run button.
