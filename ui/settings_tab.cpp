@@ -44,7 +44,7 @@ Widget* Named(Widget* widget, const char* name) {
 QComboBox* Selector(const char* name) {
   auto* box = Named(new QComboBox, name);
   box->setMinimumWidth(kSelectorWidth);
-  // Long labels show whole in the drop-down list; the box keeps its width.
+  // The box keeps its width however long the labels of a file are.
   box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   return box;
@@ -124,8 +124,8 @@ void SettingsTab::CreateFileStrip(QFrame* upper) {
   Button1->setMinimumSize(49, 25);
   strip->addWidget(Button1);
   strip->addSpacing(16);
-  // The whole path shows as far as the window is wide; the rest is elided
-  // by the frame, never drawn over it.
+  // The box reaches the window's right edge; a path longer than that is cut
+  // inside the box, whose border stays drawn, and shows whole as its tooltip.
   PanelDietFileName = Named(new QLabel, "PanelDietFileName");
   PanelDietFileName->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   PanelDietFileName->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -258,6 +258,7 @@ void SettingsTab::ShowSurvey(const QString& path, SurveyContents contents) {
     labels.append(ColumnLabel(static_cast<int>(c), headerTexts_.back()));
   }
   PanelDietFileName->setText(path);
+  PanelDietFileName->setToolTip(path);
   gridModel_->Show(labels, contents.columnCount, std::move(contents.cells), contents.cellEncoding);
   FitColumnsToHeadings();
 
