@@ -17,6 +17,7 @@ class SettingsTab;
 class TAboutBox;
 class TFormProgress;
 class WindowSettings;
+struct SurveyContents;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -71,6 +72,9 @@ class TMainForm : public QMainWindow {
 
   void ChooseSurveyFile();
   void LoadSurvey(const QString& path);
+  // Whether a file read for the grid is to be shown: not when it is empty,
+  // and when it has no data row or no number, only if the user says so.
+  bool LooksLikeSurveyData(const QString& path, const SurveyContents& contents);
   void RunTabulation();
   // Whether unsaved results may be lost: true when there are none, or when
   // the user answers Yes to `question` after being told they are unsaved.

@@ -98,26 +98,7 @@ void TMainForm::LoadSurvey(const QString& path) {
       });
   table.reset();
   if (!contents) return;  // stopped: the window stays as it was
-
-  // Files that are no survey data: said so, and opened only when the user
-  // still wants them.
-  if (contents->rowCount == 0) {
-    dialogs().ShowError(Survey(path) + QStringLiteral("には行がひとつもありません（空のファイルです）."));
-    return;
-  }
-  if (contents->rowCount == 1 &&
-      !dialogs().Confirm(Survey(path) +
-                         QStringLiteral("にはデータの行がありません（見出しの行だけです）.\n\n"
-                                        "それでも開きますか？"))) {
-    return;
-  }
-  if (contents->rowCount > 1 && !contents->anyNumber &&
-      !dialogs().Confirm(Survey(path) +
-                         QStringLiteral("には数値の入った列がありません. "
-                                        "健康・栄養調査データではないかもしれません.\n\n"
-                                        "それでも開きますか？"))) {
-    return;
-  }
+  if (!LooksLikeSurveyData(path, *contents)) return;
 
   const bool readFailed = contents->readFailed;
   const bool utf8 = contents->encoding == kelvara::TextEncoding::utf8;
@@ -140,4 +121,25 @@ void TMainForm::LoadSurvey(const QString& path) {
                                          "列の名前を変えてから開き直してください."));
     }
   }
+}
+
+bool TMainForm::LooksLikeSurveyData(const QString& path, const SurveyContents& contents) {
+  // Files that are no survey data are said so, and opened only when the user
+  // still wants them.
+  if (contents.rowCount == 0) {
+    dialogs().ShowError(Survey(path) + QStringLiteral("には行がひとつもありません（空のファイルです）."));
+    return false;
+  }
+  if (contents.rowCount == 1) {
+    return dialogs().Confirm(Survey(path) +
+                             QStringLiteral("にはデータの行がありません（見出しの行だけです）.\n\n"
+                                            "それでも開きますか？"));
+  }
+  if (!contents.anyNumber) {
+    return dialogs().Confirm(Survey(path) +
+                             QStringLiteral("には数値の入った列がありません. "
+                                            "健康・栄養調査データではないかもしれません.\n\n"
+                                            "それでも開きますか？"));
+  }
+  return true;
 }
