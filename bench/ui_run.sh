@@ -3,7 +3,8 @@
 # nutrients (made once by kelvara-generate-survey under bench/data/, the same
 # file bench/tabulation.sh uses) is loaded and all 50 nutrients are run, while
 # the longest gaps between event-loop turns and between repaints of the
-# progress window are measured; then how soon 中止 ends a load and a run.
+# main window are measured; then how soon 中止 gives the window back after a
+# load and a run, and how soon the stopped engine's threads end.
 # Needs a build with -DKELVARA_BUILD_BENCH=ON:
 #   cmake -S . -B build -DKELVARA_BUILD_BENCH=ON && cmake --build build -j
 #   bench/ui_run.sh [BUILD_DIR]

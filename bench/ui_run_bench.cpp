@@ -9,9 +9,10 @@
 // Prints, for the load and for the run: the time taken, the longest gap
 // between two turns of the window's event loop (a 10 ms timer that can only
 // fire when the loop turns) and between two repaints of the main window
-// (which the timer asks for at every turn); then, for a load and a run
-// stopped part-way, the time from 中止 to the window being free again and
-// what was left behind. Runs on the offscreen platform unless
+// (which the timer asks for at every turn); for a load and a run stopped
+// part-way, the time from 中止 to the window being free again and what was
+// left behind; last, how long the engine's own threads go on after a stop
+// request while reading and while computing. Runs on the offscreen platform unless
 // QT_QPA_PLATFORM says otherwise. With KELVARA_BENCH_GAPS set it also lists
 // when the event loop stood still for more than 60 ms.
 #include <QApplication>
@@ -25,9 +26,16 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QFile>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <stop_token>
+#include <thread>
 #include <vector>
+
+#include "engine/tabulation.h"
 
 #include "ui/Main.h"
 #include "ui/Progress.h"
@@ -129,17 +137,60 @@ Measured Watch(PaintWatch& paints, Command command) {
           paints.gaps.count() - 1};
 }
 
-// Presses 中止 `afterMs` after the progress window shows, and measures from
-// the press to the command's return.
+struct Stopped {
+  double ms = -1;  // from the press to the command's return
+  QString doing;   // what the progress window said at the press
+};
+
+// Presses 中止 once the progress window's text starts with `doing`, at
+// least `afterMs` after the command starts, and measures from the press to
+// the command's return.
 template <typename Command>
-double StopAfter(int afterMs, Command command) {
-  QElapsedTimer sincePress;
-  QTimer::singleShot(afterMs, FormProgress, [&sincePress] {
+Stopped StopWhen(const QString& doing, int afterMs, Command command) {
+  QElapsedTimer sinceStart, sincePress;
+  Stopped stopped;
+  QTimer watch;
+  watch.setInterval(10);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    const QString text = FormProgress->findChild<QLabel*>(QStringLiteral("LabelStatus"))->text();
+    if (sincePress.isValid() || sinceStart.elapsed() < afterMs || !text.startsWith(doing)) return;
+    stopped.doing = text;
     sincePress.start();
     FormProgress->findChild<QPushButton*>(QStringLiteral("ButtonStop"))->click();
   });
+  sinceStart.start();
+  watch.start();
   command();
-  return sincePress.isValid() ? static_cast<double>(sincePress.nsecsElapsed()) / 1e6 : -1;
+  if (sincePress.isValid()) stopped.ms = static_cast<double>(sincePress.nsecsElapsed()) / 1e6;
+  return stopped;
+}
+
+// How long the engine itself goes on after a stop request: the window is
+// given back at once, while the run ends between blocks of rows or between
+// variables. The stop comes `afterMs` into the stage named.
+double EngineStopMs(const QString& survey, kelvara::RunProgress::Stage stage, int afterMs) {
+  kelvara::RunRequest request;
+  request.fileName = QFile::encodeName(survey).toStdString();
+  request.columns = {0, 1, 2, 3, 4};
+  for (int column = 5; column < 55; ++column) request.variableColumns.push_back(column);
+  std::stop_source stop;
+  std::atomic<bool> stageReached{false};
+  kelvara::RunControl control;
+  control.stop = stop.get_token();
+  control.progress = [&](const kelvara::RunProgress& p) {
+    if (p.stage == stage) stageReached = true;
+  };
+  QElapsedTimer sinceStop;
+  std::jthread stopper([&] {
+    while (!stageReached) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+    sinceStop.start();
+    stop.request_stop();
+  });
+  kelvara::TabulateVariables(request, [](std::string_view) {}, control);
+  const double ms = static_cast<double>(sinceStop.nsecsElapsed()) / 1e6;
+  stopper.join();
+  return ms;
 }
 
 void ChooseEverything() {
@@ -184,9 +235,9 @@ int main(int argc, char** argv) {
   auto* grid = MainForm->findChild<QTableView*>(QStringLiteral("StringGridDietFile"));
 
   // A load stopped part-way leaves the window as it was: no file.
-  const double loadStop = StopAfter(500, [] { MainForm->Button1Click(); });
-  std::printf("load stopped after 0.5 s: window free again %.0f ms after 中止; file shown: \"%s\"\n",
-              loadStop,
+  const Stopped load = StopWhen(QString(), 500, [] { MainForm->Button1Click(); });
+  std::printf("load stopped after 0.5 s (%s): window free again %.0f ms after 中止; file shown: \"%s\"\n",
+              qPrintable(load.doing), load.ms,
               qPrintable(MainForm->findChild<QLabel*>(QStringLiteral("PanelDietFileName"))->text()));
 
   Print("load", Watch(paints, [] { MainForm->Button1Click(); }));
@@ -198,10 +249,14 @@ int main(int argc, char** argv) {
   }
   ChooseEverything();
 
-  for (int afterMs : {300, 1500}) {
-    const double runStop = StopAfter(afterMs, [] { MainForm->ButtonRunClick(); });
-    std::printf("run stopped after %.1f s: window free again %.0f ms after 中止; lines appended: %zu\n",
-                afterMs / 1000.0, runStop, pane->lines().size());
+  // While the file is read, and while the variables are computed.
+  for (const auto& [doing, afterMs] : {std::pair{QStringLiteral("データを読み込み中"), 300},
+                                       std::pair{QStringLiteral("データを読み込み中: "), 1000},
+                                       std::pair{QStringLiteral("計算中: "), 0}}) {
+    const Stopped run = StopWhen(doing, afterMs, [] { MainForm->ButtonRunClick(); });
+    std::printf("run stopped at \"%s\": window free again %.0f ms after 中止; lines "
+                "appended: %zu\n",
+                qPrintable(run.doing), run.ms, pane->lines().size());
   }
 
   Print("run of 50 variables", Watch(paints, [] { MainForm->ButtonRunClick(); }));
@@ -211,5 +266,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   DestroyWindows();
+
+  // The window is free at once after 中止; the stopped run's own threads
+  // end this much later.
+  const QString survey = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+  for (int afterMs : {200, 700}) {
+    std::printf("engine stopped %d ms into reading: ended %.0f ms later\n", afterMs,
+                EngineStopMs(survey, kelvara::RunProgress::Stage::reading, afterMs));
+    std::printf("engine stopped %d ms into computing: ended %.0f ms later\n", afterMs,
+                EngineStopMs(survey, kelvara::RunProgress::Stage::computing, afterMs));
+  }
   return 0;
 }

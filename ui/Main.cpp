@@ -17,6 +17,7 @@
 
 #include "ui/About.h"
 #include "ui/Progress.h"
+#include "ui/background_work.h"
 #include "ui/browser_command.h"
 #include "ui/handler_guard.h"
 #include "ui/results_pane.h"
@@ -62,7 +63,8 @@ TMainForm::TMainForm(const QString& settingsFile, QWidget* parent)
     : QMainWindow(parent),
       settings_(std::make_unique<WindowSettings>(settingsFile)),
       toolkitDialogs_(MakeToolkitDialogs(this)),
-      dialogs_(toolkitDialogs_.get()) {
+      dialogs_(toolkitDialogs_.get()),
+      stoppedWork_(std::make_unique<StoppedWork>()) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Kelvara"));
   QFont windowFont;

@@ -14,6 +14,7 @@ class QTabWidget;
 class ResultsPane;
 class ResultsTab;
 class SettingsTab;
+class StoppedWork;
 class TAboutBox;
 class TFormProgress;
 class WindowSettings;
@@ -121,6 +122,7 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<DialogService> toolkitDialogs_;
   DialogService* dialogs_;
   std::unique_ptr<QPrinter> printer_;
+  std::unique_ptr<StoppedWork> stoppedWork_;  // loads and runs still ending after 中止
   TAboutBox* aboutBox_ = nullptr;
   TFormProgress* progress_ = nullptr;
   bool exitConfirmed_ = false;

@@ -38,7 +38,6 @@ void TFormProgress::Begin(const QString& caption, const QWidget* owner) {
   setWindowTitle(caption);
   LabelStatus->clear();
   ProgressBar->setRange(0, 0);
-  ButtonStop->setEnabled(true);
   adjustSize();
   if (owner != nullptr) {
     const QPoint centre = owner->mapToGlobal(owner->rect().center());
@@ -53,11 +52,4 @@ void TFormProgress::ShowStatus(const QString& text, int value, int maximum) {
   ProgressBar->setValue(value);
 }
 
-void TFormProgress::ShowStopping() {
-  LabelStatus->setText(QStringLiteral("中止しています..."));
-  ButtonStop->setEnabled(false);
-}
-
-void TFormProgress::reject() {
-  if (ButtonStop->isEnabled()) emit stopRequested();
-}
+void TFormProgress::reject() { emit stopRequested(); }

@@ -20,8 +20,6 @@ class TFormProgress : public QDialog {
   // What is being done, and how far: `value` of `maximum` (a busy bar when
   // `maximum` is 0).
   void ShowStatus(const QString& text, int value, int maximum);
-  // Tells that the work is ending at the user's request.
-  void ShowStopping();
 
  signals:
   // 中止 was pressed (or Esc, or the window's close command).

@@ -2,15 +2,25 @@
 
 #include <QEventLoop>
 #include <QTimer>
-#include <atomic>
+#include <algorithm>
 #include <exception>
-#include <thread>
 
 #include "ui/Progress.h"
 
 namespace {
-// How often the progress window takes up the latest note.
-constexpr int kNoteIntervalMs = 50;
+
+// How often the window looks at the work: whether it has ended, and its note.
+constexpr int kLookIntervalMs = 20;
+
+// What the window and the work's thread share; the thread holds it as long
+// as it runs, also after the window has been given back.
+struct SharedWork {
+  std::function<void(std::stop_token, ProgressNote&)> job;
+  ProgressNote note;
+  std::exception_ptr failure;
+  std::atomic<bool> ended{false};
+};
+
 }  // namespace
 
 void ProgressNote::Set(QString text, int value, int maximum) {
@@ -25,54 +35,58 @@ ProgressNote::State ProgressNote::Latest() const {
   return state_;
 }
 
-bool RunWithProgress(TFormProgress& progress, const QWidget* owner, const QString& caption,
-                     const std::function<void(std::stop_token, ProgressNote&)>& job) {
-  ProgressNote note;
-  QEventLoop loop;
-  std::atomic<bool> finished{false};
-  std::exception_ptr failure;
-  bool stopRequested = false;
+void StoppedWork::Keep(std::jthread worker, std::shared_ptr<const std::atomic<bool>> ended) {
+  // Threads that have ended since are joined now (at once) and let go.
+  std::erase_if(ending_, [](const Ending& e) { return e.ended->load(); });
+  ending_.push_back({std::move(ended), std::move(worker)});
+}
 
+bool RunWithProgress(TFormProgress& progress, StoppedWork& stopped, const QWidget* owner,
+                     const QString& caption,
+                     std::function<void(std::stop_token, ProgressNote&)> job) {
+  auto work = std::make_shared<SharedWork>();
+  work->job = std::move(job);
   progress.Begin(caption, owner);
-  std::jthread worker([&](std::stop_token stop) {
+  std::jthread worker([work](std::stop_token stop) {
     try {
-      job(stop, note);
+      work->job(stop, work->note);
     } catch (...) {
-      failure = std::current_exception();
+      work->failure = std::current_exception();
     }
-    finished = true;
-    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    work->ended = true;
   });
 
-  const auto showNote = [&] {
-    const ProgressNote::State state = note.Latest();
-    if (!stopRequested) progress.ShowStatus(state.text, state.value, state.maximum);
-  };
-  QTimer noteTimer;
-  noteTimer.setInterval(kNoteIntervalMs);
-  QObject::connect(&noteTimer, &QTimer::timeout, &loop, [&] {
-    showNote();
-    if (finished) loop.quit();
+  QEventLoop loop;
+  bool stopRequested = false;
+  QTimer look;
+  look.setInterval(kLookIntervalMs);
+  QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+    const ProgressNote::State state = work->note.Latest();
+    progress.ShowStatus(state.text, state.value, state.maximum);
+    if (work->ended) loop.quit();
   });
-  const QMetaObject::Connection stopConnection =
+  const QMetaObject::Connection stop =
       QObject::connect(&progress, &TFormProgress::stopRequested, &loop, [&] {
         stopRequested = true;
-        worker.request_stop();
-        progress.ShowStopping();
+        loop.quit();
       });
-  noteTimer.start();
-  if (!finished) loop.exec();
+  look.start();
+  loop.exec();
+  QObject::disconnect(stop);
 
-  // The loop also ends when the whole program is asked to quit: the work is
-  // then stopped, and waited for, all the same.
-  if (!finished) {
-    stopRequested = true;
+  // Stopped, or the whole program asked to quit: the work is asked to stop
+  // and ends on its own; the window does not wait for it.
+  if (!work->ended) {
     worker.request_stop();
+    stopped.Keep(std::move(worker), std::shared_ptr<const std::atomic<bool>>(work, &work->ended));
+    progress.hide();
+    return false;
   }
   worker.join();
-  QObject::disconnect(stopConnection);
-  showNote();
+  const ProgressNote::State last = work->note.Latest();
+  progress.ShowStatus(last.text, last.value, last.maximum);
   progress.hide();
-  if (failure) std::rethrow_exception(failure);
-  return !stopRequested;
+  if (stopRequested) return false;  // 中止 came as the work ended: nothing of it is kept
+  if (work->failure) std::rethrow_exception(work->failure);
+  return true;
 }

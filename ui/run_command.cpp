@@ -126,24 +126,32 @@ void TMainForm::RunTabulation() {
   for (int column : request.variableColumns) labels[column] = TabSheet2->columnLabel(column);
 
   const QScopedValueRollback<bool> busy(working_, true);
-  std::vector<std::string> lines;
-  const std::optional<kelvara::RunOutcome> outcome = RunWithProgress<kelvara::RunOutcome>(
-      progressWindow(), this, QStringLiteral("計算中"),
-      [&](std::stop_token stop, ProgressNote& note) {
+  // The run owns what it uses: after 中止 it may end its last variable while
+  // the window has gone on.
+  struct Result {
+    kelvara::RunOutcome outcome;
+    std::vector<std::string> lines;
+  };
+  const std::optional<Result> result = RunWithProgress<Result>(
+      progressWindow(), *stoppedWork_, this, QStringLiteral("計算中"),
+      [request, labels](std::stop_token stop, ProgressNote& note) {
         note.Set(QStringLiteral("データを読み込み中"), 0, 0);
         kelvara::RunControl control;
         control.stop = stop;
         control.progress = [&](const kelvara::RunProgress& p) { NoteProgress(note, p, labels); };
         control.utf8ToCp932 = [](std::string_view name) { return kelvara::Utf8ToCp932(name); };
-        return kelvara::TabulateVariables(
-            request, [&lines](std::string_view line) { lines.emplace_back(line); }, control);
+        Result result;
+        result.outcome = kelvara::TabulateVariables(
+            request, [&result](std::string_view line) { result.lines.emplace_back(line); }, control);
+        return result;
       });
   // Stopped: nothing is appended and the user stays where they were.
-  if (!outcome || outcome->status == kelvara::RunStatus::stopped) return;
-  if (outcome->status != kelvara::RunStatus::ok) {
-    dialogs().ShowError(RunFailureMessage(*outcome, path, TabSheet2->columnLabel(outcome->column)));
+  if (!result || result->outcome.status == kelvara::RunStatus::stopped) return;
+  const kelvara::RunOutcome outcome = result->outcome;
+  if (outcome.status != kelvara::RunStatus::ok) {
+    dialogs().ShowError(RunFailureMessage(outcome, path, TabSheet2->columnLabel(outcome.column)));
     return;
   }
-  pane().AppendLines(std::move(lines));
+  pane().AppendLines(std::move(result->lines));
   PageControl1->setCurrentWidget(TabSheet3);
 }

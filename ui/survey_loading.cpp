@@ -80,7 +80,9 @@ void TMainForm::ChooseSurveyFile() {
 void TMainForm::LoadSurvey(const QString& path) {
   settings_->setFolder(dialog_use::kSurvey, QFileInfo(path).absolutePath());
   const std::string fileName = QFile::encodeName(path).toStdString();
-  auto table = std::make_unique<kelvara::CsvTable>();
+  // The reader goes with the reading, which may end after the window has
+  // been given back by 中止.
+  auto table = std::make_shared<kelvara::CsvTable>();
   if (!table->Open(fileName)) {
     dialogs().ShowError(CannotOpenMessage(path));
     return;
@@ -90,13 +92,11 @@ void TMainForm::LoadSurvey(const QString& path) {
     return;
   }
   const QScopedValueRollback<bool> busy(working_, true);
-  kelvara::CsvTable& reader = *table;
   std::optional<SurveyContents> contents = RunWithProgress<SurveyContents>(
-      progressWindow(), this, QStringLiteral("ファイルを読み込み中"),
-      [&reader](std::stop_token stop, ProgressNote& note) {
-        return ReadSurveyContents(reader, stop, note);
+      progressWindow(), *stoppedWork_, this, QStringLiteral("ファイルを読み込み中"),
+      [table = std::move(table)](std::stop_token stop, ProgressNote& note) {
+        return ReadSurveyContents(*table, stop, note);
       });
-  table.reset();
   if (!contents) return;  // stopped: the window stays as it was
   if (!LooksLikeSurveyData(path, *contents)) return;
 

@@ -280,15 +280,12 @@ void RunCommandTest::stoppedRunAppendsNothing() {
   LoadSurveyFile(dialogs_, path_);
   ChooseColumns();
   Tick({0, 1, 2, 3, 4, 5});
-  QString status;
-  QTimer::singleShot(0, FormProgress, [&status] {
+  QTimer::singleShot(0, FormProgress, [] {
     QVERIFY(FormProgress->isVisible());
     QCOMPARE(FormProgress->windowTitle(), QStringLiteral("計算中"));
     FormProgress->findChild<QPushButton*>("ButtonStop")->click();
-    status = FormProgress->findChild<QLabel*>("LabelStatus")->text();
   });
   ExpectRefusal(QString());
-  QCOMPARE(status, QStringLiteral("中止しています..."));
   QVERIFY(!FormProgress->isVisible());
 
   // The same run, let be, appends every block.
