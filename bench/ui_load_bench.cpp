@@ -96,17 +96,17 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   const double loadSeconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
   const double peak = PeakResidentMegabytes();
+  auto* grid = MainForm->findChild<QTableView*>(QStringLiteral("StringGridDietFile"));
   if (!dialogs.errors.isEmpty()) {
     std::fprintf(stderr, "load failed: %s\n", qPrintable(dialogs.errors.join(QLatin1Char(' '))));
     return 1;
   }
   std::printf("survey file: %s, %.1f MiB, %d data rows, %d columns\n", argv[1], fileMegabytes,
-              MainForm->gridModel()->rowCount(), MainForm->gridModel()->columnCount());
+              grid->model()->rowCount(), grid->model()->columnCount());
   std::printf("grid load: %.2f s\n", loadSeconds);
   std::printf("peak resident memory: %.1f MiB (%.2f x the file; %.1f MiB before loading)\n", peak,
               peak / fileMegabytes, baseline);
 
-  QTableView* grid = MainForm->StringGridDietFile;
   const int bottom = grid->verticalScrollBar()->maximum();
   double slowest = 0;
   for (int position : {bottom, 0, bottom / 2, bottom / 3, bottom - 1, 1}) {
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
   MainForm->FileOpen();
   QApplication::processEvents();
   const double resultsSeconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-  std::printf("results file load: %zu lines in %.2f s\n", MainForm->RichEditKekka->lines().size(),
+  std::printf("results file load: %zu lines in %.2f s\n", MainForm->findChild<ResultsPane*>(QStringLiteral("RichEditKekka"))->lines().size(),
               resultsSeconds);
   DestroyWindows();
   return 0;

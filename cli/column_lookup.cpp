@@ -32,7 +32,16 @@ std::optional<std::vector<std::string>> ReadHeaderRow(const std::string& fileNam
                                : "the survey data file " + fileName + " holds no header row";
     return std::nullopt;
   }
-  return std::vector<std::string>(table.cells().begin(), table.cells().end());
+  std::vector<std::string> names(table.cells().begin(), table.cells().end());
+  if (table.encoding() == TextEncoding::utf8) {
+    // Names are matched and reported in code page 932; one that has no code
+    // page 932 form keeps its bytes, matches no typed name, and fails the run
+    // with a message naming its column if it is tabulated.
+    for (std::string& name : names) {
+      if (std::optional<std::string> converted = Utf8ToCp932(name)) name = std::move(*converted);
+    }
+  }
+  return names;
 }
 
 std::optional<int> ResolveColumn(const ColumnName& name, const std::vector<std::string>& header,

@@ -10,7 +10,7 @@
 namespace kelvara {
 
 // Reads the header row (the first non-blank row) of a survey data file as code
-// page 932 cells. Returns nothing, with a message in `error`, when the file
+// page 932 cells, converted from UTF-8 for a file in UTF-8. Returns nothing, with a message in `error`, when the file
 // cannot be read or holds no row.
 std::optional<std::vector<std::string>> ReadHeaderRow(const std::string& fileName,
                                                       std::string& error);

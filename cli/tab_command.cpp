@@ -54,12 +54,16 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
   return true;
 }
 
-std::string DescribeFailure(RunStatus status, const std::string& fileName) {
-  switch (status) {
+std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
+  switch (outcome.status) {
     case RunStatus::cannotOpen: return "cannot open the survey data file " + fileName;
     case RunStatus::noHeaderRow: return "the survey data file " + fileName + " holds no header row";
     case RunStatus::readError: return "cannot read the survey data file " + fileName;
     case RunStatus::invalidColumn: return "a column index out of range";
+    case RunStatus::nameNotConvertible:
+      return "the name of column " + std::to_string(outcome.column + 1) + " in " + fileName +
+             " has a character that code page 932 lacks, so the report cannot carry it";
+    case RunStatus::stopped: return "the run was stopped";
     case RunStatus::ok: break;
   }
   return {};
@@ -81,10 +85,10 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
   if (!BuildRequest(*options, *header, request, error)) return Fail(error, kExitBadUsage);
 
   std::vector<std::string> lines;
-  const RunStatus status =
+  const RunOutcome outcome =
       tabulate(request, [&](std::string_view line) { lines.emplace_back(line); });
-  if (status != RunStatus::ok) {
-    return Fail(DescribeFailure(status, options->fileName), kExitRunFailed);
+  if (outcome.status != RunStatus::ok) {
+    return Fail(DescribeFailure(outcome, options->fileName), kExitRunFailed);
   }
 
   ReportWriter writer(options->outputFile, options->utf8);

@@ -11,7 +11,7 @@ namespace kelvara {
 
 // What turns a run request into report lines (the engine, or in checks the
 // straightforward reference tabulation).
-using Tabulator = std::function<RunStatus(const RunRequest&, const LineSink&)>;
+using Tabulator = std::function<RunOutcome(const RunRequest&, const LineSink&)>;
 
 // Runs the command for the arguments after the program name; returns the exit
 // status (0 done, 1 the run failed, 2 bad usage) after printing any message.

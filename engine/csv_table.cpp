@@ -11,7 +11,7 @@ constexpr size_t kBlockSize = 1 << 18;
 
 }  // namespace
 
-CsvTable::CsvTable() : blocks_(kBlockSize) {}
+CsvTable::CsvTable() : blocks_(kBlockSize, TextFileBlocks::ByteOrderMark::drop) {}
 
 CsvTable::~CsvTable() { Close(); }
 
@@ -30,6 +30,8 @@ std::string_view CsvTable::cell(int column) const {
 
 void CsvTable::Rewind() {
   blocks_.Rewind();
+  headerSeen_ = false;
+  bytesRead_ = 0;
   block_.clear();
   lines_ = LineCursor(block_);
 }
@@ -37,6 +39,7 @@ void CsvTable::Rewind() {
 bool CsvTable::ReadLine(std::string_view& line) {
   while (!lines_.Next(line)) {
     if (!blocks_.Next(block_)) return false;
+    bytesRead_ += block_.size();
     lines_ = LineCursor(block_);
   }
   return true;
@@ -45,7 +48,12 @@ bool CsvTable::ReadLine(std::string_view& line) {
 int CsvTable::FetchRow(std::string& cellText, std::vector<std::string_view>& cells, int limit) {
   std::string_view line;
   while (ReadLine(line)) {
-    if (!IsBlankLine(line)) return SplitLine(line, limit, cellText, cells);
+    if (IsBlankLine(line)) continue;
+    if (!headerSeen_) {
+      headerSeen_ = true;
+      encoding_ = RecogniseEncoding(blocks_.droppedByteOrderMark(), line);
+    }
+    return SplitLine(line, limit, cellText, cells);
   }
   return -1;
 }

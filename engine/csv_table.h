@@ -6,13 +6,16 @@
 #include <vector>
 
 #include "engine/text_blocks.h"
+#include "engine/text_encoding.h"
 
 namespace kelvara {
 
 // Reads a comma-separated file one row at a time. The file is read in text
 // mode as the survey files were written on their home platform: every CR byte
 // is dropped and a byte 0x1A ends the file. Cells are the file's own bytes
-// (code page 932 in practice), never converted or checked.
+// (code page 932 in practice), never converted or checked; a UTF-8 file is
+// split the same way, since no byte of a UTF-8 character is a comma, a quote
+// or a space, and its byte order mark is dropped.
 //
 // Blank lines (see IsBlankLine) are skipped everywhere and are not rows, so the
 // first row is the header row. Physical lines of any length are read whole.
@@ -54,6 +57,15 @@ class CsvTable {
   // of the file.
   bool readFailed() const { return blocks_.failed(); }
 
+  // How far reading has come: the bytes of the file read so far, of its
+  // size (0 when the file tells none).
+  size_t bytesRead() const { return bytesRead_; }
+  size_t fileSize() const { return blocks_.fileSize(); }
+
+  // The file's encoding, recognised from its byte order mark or its header
+  // row; known once the header row has been read (by Scan or ReadRow).
+  TextEncoding encoding() const { return encoding_; }
+
  private:
   void Rewind();
   bool ReadLine(std::string_view& line);
@@ -71,6 +83,9 @@ class CsvTable {
   int cellCount_ = 0;
   int rowCount_ = 0;
   int maxCellCount_ = 0;
+  size_t bytesRead_ = 0;
+  bool headerSeen_ = false;  // since the last rewind
+  TextEncoding encoding_ = TextEncoding::cp932;
 };
 
 }  // namespace kelvara

@@ -98,8 +98,10 @@ size_t CountRows(std::string_view lines) {
   return rows;
 }
 
-// Room for `rows` rows in every column.
-void Resize(SurveyData& data, size_t rows) {
+// Room for `rows` rows in every column. Room for a million rows of fifty
+// variables is half a gigabyte to clear, which takes seconds on a busy
+// machine: a stop request is looked at between columns (false when one came).
+bool Resize(SurveyData& data, size_t rows, const std::stop_token& stop = {}) {
   if (data.hasUnitColumn) data.unitCode.resize(rows);
   if (data.hasStrataColumn) data.stratumCode.resize(rows);
   data.sex.resize(rows);
@@ -108,9 +110,11 @@ void Resize(SurveyData& data, size_t rows) {
   data.weight.resize(rows);
   data.classifiable.resize(rows);
   for (VariableColumn& variable : data.variables) {
+    if (stop.stop_requested()) return false;
     variable.value.resize(rows);
     variable.valid.resize(rows);
   }
+  return true;
 }
 
 // Parses the rows of one block into their places, on a thread of its own,
@@ -149,11 +153,12 @@ class ParsingBlock {
 // Finds the header row (the first non-blank line) in the blocks read so far;
 // on success `offset` is where the data rows of `block` start.
 bool FindHeader(TextFileBlocks& blocks, std::string& block, size_t& offset,
-                std::vector<std::string>& header) {
+                std::vector<std::string>& header, TextEncoding& encoding) {
   while (blocks.Next(block)) {
     LineCursor lines(block);
     for (std::string_view line; lines.Next(line);) {
       if (IsBlankLine(line)) continue;
+      encoding = RecogniseEncoding(blocks.droppedByteOrderMark(), line);
       std::string cellText;
       std::vector<std::string_view> cells;
       SplitLine(line, CsvTable::kRowCellLimit, cellText, cells);
@@ -169,18 +174,19 @@ bool FindHeader(TextFileBlocks& blocks, std::string& block, size_t& offset,
 
 RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
                           const std::vector<int>& variableColumns, SurveyData& data,
-                          int strataColumn) {
+                          int strataColumn, std::stop_token stop,
+                          const ReadingProgress& progress) {
   data = SurveyData{};
   data.hasUnitColumn = columns.stratumColumn >= 0;
   data.hasStrataColumn = strataColumn >= 0;
   data.variables.resize(variableColumns.size());
 
-  TextFileBlocks blocks(kBlockSize);
+  TextFileBlocks blocks(kBlockSize, TextFileBlocks::ByteOrderMark::drop);
   if (!blocks.Open(fileName)) return RunStatus::cannotOpen;
   std::string block;
   size_t offset = 0;
   std::vector<std::string> header;
-  if (!FindHeader(blocks, block, offset, header)) {
+  if (!FindHeader(blocks, block, offset, header, data.encoding)) {
     return blocks.failed() ? RunStatus::readError : RunStatus::noHeaderRow;
   }
   for (size_t v = 0; v < variableColumns.size(); ++v) {
@@ -197,8 +203,15 @@ RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& column
     for (; !pending.empty(); pending.pop_front()) pending.front().Wait();
   };
   size_t capacity = 0;
+  size_t bytesRead = 0;
+  bool stopped = false;
   try {
     do {
+      if (stop.stop_requested()) {
+        stopped = true;
+        break;
+      }
+      bytesRead += block.size();
       const size_t rows = CountRows(std::string_view(block).substr(offset));
       if (data.rowCount + rows > capacity) {
         finishAll();
@@ -213,7 +226,10 @@ RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& column
             capacity = std::max(capacity, static_cast<size_t>(estimate));
           }
         }
-        Resize(data, capacity);
+        if (!Resize(data, capacity, stop)) {
+          stopped = true;
+          break;
+        }
       }
       if (pending.size() > workers) {
         pending.front().Wait();
@@ -224,6 +240,7 @@ RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& column
       data.rowCount += rows;
       block.clear();
       offset = 0;
+      if (progress) progress(data.rowCount, bytesRead, blocks.fileSize());
     } while (blocks.Next(block));
     finishAll();
   } catch (...) {
@@ -235,6 +252,10 @@ RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& column
       }
     }
     throw;
+  }
+  if (stopped) {
+    data = SurveyData{};
+    return RunStatus::stopped;
   }
   Resize(data, data.rowCount);
   return blocks.failed() ? RunStatus::readError : RunStatus::ok;

@@ -2,8 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <stop_token>
 #include <string>
 #include <vector>
+
+#include "engine/text_encoding.h"
 
 namespace kelvara {
 
@@ -27,6 +31,7 @@ struct VariableColumn {
 // What the rows hold, as numbers. Row i is the i-th data row of the file.
 struct SurveyData {
   size_t rowCount = 0;
+  TextEncoding encoding = TextEncoding::cp932;  // of the names
   bool hasUnitColumn = false;
   std::vector<int32_t> unitCode;   // leading integer of the sampling-unit cell
   bool hasStrataColumn = false;
@@ -48,13 +53,22 @@ enum class RunStatus {
   noHeaderRow,    // the file holds no row at all
   readError,      // reading stopped on an input error
   invalidColumn,  // a column index other than those a run accepts
+  nameNotConvertible,  // a variable's name has a character code page 932 lacks
+  stopped,        // the caller asked the run to stop
 };
+
+// Told after each block of rows: data rows and file bytes read so far, and
+// the file's size (0 when it tells none).
+using ReadingProgress = std::function<void(size_t rowsRead, size_t bytesRead, size_t fileBytes)>;
 
 // Reads every data row once, keeping only the chosen columns (and the stratum
 // column when `strataColumn` is not -1). The first non-blank row is the
-// header; a cell a row does not reach is empty.
+// header; a cell a row does not reach is empty. A UTF-8 byte order mark at
+// the start of the file is dropped. A stop request is honoured between blocks
+// of rows (RunStatus::stopped).
 RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
                           const std::vector<int>& variableColumns, SurveyData& data,
-                          int strataColumn = -1);
+                          int strataColumn = -1, std::stop_token stop = {},
+                          const ReadingProgress& progress = {});
 
 }  // namespace kelvara

@@ -24,13 +24,35 @@ bool AcceptsColumns(const RunRequest& request) {
   return required && optional && variables;
 }
 
+// Hands progress to the caller's callback one call at a time, whichever
+// thread reports it.
+class ProgressReporter {
+ public:
+  explicit ProgressReporter(const RunControl& control) : control_(control) {}
+
+  void Report(const RunProgress& progress) {
+    if (!control_.progress) return;
+    std::lock_guard lock(mutex_);
+    control_.progress(progress);
+  }
+
+ private:
+  const RunControl& control_;
+  std::mutex mutex_;
+};
+
 // Computes the blocks of all variables, each variable on whichever worker
 // takes it next; blocks land at their variable's index, so the order of the
-// report does not depend on the workers.
+// report does not depend on the workers. Workers take no new variable once a
+// stop is requested.
 std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
-                                                    const RunLayout& layout, unsigned threads) {
+                                                    const RunLayout& layout,
+                                                    const RunRequest& request,
+                                                    const RunControl& control,
+                                                    ProgressReporter& reporter) {
   const size_t variables = data.variables.size();
   std::vector<std::vector<std::string>> blocks(variables);
+  unsigned threads = control.threads;
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<size_t>(threads, variables));
 
@@ -40,7 +62,14 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
   auto work = [&] {
     try {
       ColumnWorkspace workspace;
-      for (size_t v = next++; v < variables; v = next++) {
+      for (size_t v = next++; v < variables && !control.stop.stop_requested(); v = next++) {
+        RunProgress progress;
+        progress.stage = RunProgress::Stage::computing;
+        progress.rowsRead = data.rowCount;
+        progress.variableNumber = v + 1;
+        progress.variableCount = variables;
+        progress.column = request.variableColumns[v];
+        reporter.Report(progress);
         blocks[v] = TabulateColumn(data, layout, v, workspace);
       }
     } catch (...) {
@@ -63,23 +92,57 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
   return blocks;
 }
 
+// The names of a UTF-8 file's variables in the code page 932 of the report;
+// the column of the first name that does not convert, or -1.
+int ConvertNames(const RunRequest& request, const RunControl& control, SurveyData& data) {
+  if (data.encoding != TextEncoding::utf8 || !control.utf8ToCp932) return -1;
+  for (size_t v = 0; v < data.variables.size(); ++v) {
+    std::optional<std::string> name = control.utf8ToCp932(data.variables[v].name);
+    if (!name) return request.variableColumns[v];
+    data.variables[v].name = std::move(*name);
+  }
+  return -1;
+}
+
 }  // namespace
 
-RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, unsigned threads) {
-  if (!AcceptsColumns(request)) return RunStatus::invalidColumn;
+RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
+                             const RunControl& control) {
+  if (!AcceptsColumns(request)) return {RunStatus::invalidColumn};
+  ProgressReporter reporter(control);
   SurveyData data;
-  const RunStatus read = ReadSurveyData(request.fileName, request.columns,
-                                       request.variableColumns, data, request.design.strataColumn);
-  if (read != RunStatus::ok) return read;
-  if (request.variableColumns.empty()) return RunStatus::ok;
+  const RunStatus read = ReadSurveyData(
+      request.fileName, request.columns, request.variableColumns, data,
+      request.design.strataColumn, control.stop,
+      [&](size_t rows, size_t bytes, size_t fileBytes) {
+        RunProgress progress;
+        progress.rowsRead = rows;
+        progress.bytesRead = bytes;
+        progress.fileBytes = fileBytes;
+        reporter.Report(progress);
+      });
+  if (read != RunStatus::ok) return {read};
+  if (const int column = ConvertNames(request, control, data); column >= 0) {
+    return {RunStatus::nameNotConvertible, column};
+  }
+  if (request.variableColumns.empty()) return {};
 
-  const RunLayout layout =
-      BuildRunLayout(data, SchemeForItemIndex(request.schemeItemIndex), request.design);
-  const std::vector<std::vector<std::string>> blocks = ComputeBlocks(data, layout, threads);
+  const RunLayout layout = BuildRunLayout(data, SchemeForItemIndex(request.schemeItemIndex), request.design);
+  const std::vector<std::vector<std::string>> blocks =
+      ComputeBlocks(data, layout, request, control, reporter);
+  // A stop during the last variables leaves some blocks unfilled: the run
+  // hands over all of them or none.
+  if (control.stop.stop_requested()) return {RunStatus::stopped};
   for (const auto& block : blocks) {
     for (const std::string& line : block) sink(line);
   }
-  return RunStatus::ok;
+  return {};
+}
+
+RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, unsigned threads) {
+  RunControl control;
+  control.threads = threads;
+  return TabulateVariables(request, sink, control).status;
 }
 
 RunStatus TabulateVariable(const std::string& fileName, int stratumColumn, int sexColumn,

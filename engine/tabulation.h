@@ -2,6 +2,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +17,11 @@ namespace kelvara {
 // 932 bytes without a line end.
 using LineSink = std::function<void(std::string_view line)>;
 
+// Turns a UTF-8 column name into code page 932; nothing when some character
+// has no code page 932 form. The engine converts no text itself: the program
+// around it hands in its codec.
+using NameConversion = std::function<std::optional<std::string>(std::string_view utf8)>;
+
 struct RunRequest {
   std::string fileName;
   ColumnChoice columns;
@@ -23,12 +30,53 @@ struct RunRequest {
   DesignOptions design;              // figures beyond the fixed report (none by default)
 };
 
+// How far a run has come.
+struct RunProgress {
+  enum class Stage { reading, computing };
+  Stage stage = Stage::reading;
+  size_t rowsRead = 0;   // data rows read so far
+  size_t bytesRead = 0;  // of fileBytes, for a progress bar
+  size_t fileBytes = 0;  // 0 when the file tells no size
+  // While computing: the variable started last is the variableNumber-th of
+  // variableCount (counted from 1), the one in column `column`.
+  size_t variableNumber = 0;
+  size_t variableCount = 0;
+  int column = -1;
+};
+
+// What the program around a run hands in to watch and steer it. `progress` is
+// called after each block of rows read and as each variable starts, from
+// whichever thread does the work but never from two at once; it must return
+// quickly. A stop request is honoured between blocks while reading and
+// between variables while computing: the run then ends with
+// RunStatus::stopped and hands nothing to the sink.
+struct RunControl {
+  std::function<void(const RunProgress&)> progress;
+  std::stop_token stop;
+  unsigned threads = 0;  // 0: one per core
+  // For a survey file in UTF-8: how the variables' names become the code page
+  // 932 of the report. Without it the names keep the file's bytes.
+  NameConversion utf8ToCp932;
+};
+
+// How a run ended; for RunStatus::nameNotConvertible, the column whose name
+// code page 932 cannot hold.
+struct RunOutcome {
+  RunOutcome(RunStatus status = RunStatus::ok, int column = -1) : status(status), column(column) {}
+  RunStatus status;
+  int column;
+};
+
 // Runs every variable of the request and hands the blocks to `sink`, in the
 // request's order. The file is read once for all variables; variables are
-// computed in parallel on `threads` threads (0: one per core), with the same
-// result for any number of threads. Lines reach the sink only when every block
-// is complete: on a failed status, or when memory runs out (std::bad_alloc
-// leaves the call), nothing has been handed over.
+// computed in parallel, with the same result for any number of threads. Lines
+// reach the sink only when every block is complete: on a failed status, on a
+// stop, or when memory runs out (std::bad_alloc leaves the call), nothing has
+// been handed over.
+RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
+                             const RunControl& control);
+
+// The same without progress or stop, on `threads` threads (0: one per core).
 RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, unsigned threads = 0);
 
 // One variable's block, as the run command produces it for one ticked

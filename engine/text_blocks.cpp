@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "engine/text_encoding.h"
+
 namespace kelvara {
 namespace {
 
@@ -12,7 +14,8 @@ constexpr char kEndOfFileMark = 0x1A;
 
 }  // namespace
 
-TextFileBlocks::TextFileBlocks(size_t blockSize) : blockSize_(blockSize) {}
+TextFileBlocks::TextFileBlocks(size_t blockSize, ByteOrderMark mark)
+    : blockSize_(blockSize), mark_(mark) {}
 
 TextFileBlocks::~TextFileBlocks() { Close(); }
 
@@ -37,6 +40,8 @@ void TextFileBlocks::Close() {
 void TextFileBlocks::Rewind() {
   carry_.clear();
   atEnd_ = file_ == nullptr;
+  atStart_ = true;
+  droppedMark_ = false;
   if (file_ != nullptr) {
     std::clearerr(file_);
     if (std::fseek(file_, 0, SEEK_SET) != 0) {
@@ -62,6 +67,13 @@ bool TextFileBlocks::ReadMore(std::string& block) {
   if (const void* mark = std::memchr(block.data() + start, kEndOfFileMark, got)) {
     block.resize(static_cast<size_t>(static_cast<const char*>(mark) - block.data()));
     atEnd_ = true;
+  }
+  if (atStart_) {
+    atStart_ = false;
+    if (mark_ == ByteOrderMark::drop && std::string_view(block).substr(start).starts_with(kUtf8ByteOrderMark)) {
+      block.erase(start, kUtf8ByteOrderMark.size());
+      droppedMark_ = true;
+    }
   }
   return true;
 }

@@ -13,7 +13,11 @@ namespace kelvara {
 // block longer; lines are never cut.
 class TextFileBlocks {
  public:
-  explicit TextFileBlocks(size_t blockSize);
+  // Survey data files drop a UTF-8 byte order mark at their start, which is
+  // no part of the first column's name; results files keep every byte.
+  enum class ByteOrderMark { keep, drop };
+
+  explicit TextFileBlocks(size_t blockSize, ByteOrderMark mark = ByteOrderMark::keep);
   ~TextFileBlocks();
   TextFileBlocks(const TextFileBlocks&) = delete;
   TextFileBlocks& operator=(const TextFileBlocks&) = delete;
@@ -33,6 +37,10 @@ class TextFileBlocks {
   // The file's size when opened, or 0 when it tells none (pipes, devices).
   size_t fileSize() const { return fileSize_ == kUnknownSize ? 0 : fileSize_; }
 
+  // Whether a byte order mark was dropped from the start of the file (known
+  // once the first block has been read).
+  bool droppedByteOrderMark() const { return droppedMark_; }
+
  private:
   // Appends up to one block of file bytes to `block`; false at the end.
   bool ReadMore(std::string& block);
@@ -40,10 +48,13 @@ class TextFileBlocks {
   static constexpr size_t kUnknownSize = static_cast<size_t>(-1) - 1;
 
   size_t blockSize_;
+  ByteOrderMark mark_;
   size_t fileSize_ = 0;  // as opened, when the file tells it
   std::FILE* file_ = nullptr;
   std::string carry_;  // the start of a line that continues in the next block
   bool atEnd_ = false;
+  bool atStart_ = false;  // nothing read since the file was opened or rewound
+  bool droppedMark_ = false;
   bool failed_ = false;
 };
 

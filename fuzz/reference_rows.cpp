@@ -53,6 +53,8 @@ std::vector<std::string> SplitCells(std::string_view line, int limit) {
 std::vector<ReferenceRow> ReferenceRows(std::string_view bytes, int cellLimit) {
   const size_t end = bytes.find('\x1A');
   if (end != std::string_view::npos) bytes = bytes.substr(0, end);
+  // A UTF-8 byte order mark before the header row is no part of the text.
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
 
   std::vector<ReferenceRow> rows;
   std::string line;

@@ -15,7 +15,8 @@ struct ReferenceRow {
 };
 
 // The non-blank rows of `bytes` read in text mode (CR dropped, 0x1A ends the
-// file, LF ends a line), each split into at most `cellLimit` cells.
+// file, LF ends a line, a UTF-8 byte order mark at the start dropped), each
+// split into at most `cellLimit` cells.
 std::vector<ReferenceRow> ReferenceRows(std::string_view bytes, int cellLimit);
 
 // Cell `column` of a row; a column the row does not reach is empty.

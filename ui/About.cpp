@@ -3,16 +3,14 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
 #include <utility>
 
-#include "ui/Main.h"
 #include "ui/browser_command.h"
 #include "ui/program_path.h"
-
-TAboutBox* AboutBox = nullptr;
 
 namespace {
 
@@ -54,10 +52,14 @@ QLabel* AddLabel(QWidget* panel, const char* name, const QString& text, const QF
 
 TAboutBox::TAboutBox(QWidget* parent)
     : QDialog(parent),
-      readRegistryDefault_([](const std::string& key) {
-        return MainForm ? MainForm->ReadRegistryDefault(key) : std::string();
-      }),
-      launcher_(std::make_shared<DetachedLinkLauncher>()) {
+      readRegistryDefault_(ReadRegistryDefaultValue),
+      launcher_(std::make_shared<DetachedLinkLauncher>()),
+      showMessage_([this](const QString& text) {
+        QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+        // The address can be selected and copied into a browser by hand.
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        box.exec();
+      }) {
   setWindowTitle(QStringLiteral("バージョン情報"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -114,15 +116,20 @@ void TAboutBox::SetLinkLauncher(std::shared_ptr<LinkLauncher> launcher) {
   launcher_ = std::move(launcher);
 }
 
+void TAboutBox::SetMessageDisplay(MessageDisplay display) { showMessage_ = std::move(display); }
+
 void TAboutBox::Label4DblClick() {
   // The whole command is used, however long: cutting it short would start a
   // truncated path.
   const std::string command = readRegistryDefault_(kWebLinkCommandKey);
   const std::string program = ProgramPathFromCommand(command);
-  if (program.empty()) return;  // no browser registered
-  // The result is not examined: a browser that fails to start leaves the box
-  // as it was.
-  launcher_->Start(program, Label4->text().toStdString());
+  // No browser registered, or one that cannot be started: the user gets the
+  // address to open by hand.
+  if (program.empty() || !launcher_->Start(program, Label4->text().toStdString())) {
+    showMessage_(QStringLiteral("ブラウザを起動できませんでした。\n"
+                                "次のアドレスをコピーして、ブラウザで開いてください。\n\n") +
+                 Label4->text());
+  }
 }
 
 void TAboutBox::setVisible(bool visible) {

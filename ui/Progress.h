@@ -1,10 +1,12 @@
-// Progress unit: the window shown while a survey data file is read.
+// Progress unit: the window shown while a survey data file is read or a run
+// is computed, with what is being done and a button to stop it.
 #pragma once
 
 #include <QDialog>
-#include <QElapsedTimer>
 
+class QLabel;
 class QProgressBar;
+class QPushButton;
 
 class TFormProgress : public QDialog {
   Q_OBJECT
@@ -12,16 +14,22 @@ class TFormProgress : public QDialog {
  public:
   explicit TFormProgress(QWidget* parent = nullptr);
 
-  QProgressBar* ProgressBar;
+  // Shows the window without blocking, centred on `owner`, with `caption` in
+  // its title bar, no text yet, a busy bar and 中止 ready.
+  void Begin(const QString& caption, const QWidget* owner);
+  // What is being done, and how far: `value` of `maximum` (a busy bar when
+  // `maximum` is 0).
+  void ShowStatus(const QString& text, int value, int maximum);
 
-  // Sets the bar and, every so often, lets the window paint itself while the
-  // reading command holds the event loop; no user input is taken meanwhile.
-  void SetPosition(int position);
-  // Shows the window without blocking, centred on `owner`, painted at once.
-  void ShowCentredOn(const QWidget* owner);
+ signals:
+  // 中止 was pressed (or Esc, or the window's close command).
+  void stopRequested();
+
+ protected:
+  void reject() override;
 
  private:
-  QElapsedTimer paintTimer_;
+  QLabel* LabelStatus;
+  QProgressBar* ProgressBar;
+  QPushButton* ButtonStop;
 };
-
-extern TFormProgress* FormProgress;

@@ -63,9 +63,6 @@ ChartTab::ChartTab(const ResultsPane& pane, std::function<DialogService&()> dial
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("ListChartBlocks"));
   list_->setFixedWidth(kListWidth);
-  auto* listColumn = new QVBoxLayout;
-  listColumn->addWidget(listCaption);
-  listColumn->addWidget(list_, 1);
 
   meanButton_ = new QRadioButton(QStringLiteral("平均と誤差線"), this);
   distributionButton_ = new QRadioButton(QStringLiteral("分布（箱ひげ図）"), this);
@@ -82,9 +79,14 @@ ChartTab::ChartTab(const ResultsPane& pane, std::function<DialogService&()> dial
   controls->addWidget(distributionButton_);
   controls->addWidget(bothSexesBox_);
   controls->addStretch(1);
-  controls->addWidget(savePngButton_);
-  controls->addWidget(savePdfButton_);
-  controls->addWidget(printButton_);
+  // The picture's commands stand under the list of variables, so that the
+  // tab is no wider than the window's other tabs need.
+  auto* listColumn = new QVBoxLayout;
+  listColumn->addWidget(listCaption);
+  listColumn->addWidget(list_, 1);
+  listColumn->addWidget(savePngButton_);
+  listColumn->addWidget(savePdfButton_);
+  listColumn->addWidget(printButton_);
 
   meanView_ = new QChartView(new QChart, this);
   meanView_->setRenderHint(QPainter::Antialiasing);

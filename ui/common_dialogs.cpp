@@ -29,7 +29,11 @@ class ToolkitDialogs : public DialogService {
     box.setOption(QFileDialog::DontConfirmOverwrite);
     box.setNameFilter(dialog.filter);
     if (save) box.setDefaultSuffix(dialog.defaultExt);
-    if (!dialog.fileName.isEmpty()) box.selectFile(dialog.fileName);
+    if (!dialog.fileName.isEmpty()) {
+      box.selectFile(dialog.fileName);
+    } else if (!dialog.directory.isEmpty()) {
+      box.setDirectory(dialog.directory);
+    }
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return false;
     dialog.fileName = box.selectedFiles().constFirst();
     return true;

@@ -12,6 +12,8 @@ class QWidget;
 // What a file dialog of the window keeps between uses: the filter set by the
 // command that shows it, and the file name it offers (the one last chosen).
 class TFileDialog : public QObject {
+  Q_OBJECT
+
  public:
   enum class Kind { open, save };
 
@@ -21,6 +23,7 @@ class TFileDialog : public QObject {
   QString filter;      // one entry, as "計算結果 (*.csv)"
   QString defaultExt;  // added to a saved name typed without an extension
   QString fileName;    // full path offered, and the one chosen after Execute
+  QString directory;   // the folder shown when no file name is offered
 };
 
 class DialogService {

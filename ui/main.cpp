@@ -7,5 +7,5 @@
 int main(int argc, char** argv) {
   KelvaraApplication application(argc, argv);
   const auto failureDisplay = MakeToolkitDialogs(nullptr);
-  return RunKelvara(CreateWindows, *failureDisplay);
+  return RunKelvara([] { CreateWindows(); }, *failureDisplay);
 }

@@ -1,17 +1,22 @@
 #include "ui/program_entry.h"
 
 #include <QApplication>
-#include <QScreen>
 
 #include "ui/About.h"
 #include "ui/Main.h"
 #include "ui/Progress.h"
 #include "ui/handler_guard.h"
 
-void CreateWindows() {
-  MainForm = new TMainForm;
+TMainForm* MainForm = nullptr;
+TAboutBox* AboutBox = nullptr;
+TFormProgress* FormProgress = nullptr;
+
+void CreateWindows(const QString& settingsFile) {
+  MainForm = new TMainForm(settingsFile);
   AboutBox = new TAboutBox(MainForm);
   FormProgress = new TFormProgress(MainForm);
+  MainForm->SetAboutBox(AboutBox);
+  MainForm->SetProgressWindow(FormProgress);
 }
 
 void DestroyWindows() {
@@ -24,9 +29,6 @@ void DestroyWindows() {
 int RunKelvara(const std::function<void()>& createWindows, DialogService& failureDisplay) {
   try {
     createWindows();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-      MainForm->move(screen->availableGeometry().center() - MainForm->rect().center());
-    }
     MainForm->show();
     QApplication::exec();
   } catch (...) {

@@ -6,6 +6,8 @@
 #include <QStringList>
 
 class TRadioGroup : public QGroupBox {
+  Q_OBJECT
+
  public:
   TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
 

@@ -3,11 +3,14 @@
 #include <QPrinter>
 
 #include "ui/Main.h"
+#include "ui/file_problem.h"
 #include "ui/handler_guard.h"
 #include "ui/results_file.h"
 #include "ui/results_pane.h"
 #include "ui/results_printing.h"
+#include "ui/settings_tab.h"
 #include "ui/wait_cursor.h"
+#include "ui/window_settings.h"
 
 namespace {
 
@@ -19,12 +22,19 @@ QString WithDefaultExtension(const QString& fileName, const QString& extension) 
   return fileName + QLatin1Char('.') + extension;
 }
 
+QString FolderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
+
 }  // namespace
+
+bool TMainForm::MayLoseResults(const QString& question) {
+  if (!pane().hasUnsavedLines()) return true;
+  return dialogs().Confirm(QStringLiteral("計算結果が保存されていません。\n\n") + question);
+}
 
 void TMainForm::FileNew() {
   RunGuarded(dialogs(), [this] {
-    if (!dialogs().Confirm(QStringLiteral("計算結果をクリアします"))) return;
-    RichEditKekka->ClearLines();
+    if (!MayLoseResults(QStringLiteral("計算結果をクリアします"))) return;
+    pane().ClearLines();
     SaveDialog->fileName.clear();
     OpenDialog->fileName.clear();
   });
@@ -33,26 +43,33 @@ void TMainForm::FileNew() {
 void TMainForm::FileOpen() {
   RunGuarded(dialogs(), [this] {
     OpenDialog->filter = kResultsFilter;
+    OpenDialog->directory = settings_->folder(dialog_use::kResultsOpen);
     if (!dialogs().Execute(*OpenDialog)) return;
+    const QString path = OpenDialog->fileName;
+    settings_->setFolder(dialog_use::kResultsOpen, FolderOf(path));
     WaitCursor wait;
     // The whole file is read before the pane changes, so a file that cannot
     // be read leaves the pane as it was.
-    std::optional<std::vector<std::string>> lines = ReadResultsFile(OpenDialog->fileName);
+    std::optional<std::vector<std::string>> lines = ReadResultsFile(path);
     if (!lines) {
-      dialogs().ShowError(QStringLiteral("ファイルを開けませんでした。"));
+      dialogs().ShowError(FailureMessage(QStringLiteral("ファイルを開けませんでした。"), path,
+                                         ReadProblem(path)));
+      return;
+    }
+    // Asked only now that something would be lost.
+    if (!MayLoseResults(QStringLiteral("計算結果を開くと、今の計算結果は失われます。開きますか？"))) {
       return;
     }
     // The pane is hidden while it fills, and shown again however that ends.
-    RichEditKekka->setVisible(false);
+    pane().setVisible(false);
     try {
-      RichEditKekka->ClearLines();
-      RichEditKekka->AppendLines(std::move(*lines));
+      pane().ReplaceLines(std::move(*lines));
     } catch (...) {
-      RichEditKekka->setVisible(true);
+      pane().setVisible(true);
       throw;
     }
-    RichEditKekka->setVisible(true);
-    SaveDialog->fileName = OpenDialog->fileName;
+    pane().setVisible(true);
+    SaveDialog->fileName = path;
   });
 }
 
@@ -60,6 +77,12 @@ void TMainForm::FileSaveAs() {
   RunGuarded(dialogs(), [this] {
     SaveDialog->filter = kResultsFilter;
     SaveDialog->defaultExt = QStringLiteral("csv");
+    // With no name to offer, the dialog opens where results were saved last,
+    // or else beside the survey data file.
+    SaveDialog->directory = settings_->folder(dialog_use::kResultsSave);
+    if (SaveDialog->directory.isEmpty() && TabSheet2->hasSurvey()) {
+      SaveDialog->directory = FolderOf(TabSheet2->surveyPath());
+    }
     if (!dialogs().Execute(*SaveDialog)) return;
     SaveDialog->fileName = WithDefaultExtension(SaveDialog->fileName, SaveDialog->defaultExt);
     const QString fileName = SaveDialog->fileName;
@@ -69,30 +92,48 @@ void TMainForm::FileSaveAs() {
       return;
     }
     WaitCursor wait;
-    if (!WriteResultsFile(fileName, RichEditKekka->lines())) {
-      dialogs().ShowError(QStringLiteral("ファイルを保存できませんでした。"));
+    QString cause;
+    if (!WriteResultsFile(fileName, pane().lines(), &cause)) {
+      dialogs().ShowError(
+          FailureMessage(QStringLiteral("ファイルを保存できませんでした。"), fileName, cause));
+      return;
     }
+    pane().MarkSaved();
+    settings_->setFolder(dialog_use::kResultsSave, FolderOf(fileName));
   });
 }
 
 void TMainForm::FilePrint() {
   RunGuarded(dialogs(), [this] {
+    if (pane().lines().empty()) {
+      dialogs().ShowError(QStringLiteral("印刷する計算結果がありません。"));
+      return;
+    }
     if (!dialogs().ExecutePrint(printer())) return;
     WaitCursor wait;
     printer().setDocName(windowTitle());
-    PrintResults(*RichEditKekka, printer());
+    PrintResults(pane(), printer());
     if (printer().printerState() == QPrinter::Error) {
-      dialogs().ShowError(QStringLiteral("印刷できませんでした。"));
+      const QString target = printer().outputFileName().isEmpty()
+                                 ? QStringLiteral("プリンタ: ") + printer().printerName()
+                                 : QStringLiteral("ファイル: ") + printer().outputFileName();
+      dialogs().ShowError(QStringLiteral("印刷できませんでした。\n\n") + target +
+                          QStringLiteral("\n原因: プリンタが印刷を受け付けませんでした。"
+                                         "プリンタの電源と接続、プリンタの設定を確かめてください。"));
     }
   });
 }
 
 void TMainForm::FilePrintSetup() {
-  RunGuarded(dialogs(), [this] { dialogs().ExecutePrintSetup(printer()); });
+  RunGuarded(dialogs(), [this] {
+    if (dialogs().ExecutePrintSetup(printer())) settings_->savePageSetup(printer());
+  });
 }
 
 void TMainForm::FileExit() {
   RunGuarded(dialogs(), [this] {
-    if (dialogs().Confirm(QStringLiteral("終了します"))) close();
+    if (!MayLoseResults(QStringLiteral("終了します"))) return;
+    exitConfirmed_ = true;
+    close();
   });
 }

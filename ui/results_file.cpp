@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/text_blocks.h"
+#include "ui/file_problem.h"
 
 std::optional<std::vector<std::string>> ReadResultsFile(const QString& path) {
   // Results files are read in text mode like survey files: CR bytes dropped,
@@ -20,17 +21,26 @@ std::optional<std::vector<std::string>> ReadResultsFile(const QString& path) {
   return lines;
 }
 
-bool WriteResultsFile(const QString& path, const std::vector<std::string>& lines) {
+bool WriteResultsFile(const QString& path, const std::vector<std::string>& lines,
+                      QString* cause) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
+  const auto fail = [&] {
+    // A short write sets no error of its own: it is a write error all the same.
+    const QFileDevice::FileError error =
+        file.error() == QFileDevice::NoError ? QFileDevice::WriteError : file.error();
+    if (cause != nullptr) *cause = WriteProblem(path, error, file.errorString());
+    return false;
+  };
+  if (!file.open(QIODevice::WriteOnly)) return fail();
   for (const std::string& line : lines) {
     const auto size = static_cast<qint64>(line.size());
     if (file.write(line.data(), size) != size || file.write("\r\n", 2) != 2) {
+      const bool failed = fail();
       file.cancelWriting();
-      return false;
+      return failed;
     }
   }
-  return file.commit();
+  return file.commit() || fail();
 }
 
 bool FileReadable(const QString& path) {

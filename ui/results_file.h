@@ -14,8 +14,10 @@ std::optional<std::vector<std::string>> ReadResultsFile(const QString& path);
 
 // Writes every line followed by CR LF into a temporary file beside `path` and
 // renames it over `path` only when all of it was written, so a failed save
-// leaves an existing file as it was. False when anything failed.
-bool WriteResultsFile(const QString& path, const std::vector<std::string>& lines);
+// leaves an existing file as it was. False when anything failed, with the
+// cause in `cause` when one is given.
+bool WriteResultsFile(const QString& path, const std::vector<std::string>& lines,
+                      QString* cause = nullptr);
 
 // Whether the file can be opened for reading.
 bool FileReadable(const QString& path);

@@ -1,7 +1,6 @@
 #include "ui/results_pane.h"
 
 #include <QFont>
-#include <QScrollBar>
 
 #include "ui/display_text.h"
 
@@ -20,23 +19,38 @@ ResultsPane::ResultsPane(QWidget* parent) : QPlainTextEdit(parent) {
   setFont(font);
 }
 
-void ResultsPane::AppendLines(std::vector<std::string> lines) {
+void ResultsPane::Show(const std::vector<std::string>& lines) {
   if (lines.empty()) return;
   QString text;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (i > 0) text += QLatin1Char('\n');
     text += DisplayText(lines[i]);
   }
-  lines_.reserve(lines_.size() + lines.size());
-  for (std::string& line : lines) lines_.push_back(std::move(line));
   // One paragraph per line; appendPlainText starts the first one in an empty
   // document without an empty line before it.
   appendPlainText(text);
+}
+
+void ResultsPane::AppendLines(std::vector<std::string> lines) {
+  if (lines.empty()) return;
+  Show(lines);
+  lines_.reserve(lines_.size() + lines.size());
+  for (std::string& line : lines) lines_.push_back(std::move(line));
+  unsaved_ = true;
+  emit linesChanged();
+}
+
+void ResultsPane::ReplaceLines(std::vector<std::string> lines) {
+  clear();
+  Show(lines);
+  lines_ = std::move(lines);
+  unsaved_ = false;
   emit linesChanged();
 }
 
 void ResultsPane::ClearLines() {
   lines_.clear();
   clear();
+  unsaved_ = false;
   emit linesChanged();
 }

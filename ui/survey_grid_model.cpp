@@ -13,26 +13,24 @@ void SurveyGridModel::Reset(int dataRows, int columns, bool numberRows) {
   dataRows_ = dataRows;
   columns_ = columns;
   numberRows_ = numberRows;
+  encoding_ = kelvara::TextEncoding::cp932;
   endResetModel();
   cells_.ReserveRows(static_cast<size_t>(dataRows));
 }
 
-void SurveyGridModel::SetColumnLabels(const QStringList& labels) {
-  const int count = std::min(static_cast<int>(labels.size()), columns_);
-  for (int c = 0; c < count; ++c) labels_[static_cast<size_t>(c)] = labels[c];
-  if (count > 0) emit headerDataChanged(Qt::Horizontal, 0, count - 1);
-}
-
-void SurveyGridModel::AppendRow(const std::vector<std::string_view>& cells) {
-  if (cells_.rowCount() < static_cast<size_t>(dataRows_)) {
-    cells_.AppendRow(cells, static_cast<size_t>(columns_));
+void SurveyGridModel::Show(const QStringList& labels, int columns, CellStore cells,
+                           kelvara::TextEncoding encoding) {
+  beginResetModel();
+  cells_ = std::move(cells);
+  dataRows_ = static_cast<int>(cells_.rowCount());
+  columns_ = columns;
+  numberRows_ = true;
+  encoding_ = encoding;
+  labels_.assign(static_cast<size_t>(columns), QString());
+  for (int c = 0; c < std::min(static_cast<int>(labels.size()), columns); ++c) {
+    labels_[static_cast<size_t>(c)] = labels[c];
   }
-}
-
-void SurveyGridModel::FinishFilling() {
-  if (columns_ > 0 && dataRows_ > 0) {
-    emit dataChanged(index(0, 0), index(dataRows_ - 1, columns_ - 1), {Qt::DisplayRole});
-  }
+  endResetModel();
 }
 
 std::string_view SurveyGridModel::CellBytes(int row, int column) const {
@@ -52,7 +50,7 @@ QVariant SurveyGridModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid()) return {};
   const std::string_view bytes = CellBytes(index.row(), index.column());
   if (bytes.empty()) return {};
-  return DisplayText(bytes);
+  return DisplayText(bytes, encoding_);
 }
 
 QVariant SurveyGridModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/text_encoding.h"
 #include "ui/cell_store.h"
 
 class SurveyGridModel : public QAbstractTableModel {
@@ -19,13 +20,11 @@ class SurveyGridModel : public QAbstractTableModel {
   // numbered in the heading column when `numberRows` is set.
   void Reset(int dataRows, int columns, bool numberRows);
 
-  // The heading row: label c names column c; columns past the labels stay
-  // without a heading.
-  void SetColumnLabels(const QStringList& labels);
-  // Fills the next data row; cells past the grid's columns are dropped.
-  void AppendRow(const std::vector<std::string_view>& cells);
-  // Tells the view that the rows and labels filled since Reset are there.
-  void FinishFilling();
+  // Shows a survey file: its data rows, numbered, under `columns` columns
+  // whose label c names column c (columns past the labels stay without a
+  // heading). Cells are decoded from `encoding` only when shown.
+  void Show(const QStringList& labels, int columns, CellStore cells,
+            kelvara::TextEncoding encoding);
 
   // The bytes of a cell as read from the file.
   std::string_view CellBytes(int row, int column) const;
@@ -41,6 +40,7 @@ class SurveyGridModel : public QAbstractTableModel {
   int dataRows_ = 0;
   int columns_ = 0;
   bool numberRows_ = false;
+  kelvara::TextEncoding encoding_ = kelvara::TextEncoding::cp932;
   std::vector<QString> labels_;
   CellStore cells_;
 };

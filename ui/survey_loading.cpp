@@ -1,135 +1,145 @@
 // The open command of the settings tab: a survey data file into the grid,
-// the five column selectors and the analysis-variable check list.
-#include <QComboBox>
+// the five column selectors and the analysis-variable list, read off the
+// window's thread with a progress window that can stop it.
 #include <QFile>
-#include <QHeaderView>
-#include <QLabel>
-#include <QListWidget>
-#include <QProgressBar>
+#include <QScopedValueRollback>
+#include <QFileInfo>
 #include <QStringList>
-#include <QTableView>
-#include <algorithm>
+#include <memory>
 
+#include "codec/cp932.h"
 #include "engine/csv_table.h"
 #include "ui/Main.h"
-#include "ui/Progress.h"
-#include "ui/display_text.h"
+#include "ui/background_work.h"
+#include "ui/file_problem.h"
 #include "ui/handler_guard.h"
-#include "ui/survey_grid_model.h"
-#include "ui/wait_cursor.h"
+#include "ui/settings_tab.h"
+#include "ui/survey_contents.h"
+#include "ui/window_settings.h"
 
 namespace {
 
-const QString kNoColumn = QStringLiteral("(なし)");
-
-// A column's label everywhere in the window: its 1-based number, ".", and
-// its header text.
-QString ColumnLabel(int column, std::string_view header) {
-  return QString::number(column + 1) + QLatin1Char('.') + DisplayText(header);
+QString Survey(const QString& path) {
+  return QStringLiteral("栄養調査データ[") + path + QStringLiteral("]");
 }
 
-// Hides the progress window however the reading ends.
-class ProgressShown {
- public:
-  ProgressShown(int rows, const QWidget* owner) {
-    FormProgress->setWindowTitle(QStringLiteral("ファイルを読み込み中"));
-    FormProgress->ProgressBar->setRange(0, rows);
-    FormProgress->ProgressBar->setValue(0);
-    FormProgress->ShowCentredOn(owner);
+QString CannotOpenMessage(const QString& path) {
+  if (!QFileInfo::exists(path)) return Survey(path) + QStringLiteral("が見つかりません.");
+  return Survey(path) + QStringLiteral("を開けませんでした.\n\n原因: ") + ReadProblem(path);
+}
+
+// Why a file is refused outright, or nothing.
+QString RefusalOf(FileKind kind, const QString& path) {
+  switch (kind) {
+    case FileKind::utf16:
+      return Survey(path) +
+             QStringLiteral("は UTF-16 で書かれているため読み込めません.\n\n"
+                            "シフトJIS の CSV か、UTF-8 の CSV（CSV UTF-8）で保存し直してください.");
+    case FileKind::binary:
+      return Survey(path) +
+             QStringLiteral("はテキストの CSV ファイルではありません（文字でないバイトを含みます）.\n\n"
+                            "健康・栄養調査データの CSV ファイルを選んでください.");
+    case FileKind::text:
+      break;
   }
-  ~ProgressShown() { FormProgress->hide(); }
-  ProgressShown(const ProgressShown&) = delete;
-  ProgressShown& operator=(const ProgressShown&) = delete;
-};
+  return {};
+}
+
+// The labels of the columns whose names code page 932 cannot hold.
+QStringList NamesLackingCodePage(const SettingsTab& tab, size_t columns) {
+  QStringList labels;
+  for (size_t c = 0; c < columns; ++c) {
+    if (!kelvara::Utf8ToCp932(tab.headerBytes(static_cast<int>(c)))) {
+      labels.append(QStringLiteral("「") + tab.columnLabel(static_cast<int>(c)) + QStringLiteral("」"));
+    }
+  }
+  return labels;
+}
 
 }  // namespace
 
 void TMainForm::Button1Click() {
-  RunGuarded(dialogs(), [this] { LoadSurveyData(); });
+  RunGuarded(dialogs(), [this] { ChooseSurveyFile(); });
 }
 
-void TMainForm::LoadSurveyData() {
-  kelvara::CsvTable table;
+void TMainForm::OpenSurveyFile(const QString& path) {
+  RunGuarded(dialogs(), [this, &path] { LoadSurvey(path); });
+}
+
+void TMainForm::ChooseSurveyFile() {
   OpenDialog->filter = QStringLiteral("栄養調査データ (*.csv)");
-  OpenDialog->fileName = PanelDietFileName->text();
-  if (dialogs().Execute(*OpenDialog)) {
-    const QString path = OpenDialog->fileName;
-    if (!table.Open(QFile::encodeName(path).toStdString())) {
-      dialogs().ShowError(QStringLiteral("栄養調査データ[") + path +
-                          QStringLiteral("]が見つかりません."));
-      return;
-    }
-    PanelDietFileName->setText(path);
-    FillFromTable(table);
-    table.Close();
-    if (table.readFailed()) {
-      dialogs().ShowError(QStringLiteral("栄養調査データ[") + path +
-                          QStringLiteral("]を最後まで読み込めませんでした."));
-    }
+  OpenDialog->fileName = TabSheet2->surveyPath();
+  OpenDialog->directory = settings_->folder(dialog_use::kSurvey);
+  if (!dialogs().Execute(*OpenDialog)) {
+    TabSheet2->SelectNoColumn();
+    return;
   }
-  SelectNoColumn();
+  LoadSurvey(OpenDialog->fileName);
 }
 
-void TMainForm::FillFromTable(kelvara::CsvTable& table) {
-  WaitCursor wait;
-  table.Scan();
-  const int rows = table.rowCount();
-  const int columns = table.maxCellCount();
-  gridModel_->Reset(std::max(rows - 1, 0), columns, true);
-
-  QComboBox* const selectors[] = {ComboBoxID1, ComboBoxWeight, ComboBoxBunrui1, ComboBoxBunrui2,
-                                  ComboBoxBunrui3};
-  ComboBoxID1->clear();
-  ComboBoxWeight->clear();
-  CheckListEiyoso->clear();
-  ComboBoxBunrui1->clear();
-  ComboBoxBunrui2->clear();
-  ComboBoxBunrui3->clear();
-  ComboBoxWeight->clearEditText();
-
-  ProgressShown progress(rows, this);
-  for (QComboBox* selector : selectors) selector->addItem(kNoColumn);
-
-  for (int r = 0; r < rows; ++r) {
-    FormProgress->SetPosition(r + 1);
-    const int cellCount = table.ReadRow();
-    if (cellCount < 0) break;  // the file became shorter since it was scanned
-    if (r > 0) {
-      gridModel_->AppendRow(table.cells());
-      continue;
-    }
-    // Only the columns the header row reaches get a label and can be chosen.
-    QStringList labels;
-    for (int c = 0; c < std::min(cellCount, columns); ++c) {
-      labels.append(ColumnLabel(c, table.cell(c)));
-    }
-    gridModel_->SetColumnLabels(labels);
-    for (QComboBox* selector : selectors) selector->addItems(labels);
-    CheckListEiyoso->addItems(labels);
-    for (int i = 0; i < CheckListEiyoso->count(); ++i) {
-      QListWidgetItem* item = CheckListEiyoso->item(i);
-      item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-      item->setCheckState(Qt::Unchecked);
-    }
+void TMainForm::LoadSurvey(const QString& path) {
+  settings_->setFolder(dialog_use::kSurvey, QFileInfo(path).absolutePath());
+  const std::string fileName = QFile::encodeName(path).toStdString();
+  // The reader goes with the reading, which may end after the window has
+  // been given back by 中止.
+  auto table = std::make_shared<kelvara::CsvTable>();
+  if (!table->Open(fileName)) {
+    dialogs().ShowError(CannotOpenMessage(path));
+    return;
   }
-  gridModel_->FinishFilling();
-  FitColumnsToHeadings();
-}
+  if (const QString refusal = RefusalOf(KindOfFile(fileName), path); !refusal.isEmpty()) {
+    dialogs().ShowError(refusal);
+    return;
+  }
+  const QScopedValueRollback<bool> busy(working_, true);
+  std::optional<SurveyContents> contents = RunWithProgress<SurveyContents>(
+      progressWindow(), *stoppedWork_, this, QStringLiteral("ファイルを読み込み中"),
+      [table = std::move(table)](std::stop_token stop, ProgressNote& note) {
+        return ReadSurveyContents(*table, stop, note);
+      });
+  if (!contents) return;  // stopped: the window stays as it was
+  if (!LooksLikeSurveyData(path, *contents)) return;
 
-void TMainForm::FitColumnsToHeadings() {
-  // Columns start wide enough for their heading, so that a label such as
-  // "6.エネルギー" reads whole; the user can still change every width.
-  constexpr int kNarrowest = 64;
-  constexpr int kWidest = 240;
-  QHeaderView* heading = StringGridDietFile->horizontalHeader();
-  for (int c = 0; c < gridModel_->columnCount(); ++c) {
-    heading->resizeSection(c, std::clamp(heading->sectionSizeHint(c), kNarrowest, kWidest));
+  const bool readFailed = contents->readFailed;
+  const bool utf8 = contents->encoding == kelvara::TextEncoding::utf8;
+  const size_t columns = contents->header.size();
+  // The choices made for the file shown so far are kept for files with the
+  // same headers, this one included.
+  if (TabSheet2->hasSurvey()) settings_->setColumns(TabSheet2->choices());
+  TabSheet2->ShowSurvey(path, std::move(*contents));
+  TabSheet2->applyChoices(settings_->columns());
+
+  if (readFailed) {
+    dialogs().ShowError(Survey(path) + QStringLiteral("を最後まで読み込めませんでした."));
+  }
+  if (utf8) {
+    const QStringList lacking = NamesLackingCodePage(*TabSheet2, columns);
+    if (!lacking.isEmpty()) {
+      dialogs().ShowError(QStringLiteral("次の列の名前には、シフトJIS（コードページ932）にない文字があります: ") +
+                          lacking.join(QStringLiteral("、")) +
+                          QStringLiteral(".\n\nこれらの列は分析変数にできません（計算結果に名前を書けません）. "
+                                         "列の名前を変えてから開き直してください."));
+    }
   }
 }
 
-void TMainForm::SelectNoColumn() {
-  for (QComboBox* selector :
-       {ComboBoxID1, ComboBoxWeight, ComboBoxBunrui1, ComboBoxBunrui2, ComboBoxBunrui3}) {
-    selector->setCurrentIndex(selector->count() > 0 ? 0 : -1);
+bool TMainForm::LooksLikeSurveyData(const QString& path, const SurveyContents& contents) {
+  // Files that are no survey data are said so, and opened only when the user
+  // still wants them.
+  if (contents.rowCount == 0) {
+    dialogs().ShowError(Survey(path) + QStringLiteral("には行がひとつもありません（空のファイルです）."));
+    return false;
   }
+  if (contents.rowCount == 1) {
+    return dialogs().Confirm(Survey(path) +
+                             QStringLiteral("にはデータの行がありません（見出しの行だけです）.\n\n"
+                                            "それでも開きますか？"));
+  }
+  if (!contents.anyNumber) {
+    return dialogs().Confirm(Survey(path) +
+                             QStringLiteral("には数値の入った列がありません. "
+                                            "健康・栄養調査データではないかもしれません.\n\n"
+                                            "それでも開きますか？"));
+  }
+  return true;
 }

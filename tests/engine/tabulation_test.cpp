@@ -136,5 +136,50 @@ TEST(Tabulation, FailuresHandNothingOver) {
   EXPECT_EQ(lines, 0);
 }
 
+// The progress a window shows: every data row and byte read, each variable
+// announced once with its column; and a stop, whenever it comes, leaves
+// nothing handed over.
+TEST(Tabulation, ProgressAndStop) {
+  TempDir dir;
+  std::vector<Respondent> rows(500, Man("7"));
+  const std::string file = dir.Write("progress.csv", SurveyFile(rows));
+  RunRequest request{file, {0, 1, 2, 3, -1}, {4, 0, 4, 2}, 0, {}};
+  std::vector<RunProgress> reports;
+  RunControl control;
+  control.threads = 3;
+  control.progress = [&](const RunProgress& p) { reports.push_back(p); };
+  int lines = 0;
+  const LineSink count = [&](std::string_view) { ++lines; };
+  ASSERT_EQ(TabulateVariables(request, count, control).status, RunStatus::ok);
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports.front().stage, RunProgress::Stage::reading);
+  EXPECT_EQ(reports.front().rowsRead, 500u);
+  EXPECT_EQ(reports.front().bytesRead, reports.front().fileBytes);
+  EXPECT_EQ(reports.front().fileBytes, ReadBytes(file).size());
+  std::vector<int> columnOfNumber(5, -9);
+  for (const RunProgress& p : reports) {
+    if (p.stage != RunProgress::Stage::computing) continue;
+    EXPECT_EQ(p.variableCount, 4u);
+    ASSERT_GE(p.variableNumber, 1u);
+    ASSERT_LE(p.variableNumber, 4u);
+    EXPECT_EQ(columnOfNumber[p.variableNumber], -9) << "announced twice";
+    columnOfNumber[p.variableNumber] = p.column;
+  }
+  EXPECT_EQ(columnOfNumber, (std::vector<int>{-9, 4, 0, 4, 2}));
+
+  for (bool stopAtOnce : {true, false}) {
+    std::stop_source stop;
+    if (stopAtOnce) stop.request_stop();
+    control.stop = stop.get_token();
+    // The stop arrives while the first variable is being computed.
+    control.progress = [&](const RunProgress& p) {
+      if (p.stage == RunProgress::Stage::computing) stop.request_stop();
+    };
+    lines = 0;
+    EXPECT_EQ(TabulateVariables(request, count, control).status, RunStatus::stopped);
+    EXPECT_EQ(lines, 0);
+  }
+}
+
 }  // namespace
 }  // namespace kelvara::testing

@@ -239,17 +239,34 @@ TEST(HostileTabNumbers, CodesSaturateAtTheEndsOfTheirRange) {
 
 // The byte-order mark some editors put before UTF-8 text is content: the first
 // header name carries it, and the run works.
-TEST(HostileTabEncodings, Utf8ByteOrderMarkStaysWithTheFirstName) {
+// What a spreadsheet's "CSV UTF-8" export gives, with or without its byte
+// order mark: the same report, byte for byte, as the code page 932 file, and
+// the names typed in UTF-8 find their columns. A name with a character that
+// code page 932 lacks cannot go into the report: the run names its column.
+TEST(HostileTabEncodings, Utf8FilesReportAsTheirCodePage932Twin) {
+  // 性別,年齢,妊婦,エネルギー in code page 932 and in UTF-8.
+  const std::string cp932Header = "\x90\xAB\x95\xCA,\x94N\x97\xEE,\x94\x44\x95\x77,\x83G\x83l\x83\x8B\x83M\x81[";
+  const std::string utf8Header = "性別,年齢,妊婦,エネルギー";
+  const std::string rows = "\r\n1,30,0,1800\r\n2,40,0,1650.5\r\n2,33,1,2000\r\n1,72,0,1500\r\n";
   const testing::TempDir dir;
-  const std::string file =
-      dir.Write("bom.csv", "\xEF\xBB\xBFid,sex,age,preg,val\n1,1,30,0,5\n2,2,40,0,7\n");
-  const TabOutcome raw =
-      RunTab({"--sex", "sex", "--age", "3", "--pregnancy", "preg", file, "1", "val"});
-  EXPECT_EQ(raw.status, 0) << raw.err;
-  EXPECT_EQ(raw.out.rfind("\"\x81y\xEF\xBB\xBFid\x81z\"\r\n", 0), 0u);
-  const std::vector<std::string> lines =
-      ReportLines(RunTab({"--sex", "2", "--age", "3", "--pregnancy", "4", "--utf8", file, "5"}).out);
-  EXPECT_EQ(GroupFields(lines, "男女総数"), ReportFields("2,0,6,1.41421,1,5,5,5,5,5,6,7,7,7,7,7"));
+  const std::vector<std::string> args = {"--sex", "性別", "--age", "年齢", "--pregnancy", "妊婦"};
+  auto run = [&](const std::string& name, const std::string& bytes, const std::string& variable) {
+    std::vector<std::string> all = args;
+    all.push_back(dir.Write(name, bytes));
+    all.push_back(variable);
+    return RunTab(all);
+  };
+  const TabOutcome twin = run("cp932.csv", cp932Header + rows, "エネルギー");
+  ASSERT_EQ(twin.status, 0) << twin.err;
+  ASSERT_EQ(twin.out.rfind("\"\x81y\x83G\x83l\x83\x8B\x83M\x81[\x81z\"\r\n", 0), 0u);
+  for (const std::string& mark : {""s, "\xEF\xBB\xBF"s}) {
+    const TabOutcome utf8 = run("utf8.csv", mark + utf8Header + rows, "エネルギー");
+    EXPECT_EQ(utf8.status, 0) << utf8.err;
+    EXPECT_EQ(utf8.out, twin.out) << "byte order mark: " << !mark.empty();
+  }
+  // U+2603 has no code page 932 form: column 4 is named, nothing is written.
+  ExpectMessage(run("snow.csv", "\xEF\xBB\xBF" + utf8Header + "\xE2\x98\x83" + rows, "4"), 1,
+                "the name of column 4 in");
 }
 
 // UTF-16 text has a NUL byte beside every character: no cell holds a number,

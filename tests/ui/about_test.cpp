@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -16,7 +17,6 @@
 #include <vector>
 
 #include "ui/About.h"
-#include "ui/Main.h"
 #include "ui/browser_command.h"
 #include "ui/link_launcher.h"
 #include "ui/program_path.h"
@@ -25,14 +25,16 @@ namespace {
 
 const QString kAddress = QStringLiteral("https://kelvara.example/download/");
 
-// Records every start instead of starting anything.
+// Records every start instead of starting anything; each start succeeds
+// unless told otherwise.
 class RecordingLauncher : public LinkLauncher {
  public:
   bool Start(const std::string& program, const std::string& address) override {
     starts.emplace_back(program, address);
-    return true;
+    return succeeds;
   }
   std::vector<std::pair<std::string, std::string>> starts;
+  bool succeeds = true;
 };
 
 // The processes whose parent is this one, as "pid state" texts (from /proc).
@@ -88,7 +90,8 @@ class AboutBoxTest : public QObject {
   void launchTakesTheProgramPathFromTheCommand();
   void doubleClickTwiceStartsTwiceAndTheBoxStaysOpen();
   void enterClosesTheBoxWithResultOk();
-  void launchReadsTheCommandThroughTheMainWindow();
+  void launchReadsTheRegisteredCommandWithoutTheMainWindow();
+  void failedStartShowsTheAddressToCopy();
   void registryLayerAnswersXdgOpenForWebLinksOnly();
   void realLauncherStartsDetachedAndLeavesNoZombie();
   void realLauncherStartsNoBareName();
@@ -136,13 +139,19 @@ void AboutBoxTest::launchTakesTheProgramPathFromTheCommand() {
   });
   auto launcher = std::make_shared<RecordingLauncher>();
   box.SetLinkLauncher(launcher);
+  QStringList messages;
+  box.SetMessageDisplay([&](const QString& text) { messages << text; });
 
   box.Label4DblClick();
 
   QCOMPARE(keysRead, QStringList{QStringLiteral("http\\shell\\open\\command")});
   if (program.isEmpty()) {
+    // No browser to start: the address is shown for opening by hand.
     QVERIFY(launcher->starts.empty());
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].endsWith(kAddress));
   } else {
+    QVERIFY(messages.isEmpty());
     QCOMPARE(launcher->starts.size(), size_t{1});
     QCOMPARE(QString::fromStdString(launcher->starts[0].first), program);
     QCOMPARE(QString::fromStdString(launcher->starts[0].second), box.Label4->text());
@@ -186,20 +195,40 @@ void AboutBoxTest::enterClosesTheBoxWithResultOk() {
   QVERIFY(!box.isVisible());
 }
 
-void AboutBoxTest::launchReadsTheCommandThroughTheMainWindow() {
-  TMainForm mainWindow;
-  MainForm = &mainWindow;
-  TAboutBox box;
+void AboutBoxTest::launchReadsTheRegisteredCommandWithoutTheMainWindow() {
+  TAboutBox box;  // no main window exists in this program
   auto launcher = std::make_shared<RecordingLauncher>();
   box.SetLinkLauncher(launcher);
 
   box.Label4DblClick();
-  MainForm = nullptr;
 
   QCOMPARE(launcher->starts.size(), size_t{1});
   const QFileInfo program(QString::fromStdString(launcher->starts[0].first));
   QVERIFY2(program.isAbsolute(), qPrintable(program.filePath()));
   QCOMPARE(program.fileName(), QStringLiteral("xdg-open"));
+}
+
+void AboutBoxTest::failedStartShowsTheAddressToCopy() {
+  TAboutBox box;
+  box.SetRegistryReader([](const std::string&) { return std::string("/usr/bin/browser %1"); });
+  auto launcher = std::make_shared<RecordingLauncher>();
+  launcher->succeeds = false;
+  box.SetLinkLauncher(launcher);
+
+  QString shown;
+  Qt::TextInteractionFlags flags;
+  QTimer::singleShot(0, &box, [&] {
+    auto* message = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    QVERIFY(message != nullptr);
+    shown = message->text();
+    flags = message->textInteractionFlags();
+    message->accept();
+  });
+  box.Label4DblClick();
+
+  QCOMPARE(launcher->starts.size(), size_t{1});
+  QVERIFY2(shown.endsWith(kAddress), qPrintable(shown));
+  QVERIFY(flags & Qt::TextSelectableByMouse);  // the address can be copied
 }
 
 void AboutBoxTest::registryLayerAnswersXdgOpenForWebLinksOnly() {

@@ -49,22 +49,22 @@ int main(int argc, char** argv) {
   for (int scheme = 0; scheme < 4; ++scheme) {
     // The example file: 1 地区, 2 性別, 3 年齢, 4 妊婦授乳婦, 5 重み, 6 エネルギー,
     // 14 年齢区分 (the category numbers).
-    MainForm->ComboBoxID1->setCurrentIndex(1);
-    MainForm->ComboBoxBunrui1->setCurrentIndex(2);
-    MainForm->ComboBoxBunrui2->setCurrentIndex(scheme == 3 ? 14 : 3);
-    MainForm->ComboBoxBunrui3->setCurrentIndex(4);
-    MainForm->ComboBoxWeight->setCurrentIndex(5);
-    MainForm->RadioGroupFormat->setItemIndex(scheme);
-    for (int item = 0; item < MainForm->CheckListEiyoso->count(); ++item) {
-      MainForm->CheckListEiyoso->item(item)->setCheckState(item == 5 ? Qt::Checked : Qt::Unchecked);
+    Find<QComboBox>("ComboBoxID1")->setCurrentIndex(1);
+    Find<QComboBox>("ComboBoxBunrui1")->setCurrentIndex(2);
+    Find<QComboBox>("ComboBoxBunrui2")->setCurrentIndex(scheme == 3 ? 14 : 3);
+    Find<QComboBox>("ComboBoxBunrui3")->setCurrentIndex(4);
+    Find<QComboBox>("ComboBoxWeight")->setCurrentIndex(5);
+    Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(scheme);
+    for (int item = 0; item < Find<QListWidget>("CheckListEiyoso")->count(); ++item) {
+      Find<QListWidget>("CheckListEiyoso")->item(item)->setCheckState(item == 5 ? Qt::Checked : Qt::Unchecked);
     }
-    MainForm->RichEditKekka->ClearLines();
+    Pane()->ClearLines();
     MainForm->ButtonRunClick();
     if (!dialogs.errors.isEmpty()) {
       std::fprintf(stderr, "%s\n", qPrintable(dialogs.errors.join(QLatin1Char('\n'))));
       return 1;
     }
-    MainForm->PageControl1->setCurrentWidget(tab);
+    Find<QTabWidget>("PageControl1")->setCurrentWidget(tab);
     tab->blockList()->setCurrentRow(0);
     for (ChartKind kind : {ChartKind::mean, ChartKind::distribution}) {
       tab->SetKind(kind);

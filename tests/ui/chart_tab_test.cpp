@@ -53,8 +53,8 @@ std::vector<std::string> ExampleLines(int scheme) {
 ChartTab* Tab() { return MainForm->findChild<ChartTab*>(QStringLiteral("TabSheetChart")); }
 
 void SetPane(std::vector<std::string> lines) {
-  MainForm->RichEditKekka->ClearLines();
-  MainForm->RichEditKekka->AppendLines(std::move(lines));
+  Pane()->ClearLines();
+  Pane()->AppendLines(std::move(lines));
 }
 
 std::vector<int> Positions(const std::vector<ChartMark>& marks) {
@@ -210,18 +210,18 @@ void ChartTabTest::everyBlockOfEverySchemeIsDrawn() {
 void ChartTabTest::tabFollowsRunsClearingAndALoadedFile() {
   ChartTab* tab = Tab();
   QVERIFY(tab != nullptr);
-  QCOMPARE(MainForm->PageControl1->tabText(MainForm->PageControl1->indexOf(tab)), QStringLiteral("グラフ"));
+  QCOMPARE(Find<QTabWidget>("PageControl1")->tabText(Find<QTabWidget>("PageControl1")->indexOf(tab)), QStringLiteral("グラフ"));
   QVERIFY(tab->chartData().empty());
 
   // A run of two variables: both listed, the first drawn at once.
   LoadSurveyFile(dialogs_, QStringLiteral(KELVARA_EXAMPLE_SURVEY));
-  MainForm->ComboBoxBunrui1->setCurrentIndex(2);
-  MainForm->ComboBoxBunrui2->setCurrentIndex(3);
-  MainForm->ComboBoxBunrui3->setCurrentIndex(4);
-  MainForm->ComboBoxWeight->setCurrentIndex(5);
-  MainForm->RadioGroupFormat->setItemIndex(2);
-  MainForm->CheckListEiyoso->item(5)->setCheckState(Qt::Checked);
-  MainForm->CheckListEiyoso->item(6)->setCheckState(Qt::Checked);
+  Find<QComboBox>("ComboBoxBunrui1")->setCurrentIndex(2);
+  Find<QComboBox>("ComboBoxBunrui2")->setCurrentIndex(3);
+  Find<QComboBox>("ComboBoxBunrui3")->setCurrentIndex(4);
+  Find<QComboBox>("ComboBoxWeight")->setCurrentIndex(5);
+  Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(2);
+  Find<QListWidget>("CheckListEiyoso")->item(5)->setCheckState(Qt::Checked);
+  Find<QListWidget>("CheckListEiyoso")->item(6)->setCheckState(Qt::Checked);
   MainForm->ButtonRunClick();
   QVERIFY(dialogs_.errors.isEmpty());
   QCOMPARE(ItemTexts(tab->blockList()), QStringList({"エネルギー", "たんぱく質"}));
@@ -233,7 +233,7 @@ void ChartTabTest::tabFollowsRunsClearingAndALoadedFile() {
   const ChartData protein = tab->chartData();
 
   // Another run appends: the list grows, the chosen chart stays.
-  MainForm->CheckListEiyoso->item(6)->setCheckState(Qt::Unchecked);
+  Find<QListWidget>("CheckListEiyoso")->item(6)->setCheckState(Qt::Unchecked);
   MainForm->ButtonRunClick();
   QCOMPARE(ItemTexts(tab->blockList()), QStringList({"エネルギー", "たんぱく質", "エネルギー"}));
   QCOMPARE(tab->blockList()->currentRow(), 1);
@@ -265,7 +265,7 @@ void ChartTabTest::tabFollowsRunsClearingAndALoadedFile() {
   QCOMPARE(MarkCount(tab->chartData()), MarkCount(protein));
   QCOMPARE(tab->chartData().series[1].bands.back().mean, protein.series[1].bands.back().mean);
   // The last block, whose strata line ends the file, is read whole.
-  const std::vector<kelvara::ReportBlock> blocks = kelvara::ReadReportBlocks(MainForm->RichEditKekka->lines());
+  const std::vector<kelvara::ReportBlock> blocks = kelvara::ReadReportBlocks(Pane()->lines());
   QVERIFY(blocks.back().strata.has_value());
   QCOMPARE(blocks.back().groups.size(), size_t{29});
 }

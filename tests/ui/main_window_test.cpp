@@ -9,7 +9,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -33,10 +38,14 @@ class MainWindowTest : public QObject {
   void menuEntriesAndAccelerators();
   void onlyTheWeightSelectorTakesTypedText();
   void resizingGoesToTheGridAndThePane();
-  void exitAsksAndNoKeepsTheWindow();
-  void closeBoxEndsWithoutAQuestion();
+  void everyControlIsWholeAtTheMinimumAndKeepsItsPlaceWhenLarge();
+  void tabOrderFollowsTheScreen();
+  void settingsAreRememberedByTheNextWindow();
   void exceptionInACommandIsShownAndTheWindowGoesOn();
   void startUpFailureIsShownAndEndsWithZero();
+
+ private:
+  QTemporaryDir dir_;
 };
 
 void MainWindowTest::startUpState() {
@@ -44,35 +53,41 @@ void MainWindowTest::startUpState() {
   TestWindows windows(dialogs);
   QVERIFY(MainForm && AboutBox && FormProgress);
   QCOMPARE(MainForm->windowTitle(), QStringLiteral("Kelvara"));
-  QCOMPARE(MainForm->size(), QSize(738, 653));
+  // 738 x 653 where the screen has room for it, and never more than the
+  // screen's free area.
+  const QRect area = MainForm->screen()->availableGeometry();
+  QVERIFY(area.contains(MainForm->geometry()));
+  QCOMPARE(MainForm->width(), std::min(738, area.width()));
+  QVERIFY(MainForm->height() <= 653);
+  if (area.height() >= 720) QCOMPARE(MainForm->height(), 653);
   QVERIFY(!AboutBox->isVisible());
   QVERIFY(!FormProgress->isVisible());
-  QCOMPARE(MainForm->PageControl1->currentWidget(), MainForm->TabSheet2);
-  QCOMPARE(MainForm->RadioGroupFormat->itemIndex(), 0);
-  QVERIFY(MainForm->PanelDietFileName->text().isEmpty());
-  for (QComboBox* box : {MainForm->ComboBoxID1, MainForm->ComboBoxWeight, MainForm->ComboBoxBunrui1,
-                         MainForm->ComboBoxBunrui2, MainForm->ComboBoxBunrui3}) {
+  QCOMPARE(Find<QTabWidget>("PageControl1")->currentWidget(), Find<QWidget>("TabSheet2"));
+  QCOMPARE(Find<TRadioGroup>("RadioGroupFormat")->itemIndex(), 0);
+  QVERIFY(Find<QLabel>("PanelDietFileName")->text().isEmpty());
+  for (QComboBox* box : {Find<QComboBox>("ComboBoxID1"), Find<QComboBox>("ComboBoxWeight"), Find<QComboBox>("ComboBoxBunrui1"),
+                         Find<QComboBox>("ComboBoxBunrui2"), Find<QComboBox>("ComboBoxBunrui3")}) {
     QCOMPARE(box->count(), 0);
     QVERIFY(box->currentText().isEmpty());
   }
-  QCOMPARE(MainForm->CheckListEiyoso->count(), 0);
-  QVERIFY(MainForm->RichEditKekka->lines().empty());
-  QVERIFY(MainForm->RichEditKekka->toPlainText().isEmpty());
-  QVERIFY(MainForm->OpenDialog->fileName.isEmpty());
-  QVERIFY(MainForm->SaveDialog->fileName.isEmpty());
+  QCOMPARE(Find<QListWidget>("CheckListEiyoso")->count(), 0);
+  QVERIFY(Pane()->lines().empty());
+  QVERIFY(Pane()->toPlainText().isEmpty());
+  QVERIFY(Find<TFileDialog>("OpenDialog")->fileName.isEmpty());
+  QVERIFY(Find<TFileDialog>("SaveDialog")->fileName.isEmpty());
 
   // The grid at its design size, 256 x 256 with the heading row and column,
   // every cell and heading empty and nothing editable.
-  SurveyGridModel* grid = MainForm->gridModel();
+  SurveyGridModel* grid = Grid();
   QCOMPARE(grid->rowCount(), 255);
   QCOMPARE(grid->columnCount(), 255);
   QVERIFY(!grid->data(grid->index(0, 0)).isValid());
   QVERIFY(!grid->headerData(0, Qt::Horizontal).isValid());
   QVERIFY(!grid->headerData(0, Qt::Vertical).isValid());
   QVERIFY(!(grid->flags(grid->index(3, 3)) & Qt::ItemIsEditable));
-  QCOMPARE(MainForm->StringGridDietFile->editTriggers(), QAbstractItemView::NoEditTriggers);
-  QCOMPARE(MainForm->StringGridDietFile->verticalHeader()->defaultSectionSize(), 22);
-  QCOMPARE(MainForm->StringGridDietFile->toolTip(),
+  QCOMPARE(Find<QTableView>("StringGridDietFile")->editTriggers(), QAbstractItemView::NoEditTriggers);
+  QCOMPARE(Find<QTableView>("StringGridDietFile")->verticalHeader()->defaultSectionSize(), 22);
+  QCOMPARE(Find<QTableView>("StringGridDietFile")->toolTip(),
            QStringLiteral("表示するだけです。入力はできません。"));
 }
 
@@ -106,10 +121,10 @@ void MainWindowTest::componentsCarryTheirNamesAndCaptions() {
                            "ComboBoxBunrui3", "CheckListEiyoso", "RichEditKekka"}) {
     QVERIFY2(MainForm->findChild<QObject*>(QString::fromLatin1(name)) != nullptr, name);
   }
-  QCOMPARE(MainForm->PageControl1->tabText(0), QStringLiteral("計算法の指定"));
-  QCOMPARE(MainForm->PageControl1->tabText(1), QStringLiteral("計算結果"));
+  QCOMPARE(Find<QTabWidget>("PageControl1")->tabText(0), QStringLiteral("計算法の指定"));
+  QCOMPARE(Find<QTabWidget>("PageControl1")->tabText(1), QStringLiteral("計算結果"));
 
-  const QList<QAbstractButton*> items = MainForm->RadioGroupFormat->findChildren<QAbstractButton*>();
+  const QList<QAbstractButton*> items = Find<TRadioGroup>("RadioGroupFormat")->findChildren<QAbstractButton*>();
   QStringList itemTexts;
   for (QAbstractButton* item : items) itemTexts.append(item->text());
   QCOMPARE(itemTexts, QStringList({QStringLiteral("NHNS報告書　第１表の区分"),
@@ -117,14 +132,14 @@ void MainWindowTest::componentsCarryTheirNamesAndCaptions() {
                                    QStringLiteral("NHNS報告書　第５部の区分"),
                                    QStringLiteral("カテゴリー番号1,2,3,...,10")}));
   QVERIFY(items[0]->isChecked());
-  QCOMPARE(MainForm->Panel3->height(), 279);
+  QCOMPARE(Find<QFrame>("Panel3")->height(), 279);
 }
 
 void MainWindowTest::menuEntriesAndAccelerators() {
   ScriptedDialogs dialogs;
   TestWindows windows(dialogs);
   QStringList captions;
-  for (QAction* menu : MainForm->MainMenu->actions()) {
+  for (QAction* menu : Find<QMenuBar>("MainMenu")->actions()) {
     captions.append(menu->text());
     for (QAction* entry : menu->menu()->actions()) {
       captions.append(entry->isSeparator() ? QStringLiteral("-") : entry->text());
@@ -143,20 +158,23 @@ void MainWindowTest::menuEntriesAndAccelerators() {
                          QStringLiteral("ヘルプ(&H)"),
                          QStringLiteral("バージョン情報(&A)..."),
                      }));
-  // Each entry runs its handler: "clear" asks its question.
-  MainForm->FileNewItem->trigger();
-  QCOMPARE(dialogs.questions, QStringList{QStringLiteral("計算結果をクリアします")});
-  MainForm->FileExitItem->trigger();
-  QCOMPARE(dialogs.questions.last(), QStringLiteral("終了します"));
+  // Each entry runs its handler: with unsaved results, "clear" and "exit"
+  // ask their questions.
+  Pane()->AppendLines({"unsaved"});
+  Find<QAction>("FileNewItem")->trigger();
+  QCOMPARE(dialogs.questions.size(), 1);
+  QVERIFY(dialogs.questions[0].endsWith(QStringLiteral("計算結果をクリアします")));
+  Find<QAction>("FileExitItem")->trigger();
+  QVERIFY(dialogs.questions.last().endsWith(QStringLiteral("終了します")));
 }
 
 void MainWindowTest::onlyTheWeightSelectorTakesTypedText() {
   ScriptedDialogs dialogs;
   TestWindows windows(dialogs);
-  QVERIFY(MainForm->ComboBoxWeight->isEditable());
-  QCOMPARE(MainForm->ComboBoxWeight->insertPolicy(), QComboBox::NoInsert);
-  for (QComboBox* box : {MainForm->ComboBoxID1, MainForm->ComboBoxBunrui1,
-                         MainForm->ComboBoxBunrui2, MainForm->ComboBoxBunrui3}) {
+  QVERIFY(Find<QComboBox>("ComboBoxWeight")->isEditable());
+  QCOMPARE(Find<QComboBox>("ComboBoxWeight")->insertPolicy(), QComboBox::NoInsert);
+  for (QComboBox* box : {Find<QComboBox>("ComboBoxID1"), Find<QComboBox>("ComboBoxBunrui1"),
+                         Find<QComboBox>("ComboBoxBunrui2"), Find<QComboBox>("ComboBoxBunrui3")}) {
     QVERIFY(!box->isEditable());
   }
 }
@@ -166,33 +184,165 @@ void MainWindowTest::resizingGoesToTheGridAndThePane() {
   TestWindows windows(dialogs);
   MainForm->show();
   QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-  const int gridHeight = MainForm->StringGridDietFile->height();
-  MainForm->resize(900, 853);
-  QTRY_COMPARE(MainForm->StringGridDietFile->height(), gridHeight + 200);
-  QCOMPARE(MainForm->Panel3->height(), 279);
-  MainForm->PageControl1->setCurrentWidget(MainForm->TabSheet3);
-  QCOMPARE(MainForm->RichEditKekka->size(), MainForm->TabSheet3->size());
+  const int gridHeight = Find<QTableView>("StringGridDietFile")->height();
+  MainForm->resize(MainForm->size() + QSize(162, 200));
+  QTRY_COMPARE(Find<QTableView>("StringGridDietFile")->height(), gridHeight + 200);
+  QCOMPARE(Find<QFrame>("Panel3")->height(), 279);
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet3"));
+  QCOMPARE(Pane()->size(), Find<QWidget>("TabSheet3")->size());
 }
 
-void MainWindowTest::exitAsksAndNoKeepsTheWindow() {
-  ScriptedDialogs dialogs;
-  TestWindows windows(dialogs);
-  MainForm->show();
-  dialogs.confirmAnswers = {false};
-  MainForm->FileExit();
-  QCOMPARE(dialogs.questions, QStringList{QStringLiteral("終了します")});
-  QVERIFY(MainForm->isVisible());
-  dialogs.confirmAnswers = {true};
-  MainForm->FileExit();
-  QVERIFY(!MainForm->isVisible());
+// The window's controls that must show whole: labels, buttons, selectors,
+// group boxes, the lists.
+QList<QWidget*> Controls(QWidget* tab) {
+  QList<QWidget*> controls;
+  for (QWidget* w : tab->findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(tab) || w->objectName().isEmpty() || w->objectName().startsWith("qt_")) continue;
+    controls.append(w);
+  }
+  return controls;
 }
 
-void MainWindowTest::closeBoxEndsWithoutAQuestion() {
+// Every named control lies inside its parent and gets at least the room it
+// asks for; no two of the lower panel's blocks overlap.
+void ExpectWholeControls(const char* where) {
+  QWidget* tab = Find<QWidget>("TabSheet2");
+  for (QWidget* w : Controls(tab)) {
+    const QString name = QString::fromLatin1(where) + u' ' + w->objectName();
+    QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(name));
+    if (w->sizePolicy().horizontalPolicy() != QSizePolicy::Ignored) {
+      QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(name));
+    }
+    QVERIFY2(w->height() >= w->minimumSizeHint().height(), qPrintable(name));
+    if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) {
+      QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width(),
+               qPrintable(name));
+    }
+  }
+  QWidget* panel = Find<QFrame>("Panel3");
+  const QList<QWidget*> blocks = {Find<QGroupBox>("GroupBox1"), Find<QGroupBox>("GroupBox4"),
+                                  Find<QGroupBox>("GroupBox3"), Find<QGroupBox>("GroupBox2"),
+                                  Find<TRadioGroup>("RadioGroupFormat"), Find<QPushButton>("ButtonRun")};
+  for (int i = 0; i < blocks.size(); ++i) {
+    QVERIFY2(panel->rect().contains(blocks[i]->geometry()), qPrintable(blocks[i]->objectName()));
+    for (int j = i + 1; j < blocks.size(); ++j) {
+      QVERIFY2(!blocks[i]->geometry().intersects(blocks[j]->geometry()),
+               qPrintable(blocks[i]->objectName() + u' ' + blocks[j]->objectName()));
+    }
+  }
+}
+
+void MainWindowTest::everyControlIsWholeAtTheMinimumAndKeepsItsPlaceWhenLarge() {
   ScriptedDialogs dialogs;
   TestWindows windows(dialogs);
+  const QString path = WriteFile(dir_, QStringLiteral("survey.csv"), SmallSurveyBytes());
+  LoadSurveyFile(dialogs, path);
   MainForm->show();
-  QVERIFY(MainForm->close());
-  QVERIFY(dialogs.questions.isEmpty());
+  QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+  const QSize minimum = MainForm->minimumSize();
+  QVERIFY(minimum.width() > 300 && minimum.height() > 300);
+  MainForm->resize(minimum);
+  QTRY_COMPARE(MainForm->size(), minimum);
+  QTRY_VERIFY(Find<QPushButton>("ButtonRun")->isVisible());
+  ExpectWholeControls("minimum");
+  const int listWidth = Find<QGroupBox>("GroupBox2")->width();
+  const int gridHeight = Find<QTableView>("StringGridDietFile")->height();
+
+  MainForm->resize(minimum + QSize(600, 400));
+  QTRY_COMPARE(Find<QTableView>("StringGridDietFile")->height(), gridHeight + 400);
+  ExpectWholeControls("large");
+  // The lower controls keep their order across the width, and the variable
+  // list takes the room the window gained.
+  const auto x = [](QWidget* w) { return w->mapTo(MainForm, QPoint()).x(); };
+  QVERIFY(x(Find<QGroupBox>("GroupBox1")) < x(Find<QGroupBox>("GroupBox2")));
+  QVERIFY(x(Find<QGroupBox>("GroupBox2")) < x(Find<TRadioGroup>("RadioGroupFormat")));
+  QCOMPARE(Find<QGroupBox>("GroupBox2")->width(), listWidth + 600);
+  QVERIFY(Find<QPushButton>("ButtonRun")->y() > Find<TRadioGroup>("RadioGroupFormat")->geometry().bottom());
+  // The file name's box reaches the window's right edge, border and all.
+  QLabel* name = Find<QLabel>("PanelDietFileName");
+  QVERIFY(name->mapTo(MainForm, QPoint(name->width(), 0)).x() <= MainForm->width());
+  QVERIFY(name->mapTo(MainForm, QPoint(name->width(), 0)).x() > MainForm->width() - 20);
+}
+
+void MainWindowTest::tabOrderFollowsTheScreen() {
+  ScriptedDialogs dialogs;
+  TestWindows windows(dialogs);
+  LoadSurveyFile(dialogs, WriteFile(dir_, QStringLiteral("survey.csv"), SmallSurveyBytes()));
+  MainForm->show();
+  QApplication::setActiveWindow(MainForm);
+  QVERIFY(QTest::qWaitForWindowActive(MainForm));
+  Find<QPushButton>("Button1")->setFocus();
+  QStringList order;
+  for (int i = 0; i < 9; ++i) {
+    QWidget* focus = QApplication::focusWidget();
+    QVERIFY(focus != nullptr);
+    // A selector's text field and a radio button stand for their owners.
+    while (focus->objectName().isEmpty() || qobject_cast<QRadioButton*>(focus)) {
+      focus = focus->parentWidget();
+    }
+    order.append(focus->objectName());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  QCOMPARE(order, QStringList({"Button1", "ComboBoxID1", "ComboBoxWeight", "ComboBoxBunrui1",
+                               "ComboBoxBunrui2", "ComboBoxBunrui3", "CheckListEiyoso",
+                               "RadioGroupFormat", "ButtonRun"}));
+}
+
+void MainWindowTest::settingsAreRememberedByTheNextWindow() {
+  const QString settings = dir_.filePath(QStringLiteral("remembered.ini"));
+  const QString first = WriteFile(dir_, QStringLiteral("first.csv"), SmallSurveyBytes());
+  QDir().mkpath(dir_.filePath(QStringLiteral("results")));
+  const QString saved = dir_.filePath(QStringLiteral("results/out.csv"));
+  ScriptedDialogs dialogs;
+  QRect place;
+  {
+    TestWindows windows(dialogs, settings);
+    MainForm->show();
+    place = QRect(QPoint(10, 60), MainForm->minimumSize() + QSize(20, 10));
+    MainForm->setGeometry(place);
+    LoadSurveyFile(dialogs, first);
+    Find<QComboBox>("ComboBoxID1")->setCurrentIndex(1);
+    Find<QComboBox>("ComboBoxWeight")->setCurrentIndex(6);
+    Find<QComboBox>("ComboBoxBunrui1")->setCurrentIndex(2);
+    Find<QComboBox>("ComboBoxBunrui2")->setCurrentIndex(3);
+    Find<QComboBox>("ComboBoxBunrui3")->setCurrentIndex(4);
+    Find<QListWidget>("CheckListEiyoso")->item(4)->setCheckState(Qt::Checked);
+    Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(2);
+    dialogs.onPrintSetup = [](QPrinter& printer) {
+      printer.setPageOrientation(QPageLayout::Portrait);
+      printer.setPageSize(QPageSize(QPageSize::A5));
+      return true;
+    };
+    MainForm->FilePrintSetup();
+    dialogs.fileAnswers.push_back(saved);
+    MainForm->FileSaveAs();
+    QVERIFY(MainForm->close());
+  }
+  QVERIFY(dialogs.errors.isEmpty());
+
+  // Another file with the same headers in another order: the same columns
+  // are chosen again by their header texts.
+  const QString second = WriteFile(dir_, QStringLiteral("second.csv"),
+                                   "\x8F\x64\x82\xDD,\x94\x44\x95\x77,ID,\x83G\x83l\x83\x8B\x83M\x81[,"
+                                   "\x94N\x97\xEE,\x90\xAB\x95\xCA\r\n1,0,1,2000,40,2\r\n");
+  TestWindows windows(dialogs, settings);
+  QCOMPARE(MainForm->geometry(), place);
+  QCOMPARE(Find<TRadioGroup>("RadioGroupFormat")->itemIndex(), 2);
+  QCOMPARE(MainForm->printer().pageLayout().orientation(), QPageLayout::Portrait);
+  QCOMPARE(MainForm->printer().pageLayout().pageSize().id(), QPageSize::A5);
+  dialogs.fileAnswers.push_back(second);
+  MainForm->Button1Click();
+  QCOMPARE(dialogs.offeredDirectories.last(), dir_.path());  // the survey file's folder
+  QCOMPARE(Find<QComboBox>("ComboBoxWeight")->currentText(), QStringLiteral("1.重み"));
+  QCOMPARE(Find<QComboBox>("ComboBoxBunrui3")->currentText(), QStringLiteral("2.妊婦"));
+  QCOMPARE(Find<QComboBox>("ComboBoxID1")->currentText(), QStringLiteral("3.ID"));
+  QCOMPARE(Find<QComboBox>("ComboBoxBunrui2")->currentText(), QStringLiteral("5.年齢"));
+  QCOMPARE(Find<QComboBox>("ComboBoxBunrui1")->currentText(), QStringLiteral("6.性別"));
+  QListWidget* list = Find<QListWidget>("CheckListEiyoso");
+  for (int i = 0; i < list->count(); ++i) QCOMPARE(list->item(i)->checkState() == Qt::Checked, i == 3);
+  dialogs.fileAnswers.push_back(std::nullopt);
+  MainForm->FileSaveAs();
+  QCOMPARE(dialogs.offeredDirectories.last(), dir_.filePath(QStringLiteral("results")));
 }
 
 // A dialog service whose message boxes fail, as storage exhaustion would.
@@ -204,6 +354,7 @@ class FailingDialogs : public ScriptedDialogs {
 void MainWindowTest::exceptionInACommandIsShownAndTheWindowGoesOn() {
   FailingDialogs dialogs;
   TestWindows windows(dialogs);
+  Pane()->AppendLines({"unsaved"});  // so that both commands ask
   MainForm->FileNew();
   MainForm->FileExit();
   QCOMPARE(dialogs.errors,

@@ -1,6 +1,7 @@
 // The File menu on the results pane: clear, load, save, print, and the file
 // names the dialogs remember.
 #include <QFile>
+#include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
 #include <QTabWidget>
@@ -12,16 +13,15 @@
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/Main.h"
+#include "ui/display_text.h"
 #include "ui/results_pane.h"
 
 namespace {
 
-std::vector<std::string> PaneLines() { return MainForm->RichEditKekka->lines(); }
+std::vector<std::string> PaneLines() { return Pane()->lines(); }
 
-void SetPane(std::vector<std::string> lines) {
-  MainForm->RichEditKekka->ClearLines();
-  MainForm->RichEditKekka->AppendLines(std::move(lines));
-}
+// Lines in the pane as a results file would leave them: nothing unsaved.
+void SetPane(std::vector<std::string> lines) { Pane()->ReplaceLines(std::move(lines)); }
 
 }  // namespace
 
@@ -44,6 +44,8 @@ class ResultsCommandsTest : public QObject {
   void unwritablePlaceIsReportedAndNothingChanges();
   void defaultExtensionIsAdded();
   void clearAsksAndForgetsTheFileNames();
+  void unsavedResultsAreAskedAboutBeforeTheyAreLost();
+  void saveDialogStartsBesideTheSurveyFile();
   void cancelledDialogsChangeNothing();
   void printsTheWholePaneTitledKelvara();
 
@@ -83,12 +85,12 @@ void ResultsCommandsTest::saveLoadSaveKeepsEveryByte() {
   dialogs_.fileAnswers.push_back(first);
   MainForm->FileSaveAs();
 
-  MainForm->RichEditKekka->ClearLines();
+  Pane()->ClearLines();
   dialogs_.fileAnswers.push_back(first);
   MainForm->FileOpen();
   QVERIFY(dialogs_.errors.isEmpty());
   QCOMPARE(PaneLines(), lines);
-  QVERIFY(MainForm->RichEditKekka->isVisibleTo(MainForm->TabSheet3));
+  QVERIFY(Pane()->isVisibleTo(Find<QWidget>("TabSheet3")));
 
   const QString second = dir().filePath(QStringLiteral("second.csv"));
   dialogs_.fileAnswers.push_back(second);
@@ -105,7 +107,7 @@ void ResultsCommandsTest::loadingDropsCrStopsAtEofMarkAndKeepsLongLines() {
   MainForm->FileOpen();
   QCOMPARE(PaneLines(), (std::vector<std::string>{"one", "two", "", longLine, "last"}));
   // The settings tab stays in front, and the next save offers the loaded name.
-  QCOMPARE(MainForm->PageControl1->currentWidget(), MainForm->TabSheet2);
+  QCOMPARE(Find<QTabWidget>("PageControl1")->currentWidget(), Find<QWidget>("TabSheet2"));
   dialogs_.fileAnswers.push_back(std::nullopt);
   MainForm->FileSaveAs();
   QCOMPARE(dialogs_.offeredFileNames.last(), path);
@@ -124,14 +126,17 @@ void ResultsCommandsTest::loadFailureLeavesThePane() {
   SetPane({"kept"});
   dialogs_.fileAnswers.push_back(dir().filePath(QStringLiteral("missing.csv")));
   MainForm->FileOpen();
-  QCOMPARE(dialogs_.errors, QStringList{QStringLiteral("ファイルを開けませんでした。")});
+  QCOMPARE(dialogs_.errors, QStringList{QStringLiteral("ファイルを開けませんでした。\n\nファイル: ") +
+                                         dir().filePath(QStringLiteral("missing.csv")) +
+                                         QStringLiteral("\n原因: ファイルがありません。")});
   QCOMPARE(PaneLines(), std::vector<std::string>{"kept"});
-  QVERIFY(MainForm->SaveDialog->fileName.isEmpty());
+  QVERIFY(Find<TFileDialog>("SaveDialog")->fileName.isEmpty());
 
   // A folder is no results file either.
   dialogs_.fileAnswers.push_back(dir().path());
   MainForm->FileOpen();
   QCOMPARE(dialogs_.errors.size(), 2);
+  QVERIFY(dialogs_.errors[1].endsWith(QStringLiteral("原因: フォルダです。ファイルを選んでください。")));
   QCOMPARE(PaneLines(), std::vector<std::string>{"kept"});
 }
 
@@ -153,10 +158,15 @@ void ResultsCommandsTest::overwriteQuestionAnsweredNoLeavesTheFile() {
 }
 
 void ResultsCommandsTest::unwritablePlaceIsReportedAndNothingChanges() {
+  const auto failed = [](const QString& path, const QString& cause) {
+    return QStringList{QStringLiteral("ファイルを保存できませんでした。\n\nファイル: ") + path +
+                       QStringLiteral("\n原因: ") + cause};
+  };
   SetPane({"line"});
-  dialogs_.fileAnswers.push_back(dir().filePath(QStringLiteral("no/such/folder/out.csv")));
+  const QString nowhere = dir().filePath(QStringLiteral("no/such/folder/out.csv"));
+  dialogs_.fileAnswers.push_back(nowhere);
   MainForm->FileSaveAs();
-  QCOMPARE(dialogs_.errors, QStringList{QStringLiteral("ファイルを保存できませんでした。")});
+  QCOMPARE(dialogs_.errors, failed(nowhere, QStringLiteral("保存先のフォルダがありません。")));
   QCOMPARE(PaneLines(), std::vector<std::string>{"line"});
 
   // A write that fails half-way (the file-size limit stands in for a full
@@ -176,7 +186,9 @@ void ResultsCommandsTest::unwritablePlaceIsReportedAndNothingChanges() {
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
   }
-  QCOMPARE(dialogs_.errors, QStringList{QStringLiteral("ファイルを保存できませんでした。")});
+  QCOMPARE(dialogs_.errors,
+           failed(existing, QStringLiteral("書き込みの途中で失敗しました（ディスクの空きが足りないかもしれません）。"
+                                           "元のファイルはそのままです。")));
   QCOMPARE(ReadBytes(existing), std::string("old\r\n"));
   QCOMPARE(QDir(dir().path()).entryList(QDir::Files), QStringList{QStringLiteral("kept.csv")});
 
@@ -190,7 +202,8 @@ void ResultsCommandsTest::unwritablePlaceIsReportedAndNothingChanges() {
   dialogs_.confirmAnswers.push_back(true);
   MainForm->FileSaveAs();
   chmod(locked.path().toLocal8Bit().constData(), 0700);
-  QCOMPARE(dialogs_.errors, QStringList{QStringLiteral("ファイルを保存できませんでした。")});
+  QCOMPARE(dialogs_.errors,
+           failed(lockedFile, QStringLiteral("保存先のフォルダに書き込む権限がありません。")));
   QCOMPARE(ReadBytes(lockedFile), std::string("old\r\n"));
 }
 
@@ -199,59 +212,121 @@ void ResultsCommandsTest::defaultExtensionIsAdded() {
   dialogs_.fileAnswers.push_back(dir().filePath(QStringLiteral("named")));
   MainForm->FileSaveAs();
   QVERIFY(QFile::exists(dir().filePath(QStringLiteral("named.csv"))));
-  QCOMPARE(MainForm->SaveDialog->fileName, dir().filePath(QStringLiteral("named.csv")));
+  QCOMPARE(Find<TFileDialog>("SaveDialog")->fileName, dir().filePath(QStringLiteral("named.csv")));
 }
 
 void ResultsCommandsTest::clearAsksAndForgetsTheFileNames() {
-  SetPane({"a", "b"});
-  MainForm->OpenDialog->fileName = QStringLiteral("/tmp/o.csv");
-  MainForm->SaveDialog->fileName = QStringLiteral("/tmp/s.csv");
+  Pane()->AppendLines({"a", "b"});
+  Find<TFileDialog>("OpenDialog")->fileName = QStringLiteral("/tmp/o.csv");
+  Find<TFileDialog>("SaveDialog")->fileName = QStringLiteral("/tmp/s.csv");
   dialogs_.confirmAnswers.push_back(false);
   MainForm->FileNew();
-  QCOMPARE(dialogs_.questions, QStringList{QStringLiteral("計算結果をクリアします")});
+  QCOMPARE(dialogs_.questions,
+           QStringList{QStringLiteral("計算結果が保存されていません。\n\n計算結果をクリアします")});
   QCOMPARE(PaneLines().size(), size_t{2});
-  QCOMPARE(MainForm->SaveDialog->fileName, QStringLiteral("/tmp/s.csv"));
+  QCOMPARE(Find<TFileDialog>("SaveDialog")->fileName, QStringLiteral("/tmp/s.csv"));
 
   dialogs_.confirmAnswers.push_back(true);
   MainForm->FileNew();
   QVERIFY(PaneLines().empty());
-  QVERIFY(MainForm->RichEditKekka->toPlainText().isEmpty());
-  QVERIFY(MainForm->OpenDialog->fileName.isEmpty());
-  QVERIFY(MainForm->SaveDialog->fileName.isEmpty());
+  QVERIFY(Pane()->toPlainText().isEmpty());
+  QVERIFY(Find<TFileDialog>("OpenDialog")->fileName.isEmpty());
+  QVERIFY(Find<TFileDialog>("SaveDialog")->fileName.isEmpty());
+}
+
+// Results are unsaved when lines were appended since the last save or open:
+// clearing, opening results and quitting (by the menu or the close box) ask
+// then, and only then; No keeps everything.
+void ResultsCommandsTest::unsavedResultsAreAskedAboutBeforeTheyAreLost() {
+  const QString unsaved = QStringLiteral("計算結果が保存されていません。\n\n");
+  const QString other = WriteFile(dir(), QStringLiteral("other.csv"), "other\r\n");
+  MainForm->show();
+  Pane()->AppendLines({"run 1"});
+  dialogs_.fileAnswers.push_back(other);
+  MainForm->FileNew();
+  MainForm->FileOpen();
+  MainForm->FileExit();
+  QVERIFY(!MainForm->close());
+  QCOMPARE(dialogs_.questions,
+           QStringList({unsaved + QStringLiteral("計算結果をクリアします"),
+                        unsaved + QStringLiteral("計算結果を開くと、今の計算結果は失われます。開きますか？"),
+                        unsaved + QStringLiteral("終了します"), unsaved + QStringLiteral("終了します")}));
+  QVERIFY(MainForm->isVisible());
+  QCOMPARE(PaneLines(), std::vector<std::string>{"run 1"});
+
+  // Saved, then opened: nothing to lose, nothing asked.
+  dialogs_.questions.clear();
+  dialogs_.fileAnswers = {dir().filePath(QStringLiteral("saved.csv")), other};
+  MainForm->FileSaveAs();
+  MainForm->FileOpen();
+  QCOMPARE(PaneLines(), std::vector<std::string>{"other"});
+  MainForm->FileNew();
+  QVERIFY(dialogs_.questions.isEmpty());
+
+  // Appended again: the close box asks, and Yes closes.
+  Pane()->AppendLines({"run 2"});
+  dialogs_.confirmAnswers = {true};
+  QVERIFY(MainForm->close());
+  QCOMPARE(dialogs_.questions, QStringList{unsaved + QStringLiteral("終了します")});
+}
+
+void ResultsCommandsTest::saveDialogStartsBesideTheSurveyFile() {
+  QDir(dir().path()).mkpath(QStringLiteral("data"));
+  const QString survey = WriteFile(dir(), QStringLiteral("data/survey.csv"), SmallSurveyBytes());
+  LoadSurveyFile(dialogs_, survey);
+  SetPane({"x"});
+  MainForm->FileSaveAs();  // cancelled
+  QCOMPARE(dialogs_.offeredFileNames.last(), QString());
+  QCOMPARE(dialogs_.offeredDirectories.last(), dir().filePath(QStringLiteral("data")));
 }
 
 void ResultsCommandsTest::cancelledDialogsChangeNothing() {
   SetPane({"a"});
-  MainForm->OpenDialog->fileName = QStringLiteral("/tmp/o.csv");
-  MainForm->SaveDialog->fileName = QStringLiteral("/tmp/s.csv");
+  Find<TFileDialog>("OpenDialog")->fileName = QStringLiteral("/tmp/o.csv");
+  Find<TFileDialog>("SaveDialog")->fileName = QStringLiteral("/tmp/s.csv");
   MainForm->FileOpen();
   MainForm->FileSaveAs();
   MainForm->FilePrint();
   QCOMPARE(dialogs_.offeredFileNames,
            QStringList({QStringLiteral("/tmp/o.csv"), QStringLiteral("/tmp/s.csv")}));
-  QCOMPARE(MainForm->OpenDialog->fileName, QStringLiteral("/tmp/o.csv"));
-  QCOMPARE(MainForm->SaveDialog->fileName, QStringLiteral("/tmp/s.csv"));
+  QCOMPARE(Find<TFileDialog>("OpenDialog")->fileName, QStringLiteral("/tmp/o.csv"));
+  QCOMPARE(Find<TFileDialog>("SaveDialog")->fileName, QStringLiteral("/tmp/s.csv"));
   QCOMPARE(PaneLines(), std::vector<std::string>{"a"});
   QVERIFY(dialogs_.errors.isEmpty());
 }
 
 void ResultsCommandsTest::printsTheWholePaneTitledKelvara() {
-  // The printer setup chooses a PDF file; the next print uses that choice.
+  // An empty pane prints nothing and says so, before any print dialog.
+  int printDialogs = 0;
+  dialogs_.onPrint = [&printDialogs](QPrinter&) { return ++printDialogs > 0; };
+  MainForm->FilePrint();
+  QCOMPARE(dialogs_.errors, QStringList{QStringLiteral("印刷する計算結果がありません。")});
+  QCOMPARE(printDialogs, 0);
+  dialogs_.errors.clear();
+
+  // The printer setup chooses a PDF file on portrait paper, the narrowest
+  // a user may choose; the next print uses that choice.
   const QString pdf = dir().filePath(QStringLiteral("results.pdf"));
   dialogs_.onPrintSetup = [&pdf](QPrinter& printer) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
+    printer.setPageOrientation(QPageLayout::Portrait);
     return true;
   };
-  QString jobTitle;
-  dialogs_.onPrint = [](QPrinter&) { return true; };
   MainForm->FilePrintSetup();
+  // The widest group lines a report holds: every statistic in exponent form.
   std::vector<std::string> lines;
   lines.push_back("\"\x81y\x83G\x83l\x83\x8B\x83M\x81[\x81z\"");  // "【エネルギー】"
-  for (int i = 0; i < 150; ++i) lines.push_back("\"\x92j\x91\x8D\x90\x94\",4,0,2.5," + std::to_string(i));
+  std::string widest = "\"\x92j\x8F\x97\x91\x8D\x90\x94\",1234567,1234567";  // "男女総数"
+  for (int field = 0; field < 14; ++field) widest += ",-1.23457e+06";
+  for (int i = 0; i < 150; ++i) {
+    lines.push_back("\"\x92j\x91\x8D\x90\x94\",4,0,2.5," + std::to_string(i));
+    if (i % 50 == 0) lines.push_back(widest);
+  }
   lines.push_back("\"\x91w\x82\xCC\x90\x94\x81" "F2\"");  // "層の数：2"
   SetPane(lines);
   MainForm->FilePrint();
+  QCOMPARE(printDialogs, 1);
   QVERIFY(dialogs_.errors.isEmpty());
   QCOMPARE(MainForm->printer().docName(), QStringLiteral("Kelvara"));
   QVERIFY(QFile::exists(pdf));
@@ -265,11 +340,19 @@ void ResultsCommandsTest::printsTheWholePaneTitledKelvara() {
   QVERIFY(text.contains(QStringLiteral("\"男総数\",4,0,2.5,0")));
   QVERIFY(text.contains(QStringLiteral("\"男総数\",4,0,2.5,149")));  // the whole pane, pages on
   QVERIFY(text.contains(QStringLiteral("\"層の数：2\"")));
+  // Each widest line prints whole on one line, never wrapped in mid-record.
+  const QString widestShown = DisplayText(widest);
+  int whole = 0;
+  for (const QString& printed : text.split(QLatin1Char('\n'))) {
+    if (printed.trimmed() == widestShown) ++whole;
+  }
+  QCOMPARE(whole, 3);
 
   QProcess pdfinfo;
   pdfinfo.start(QStringLiteral("pdfinfo"), {pdf});
   QVERIFY(pdfinfo.waitForFinished(30000));
-  QVERIFY(QString::fromUtf8(pdfinfo.readAllStandardOutput()).contains(QStringLiteral("Kelvara")));
+  const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
+  QVERIFY(info.contains(QStringLiteral("Kelvara")));
 }
 
 QTEST_MAIN(ResultsCommandsTest)

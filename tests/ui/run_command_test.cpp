@@ -1,10 +1,15 @@
 // The run command: its refusals, and report blocks byte for byte equal to
 // kelvara-tab's for the same file and choices, under any locale.
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
 #include <clocale>
@@ -12,8 +17,10 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/Main.h"
 #include "ui/display_text.h"
+#include "ui/Progress.h"
 #include "ui/radio_group.h"
 #include "ui/results_pane.h"
+#include "ui/survey_grid_model.h"
 
 namespace {
 
@@ -36,7 +43,7 @@ QByteArray TabulatorReport(const QString& path, int scheme, const QStringList& v
 
 QByteArray PaneBytes(size_t fromLine = 0) {
   QByteArray bytes;
-  const std::vector<std::string>& lines = MainForm->RichEditKekka->lines();
+  const std::vector<std::string>& lines = Pane()->lines();
   for (size_t i = fromLine; i < lines.size(); ++i) {
     bytes.append(lines[i].data(), static_cast<qsizetype>(lines[i].size()));
     bytes.append("\r\n");
@@ -45,15 +52,15 @@ QByteArray PaneBytes(size_t fromLine = 0) {
 }
 
 void ChooseColumns() {
-  MainForm->ComboBoxID1->setCurrentIndex(1);
-  MainForm->ComboBoxWeight->setCurrentIndex(6);
-  MainForm->ComboBoxBunrui1->setCurrentIndex(2);
-  MainForm->ComboBoxBunrui2->setCurrentIndex(3);
-  MainForm->ComboBoxBunrui3->setCurrentIndex(4);
+  Find<QComboBox>("ComboBoxID1")->setCurrentIndex(1);
+  Find<QComboBox>("ComboBoxWeight")->setCurrentIndex(6);
+  Find<QComboBox>("ComboBoxBunrui1")->setCurrentIndex(2);
+  Find<QComboBox>("ComboBoxBunrui2")->setCurrentIndex(3);
+  Find<QComboBox>("ComboBoxBunrui3")->setCurrentIndex(4);
 }
 
 void Tick(std::initializer_list<int> items) {
-  for (int item : items) MainForm->CheckListEiyoso->item(item)->setCheckState(Qt::Checked);
+  for (int item : items) Find<QListWidget>("CheckListEiyoso")->item(item)->setCheckState(Qt::Checked);
 }
 
 }  // namespace
@@ -70,8 +77,10 @@ class RunCommandTest : public QObject {
   void cleanup() { windows_.reset(); }
 
   void refusesMissingClassificationColumnsInOrder();
-  void refusesTypedWeightTextThatNamesNoColumn();
-  void nothingTickedBringsTheResultsTabAndAppendsNothing();
+  void weightFieldTakesAnEntryANumberOrAHeaderAndCompletes();
+  void nothingTickedIsSaidAndTheSettingsTabStays();
+  void utf8FilesRunAsTheirCodePage932Twin();
+  void stoppedRunAppendsNothing();
   void paneLinesEqualTheTabulatorsForEveryScheme();
   void decimalCommaLocaleChangesNothing();
   void fileGoneSinceLoadingIsReportedAndNothingAppended();
@@ -85,59 +94,80 @@ class RunCommandTest : public QObject {
   QString path_;
 };
 
+// The run refuses with `message` (or, when it is empty, ends silently) and
+// leaves the settings tab in front and the pane as it was.
 void RunCommandTest::ExpectRefusal(const QString& message) {
   dialogs_.errors.clear();
+  const size_t lines = Pane()->lines().size();
   MainForm->ButtonRunClick();
-  QCOMPARE(dialogs_.errors, QStringList{message});
-  QCOMPARE(MainForm->PageControl1->currentWidget(), MainForm->TabSheet2);
-  QVERIFY(MainForm->RichEditKekka->lines().empty());
+  QCOMPARE(dialogs_.errors, message.isEmpty() ? QStringList() : QStringList{message});
+  QCOMPARE(Find<QTabWidget>("PageControl1")->currentWidget(), Find<QWidget>("TabSheet2"));
+  QCOMPARE(Pane()->lines().size(), lines);
 }
 
 void RunCommandTest::refusesMissingClassificationColumnsInOrder() {
-  // No file loaded: the selectors are empty.
-  ExpectRefusal(QStringLiteral("性別が指定されていません."));
+  // No file loaded: said so, not that sex is missing.
+  ExpectRefusal(QStringLiteral("健康・栄養調査データが開かれていません. 「開く」でファイルを選んでください."));
   LoadSurveyFile(dialogs_, path_);
   Tick({4});
   ExpectRefusal(QStringLiteral("性別が指定されていません."));
-  MainForm->ComboBoxBunrui1->setCurrentIndex(2);
+  Find<QComboBox>("ComboBoxBunrui1")->setCurrentIndex(2);
   ExpectRefusal(QStringLiteral("年齢が指定されていません."));
-  MainForm->ComboBoxBunrui2->setCurrentIndex(3);
+  Find<QComboBox>("ComboBoxBunrui2")->setCurrentIndex(3);
   ExpectRefusal(QStringLiteral("妊婦・授乳婦が指定されていません."));
-  MainForm->ComboBoxBunrui3->setCurrentIndex(4);
+  Find<QComboBox>("ComboBoxBunrui3")->setCurrentIndex(4);
   dialogs_.errors.clear();
   MainForm->ButtonRunClick();
   QVERIFY(dialogs_.errors.isEmpty());
-  QCOMPARE(MainForm->PageControl1->currentWidget(), MainForm->TabSheet3);
-  QVERIFY(!MainForm->RichEditKekka->lines().empty());
+  QCOMPARE(Find<QTabWidget>("PageControl1")->currentWidget(), Find<QWidget>("TabSheet3"));
+  QVERIFY(!Pane()->lines().empty());
 }
 
-void RunCommandTest::refusesTypedWeightTextThatNamesNoColumn() {
+void RunCommandTest::weightFieldTakesAnEntryANumberOrAHeaderAndCompletes() {
   LoadSurveyFile(dialogs_, path_);
   ChooseColumns();
   Tick({4});
-  MainForm->ComboBoxWeight->setEditText(QStringLiteral("重さ"));
-  dialogs_.errors.clear();
-  MainForm->ButtonRunClick();
-  QCOMPARE(dialogs_.errors.size(), 1);
-  QVERIFY(dialogs_.errors[0].contains(QStringLiteral("「重さ」")));
-  QCOMPARE(MainForm->PageControl1->currentWidget(), MainForm->TabSheet2);
-  QVERIFY(MainForm->RichEditKekka->lines().empty());
+  QComboBox* weight = Find<QComboBox>("ComboBoxWeight");
+  weight->setEditText(QStringLiteral("重さ"));
+  ExpectRefusal(QStringLiteral("重み（サンプリング・ウエイト）の「重さ」という列はありません. "
+                               "一覧から選ぶか、列の番号か見出しを入力してください."));
 
-  // Typed text that is an entry's label names that entry.
-  MainForm->ComboBoxWeight->setEditText(QStringLiteral("6.重み"));
-  dialogs_.errors.clear();
-  MainForm->ButtonRunClick();
-  QVERIFY(dialogs_.errors.isEmpty());
-  QCOMPARE(PaneBytes(), TabulatorReport(path_, 0, {"5"}));
+  // The entry, its number and its header text all name column 6, and the
+  // field then shows the entry.
+  const QByteArray expected = TabulatorReport(path_, 0, {"5"});
+  for (const QString& typed : {QStringLiteral("6.重み"), QStringLiteral("6"), QStringLiteral("重み")}) {
+    Pane()->ClearLines();
+    weight->setEditText(typed);
+    dialogs_.errors.clear();
+    MainForm->ButtonRunClick();
+    QVERIFY2(dialogs_.errors.isEmpty(), qPrintable(typed));
+    QCOMPARE(PaneBytes(), expected);
+    QCOMPARE(weight->currentText(), QStringLiteral("6.重み"));
+  }
+
+  // Typing offers the entries that hold what was typed.
+  MainForm->show();
+  QApplication::setActiveWindow(MainForm);
+  QVERIFY(QTest::qWaitForWindowActive(MainForm));
+  weight->setFocus();
+  weight->lineEdit()->clear();
+  QTest::keyClicks(weight->lineEdit(), QStringLiteral("5"));
+  QCOMPARE(weight->completer()->completionCount(), 1);
+  QCOMPARE(weight->completer()->currentCompletion(), QStringLiteral("5.エネルギー"));
+  weight->lineEdit()->clear();
+  // Japanese text arrives from the input method, committed.
+  QInputMethodEvent typed;
+  typed.setCommitString(QStringLiteral("重"));
+  QApplication::sendEvent(weight->lineEdit(), &typed);
+  QCOMPARE(weight->completer()->currentCompletion(), QStringLiteral("6.重み"));
+  QVERIFY(weight->completer()->popup()->isVisible());
 }
 
-void RunCommandTest::nothingTickedBringsTheResultsTabAndAppendsNothing() {
+void RunCommandTest::nothingTickedIsSaidAndTheSettingsTabStays() {
   LoadSurveyFile(dialogs_, path_);
   ChooseColumns();
-  MainForm->ButtonRunClick();
-  QVERIFY(dialogs_.errors.isEmpty());
-  QCOMPARE(MainForm->PageControl1->currentWidget(), MainForm->TabSheet3);
-  QVERIFY(MainForm->RichEditKekka->lines().empty());
+  ExpectRefusal(QStringLiteral("分析変数（栄養素等）が選ばれていません. "
+                               "計算する変数にチェックを付けてください."));
 }
 
 void RunCommandTest::paneLinesEqualTheTabulatorsForEveryScheme() {
@@ -146,8 +176,8 @@ void RunCommandTest::paneLinesEqualTheTabulatorsForEveryScheme() {
   // ID, age (also the age column) and energy: blocks in list order.
   Tick({0, 2, 4});
   for (int scheme = 0; scheme < 4; ++scheme) {
-    const size_t before = MainForm->RichEditKekka->lines().size();
-    MainForm->RadioGroupFormat->setItemIndex(scheme);
+    const size_t before = Pane()->lines().size();
+    Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(scheme);
     MainForm->ButtonRunClick();
     QVERIFY(dialogs_.errors.isEmpty());
     const QByteArray expected = TabulatorReport(path_, scheme, {"1", "3", "5"});
@@ -158,12 +188,12 @@ void RunCommandTest::paneLinesEqualTheTabulatorsForEveryScheme() {
 
   // The view shows the kept lines decoded, one paragraph per line.
   QStringList shown;
-  for (const std::string& line : MainForm->RichEditKekka->lines()) shown.append(DisplayText(line));
-  QCOMPARE(MainForm->RichEditKekka->toPlainText(), shown.join(QLatin1Char('\n')));
-  QVERIFY(MainForm->RichEditKekka->toPlainText().startsWith(QStringLiteral("\"【ID】\"")));
+  for (const std::string& line : Pane()->lines()) shown.append(DisplayText(line));
+  QCOMPARE(Pane()->toPlainText(), shown.join(QLatin1Char('\n')));
+  QVERIFY(Pane()->toPlainText().startsWith(QStringLiteral("\"【ID】\"")));
 
   // Pressing again with the same settings appends the same blocks again.
-  const size_t before = MainForm->RichEditKekka->lines().size();
+  const size_t before = Pane()->lines().size();
   MainForm->ButtonRunClick();
   QCOMPARE(PaneBytes(before), TabulatorReport(path_, 3, {"1", "3", "5"}));
 }
@@ -189,18 +219,79 @@ void RunCommandTest::fileGoneSinceLoadingIsReportedAndNothingAppended() {
   ChooseColumns();
   Tick({4});
   QVERIFY(QFile::remove(path_));
-  MainForm->ButtonRunClick();
-  const QString notFound =
-      QStringLiteral("栄養調査データ[") + path_ + QStringLiteral("]が見つかりません.");
-  QCOMPARE(dialogs_.errors, QStringList{notFound});
-  QVERIFY(MainForm->RichEditKekka->lines().empty());
+  // After the error the user stays on the settings tab, where they were.
+  ExpectRefusal(QStringLiteral("栄養調査データ[") + path_ + QStringLiteral("]が見つかりません."));
 
-  // A file that lost its header row: the same message.
+  // A file that lost its header row: said so.
   WriteFile(dir_, QStringLiteral("survey.csv"), "\r\n");
-  MainForm->ButtonRunClick();
-  QCOMPARE(dialogs_.errors, QStringList({notFound, notFound}));
-  QVERIFY(MainForm->RichEditKekka->lines().empty());
+  ExpectRefusal(QStringLiteral("栄養調査データ[") + path_ +
+                QStringLiteral("]に見出しの行がありません（開いた後でファイルが空になりました）."));
   QVERIFY(QApplication::overrideCursor() == nullptr);
+}
+
+// What a spreadsheet's "CSV UTF-8" export gives, with and without its byte
+// order mark: the same names on screen and the same report bytes as the code
+// page 932 file. A name code page 932 lacks is named at loading and refused,
+// by its column, at the run.
+void RunCommandTest::utf8FilesRunAsTheirCodePage932Twin() {
+  LoadSurveyFile(dialogs_, path_);
+  const QStringList labels = EntryTexts(Find<QComboBox>("ComboBoxBunrui1"));
+  ChooseColumns();
+  Tick({4, 5});
+  MainForm->ButtonRunClick();
+  const QByteArray twin = PaneBytes();
+  QVERIFY(!twin.isEmpty());
+
+  const std::string utf8 = DisplayText(SmallSurveyBytes()).toStdString();
+  for (const std::string& mark : {std::string(), std::string("\xEF\xBB\xBF")}) {
+    Pane()->ClearLines();
+    const QString path = WriteFile(dir_, QStringLiteral("utf8.csv"), mark + utf8);
+    LoadSurveyFile(dialogs_, path);
+    QCOMPARE(EntryTexts(Find<QComboBox>("ComboBoxBunrui1")), labels);
+    QCOMPARE(ItemTexts(Find<QListWidget>("CheckListEiyoso")), labels.mid(1));
+    QCOMPARE(Grid()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("5.エネルギー"));
+    ChooseColumns();
+    Tick({4, 5});
+    MainForm->ButtonRunClick();
+    QVERIFY(dialogs_.errors.isEmpty());
+    QCOMPARE(PaneBytes(), twin);
+  }
+
+  // U+2603 has no code page 932 form.
+  Pane()->ClearLines();
+  const std::string snowman = "\xEF\xBB\xBF" + utf8.substr(0, utf8.find('\r')) + ",\xE2\x98\x83" +
+                              utf8.substr(utf8.find('\r'));
+  const QString path = WriteFile(dir_, QStringLiteral("snow.csv"), snowman);
+  LoadSurveyFile(dialogs_, path);
+  QCOMPARE(dialogs_.errors.size(), 1);
+  QVERIFY2(dialogs_.errors[0].contains(QStringLiteral("「7.☃」")), qPrintable(dialogs_.errors[0]));
+  ChooseColumns();
+  Tick({4, 6});
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet2"));
+  ExpectRefusal(QStringLiteral("分析変数「7.☃」の名前には、シフトJIS（コードページ932）にない文字があるため、"
+                               "計算結果に書けません.\n\n列の名前を変えてから開き直してください."));
+}
+
+void RunCommandTest::stoppedRunAppendsNothing() {
+  // Enough rows and variables that the run is still going when 中止 comes.
+  std::string big = SmallSurveyBytes();
+  for (int i = 0; i < 100000; ++i) big += std::to_string(i % 9) + ",2,41,0,1850,1.1\r\n";
+  path_ = WriteFile(dir_, QStringLiteral("big.csv"), big);
+  LoadSurveyFile(dialogs_, path_);
+  ChooseColumns();
+  Tick({0, 1, 2, 3, 4, 5});
+  QTimer::singleShot(0, FormProgress, [] {
+    QVERIFY(FormProgress->isVisible());
+    QCOMPARE(FormProgress->windowTitle(), QStringLiteral("計算中"));
+    FormProgress->findChild<QPushButton*>("ButtonStop")->click();
+  });
+  ExpectRefusal(QString());
+  QVERIFY(!FormProgress->isVisible());
+
+  // The same run, let be, appends every block.
+  MainForm->ButtonRunClick();
+  QCOMPARE(Find<QTabWidget>("PageControl1")->currentWidget(), Find<QWidget>("TabSheet3"));
+  QCOMPARE(PaneBytes(), TabulatorReport(path_, 0, {"1", "2", "3", "4", "5", "6"}));
 }
 
 QTEST_MAIN(RunCommandTest)

@@ -3,14 +3,17 @@
 #include <QComboBox>
 #include <QFile>
 #include <QListWidget>
+#include <QTableView>
 
 #include "ui/About.h"
 #include "ui/Main.h"
 #include "ui/Progress.h"
-#include "ui/program_entry.h"
+#include "ui/results_pane.h"
+#include "ui/survey_grid_model.h"
 
 bool ScriptedDialogs::Execute(TFileDialog& dialog) {
   offeredFileNames.append(dialog.fileName);
+  offeredDirectories.append(dialog.directory);
   filters.append(dialog.filter);
   if (fileAnswers.empty()) return false;
   const std::optional<QString> answer = fileAnswers.front();
@@ -36,12 +39,19 @@ bool ScriptedDialogs::Confirm(const QString& text) {
   return answer;
 }
 
-TestWindows::TestWindows(ScriptedDialogs& dialogs) {
-  CreateWindows();
+TestWindows::TestWindows(ScriptedDialogs& dialogs, const QString& settingsFile) {
+  CreateWindows(settingsFile.isEmpty() ? settingsDir_.filePath(QStringLiteral("kelvara.ini"))
+                                       : settingsFile);
   MainForm->SetDialogService(&dialogs);
 }
 
 TestWindows::~TestWindows() { DestroyWindows(); }
+
+ResultsPane* Pane() { return Find<ResultsPane>("RichEditKekka"); }
+
+SurveyGridModel* Grid() {
+  return static_cast<SurveyGridModel*>(Find<QTableView>("StringGridDietFile")->model());
+}
 
 QString WriteFile(const QTemporaryDir& dir, const QString& name, const std::string& bytes) {
   const QString path = dir.filePath(name);

@@ -2,6 +2,7 @@
 // windows created as the program creates them.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -11,7 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "ui/Main.h"
 #include "ui/common_dialogs.h"
+#include "ui/program_entry.h"
+
+class QComboBox;
+class QListWidget;
+class ResultsPane;
+class SurveyGridModel;
 
 // Answers the window's dialogs from queues and records what was asked.
 // A dialog shown with no answer queued counts as cancelled (or No).
@@ -24,7 +32,8 @@ class ScriptedDialogs : public DialogService {
 
   QStringList errors;
   QStringList questions;
-  QStringList offeredFileNames;  // the name each file dialog offered
+  QStringList offeredFileNames;    // the name each file dialog offered
+  QStringList offeredDirectories;  // the folder each file dialog offered
   QStringList filters;
 
   bool Execute(TFileDialog& dialog) override;
@@ -35,14 +44,30 @@ class ScriptedDialogs : public DialogService {
 };
 
 // Creates MainForm, AboutBox and FormProgress as the program does, with the
-// dialogs answered by `dialogs`; destroys them when it goes.
+// dialogs answered by `dialogs`, and settings kept in `settingsFile` (a fresh
+// file of its own when empty); destroys them when it goes.
 class TestWindows {
  public:
-  explicit TestWindows(ScriptedDialogs& dialogs);
+  explicit TestWindows(ScriptedDialogs& dialogs, const QString& settingsFile = QString());
   ~TestWindows();
   TestWindows(const TestWindows&) = delete;
   TestWindows& operator=(const TestWindows&) = delete;
+
+ private:
+  QTemporaryDir settingsDir_;
 };
+
+// A control of the main window by its object name; the test stops when
+// there is none.
+template <typename Control>
+Control* Find(const char* name) {
+  Control* control = MainForm == nullptr ? nullptr
+      : MainForm->findChild<Control*>(QString::fromLatin1(name));
+  if (control == nullptr) qFatal("the main window has no %s", name);
+  return control;
+}
+ResultsPane* Pane();
+SurveyGridModel* Grid();
 
 // A file of the given bytes in `dir`; returns its full path.
 QString WriteFile(const QTemporaryDir& dir, const QString& name, const std::string& bytes);

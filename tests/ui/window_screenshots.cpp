@@ -1,15 +1,21 @@
 // kelvara_screenshots: renders the window's two tabs to PNG files with the
-// example survey file loaded and one run done, and prints that run's results
-// to a PDF file, for looking at by eye (scripts/screenshots.sh); then saves
-// the results, loads them back and saves them again, checking the bytes.
+// example survey file loaded and one run done, at the window's minimum size,
+// at the size it opens with and at the size of the screen's free area, and
+// prints that run's results to a PDF file, for looking at by eye
+// (scripts/screenshots.sh); then saves the results, loads them back and saves
+// them again, checking the bytes.
 //
-//   kelvara_screenshots SURVEY.csv OUT_DIR
+//   kelvara_screenshots SURVEY.csv OUT_DIR [TAG]
+//
+// TAG (say "150" for a run under QT_SCALE_FACTOR=1.5) goes into the names of
+// the PNG files.
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPrinter>
+#include <QScreen>
 #include <QTabWidget>
 #include <cstdio>
 
@@ -35,28 +41,40 @@ int main(int argc, char** argv) {
   KelvaraApplication application(argc, argv);
   const QString survey = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
   const QDir out(QString::fromLocal8Bit(argv[2]));
+  const QString tag = argc > 3 ? QStringLiteral("-") + QString::fromLocal8Bit(argv[3]) : QString();
   ScriptedDialogs dialogs;
   TestWindows windows(dialogs);
   MainForm->show();
+  const QSize opened = MainForm->size();
 
   LoadSurveyFile(dialogs, survey);
   // The example file: 1 地区, 2 性別, 3 年齢, 4 妊婦授乳婦, 5 重み, 6 エネルギー ...
-  MainForm->ComboBoxID1->setCurrentIndex(1);
-  MainForm->ComboBoxBunrui1->setCurrentIndex(2);
-  MainForm->ComboBoxBunrui2->setCurrentIndex(3);
-  MainForm->ComboBoxBunrui3->setCurrentIndex(4);
-  MainForm->ComboBoxWeight->setCurrentIndex(5);
-  for (int item : {5, 9}) MainForm->CheckListEiyoso->item(item)->setCheckState(Qt::Checked);
+  Find<QComboBox>("ComboBoxID1")->setCurrentIndex(1);
+  Find<QComboBox>("ComboBoxBunrui1")->setCurrentIndex(2);
+  Find<QComboBox>("ComboBoxBunrui2")->setCurrentIndex(3);
+  Find<QComboBox>("ComboBoxBunrui3")->setCurrentIndex(4);
+  Find<QComboBox>("ComboBoxWeight")->setCurrentIndex(5);
+  for (int item : {5, 9}) Find<QListWidget>("CheckListEiyoso")->item(item)->setCheckState(Qt::Checked);
   MainForm->ButtonRunClick();
   if (!dialogs.errors.isEmpty()) {
     std::fprintf(stderr, "%s\n", qPrintable(dialogs.errors.join(QLatin1Char('\n'))));
     return 1;
   }
 
-  MainForm->PageControl1->setCurrentWidget(MainForm->TabSheet2);
-  bool ok = Save(MainForm, out.filePath(QStringLiteral("settings-tab.png")));
-  MainForm->PageControl1->setCurrentWidget(MainForm->TabSheet3);
-  ok = Save(MainForm, out.filePath(QStringLiteral("results-tab.png"))) && ok;
+  bool ok = true;
+  const QSize screen = MainForm->screen()->availableGeometry().size();
+  std::printf("screen's free area %dx%d, window opened at %dx%d, minimum %dx%d\n", screen.width(),
+              screen.height(), opened.width(), opened.height(), MainForm->minimumWidth(),
+              MainForm->minimumHeight());
+  for (const auto& [name, size] : {std::pair{QStringLiteral("minimum"), MainForm->minimumSize()},
+                                   std::pair{QStringLiteral("opened"), opened},
+                                   std::pair{QStringLiteral("large"), screen}}) {
+    MainForm->resize(size);
+    Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet2"));
+    ok = Save(MainForm, out.filePath(QStringLiteral("settings-tab-%1%2.png").arg(name, tag))) && ok;
+    Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet3"));
+    ok = Save(MainForm, out.filePath(QStringLiteral("results-tab-%1%2.png").arg(name, tag))) && ok;
+  }
 
   const QString pdf = out.filePath(QStringLiteral("results.pdf"));
   dialogs.onPrint = [&pdf](QPrinter& printer) {

@@ -1,0 +1,15 @@
+// The columns a user chose, by their header texts, so that they can be
+// chosen again in a file with the same headers.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct ColumnChoices {
+  QString unit;
+  QString weight;
+  QString sex;
+  QString age;
+  QString pregnancy;
+  QStringList variables;  // the ticked analysis variables
+};
