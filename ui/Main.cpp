@@ -98,6 +98,7 @@ TMainForm::TMainForm(const QString& settingsFile, QWidget* parent)
   connect(TabSheet2, &SettingsTab::runClicked, this, &TMainForm::ButtonRunClick);
 
   TabSheet2->setScheme(settings_->scheme());
+  TabSheet2->setDesignOptions(settings_->design());
   PlaceOnScreen();
 }
 
@@ -122,6 +123,10 @@ void TMainForm::CreateMenu() {
   N4 = AddSeparator(FileMenu, "N4");
   FileExitItem = AddMenuEntry(FileMenu, "FileExitItem", QStringLiteral("終了(&X)"),
                               QStringLiteral("このアプリケーションを終了します"));
+  CalculationMenu = Named(MainMenu->addMenu(QStringLiteral("計算(&C)")), "CalculationMenu");
+  DesignOptionsItem =
+      AddMenuEntry(CalculationMenu, "DesignOptionsItem", QStringLiteral("標本設計と追加の列(&D)..."),
+                   QStringLiteral("層、信頼区間、変動係数、デザイン効果、基準値未満の割合を指定します"));
   HelpMenu = Named(MainMenu->addMenu(QStringLiteral("ヘルプ(&H)")), "HelpMenu");
   HelpAboutItem = AddMenuEntry(HelpMenu, "HelpAboutItem", QStringLiteral("バージョン情報(&A)..."),
                                QStringLiteral("プログラムの情報を表示します"));
@@ -132,6 +137,7 @@ void TMainForm::CreateMenu() {
   connect(FilePrintItem, &QAction::triggered, this, &TMainForm::FilePrint);
   connect(FilePrintSetupItem, &QAction::triggered, this, &TMainForm::FilePrintSetup);
   connect(FileExitItem, &QAction::triggered, this, &TMainForm::FileExit);
+  connect(DesignOptionsItem, &QAction::triggered, this, &TMainForm::ChooseDesignOptions);
   connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAbout);
 }
 

@@ -37,6 +37,8 @@ class TMainForm : public QMainWindow {
   void FilePrintSetup();
   void FileExit();
   void HelpAbout();
+  // Chooses the sampling design's strata and the figures added to the report.
+  void ChooseDesignOptions();
   void Button1Click();
   void ButtonRunClick();
 
@@ -108,6 +110,8 @@ class TMainForm : public QMainWindow {
   QAction* FilePrintSetupItem;
   QAction* N4;
   QAction* FileExitItem;
+  QMenu* CalculationMenu;
+  QAction* DesignOptionsItem;
   QMenu* HelpMenu;
   QAction* HelpAboutItem;
   TFileDialog* OpenDialog;

@@ -11,5 +11,6 @@ struct ColumnChoices {
   QString sex;
   QString age;
   QString pregnancy;
+  QString strata;         // the stratum column of the sampling design
   QStringList variables;  // the ticked analysis variables
 };

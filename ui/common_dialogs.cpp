@@ -49,6 +49,8 @@ class ToolkitDialogs : public DialogService {
     return box.exec() == QDialog::Accepted;
   }
 
+  bool ExecuteDialog(QDialog& dialog) override { return dialog.exec() == QDialog::Accepted; }
+
   void ShowError(const QString& text) override {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("エラー"), text, QMessageBox::Ok,
                     parent_);

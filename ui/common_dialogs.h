@@ -6,6 +6,7 @@
 #include <QString>
 #include <memory>
 
+class QDialog;
 class QPrinter;
 class QWidget;
 
@@ -37,6 +38,8 @@ class DialogService {
   virtual bool ExecutePrint(QPrinter& printer) = 0;
   // The page and printer setup on `printer`; its choice stays in `printer`.
   virtual bool ExecutePrintSetup(QPrinter& printer) = 0;
+  // A dialog of the window's own, shown modally; true when it was accepted.
+  virtual bool ExecuteDialog(QDialog& dialog) = 0;
   // An error box with a single OK button.
   virtual void ShowError(const QString& text) = 0;
   // A confirmation box with Yes and No; true only for Yes.

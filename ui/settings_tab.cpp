@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "engine/report_format.h"
 #include "ui/display_text.h"
 #include "ui/radio_group.h"
 #include "ui/survey_contents.h"
@@ -219,9 +220,18 @@ void SettingsTab::CreateSelectorPanel() {
   right->setSpacing(7);
   right->addWidget(RadioGroupFormat);
   right->addStretch(1);
-  runArea_ = new QVBoxLayout;
-  runArea_->addWidget(ButtonRun, 0, Qt::AlignHCenter);
-  right->addLayout(runArea_);
+  LabelDesignOptions = Named(new QLabel, "LabelDesignOptions");
+  LabelDesignOptions->setWordWrap(true);
+  LabelDesignOptions->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  QFont noteFont = LabelDesignOptions->font();
+  noteFont.setBold(true);
+  LabelDesignOptions->setFont(noteFont);
+  LabelDesignOptions->setMaximumWidth(RadioGroupFormat->sizeHint().width());
+  LabelDesignOptions->hide();
+  auto* runArea = new QVBoxLayout;
+  runArea->addWidget(ButtonRun, 0, Qt::AlignHCenter);
+  runArea->addWidget(LabelDesignOptions);
+  right->addLayout(runArea);
   right->addStretch(1);
   panel->addLayout(right);
 
@@ -271,6 +281,9 @@ void SettingsTab::ShowSurvey(const QString& path, SurveyContents contents) {
   ComboBoxWeight->clearEditText();
   CheckListEiyoso->SetItems(labels);
   SelectNoColumn();
+  // Like the selectors, the strata column names a column of the file shown.
+  design_.strataColumn = -1;
+  ShowDesignOptions();
 }
 
 void SettingsTab::FitColumnsToHeadings() {
@@ -366,6 +379,7 @@ ColumnChoices SettingsTab::choices() const {
   choices.age = headerText(ageColumn());
   choices.pregnancy = headerText(pregnancyColumn());
   choices.weight = headerText(ColumnOf(ComboBoxWeight));
+  choices.strata = headerText(design_.strataColumn);
   for (int column : tickedColumns()) choices.variables.append(headerText(column));
   return choices;
 }
@@ -380,8 +394,39 @@ void SettingsTab::applyChoices(const ColumnChoices& choices) {
   choose(ComboBoxBunrui1, choices.sex);
   choose(ComboBoxBunrui2, choices.age);
   choose(ComboBoxBunrui3, choices.pregnancy);
+  if (const int strata = ColumnOfHeader(choices.strata); strata >= 0) {
+    design_.strataColumn = strata;
+    ShowDesignOptions();
+  }
   for (const QString& text : choices.variables) {
     const int column = ColumnOfHeader(text);
     if (column >= 0) CheckListEiyoso->item(column)->setCheckState(Qt::Checked);
   }
+}
+
+QStringList SettingsTab::columnLabels() const {
+  QStringList labels;
+  for (int column = 0; column < headerTexts_.size(); ++column) labels.append(columnLabel(column));
+  return labels;
+}
+
+void SettingsTab::setDesignOptions(const kelvara::DesignOptions& design) {
+  design_ = design;
+  ShowDesignOptions();
+}
+
+void SettingsTab::ShowDesignOptions() {
+  QStringList chosen;
+  if (design_.strataColumn >= 0) {
+    chosen.append(QStringLiteral("層（%1）").arg(columnLabel(design_.strataColumn)));
+  }
+  if (design_.confidenceInterval) chosen.append(QStringLiteral("95%信頼区間"));
+  if (design_.coefficientOfVariation) chosen.append(QStringLiteral("変動係数"));
+  if (design_.designEffect) chosen.append(QStringLiteral("デザイン効果"));
+  if (design_.shareBelow) {
+    chosen.append(QString::fromStdString(kelvara::FormatNumber(*design_.shareBelow)) +
+                  QStringLiteral("未満の割合"));
+  }
+  LabelDesignOptions->setText(QStringLiteral("指定中：") + chosen.join(QStringLiteral("、")));
+  LabelDesignOptions->setVisible(!chosen.isEmpty());
 }

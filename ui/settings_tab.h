@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/design_options.h"
 #include "ui/column_choices.h"
 
 class QComboBox;
@@ -66,8 +67,14 @@ class SettingsTab : public QWidget {
   ColumnChoices choices() const;
   void applyChoices(const ColumnChoices& choices);
 
-  // Where a note about the run can go, beside the run button.
-  QVBoxLayout* runArea() const { return runArea_; }
+  // The column labels of the file shown, in column order.
+  QStringList columnLabels() const;
+
+  // The sampling design and the figures added to the report. The note under
+  // the run button says what is chosen, so that nobody forgets it is on. A
+  // new file shows no strata column until one is chosen (or remembered).
+  const kelvara::DesignOptions& designOptions() const { return design_; }
+  void setDesignOptions(const kelvara::DesignOptions& design);
 
  signals:
   void openClicked();
@@ -77,6 +84,7 @@ class SettingsTab : public QWidget {
   void CreateFileStrip(QFrame* upper);
   void CreateSelectorPanel();
   void FitColumnsToHeadings();
+  void ShowDesignOptions();
   int ColumnOfHeader(const QString& text) const;
   static int ColumnOf(const QComboBox* selector);
 
@@ -104,7 +112,8 @@ class SettingsTab : public QWidget {
   TRadioGroup* RadioGroupFormat;
   QGroupBox* GroupBox4;
   QComboBox* ComboBoxWeight;
-  QVBoxLayout* runArea_;
+  QLabel* LabelDesignOptions;
+  kelvara::DesignOptions design_;
 
   std::vector<std::string> header_;  // the header cells of the file shown
   QStringList headerTexts_;          // the same, decoded

@@ -16,6 +16,11 @@ const QString kSex = QStringLiteral("columns/sex");
 const QString kAge = QStringLiteral("columns/age");
 const QString kPregnancy = QStringLiteral("columns/pregnancy");
 const QString kVariables = QStringLiteral("columns/variables");
+const QString kStrata = QStringLiteral("columns/strata");
+const QString kConfidenceInterval = QStringLiteral("design/confidenceInterval");
+const QString kCoefficientOfVariation = QStringLiteral("design/coefficientOfVariation");
+const QString kDesignEffect = QStringLiteral("design/designEffect");
+const QString kShareBelow = QStringLiteral("design/shareBelow");
 const QString kPageSize = QStringLiteral("page/size");
 const QString kOrientation = QStringLiteral("page/orientation");
 const QString kMargins = QStringLiteral("page/marginsMillimetres");
@@ -54,6 +59,7 @@ ColumnChoices WindowSettings::columns() const {
   choices.sex = store_->value(kSex).toString();
   choices.age = store_->value(kAge).toString();
   choices.pregnancy = store_->value(kPregnancy).toString();
+  choices.strata = store_->value(kStrata).toString();
   choices.variables = store_->value(kVariables).toStringList();
   return choices;
 }
@@ -64,7 +70,32 @@ void WindowSettings::setColumns(const ColumnChoices& choices) {
   store_->setValue(kSex, choices.sex);
   store_->setValue(kAge, choices.age);
   store_->setValue(kPregnancy, choices.pregnancy);
+  store_->setValue(kStrata, choices.strata);
   store_->setValue(kVariables, choices.variables);
+}
+
+kelvara::DesignOptions WindowSettings::design() const {
+  kelvara::DesignOptions design;
+  design.confidenceInterval = store_->value(kConfidenceInterval, false).toBool();
+  design.coefficientOfVariation = store_->value(kCoefficientOfVariation, false).toBool();
+  design.designEffect = store_->value(kDesignEffect, false).toBool();
+  // The cut-off is kept as text with a decimal point, so that no locale
+  // changes the number read back.
+  const QString cutOff = store_->value(kShareBelow).toString();
+  if (!cutOff.isEmpty()) {
+    bool ok = false;
+    const double value = cutOff.toDouble(&ok);
+    if (ok) design.shareBelow = value;
+  }
+  return design;
+}
+
+void WindowSettings::setDesign(const kelvara::DesignOptions& design) {
+  store_->setValue(kConfidenceInterval, design.confidenceInterval);
+  store_->setValue(kCoefficientOfVariation, design.coefficientOfVariation);
+  store_->setValue(kDesignEffect, design.designEffect);
+  store_->setValue(kShareBelow, design.shareBelow ? QString::number(*design.shareBelow, 'g', 17)
+                                                  : QString());
 }
 
 void WindowSettings::loadPageSetup(QPrinter& printer) const {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 
+#include "engine/design_options.h"
 #include "ui/column_choices.h"
 
 class QPrinter;
@@ -34,6 +35,11 @@ class WindowSettings {
 
   ColumnChoices columns() const;
   void setColumns(const ColumnChoices& choices);
+
+  // The figures added to the report; the strata column is kept with the
+  // column choices, by its header text, and is -1 here.
+  kelvara::DesignOptions design() const;
+  void setDesign(const kelvara::DesignOptions& design);
 
   // Page size, orientation and margins; the printer keeps its own unless
   // some were remembered.

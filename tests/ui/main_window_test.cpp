@@ -155,6 +155,8 @@ void MainWindowTest::menuEntriesAndAccelerators() {
                          QStringLiteral("プリンタの設定(&R)..."),
                          QStringLiteral("-"),
                          QStringLiteral("終了(&X)"),
+                         QStringLiteral("計算(&C)"),
+                         QStringLiteral("標本設計と追加の列(&D)..."),
                          QStringLiteral("ヘルプ(&H)"),
                          QStringLiteral("バージョン情報(&A)..."),
                      }));

@@ -1,6 +1,7 @@
 // The run command: its refusals, and report blocks byte for byte equal to
 // kelvara-tab's for the same file and choices, under any locale.
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
 #include <QFile>
@@ -16,6 +17,7 @@
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/Main.h"
+#include "ui/design_options_dialog.h"
 #include "ui/display_text.h"
 #include "ui/Progress.h"
 #include "ui/radio_group.h"
@@ -28,12 +30,13 @@ const char* const kSchemeNames[] = {"table1", "table2", "part5", "category"};
 
 // kelvara-tab's report for the survey file with the test's column choices:
 // unit 1, weight 6, sex 2, age 3, pregnant/lactating 4 (1-based numbers).
-QByteArray TabulatorReport(const QString& path, int scheme, const QStringList& variables) {
+QByteArray TabulatorReport(const QString& path, int scheme, const QStringList& variables,
+                           const QStringList& options = {}) {
   QProcess process;
   process.start(QStringLiteral(KELVARA_TAB_PATH),
                 QStringList{"--unit", "1", "--weight", "6", "--sex", "2", "--age", "3",
-                            "--pregnancy", "4", "--scheme", kSchemeNames[scheme], path} +
-                    variables);
+                            "--pregnancy", "4", "--scheme", kSchemeNames[scheme]} +
+                    options + QStringList{path} + variables);
   if (!process.waitForFinished(60000) || process.exitCode() != 0) {
     qWarning() << process.readAllStandardError();
     return {};
@@ -82,6 +85,7 @@ class RunCommandTest : public QObject {
   void utf8FilesRunAsTheirCodePage932Twin();
   void stoppedRunAppendsNothing();
   void paneLinesEqualTheTabulatorsForEveryScheme();
+  void designOptionsAreShownRunAndRemembered();
   void decimalCommaLocaleChangesNothing();
   void fileGoneSinceLoadingIsReportedAndNothingAppended();
 
@@ -196,6 +200,49 @@ void RunCommandTest::paneLinesEqualTheTabulatorsForEveryScheme() {
   const size_t before = Pane()->lines().size();
   MainForm->ButtonRunClick();
   QCOMPARE(PaneBytes(before), TabulatorReport(path_, 3, {"1", "3", "5"}));
+}
+
+// The strata and added figures chosen in their dialog: the note under the
+// run button says what is on, the pane equals kelvara-tab's report with the
+// same options, and the next window remembers them, the strata column by its
+// header text.
+void RunCommandTest::designOptionsAreShownRunAndRemembered() {
+  const QString settings = dir_.filePath(QStringLiteral("design.ini"));
+  windows_.reset();
+  windows_ = std::make_unique<TestWindows>(dialogs_, settings);
+  LoadSurveyFile(dialogs_, path_);
+  ChooseColumns();
+  Tick({4});
+  QVERIFY(!Find<QLabel>("LabelDesignOptions")->isVisibleTo(MainForm));
+  dialogs_.onDialog = [](QDialog& dialog) {
+    dialog.findChild<QComboBox*>(QStringLiteral("strataColumn"))->setCurrentIndex(2);  // 2.性別
+    for (const char* box : {"confidenceInterval", "coefficientOfVariation", "designEffect",
+                            "shareBelow"}) {
+      dialog.findChild<QCheckBox*>(QString::fromLatin1(box))->setChecked(true);
+    }
+    dialog.findChild<QLineEdit*>(QStringLiteral("cutOff"))->setText(QStringLiteral("1500.5"));
+    return true;
+  };
+  Find<QAction>("DesignOptionsItem")->trigger();
+  const QLabel* note = Find<QLabel>("LabelDesignOptions");
+  QVERIFY(note->isVisibleTo(MainForm));
+  QCOMPARE(note->text(), QStringLiteral("指定中：層（2.性別）、95%信頼区間、変動係数、デザイン効果、"
+                                        "1500.5未満の割合"));
+  MainForm->ButtonRunClick();
+  QVERIFY(dialogs_.errors.isEmpty());
+  const QByteArray expected = TabulatorReport(
+      path_, 0, {"5"}, {"--strata", "2", "--ci", "--cv", "--deff", "--below", "1500.5"});
+  QVERIFY(expected.contains("1500.5"));
+  QCOMPARE(PaneBytes(), expected);
+  const QString shown = note->text();
+  dialogs_.confirmAnswers.push_back(true);  // the results are unsaved
+  QVERIFY(MainForm->close());
+
+  // The next window: the same note once a file with that header is open.
+  windows_.reset();
+  windows_ = std::make_unique<TestWindows>(dialogs_, settings);
+  LoadSurveyFile(dialogs_, path_);
+  QCOMPARE(Find<QLabel>("LabelDesignOptions")->text(), shown);
 }
 
 void RunCommandTest::decimalCommaLocaleChangesNothing() {

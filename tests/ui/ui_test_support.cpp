@@ -25,6 +25,8 @@ bool ScriptedDialogs::Execute(TFileDialog& dialog) {
 
 bool ScriptedDialogs::ExecutePrint(QPrinter& printer) { return onPrint && onPrint(printer); }
 
+bool ScriptedDialogs::ExecuteDialog(QDialog& dialog) { return onDialog && onDialog(dialog); }
+
 bool ScriptedDialogs::ExecutePrintSetup(QPrinter& printer) {
   return onPrintSetup && onPrintSetup(printer);
 }

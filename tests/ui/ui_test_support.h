@@ -29,6 +29,7 @@ class ScriptedDialogs : public DialogService {
   std::deque<bool> confirmAnswers;
   std::function<bool(QPrinter&)> onPrint;
   std::function<bool(QPrinter&)> onPrintSetup;
+  std::function<bool(QDialog&)> onDialog;  // fills in and answers a dialog
 
   QStringList errors;
   QStringList questions;
@@ -39,6 +40,7 @@ class ScriptedDialogs : public DialogService {
   bool Execute(TFileDialog& dialog) override;
   bool ExecutePrint(QPrinter& printer) override;
   bool ExecutePrintSetup(QPrinter& printer) override;
+  bool ExecuteDialog(QDialog& dialog) override;
   void ShowError(const QString& text) override;
   bool Confirm(const QString& text) override;
 };
