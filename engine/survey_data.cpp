@@ -155,7 +155,7 @@ bool FindHeader(TextFileBlocks& blocks, std::string& block, size_t& offset,
 
 }  // namespace
 
-RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
+RunStatus ReadSurveyData(const std::filesystem::path& fileName, const ColumnChoice& columns,
                           const std::vector<int>& variableColumns, SurveyData& data) {
   data = SurveyData{};
   data.hasUnitColumn = columns.stratumColumn >= 0;

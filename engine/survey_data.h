@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,7 @@ enum class RunStatus {
 
 // Reads every data row once, keeping only the chosen columns. The first
 // non-blank row is the header; a cell a row does not reach is empty.
-RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
+RunStatus ReadSurveyData(const std::filesystem::path& fileName, const ColumnChoice& columns,
                           const std::vector<int>& variableColumns, SurveyData& data);
 
 }  // namespace kelvara

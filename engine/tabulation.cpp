@@ -80,7 +80,7 @@ RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, uns
   return RunStatus::ok;
 }
 
-RunStatus TabulateVariable(const std::string& fileName, int stratumColumn, int sexColumn,
+RunStatus TabulateVariable(const std::filesystem::path& fileName, int stratumColumn, int sexColumn,
                            int ageColumn, int pregnancyColumn, int variableColumn,
                            int weightColumn, int schemeItemIndex, const LineSink& sink) {
   RunRequest request;

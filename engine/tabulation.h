@@ -1,6 +1,7 @@
 // A tabulation run: report blocks for the analysis variables of a survey file.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,7 +16,7 @@ namespace kelvara {
 using LineSink = std::function<void(std::string_view line)>;
 
 struct RunRequest {
-  std::string fileName;
+  std::filesystem::path fileName;
   ColumnChoice columns;
   std::vector<int> variableColumns;  // one block per entry, in this order
   int schemeItemIndex = 0;           // 0 table 1, 1 table 2, 2 part 5, else category
@@ -32,7 +33,7 @@ RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, uns
 // One variable's block, as the run command produces it for one ticked
 // variable. Column indices are 0-based; stratumColumn and weightColumn may be
 // -1 for none.
-RunStatus TabulateVariable(const std::string& fileName, int stratumColumn, int sexColumn,
+RunStatus TabulateVariable(const std::filesystem::path& fileName, int stratumColumn, int sexColumn,
                            int ageColumn, int pregnancyColumn, int variableColumn,
                            int weightColumn, int schemeItemIndex, const LineSink& sink);
 
