@@ -10,7 +10,6 @@
 
 #include "ui/Main.h"
 #include "ui/browser_command.h"
-#include "ui/program_path.h"
 
 TAboutBox* AboutBox = nullptr;
 
@@ -118,11 +117,15 @@ void TAboutBox::Label4DblClick() {
   // The whole command is used, however long: cutting it short would start a
   // truncated path.
   const std::string command = readRegistryDefault_(kWebLinkCommandKey);
-  const std::string program = ProgramPathFromCommand(command);
-  if (program.empty()) return;  // no browser registered
+  const std::string program = BrowserProgram(command);
+  const std::string address = Label4->text().toStdString();
   // The result is not examined: a browser that fails to start leaves the box
   // as it was.
-  launcher_->Start(program, Label4->text().toStdString());
+  if (program.empty()) {  // no browser registered: the desktop may still know one
+    launcher_->OpenWithDesktop(address);
+    return;
+  }
+  launcher_->Start(program, address);
 }
 
 void TAboutBox::setVisible(bool visible) {

@@ -21,6 +21,7 @@
 #include "ui/radio_group.h"
 #include "ui/results_pane.h"
 #include "ui/survey_grid_model.h"
+#include "ui/window_fonts.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -68,8 +69,7 @@ TMainForm::TMainForm(QWidget* parent)
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Kelvara"));
   QFont windowFont;
-  windowFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("VL PGothic"),
-                          QStringLiteral("sans-serif")});
+  windowFont.setFamilies(WindowFontFamilies());
   windowFont.setPixelSize(13);
   setFont(windowFont);
 

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 
 #include "ui/display_text.h"
+#include "ui/window_fonts.h"
 
 ResultsPane::ResultsPane(QWidget* parent) : QPlainTextEdit(parent) {
   // Read-only, so that what is shown never drifts from the bytes kept.
@@ -13,8 +14,7 @@ ResultsPane::ResultsPane(QWidget* parent) : QPlainTextEdit(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   QFont font;
-  font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("VL Gothic"),
-                    QStringLiteral("monospace")});
+  font.setFamilies(FixedWidthFontFamilies());
   font.setStyleHint(QFont::Monospace);
   font.setPixelSize(15);
   setFont(font);

@@ -1,13 +1,13 @@
 // The run command: one report block per ticked analysis variable, appended
 // to the results pane.
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QTabWidget>
 
 #include "engine/tabulation.h"
 #include "ui/Main.h"
+#include "ui/file_path.h"
 #include "ui/handler_guard.h"
 #include "ui/radio_group.h"
 #include "ui/results_pane.h"
@@ -74,7 +74,7 @@ void TMainForm::RunTabulation() {
   }
   if (request.variableColumns.empty()) return;
   const QString path = PanelDietFileName->text();
-  request.fileName = QFile::encodeName(path).toStdString();
+  request.fileName = FileSystemPath(path);
   request.columns.stratumColumn = ComboBoxID1->currentIndex() - 1;
   request.columns.sexColumn = ComboBoxBunrui1->currentIndex() - 1;
   request.columns.ageColumn = ComboBoxBunrui2->currentIndex() - 1;

@@ -1,7 +1,6 @@
 // The open command of the settings tab: a survey data file into the grid,
 // the five column selectors and the analysis-variable check list.
 #include <QComboBox>
-#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -13,6 +12,7 @@
 #include "engine/csv_table.h"
 #include "ui/Main.h"
 #include "ui/Progress.h"
+#include "ui/file_path.h"
 #include "ui/display_text.h"
 #include "ui/handler_guard.h"
 #include "ui/survey_grid_model.h"
@@ -54,7 +54,7 @@ void TMainForm::LoadSurveyData() {
   OpenDialog->fileName = PanelDietFileName->text();
   if (dialogs().Execute(*OpenDialog)) {
     const QString path = OpenDialog->fileName;
-    if (!table.Open(QFile::encodeName(path).toStdString())) {
+    if (!table.Open(FileSystemPath(path))) {
       dialogs().ShowError(QStringLiteral("栄養調査データ[") + path +
                           QStringLiteral("]が見つかりません."));
       return;
