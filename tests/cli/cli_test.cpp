@@ -1,6 +1,10 @@
 // kelvara-tab as a user runs it: reports, column names, errors, output files.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -192,12 +196,15 @@ TEST(TabOutputFile, JapaneseFolderFileAndColumnNames) {
   EXPECT_EQ(ReadBytes(occupied / u8"中身.txt"), "kept");
   EXPECT_EQ(TempDir::EntryCount(folder), 3u);
 #ifdef _WIN32
-  // Windows does not replace a read-only file (a POSIX rename would).
-  fs::permissions(target, fs::perms::owner_write, fs::perm_options::remove);
-  const Outcome readOnly = tab({"-o", Utf8FromPath(target), survey, "エネルギー"});
-  fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
-  EXPECT_EQ(readOnly.status, 1);
-  EXPECT_NE(readOnly.err.find("cannot write"), std::string::npos) << readOnly.err;
+  // A report held open by a program that does not let it be replaced (as a
+  // spreadsheet holds the files it shows) stays as it is.
+  const HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const Outcome locked = tab({"-o", Utf8FromPath(target), survey, "エネルギー"});
+  CloseHandle(held);
+  EXPECT_EQ(locked.status, 1);
+  EXPECT_NE(locked.err.find("cannot write"), std::string::npos) << locked.err;
   EXPECT_EQ(ReadBytes(target), expected);
   EXPECT_EQ(TempDir::EntryCount(folder), 3u);
 #endif
