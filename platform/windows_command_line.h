@@ -17,6 +17,7 @@ std::wstring QuoteWindowsArgument(std::wstring_view argument);
 // The command line of a program and its arguments. The program path is always
 // quoted and taken literally (argument 0 knows no backslash escapes, and a
 // Windows path holds no quote).
-std::wstring WindowsCommandLine(std::wstring_view program, const std::vector<std::wstring>& arguments);
+std::wstring WindowsCommandLine(std::wstring_view program,
+                                const std::vector<std::wstring>& arguments);
 
 }  // namespace kelvara
