@@ -11,6 +11,7 @@
 #include "platform/windows_command_line.h"
 #else
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,7 +33,8 @@ HANDLE InheritableFile(const std::filesystem::path& path, DWORD access, DWORD di
 }  // namespace
 
 ProgramOutcome RunProgram(const std::filesystem::path& program,
-                          const std::vector<std::string>& args) {
+                          const std::vector<std::string>& args,
+                          [[maybe_unused]] unsigned long addressSpaceLimit) {
   const TempDir dir;
   ProgramOutcome outcome;
   std::vector<std::wstring> wideArgs;
@@ -79,7 +81,7 @@ ScopedEnvironment::~ScopedEnvironment() {
 #else
 
 ProgramOutcome RunProgram(const std::filesystem::path& program,
-                          const std::vector<std::string>& args) {
+                          const std::vector<std::string>& args, unsigned long addressSpaceLimit) {
   const TempDir dir;
   const std::string outPath = dir.PathOf("stdout");
   const std::string errPath = dir.PathOf("stderr");
@@ -97,6 +99,10 @@ ProgramOutcome RunProgram(const std::filesystem::path& program,
     if (in < 0 || out < 0 || err < 0 || dup2(in, STDIN_FILENO) < 0 ||
         dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) {
       _exit(127);
+    }
+    if (addressSpaceLimit != 0) {
+      const rlimit limit = {addressSpaceLimit, addressSpaceLimit};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(127);
     }
     execv(argv[0], argv.data());
     _exit(127);

@@ -16,9 +16,12 @@ struct ProgramOutcome {
 
 // Runs `program` with `args` (UTF-8) and no input, and waits for it. On
 // Windows the arguments travel in a command line quoted by the C runtime's
-// rules; elsewhere they are handed over as they are.
+// rules; elsewhere they are handed over as they are. A non-zero
+// `addressSpaceLimit` (bytes; POSIX systems only) caps the program's address
+// space, so that it runs out of memory early.
 ProgramOutcome RunProgram(const std::filesystem::path& program,
-                          const std::vector<std::string>& args);
+                          const std::vector<std::string>& args,
+                          unsigned long addressSpaceLimit = 0);
 
 // Sets an environment variable of this process for the programs it runs, and
 // puts the old value back when it goes.
