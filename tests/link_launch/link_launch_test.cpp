@@ -146,6 +146,62 @@ TEST(WindowsStart, TheAddressArrivesAsOneArgument) {
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
 }
 
+// A URL protocol of a test's own, registered for as long as the test runs,
+// whose command is `command`. Windows shows the user's own classes
+// (HKEY_CURRENT_USER\Software\Classes) below HKEY_CLASSES_ROOT; Wine 8 does
+// not, and there the protocol goes below HKEY_CLASSES_ROOT itself.
+class TestProtocol {
+ public:
+  TestProtocol(const std::wstring& name, const std::wstring& command) {
+    for (const auto& [root, key] : {std::pair{HKEY_CURRENT_USER, L"Software\\Classes\\" + name},
+                                    std::pair{HKEY_CLASSES_ROOT, name}}) {
+      root_ = root;
+      key_ = key;
+      RegSetKeyValueW(root_, key_.c_str(), L"URL Protocol", REG_SZ, L"", sizeof(wchar_t));
+      RegSetKeyValueW(root_, (key_ + L"\\shell\\open\\command").c_str(), nullptr, REG_SZ,
+                      command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+      HKEY seen = nullptr;
+      if (RegOpenKeyExW(HKEY_CLASSES_ROOT, name.c_str(), 0, KEY_READ, &seen) == ERROR_SUCCESS) {
+        RegCloseKey(seen);
+        return;
+      }
+      RegDeleteTreeW(root_, key_.c_str());
+    }
+    root_ = nullptr;
+  }
+  ~TestProtocol() {
+    if (root_ != nullptr) RegDeleteTreeW(root_, key_.c_str());
+  }
+  bool registered() const { return root_ != nullptr; }
+
+ private:
+  HKEY root_ = nullptr;
+  std::wstring key_;
+};
+
+// With no browser program known, the desktop opens the address: here through
+// a protocol whose command is the stand-in browser.
+TEST(WindowsStart, TheDesktopOpensTheAddressWhenNoBrowserIsKnown) {
+  const kelvara::testing::TempDir dir;
+  const fs::path browser = dir.path() / L"browser.exe";
+  fs::copy_file(ARGUMENT_RECORDER, browser);
+  const std::string address = "kelvara-link-launch-test:download/ダウンロード?q=1";
+  bool opened = false;
+  {
+    const TestProtocol protocol(L"kelvara-link-launch-test",
+                                L"\"" + browser.native() + L"\" \"%1\"");
+    ASSERT_TRUE(protocol.registered());
+    opened = DetachedLinkLauncher().OpenWithDesktop(address);
+  }
+  EXPECT_TRUE(opened);
+  const fs::path recorded = dir.path() / "arguments.txt";
+  for (int waited = 0; opened && waited < 200 && !fs::exists(recorded); ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_EQ(kelvara::testing::ReadBytes(recorded), "1\n" + address + "\n");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+}
+
 #endif
 
 }  // namespace
