@@ -53,8 +53,12 @@ ProgramOutcome RunProgram(const std::filesystem::path& program,
   PROCESS_INFORMATION process = {};
   const bool started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                       0, nullptr, nullptr, &startup, &process);
+  const DWORD startError = GetLastError();
   for (HANDLE handle : {in, out, err}) CloseHandle(handle);
-  if (!started) return outcome;
+  if (!started) {
+    outcome.err = "the program did not start: system error " + std::to_string(startError);
+    return outcome;
+  }
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD status = 0;
   if (GetExitCodeProcess(process.hProcess, &status)) outcome.status = static_cast<int>(status);
