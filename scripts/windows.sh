@@ -61,7 +61,10 @@ export LC_ALL=C.UTF-8
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "== creating the Wine prefix $WINEPREFIX"
   started=$(date +%s)
-  wineboot -i
+  if ! wineboot -i > "$WINEPREFIX.log" 2>&1; then
+    cat "$WINEPREFIX.log" >&2
+    exit 1
+  fi
   wineserver -w  # the registry is written when the server ends
   echo "== Wine prefix ready in $(($(date +%s) - started)) s"
 fi
