@@ -5,6 +5,7 @@
 
 #include "codec/cp932.h"
 #include "engine/csv_table.h"
+#include "platform/utf8_path.h"
 
 namespace kelvara {
 namespace {
@@ -20,16 +21,17 @@ const std::string kOnlyFirstColumnsRead =
 
 }  // namespace
 
-std::optional<std::vector<std::string>> ReadHeaderRow(const std::string& fileName,
+std::optional<std::vector<std::string>> ReadHeaderRow(const std::filesystem::path& fileName,
                                                       std::string& error) {
+  const std::string name = Utf8FromPath(fileName);
   CsvTable table;
   if (!table.Open(fileName)) {
-    error = "cannot open the survey data file " + fileName;
+    error = "cannot open the survey data file " + name;
     return std::nullopt;
   }
   if (table.ReadRow() < 0) {
-    error = table.readFailed() ? "cannot read the survey data file " + fileName
-                               : "the survey data file " + fileName + " holds no header row";
+    error = table.readFailed() ? "cannot read the survey data file " + name
+                               : "the survey data file " + name + " holds no header row";
     return std::nullopt;
   }
   std::vector<std::string> names(table.cells().begin(), table.cells().end());

@@ -1,6 +1,7 @@
 // Matching the columns named on the command line against the header row.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,7 +13,7 @@ namespace kelvara {
 // Reads the header row (the first non-blank row) of a survey data file as code
 // page 932 cells, converted from UTF-8 for a file in UTF-8. Returns nothing, with a message in `error`, when the file
 // cannot be read or holds no row.
-std::optional<std::vector<std::string>> ReadHeaderRow(const std::string& fileName,
+std::optional<std::vector<std::string>> ReadHeaderRow(const std::filesystem::path& fileName,
                                                       std::string& error);
 
 // The 0-based column index of `name`: a 1-based number within the header row,

@@ -1,22 +1,24 @@
 #include "cli/report_writer.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <vector>
 
+#include "cli/file_replacement.h"
+#include "cli/standard_streams.h"
 #include "codec/cp932.h"
+#include "engine/file_stream.h"
+#include "platform/utf8_path.h"
 
 namespace kelvara {
 
-ReportWriter::ReportWriter(std::string target, bool utf8)
+ReportWriter::ReportWriter(std::filesystem::path target, bool utf8)
     : target_(std::move(target)), utf8_(utf8) {}
 
 ReportWriter::~ReportWriter() { Discard(); }
+
+std::string ReportWriter::CannotWrite(const std::string& reason) const {
+  return "cannot write " + Utf8FromPath(target_) + ": " + reason;
+}
 
 bool ReportWriter::Open(std::string& error) {
   if (target_.empty()) {
@@ -28,38 +30,20 @@ bool ReportWriter::Open(std::string& error) {
   std::error_code ignored;
   if (std::filesystem::is_symlink(std::filesystem::symlink_status(target_, ignored))) {
     const auto resolved = std::filesystem::canonical(target_, ignored);
-    if (!resolved.empty()) target_ = resolved.string();
+    if (!resolved.empty()) target_ = resolved;
   }
-  // Only a regular file can be replaced by renaming; a device or a pipe such
-  // as /dev/null is written directly.
-  const auto status = std::filesystem::status(target_, ignored);
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-    file_ = std::fopen(target_.c_str(), "wb");
+  if (IsDeviceOrPipe(target_)) {
+    file_ = OpenFileStream(target_, "wb");
     if (file_ == nullptr) {
-      error = "cannot write " + target_ + ": " + std::strerror(errno);
+      error = CannotWrite(std::strerror(errno));
       return false;
     }
     return true;
   }
-  std::vector<char> name(target_.begin(), target_.end());
-  const std::string suffix = ".XXXXXX";
-  name.insert(name.end(), suffix.begin(), suffix.end());
-  name.push_back('\0');
-  const int fd = mkstemp(name.data());
-  if (fd < 0) {
-    error = "cannot write " + target_ + ": " + std::strerror(errno);
-    return false;
-  }
-  temporaryName_ = name.data();
-  // mkstemp creates the file private to the user; give it the usual mode.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  file_ = fdopen(fd, "wb");
+  std::string reason;
+  file_ = CreateFileBeside(target_, temporary_, reason);
   if (file_ == nullptr) {
-    error = "cannot write " + target_ + ": " + std::strerror(errno);
-    close(fd);
-    Discard();
+    error = CannotWrite(reason);
     return false;
   }
   return true;
@@ -67,9 +51,7 @@ bool ReportWriter::Open(std::string& error) {
 
 void ReportWriter::WriteLine(std::string_view line) {
   if (utf8_) {
-    const std::string text = Cp932ToUtf8(line);
-    std::fwrite(text.data(), 1, text.size(), file_);
-    std::fputc('\n', file_);
+    writeFailed_ |= !WriteUtf8(file_, Cp932ToUtf8(line) + '\n');
   } else {
     std::fwrite(line.data(), 1, line.size(), file_);
     std::fwrite("\r\n", 1, 2, file_);
@@ -77,26 +59,33 @@ void ReportWriter::WriteLine(std::string_view line) {
 }
 
 bool ReportWriter::Commit(std::string& error) {
-  const std::string where = target_.empty() ? "standard output" : target_;
-  bool ok = std::fflush(file_) == 0 && !std::ferror(file_);
+  bool ok = std::fflush(file_) == 0 && !std::ferror(file_) && !writeFailed_;
   if (target_.empty()) {
-    if (!ok) error = "cannot write to " + where;
+    if (!ok) error = "cannot write to standard output";
     return ok;
   }
-  if (temporaryName_.empty()) {  // written directly
+  if (temporary_.empty()) {  // written directly
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
-    if (!ok) error = "cannot write " + where + ": " + std::strerror(errno);
+    if (!ok) error = CannotWrite(std::strerror(errno));
     return ok;
   }
-  ok = fsync(fileno(file_)) == 0 && ok;
-  ok = std::fclose(file_) == 0 && ok;
+  std::string reason;
+  if (!ok) {
+    reason = std::strerror(errno);
+  } else {
+    ok = FlushToDisk(file_, reason);
+  }
+  if (std::fclose(file_) != 0 && ok) {
+    ok = false;
+    reason = std::strerror(errno);
+  }
   file_ = nullptr;
-  if (ok && std::rename(temporaryName_.c_str(), target_.c_str()) == 0) {
-    temporaryName_.clear();
+  if (ok && PutInPlaceOf(temporary_, target_, reason)) {
+    temporary_.clear();
     return true;
   }
-  error = "cannot write " + where + ": " + std::strerror(errno);
+  error = CannotWrite(reason);
   Discard();
   return false;
 }
@@ -104,9 +93,10 @@ bool ReportWriter::Commit(std::string& error) {
 void ReportWriter::Discard() {
   if (file_ != nullptr && file_ != stdout) std::fclose(file_);
   file_ = nullptr;
-  if (!temporaryName_.empty()) {
-    std::remove(temporaryName_.c_str());
-    temporaryName_.clear();
+  if (!temporary_.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary_, ignored);
+    temporary_.clear();
   }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -9,12 +10,14 @@ namespace kelvara {
 
 // Writes lines with CR LF after each (the bytes of a saved results file), or
 // decoded to UTF-8 with LF for a terminal. A file is written under a temporary
-// name beside the target and renamed over it only when every byte is safely
-// written, so a failed run never leaves a half-written or destroyed file. A
-// symbolic link is followed; a device or pipe (/dev/null) is written directly.
+// name beside the target and put in its place only when every byte is safely
+// on the disk, so a failed run never leaves a half-written or destroyed file.
+// A symbolic link is followed; a device or pipe (/dev/null, NUL) is written
+// directly.
 class ReportWriter {
  public:
-  ReportWriter(std::string target, bool utf8);  // empty target: standard output
+  // An empty target is standard output.
+  ReportWriter(std::filesystem::path target, bool utf8);
   ~ReportWriter();
   ReportWriter(const ReportWriter&) = delete;
   ReportWriter& operator=(const ReportWriter&) = delete;
@@ -26,12 +29,14 @@ class ReportWriter {
   bool Commit(std::string& error);
 
  private:
+  std::string CannotWrite(const std::string& reason) const;
   void Discard();
 
-  std::string target_;
+  std::filesystem::path target_;
   bool utf8_;
-  std::string temporaryName_;
+  std::filesystem::path temporary_;
   std::FILE* file_ = nullptr;
+  bool writeFailed_ = false;
 };
 
 }  // namespace kelvara

@@ -4,8 +4,11 @@
 #include <new>
 
 #include "cli/column_lookup.h"
+#include "cli/program_arguments.h"
 #include "cli/report_writer.h"
+#include "cli/standard_streams.h"
 #include "cli/tab_options.h"
+#include "platform/utf8_path.h"
 
 namespace kelvara {
 
@@ -15,7 +18,7 @@ constexpr int kExitRunFailed = 1;
 constexpr int kExitBadUsage = 2;
 
 int Fail(const std::string& message, int status) {
-  std::fprintf(stderr, "kelvara-tab: %s\n", message.c_str());
+  WriteUtf8(stderr, "kelvara-tab: " + message + "\n");
   return status;
 }
 
@@ -32,7 +35,7 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     if (index) column = *index;
     return index.has_value();
   };
-  request.fileName = options.fileName;
+  request.fileName = PathFromUtf8(options.fileName);
   request.schemeItemIndex = options.schemeItemIndex;
   ColumnChoice& c = request.columns;
   if (!resolve(options.unit, "sampling-unit", c.stratumColumn) ||
@@ -79,7 +82,7 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
     std::fputs(kTabUsage, stdout);
     return 0;
   }
-  const auto header = ReadHeaderRow(options->fileName, error);
+  const auto header = ReadHeaderRow(PathFromUtf8(options->fileName), error);
   if (!header) return Fail(error, kExitRunFailed);
   RunRequest request;
   if (!BuildRequest(*options, *header, request, error)) return Fail(error, kExitBadUsage);
@@ -91,7 +94,7 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
     return Fail(DescribeFailure(outcome, options->fileName), kExitRunFailed);
   }
 
-  ReportWriter writer(options->outputFile, options->utf8);
+  ReportWriter writer(PathFromUtf8(options->outputFile), options->utf8);
   if (!writer.Open(error)) return Fail(error, kExitRunFailed);
   for (const std::string& line : lines) writer.WriteLine(line);
   if (!writer.Commit(error)) return Fail(error, kExitRunFailed);
@@ -99,8 +102,9 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
 }
 
 int RunTabCommandGuarded(int argc, char** argv, const Tabulator& tabulate) {
+  UseBinaryStandardStreams();
   try {
-    return RunTabCommand(std::vector<std::string>(argv + 1, argv + argc), tabulate);
+    return RunTabCommand(ProgramArguments(argc, argv), tabulate);
   } catch (const std::bad_alloc&) {
     return Fail("out of memory: the survey data file is too large for this machine",
                 kExitRunFailed);

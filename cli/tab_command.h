@@ -17,8 +17,9 @@ using Tabulator = std::function<RunOutcome(const RunRequest&, const LineSink&)>;
 // status (0 done, 1 the run failed, 2 bad usage) after printing any message.
 int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulate);
 
-// The same for main(): also turns running out of memory, or any other
-// exception, into a message and a failed status.
+// The same for main(): takes the command line as the platform gives it (see
+// ProgramArguments), and turns running out of memory, or any other exception,
+// into a message and a failed status.
 int RunTabCommandGuarded(int argc, char** argv, const Tabulator& tabulate);
 
 }  // namespace kelvara

@@ -15,7 +15,7 @@ CsvTable::CsvTable() : blocks_(kBlockSize, TextFileBlocks::ByteOrderMark::drop) 
 
 CsvTable::~CsvTable() { Close(); }
 
-bool CsvTable::Open(const std::string& path) {
+bool CsvTable::Open(const std::filesystem::path& path) {
   if (!blocks_.Open(path)) return false;
   Rewind();
   return true;

@@ -1,6 +1,7 @@
 // Row-by-row reader of a comma-separated survey data file.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,7 @@ class CsvTable {
 
   // Opens the file for reading; false when it cannot be opened (missing,
   // unreadable, or a directory). After false only destruction may follow.
-  bool Open(const std::string& path);
+  bool Open(const std::filesystem::path& path);
 
   // Counts the rows (rowCount) and the widest row, each row counted up to
   // kScanCellLimit cells (maxCellCount), then goes back to the start.

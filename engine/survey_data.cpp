@@ -172,7 +172,7 @@ bool FindHeader(TextFileBlocks& blocks, std::string& block, size_t& offset,
 
 }  // namespace
 
-RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
+RunStatus ReadSurveyData(const std::filesystem::path& fileName, const ColumnChoice& columns,
                           const std::vector<int>& variableColumns, SurveyData& data,
                           int strataColumn, std::stop_token stop,
                           const ReadingProgress& progress) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <stop_token>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,7 @@ using ReadingProgress = std::function<void(size_t rowsRead, size_t bytesRead, si
 // header; a cell a row does not reach is empty. A UTF-8 byte order mark at
 // the start of the file is dropped. A stop request is honoured between blocks
 // of rows (RunStatus::stopped).
-RunStatus ReadSurveyData(const std::string& fileName, const ColumnChoice& columns,
+RunStatus ReadSurveyData(const std::filesystem::path& fileName, const ColumnChoice& columns,
                           const std::vector<int>& variableColumns, SurveyData& data,
                           int strataColumn = -1, std::stop_token stop = {},
                           const ReadingProgress& progress = {});

@@ -145,7 +145,7 @@ RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, uns
   return TabulateVariables(request, sink, control).status;
 }
 
-RunStatus TabulateVariable(const std::string& fileName, int stratumColumn, int sexColumn,
+RunStatus TabulateVariable(const std::filesystem::path& fileName, int stratumColumn, int sexColumn,
                            int ageColumn, int pregnancyColumn, int variableColumn,
                            int weightColumn, int schemeItemIndex, const LineSink& sink) {
   RunRequest request;

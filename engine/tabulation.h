@@ -1,6 +1,7 @@
 // A tabulation run: report blocks for the analysis variables of a survey file.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <stop_token>
@@ -23,7 +24,7 @@ using LineSink = std::function<void(std::string_view line)>;
 using NameConversion = std::function<std::optional<std::string>(std::string_view utf8)>;
 
 struct RunRequest {
-  std::string fileName;
+  std::filesystem::path fileName;
   ColumnChoice columns;
   std::vector<int> variableColumns;  // one block per entry, in this order
   int schemeItemIndex = 0;           // 0 table 1, 1 table 2, 2 part 5, else category
@@ -82,7 +83,7 @@ RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, uns
 // One variable's block, as the run command produces it for one ticked
 // variable. Column indices are 0-based; stratumColumn and weightColumn may be
 // -1 for none.
-RunStatus TabulateVariable(const std::string& fileName, int stratumColumn, int sexColumn,
+RunStatus TabulateVariable(const std::filesystem::path& fileName, int stratumColumn, int sexColumn,
                            int ageColumn, int pregnancyColumn, int variableColumn,
                            int weightColumn, int schemeItemIndex, const LineSink& sink);
 

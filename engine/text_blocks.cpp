@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "engine/file_stream.h"
 #include "engine/text_encoding.h"
 
 namespace kelvara {
@@ -19,11 +20,11 @@ TextFileBlocks::TextFileBlocks(size_t blockSize, ByteOrderMark mark)
 
 TextFileBlocks::~TextFileBlocks() { Close(); }
 
-bool TextFileBlocks::Open(const std::string& path) {
+bool TextFileBlocks::Open(const std::filesystem::path& path) {
   Close();
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) return false;
-  file_ = std::fopen(path.c_str(), "rb");
+  file_ = OpenFileStream(path, "rb");
   if (file_ == nullptr) return false;
   const auto size = std::filesystem::file_size(path, error);
   // Pipes, devices and /proc files tell no size (or 0): read them in blocks.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -23,7 +24,7 @@ class TextFileBlocks {
   TextFileBlocks& operator=(const TextFileBlocks&) = delete;
 
   // False when the file cannot be opened for reading or is a directory.
-  bool Open(const std::string& path);
+  bool Open(const std::filesystem::path& path);
   void Close();
   void Rewind();
 

@@ -1,7 +1,43 @@
 #include "fuzz/memory_file.h"
 
+#ifdef _WIN32
+
+#include <fstream>
+#include <random>
+#include <string>
+
+namespace kelvara::fuzz {
+
+MemoryFile::MemoryFile(std::string_view bytes) {
+  std::mt19937_64 random(std::random_device{}());
+  const auto folder = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto candidate =
+        folder / ("kelvara-fuzz-input-" + std::to_string(random() % 1000000000) + ".csv");
+    std::error_code error;
+    if (std::filesystem::exists(candidate, error)) continue;
+    std::ofstream out(candidate, std::ios::binary);
+    path_ = candidate;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    ok_ = static_cast<bool>(out);
+    return;
+  }
+}
+
+MemoryFile::~MemoryFile() {
+  std::error_code ignored;
+  if (!path_.empty()) std::filesystem::remove(path_, ignored);
+}
+
+}  // namespace kelvara::fuzz
+
+#else
+
 #include <sys/mman.h>
 #include <unistd.h>
+
+#include <string>
 
 namespace kelvara::fuzz {
 
@@ -23,3 +59,5 @@ MemoryFile::~MemoryFile() {
 }
 
 }  // namespace kelvara::fuzz
+
+#endif

@@ -157,7 +157,7 @@ std::string CheckBlock(const RunContext& run, const Lines& block, int variable,
   return {};
 }
 
-RunRequest RequestFor(const TabulationCase& c, const std::string& fileName,
+RunRequest RequestFor(const TabulationCase& c, const std::filesystem::path& fileName,
                       std::vector<int> variables) {
   RunRequest request;
   request.fileName = fileName;

@@ -14,6 +14,9 @@ ctest --test-dir build --output-on-failure -j"$(nproc)"
 echo "== again under a decimal-comma locale (de_DE.UTF-8)"
 LC_ALL=de_DE.UTF-8 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
+echo "== Windows build (mingw-w64) under Wine"
+scripts/windows.sh test
+
 echo "== engine and tabulator under AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/sanitize.sh
 

@@ -8,7 +8,8 @@ mode="${1:-run}"
 
 packages="cmake g++ make pkg-config python3 libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n fonts-vlgothic xdg-utils
-  xvfb xauth imagemagick poppler-utils locales clang libclang-rt-14-dev"
+  xvfb xauth imagemagick poppler-utils locales clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix wine wine64 googletest"
 
 missing=""
 for p in $packages; do

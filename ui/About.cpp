@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "ui/browser_command.h"
-#include "ui/program_path.h"
 
 namespace {
 
@@ -122,10 +121,13 @@ void TAboutBox::Label4DblClick() {
   // The whole command is used, however long: cutting it short would start a
   // truncated path.
   const std::string command = readRegistryDefault_(kWebLinkCommandKey);
-  const std::string program = ProgramPathFromCommand(command);
-  // No browser registered, or one that cannot be started: the user gets the
-  // address to open by hand.
-  if (program.empty() || !launcher_->Start(program, Label4->text().toStdString())) {
+  const std::string program = BrowserProgram(command);
+  const std::string address = Label4->text().toStdString();
+  // No browser program known: the desktop may still open the address. When
+  // nothing can, the user gets the address to open by hand.
+  const bool opened =
+      program.empty() ? launcher_->OpenWithDesktop(address) : launcher_->Start(program, address);
+  if (!opened) {
     showMessage_(QStringLiteral("ブラウザを起動できませんでした。\n"
                                 "次のアドレスをコピーして、ブラウザで開いてください。\n\n") +
                  Label4->text());

@@ -25,6 +25,7 @@
 #include "ui/results_tab.h"
 #include "ui/settings_tab.h"
 #include "ui/window_settings.h"
+#include "ui/window_fonts.h"
 
 namespace {
 
@@ -69,8 +70,7 @@ TMainForm::TMainForm(const QString& settingsFile, QWidget* parent)
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Kelvara"));
   QFont windowFont;
-  windowFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("VL PGothic"),
-                          QStringLiteral("sans-serif")});
+  windowFont.setFamilies(WindowFontFamilies());
   windowFont.setPixelSize(13);
   setFont(windowFont);
   setAcceptDrops(true);

@@ -1,84 +1,80 @@
 #include "ui/browser_command.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "platform/utf8_path.h"
+#include "ui/program_path.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+std::string ChooseBrowserProgram(const std::string& registeredCommand,
+                                 const RegistryReader& read, const FileCheck& isProgram) {
+  const std::string registered = ProgramPathFromCommand(registeredCommand);
+  if (isProgram(registered)) return registered;
+  const std::string progId = read(RegistryRoot::currentUser, kWebLinkUserChoiceKey, "ProgId");
+  if (progId.empty()) return {};
+  const std::string chosen = ProgramPathFromCommand(
+      read(RegistryRoot::classesRoot, progId + "\\shell\\open\\command", {}));
+  return isProgram(chosen) ? chosen : std::string();
+}
+
 #ifdef _WIN32
 
-#include <windows.h>
-
-namespace {
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length,
-                      nullptr, nullptr);
-  return text;
-}
-
-}  // namespace
-
 std::string ReadRegistryDefaultValue(const std::string& key) {
-  HKEY handle = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Widen(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-    return {};
-  // RegGetValueW accepts text values only (expanding REG_EXPAND_SZ) and ends
-  // them with a NUL; a command of any length is read whole.
-  std::wstring value;
-  DWORD bytes = 0;
-  LSTATUS status = RegGetValueW(handle, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &bytes);
-  while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
-    value.assign(bytes / sizeof(wchar_t) + 1, L'\0');
-    bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    status = RegGetValueW(handle, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &bytes);
-    if (status == ERROR_SUCCESS) {
-      value.resize(value.find(L'\0'));
-      break;
-    }
-  }
-  RegCloseKey(handle);
-  return status == ERROR_SUCCESS ? Narrow(value) : std::string();
+  return ReadRegistryText(RegistryRoot::classesRoot, key);
+}
+
+std::string BrowserProgram(const std::string& registeredCommand) {
+  return ChooseBrowserProgram(registeredCommand, ReadRegistryText, [](const std::string& path) {
+    std::error_code ignored;
+    return !path.empty() && std::filesystem::is_regular_file(kelvara::PathFromUtf8(path), ignored);
+  });
 }
 
 #else
 
-#include <QDir>
-#include <QStandardPaths>
-#include <QString>
-#include <QStringList>
-
 namespace {
 
-// Where xdg-open is looked for: the absolute directories of PATH, then the
+// xdg-open is looked for in the absolute directories of PATH, then in the
 // system's own, so that neither an empty PATH nor a relative entry such as "."
 // decides which program opens the link.
-QStringList ProgramDirectories() {
-  QStringList directories;
-  for (const QString& directory : qEnvironmentVariable("PATH").split(u':', Qt::SkipEmptyParts))
-    if (QDir::isAbsolutePath(directory)) directories << directory;
-  directories << QStringLiteral("/usr/local/bin") << QStringLiteral("/usr/bin")
-              << QStringLiteral("/bin");
-  return directories;
+std::string FindXdgOpen() {
+  std::vector<std::string> directories;
+  const char* path = std::getenv("PATH");
+  for (std::string_view rest = path ? path : ""; !rest.empty();) {
+    const size_t colon = rest.find(':');
+    const std::string_view entry = rest.substr(0, colon);
+    if (entry.starts_with('/')) directories.emplace_back(entry);
+    rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+  }
+  directories.insert(directories.end(), {"/usr/local/bin", "/usr/bin", "/bin"});
+  for (const std::string& directory : directories) {
+    const std::filesystem::path candidate =
+        (std::filesystem::path(directory) / "xdg-open").lexically_normal();
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(candidate, ignored) &&
+        access(candidate.c_str(), X_OK) == 0) {
+      return candidate.string();
+    }
+  }
+  return {};
 }
 
 }  // namespace
 
 std::string ReadRegistryDefaultValue(const std::string& key) {
   if (key != kWebLinkCommandKey) return {};
-  const QString path =
-      QStandardPaths::findExecutable(QStringLiteral("xdg-open"), ProgramDirectories());
-  if (path.isEmpty()) return {};
-  const QString command = path.contains(u' ') ? u'"' + path + u'"' : path;
-  return command.toStdString();
+  const std::string path = FindXdgOpen();
+  return path.find(' ') == std::string::npos ? path : '"' + path + '"';
+}
+
+std::string BrowserProgram(const std::string& registeredCommand) {
+  return ProgramPathFromCommand(registeredCommand);
 }
 
 #endif

@@ -6,12 +6,13 @@
 
 #include "engine/text_blocks.h"
 #include "ui/file_problem.h"
+#include "ui/file_path.h"
 
 std::optional<std::vector<std::string>> ReadResultsFile(const QString& path) {
   // Results files are read in text mode like survey files: CR bytes dropped,
   // 0x1A ends the file, lines of any length arrive whole, empty lines kept.
   kelvara::TextFileBlocks blocks(1 << 20);
-  if (!blocks.Open(QFile::encodeName(path).toStdString())) return std::nullopt;
+  if (!blocks.Open(FileSystemPath(path))) return std::nullopt;
   std::vector<std::string> lines;
   for (std::string block; blocks.Next(block);) {
     kelvara::LineCursor cursor(block);

@@ -3,6 +3,7 @@
 #include <QFont>
 
 #include "ui/display_text.h"
+#include "ui/window_fonts.h"
 
 ResultsPane::ResultsPane(QWidget* parent) : QPlainTextEdit(parent) {
   // Read-only, so that what is shown never drifts from the bytes kept.
@@ -12,8 +13,7 @@ ResultsPane::ResultsPane(QWidget* parent) : QPlainTextEdit(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   QFont font;
-  font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("VL Gothic"),
-                    QStringLiteral("monospace")});
+  font.setFamilies(FixedWidthFontFamilies());
   font.setStyleHint(QFont::Monospace);
   font.setPixelSize(15);
   setFont(font);

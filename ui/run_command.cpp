@@ -1,6 +1,5 @@
 // The run command: one report block per ticked analysis variable, computed
 // off the window's thread and appended to the results pane.
-#include <QFile>
 #include <QScopedValueRollback>
 #include <QFileInfo>
 #include <QTabWidget>
@@ -10,6 +9,7 @@
 #include "engine/tabulation.h"
 #include "ui/Main.h"
 #include "ui/background_work.h"
+#include "ui/file_path.h"
 #include "ui/file_problem.h"
 #include "ui/handler_guard.h"
 #include "ui/results_pane.h"
@@ -115,7 +115,7 @@ void TMainForm::RunTabulation() {
   settings_->setScheme(TabSheet2->scheme());
 
   const QString path = TabSheet2->surveyPath();
-  request.fileName = QFile::encodeName(path).toStdString();
+  request.fileName = FileSystemPath(path);
   request.columns.stratumColumn = TabSheet2->unitColumn();
   request.columns.sexColumn = TabSheet2->sexColumn();
   request.columns.ageColumn = TabSheet2->ageColumn();

@@ -81,7 +81,7 @@ SurveyContents ReadSurveyContents(kelvara::CsvTable& table, std::stop_token stop
   return contents;
 }
 
-FileKind KindOfFile(const std::string& path) {
+FileKind KindOfFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   std::string sample(static_cast<size_t>(kKindSample), '\0');
   file.read(sample.data(), kKindSample);

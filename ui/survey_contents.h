@@ -2,6 +2,7 @@
 // thread, and what tells a survey data file from other files.
 #pragma once
 
+#include <filesystem>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -37,4 +38,4 @@ enum class FileKind {
   utf16,   // text in UTF-16 (its byte order mark): every other byte is 0
   binary,  // bytes that are not text at all (0 bytes, many control bytes)
 };
-FileKind KindOfFile(const std::string& path);
+FileKind KindOfFile(const std::filesystem::path& path);

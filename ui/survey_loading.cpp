@@ -1,7 +1,6 @@
 // The open command of the settings tab: a survey data file into the grid,
 // the five column selectors and the analysis-variable list, read off the
 // window's thread with a progress window that can stop it.
-#include <QFile>
 #include <QScopedValueRollback>
 #include <QFileInfo>
 #include <QStringList>
@@ -11,6 +10,7 @@
 #include "engine/csv_table.h"
 #include "ui/Main.h"
 #include "ui/background_work.h"
+#include "ui/file_path.h"
 #include "ui/file_problem.h"
 #include "ui/handler_guard.h"
 #include "ui/settings_tab.h"
@@ -79,7 +79,7 @@ void TMainForm::ChooseSurveyFile() {
 
 void TMainForm::LoadSurvey(const QString& path) {
   settings_->setFolder(dialog_use::kSurvey, QFileInfo(path).absolutePath());
-  const std::string fileName = QFile::encodeName(path).toStdString();
+  const std::filesystem::path fileName = FileSystemPath(path);
   // The reader goes with the reading, which may end after the window has
   // been given back by 中止.
   auto table = std::make_shared<kelvara::CsvTable>();

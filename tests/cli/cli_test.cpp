@@ -1,49 +1,38 @@
 // kelvara-tab as a user runs it: reports, column names, errors, output files.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "platform/utf8_path.h"
+#include "tests/support/program_run.h"
 #include "tests/support/report_fields.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using kelvara::PathFromUtf8;
+using kelvara::Utf8FromPath;
 using kelvara::testing::ReadBytes;
 using kelvara::testing::ReportFields;
+using kelvara::testing::ScopedEnvironment;
 using kelvara::testing::TempDir;
+using Outcome = kelvara::testing::ProgramOutcome;
 
 const std::string kData = KELVARA_CLI_DATA;
 const std::string kSurvey = kData + "/survey_small.csv";
 
-std::string Quote(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs kelvara-tab with these arguments (and environment prefix, if any).
-Outcome Tab(const std::vector<std::string>& args, const std::string& environment = "") {
-  TempDir dir;
-  std::string command = environment;
-  command.append(" ").append(Quote(KELVARA_TAB));
-  for (const std::string& arg : args) command.append(" ").append(Quote(arg));
-  command.append(" >").append(Quote(dir.PathOf("out")));
-  command.append(" 2>").append(Quote(dir.PathOf("err")));
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir.PathOf("out")),
-          ReadBytes(dir.PathOf("err"))};
+// Runs kelvara-tab with these arguments (UTF-8, as a user types them).
+Outcome Tab(const std::vector<std::string>& args) {
+  return kelvara::testing::RunProgram(KELVARA_TAB, args);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -111,7 +100,8 @@ TEST(TabReports, Utf8ForTheTerminal) {
 
 TEST(TabReports, DecimalCommaLocaleChangesNothing) {
   const Outcome plain = Tab(Args({"--weight", "5", kSurvey, "6", "7"}));
-  const Outcome comma = Tab(Args({"--weight", "5", kSurvey, "6", "7"}), "LC_ALL=de_DE.UTF-8");
+  const ScopedEnvironment locale("LC_ALL", "de_DE.UTF-8");
+  const Outcome comma = Tab(Args({"--weight", "5", kSurvey, "6", "7"}));
   EXPECT_EQ(comma.status, 0);
   EXPECT_EQ(comma.out, plain.out);
   EXPECT_NE(plain.out.find(",1870."), std::string::npos) << "a decimal point, not a comma";
@@ -206,6 +196,65 @@ TEST(TabOutputFile, WrittenWholeOrNotAtAll) {
   EXPECT_NE(nowhere.err.find("cannot write"), std::string::npos);
 }
 
+// A folder and a file named in Japanese, and Japanese header names, as a
+// Japanese user's script gives them: read, written, an earlier report replaced
+// whole, and an earlier report kept as it was when the new one cannot take its
+// place. Nothing but the reports is left in the folder.
+TEST(TabOutputFile, JapaneseFolderFileAndColumnNames) {
+  TempDir dir;
+  const fs::path folder = dir.path() / u8"調査データ";
+  ASSERT_TRUE(fs::create_directory(folder));
+  fs::copy_file(PathFromUtf8(kSurvey), folder / u8"例 2024.csv");
+  const std::string survey = Utf8FromPath(folder / u8"例 2024.csv");
+  const fs::path target = folder / u8"結果 2024.csv";
+  auto tab = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = {"--unit", "地区", "--weight", "重み", "--sex", "性別",
+                                     "--age", "年齢", "--pregnancy", "妊婦授乳婦"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return Tab(args);
+  };
+  const std::string expected = ReadBytes(kData + "/table1_unit_weight.expected");
+
+  const Outcome read = tab({survey, "エネルギー", "食塩相当量"});
+  EXPECT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.out, expected);
+
+  std::ofstream(target, std::ios::binary) << "earlier";
+  const Outcome written = tab({"-o", Utf8FromPath(target), survey, "エネルギー", "食塩相当量"});
+  EXPECT_EQ(written.status, 0) << written.err;
+  EXPECT_EQ(ReadBytes(target), expected);
+  EXPECT_EQ(TempDir::EntryCount(folder), 2u);
+
+  // A folder where the report should go cannot be replaced by it.
+  const fs::path occupied = folder / u8"集計";
+  ASSERT_TRUE(fs::create_directory(occupied));
+  std::ofstream(occupied / u8"中身.txt") << "kept";
+  const Outcome refused = tab({"-o", Utf8FromPath(occupied), survey, "エネルギー"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("cannot write"), std::string::npos) << refused.err;
+  EXPECT_EQ(ReadBytes(occupied / u8"中身.txt"), "kept");
+  EXPECT_EQ(TempDir::EntryCount(folder), 3u);
+#ifdef _WIN32
+  // A report held open by a program that does not let it be replaced (as a
+  // spreadsheet holds the files it shows) stays as it is.
+  const HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const Outcome locked = tab({"-o", Utf8FromPath(target), survey, "エネルギー"});
+  CloseHandle(held);
+  EXPECT_EQ(locked.status, 1);
+  EXPECT_NE(locked.err.find("cannot write"), std::string::npos) << locked.err;
+  EXPECT_EQ(ReadBytes(target), expected);
+  EXPECT_EQ(TempDir::EntryCount(folder), 3u);
+#endif
+}
+
+#ifdef _WIN32
+TEST(TabOutputFile, NulDeviceIsWritten) {
+  const Outcome toNul = Tab(Args({"-o", "NUL", kSurvey, "6"}));
+  EXPECT_EQ(toNul.status, 0) << toNul.err;
+}
+#else
 TEST(TabOutputFile, DevicesAreWrittenAndLinksFollowed) {
   const Outcome toNull = Tab(Args({"-o", "/dev/null", kSurvey, "6"}));
   EXPECT_EQ(toNull.status, 0) << toNull.err;
@@ -219,6 +268,8 @@ TEST(TabOutputFile, DevicesAreWrittenAndLinksFollowed) {
   EXPECT_TRUE(fs::is_symlink(link)) << "the link is kept";
   EXPECT_EQ(ReadBytes(target), Tab(Args({kSurvey, "6"})).out);
 }
+
+#endif
 
 TEST(TabHelp, PrintsUsage) {
   const Outcome outcome = Tab({"--help"});

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,7 @@ double StratifiedVariance(const VariableSummary& summary, bool hasUnitColumn);
 
 // The block of one variable, read afresh from the file; empty when the file
 // cannot be opened or holds no header row.
-std::vector<std::string> TabulateVariable(const std::string& fileName, int stratumColumn,
+std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName, int stratumColumn,
                                           int sexColumn, int ageColumn, int pregnancyColumn,
                                           int variableColumn, int weightColumn,
                                           int schemeItemIndex,

@@ -9,7 +9,7 @@
 
 namespace kelvara::reference {
 
-std::vector<std::string> TabulateVariable(const std::string& fileName, int stratumColumn,
+std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName, int stratumColumn,
                                           int sexColumn, int ageColumn, int pregnancyColumn,
                                           int variableColumn, int weightColumn,
                                           int schemeItemIndex, const DesignOptions& design) {

@@ -1,10 +1,10 @@
 // A private temporary directory for the files of one test.
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -13,8 +13,14 @@ namespace kelvara::testing {
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelvara-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    // A fresh name each time: create_directory fails on one that is taken.
+    std::mt19937_64 random(std::random_device{}());
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const auto candidate = base / ("kelvara-test-" + std::to_string(random() % 100000000));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+    }
   }
   ~TempDir() {
     std::error_code ignored;
@@ -23,6 +29,7 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
+  const std::filesystem::path& path() const { return path_; }
   std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
 
   // Writes `bytes` unchanged to a file of that name and returns its path.
@@ -34,9 +41,12 @@ class TempDir {
   }
 
   // How many entries the directory holds, for checking what a run left.
-  size_t EntryCount() const {
+  size_t EntryCount() const { return EntryCount(path_); }
+  static size_t EntryCount(const std::filesystem::path& directory) {
     size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(path_)) ++count;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory)) {
+      ++count;
+    }
     return count;
   }
 
@@ -44,7 +54,7 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-inline std::string ReadBytes(const std::string& path) {
+inline std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -1,0 +1,26 @@
+#include "cli/program_arguments.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/utf16_text.h"
+#endif
+
+namespace kelvara {
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+#ifdef _WIN32
+  // argv holds the ANSI code page's rendering, with ? for what it lacks.
+  int count = 0;
+  if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i) arguments.push_back(Utf8FromUtf16(wide[i]));
+    LocalFree(wide);
+    return arguments;
+  }
+#endif
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+}  // namespace kelvara
