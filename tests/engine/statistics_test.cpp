@@ -115,8 +115,13 @@ TEST_P(GroupStatisticsTest, NegativeZeroKeepsItsSign) {
   // as the C arithmetic of the formulas gives. With three members the targets
   // are 4p/100: P25 ends at the first member, the median interpolates between
   // the two zeros; with two they are 3p/100 and the median interpolates too.
-  EXPECT_EQ(MaleTotal({Person("1", "3"), Person("1", "-0"), Person("1", "0")}),
-            ",3,0,1,1.73205,1,-0,-0,-0,-0,-0,0,3,3,3,3,3");
+  // The engine orders tied values by file order, so -0 comes first; the
+  // reference's library sort leaves ties in no defined order (the Windows C
+  // library puts the 0 first), so there the case is the engine's alone.
+  if (GetParam() == Path::engine) {
+    EXPECT_EQ(MaleTotal({Person("1", "3"), Person("1", "-0"), Person("1", "0")}),
+              ",3,0,1,1.73205,1,-0,-0,-0,-0,-0,0,3,3,3,3,3");
+  }
   EXPECT_EQ(MaleTotal({Person("1", "-0"), Person("1", "-0.0")}),
             ",2,0,0,0,0,-0,-0,-0,-0,-0,0,-0,-0,-0,-0,-0");
 }
