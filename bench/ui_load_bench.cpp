@@ -17,27 +17,13 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/fixed_answers.h"
 #include "ui/Main.h"
 #include "ui/program_entry.h"
 #include "ui/results_pane.h"
 #include "ui/survey_grid_model.h"
 
 namespace {
-
-// Answers every file dialog with one path.
-class FixedAnswer : public DialogService {
- public:
-  QString path;
-  QStringList errors;
-  bool Execute(TFileDialog& dialog) override {
-    dialog.fileName = path;
-    return true;
-  }
-  bool ExecutePrint(QPrinter&) override { return false; }
-  bool ExecutePrintSetup(QPrinter&) override { return false; }
-  void ShowError(const QString& text) override { errors.append(text); }
-  bool Confirm(const QString&) override { return true; }
-};
 
 double PeakResidentMegabytes() {
   rusage usage{};
@@ -82,7 +68,7 @@ int main(int argc, char** argv) {
   const int resultLines = argc > 2 ? std::stoi(argv[2]) : 100000;
 
   CreateWindows();
-  FixedAnswer dialogs;
+  FixedAnswers dialogs;
   MainForm->SetDialogService(&dialogs);
   MainForm->show();
   QApplication::processEvents();

@@ -37,27 +37,13 @@
 
 #include "engine/tabulation.h"
 
+#include "bench/fixed_answers.h"
 #include "ui/Main.h"
 #include "ui/Progress.h"
 #include "ui/program_entry.h"
 #include "ui/results_pane.h"
 
 namespace {
-
-// Answers every file dialog with one path and every question with Yes.
-class FixedAnswer : public DialogService {
- public:
-  QString path;
-  QStringList errors;
-  bool Execute(TFileDialog& dialog) override {
-    dialog.fileName = path;
-    return true;
-  }
-  bool ExecutePrint(QPrinter&) override { return false; }
-  bool ExecutePrintSetup(QPrinter&) override { return false; }
-  void ShowError(const QString& text) override { errors.append(text); }
-  bool Confirm(const QString&) override { return true; }
-};
 
 // The longest wait between two events of one kind, from `start` to `end`.
 class Gaps {
@@ -224,7 +210,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QTemporaryDir settings;
   CreateWindows(settings.filePath(QStringLiteral("kelvara.ini")));
-  FixedAnswer dialogs;
+  FixedAnswers dialogs;
   dialogs.path = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
   MainForm->SetDialogService(&dialogs);
   MainForm->show();

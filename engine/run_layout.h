@@ -2,6 +2,7 @@
 // respondents laid out in sampling-unit order.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -51,6 +52,12 @@ struct RunLayout {
 
   size_t size() const { return unitOrder.size(); }
 };
+
+// Calls `visit(g)` for every group bit g set in a respondent's group mask.
+template <typename Visit>
+void ForEachGroup(uint64_t mask, Visit&& visit) {
+  for (; mask != 0; mask &= mask - 1) visit(static_cast<size_t>(std::countr_zero(mask)));
+}
 
 RunLayout BuildRunLayout(const SurveyData& data, SchemeId scheme,
                          const DesignOptions& design = {});

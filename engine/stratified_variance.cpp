@@ -8,11 +8,6 @@
 namespace kelvara {
 namespace {
 
-template <typename Visit>
-void ForEachGroup(uint64_t mask, Visit&& visit) {
-  for (; mask != 0; mask &= mask - 1) visit(static_cast<size_t>(std::countr_zero(mask)));
-}
-
 // Walks the strata one by one, and within a stratum its units; keeps the z
 // of every unit that holds members until the stratum closes, when its mean
 // over the stratum's n_h units is known.

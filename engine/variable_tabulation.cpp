@@ -14,12 +14,6 @@
 namespace kelvara {
 namespace {
 
-// Calls `visit(g)` for every group bit set in `mask`.
-template <typename Visit>
-void ForEachGroup(uint64_t mask, Visit&& visit) {
-  for (; mask != 0; mask &= mask - 1) visit(static_cast<size_t>(std::countr_zero(mask)));
-}
-
 // The person table of one variable, in the run's sampling-unit order: the
 // values, which respondents are missing, and the sampling units as this
 // variable sees them (a missing respondent belongs to no unit).

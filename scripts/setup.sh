@@ -8,19 +8,11 @@ mode="${1:-run}"
 
 packages="cmake g++ make pkg-config python3 libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n fonts-vlgothic xdg-utils
-  xvfb xauth imagemagick poppler-utils locales clang libclang-rt-14-dev
-  g++-mingw-w64-x86-64-posix wine wine64 googletest"
+  xvfb xauth imagemagick poppler-utils locales clang libclang-rt-14-dev"
+# The Windows cross build and Wine are installed by scripts/windows.sh, which
+# the test suite runs.
 
-missing=""
-for p in $packages; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
-fi
+scripts/install-packages.sh $packages
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$(nproc)"

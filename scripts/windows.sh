@@ -17,16 +17,7 @@ case "$mode" in
 esac
 
 packages="cmake make g++ g++-mingw-w64-x86-64-posix wine wine64 googletest libboost-dev"
-missing=""
-for p in $packages; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
-fi
+scripts/install-packages.sh $packages
 
 jobs="$(nproc)"
 
