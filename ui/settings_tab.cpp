@@ -427,6 +427,7 @@ void SettingsTab::ShowDesignOptions() {
     chosen.append(QString::fromStdString(kelvara::FormatNumber(*design_.shareBelow)) +
                   QStringLiteral("未満の割合"));
   }
-  LabelDesignOptions->setText(QStringLiteral("指定中：") + chosen.join(QStringLiteral("、")));
+  // One line a figure, so that none is broken across lines.
+  LabelDesignOptions->setText(QStringLiteral("指定中：\n") + chosen.join(QLatin1Char('\n')));
   LabelDesignOptions->setVisible(!chosen.isEmpty());
 }

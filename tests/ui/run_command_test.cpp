@@ -226,8 +226,8 @@ void RunCommandTest::designOptionsAreShownRunAndRemembered() {
   Find<QAction>("DesignOptionsItem")->trigger();
   const QLabel* note = Find<QLabel>("LabelDesignOptions");
   QVERIFY(note->isVisibleTo(MainForm));
-  QCOMPARE(note->text(), QStringLiteral("指定中：層（2.性別）、95%信頼区間、変動係数、デザイン効果、"
-                                        "1500.5未満の割合"));
+  QCOMPARE(note->text(), QStringLiteral("指定中：\n層（2.性別）\n95%信頼区間\n変動係数\n"
+                                        "デザイン効果\n1500.5未満の割合"));
   MainForm->ButtonRunClick();
   QVERIFY(dialogs_.errors.isEmpty());
   const QByteArray expected = TabulatorReport(

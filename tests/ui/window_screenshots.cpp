@@ -9,10 +9,14 @@
 //
 // TAG (say "150" for a run under QT_SCALE_FACTOR=1.5) goes into the names of
 // the PNG files.
+#include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
 #include <QScreen>
@@ -102,5 +106,25 @@ int main(int argc, char** argv) {
   const bool same = ReadBytes(saved) == ReadBytes(resaved) && !ReadBytes(saved).empty();
   std::printf("saved %s, reloaded and saved again: %s\n", qPrintable(saved),
               same ? "identical bytes" : "DIFFERENT BYTES");
+
+  // The design options: their dialog, the note under the run button, and a
+  // run with the added columns.
+  dialogs.onDialog = [&](QDialog& dialog) {
+    dialog.findChild<QComboBox*>(QStringLiteral("strataColumn"))->setCurrentIndex(2);  // 2.性別
+    for (const char* box : {"confidenceInterval", "coefficientOfVariation", "designEffect",
+                            "shareBelow"}) {
+      dialog.findChild<QCheckBox*>(QString::fromLatin1(box))->setChecked(true);
+    }
+    dialog.findChild<QLineEdit*>(QStringLiteral("cutOff"))->setText(QStringLiteral("2000"));
+    dialog.show();
+    ok = Save(&dialog, out.filePath(QStringLiteral("design-dialog%1.png").arg(tag))) && ok;
+    return true;
+  };
+  Find<QAction>("DesignOptionsItem")->trigger();
+  MainForm->resize(opened);
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet2"));
+  ok = Save(MainForm, out.filePath(QStringLiteral("settings-tab-design%1.png").arg(tag))) && ok;
+  MainForm->ButtonRunClick();
+  ok = Save(MainForm, out.filePath(QStringLiteral("results-tab-design%1.png").arg(tag))) && ok;
   return ok && same && dialogs.errors.isEmpty() ? 0 : 1;
 }
