@@ -20,5 +20,5 @@ scripts/windows.sh test
 echo "== engine and tabulator under AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/sanitize.sh
 
-echo "== fuzzing, one minute per target"
-scripts/fuzz.sh 60
+echo "== fuzzing, 40 seconds per target"
+scripts/fuzz.sh 40
