@@ -69,18 +69,14 @@ ProgramOutcome RunProgram(const std::filesystem::path& program,
   return outcome;
 }
 
-ScopedEnvironment::ScopedEnvironment(std::string name, const std::string& value)
-    : name_(std::move(name)) {
-  if (const char* old = std::getenv(name_.c_str())) {
-    hadValue_ = true;
-    oldValue_ = old;
-  }
-  _putenv_s(name_.c_str(), value.c_str());
+namespace {
+
+// An empty value removes the variable on Windows.
+void SetVariable(const std::string& name, const std::string* value) {
+  _putenv_s(name.c_str(), value != nullptr ? value->c_str() : "");
 }
 
-ScopedEnvironment::~ScopedEnvironment() {
-  _putenv_s(name_.c_str(), hadValue_ ? oldValue_.c_str() : "");
-}
+}  // namespace
 
 #else
 
@@ -123,23 +119,29 @@ ProgramOutcome RunProgram(const std::filesystem::path& program,
   return outcome;
 }
 
+namespace {
+
+void SetVariable(const std::string& name, const std::string* value) {
+  if (value != nullptr) {
+    setenv(name.c_str(), value->c_str(), 1);
+  } else {
+    unsetenv(name.c_str());
+  }
+}
+
+}  // namespace
+
+#endif
+
 ScopedEnvironment::ScopedEnvironment(std::string name, const std::string& value)
     : name_(std::move(name)) {
   if (const char* old = std::getenv(name_.c_str())) {
     hadValue_ = true;
     oldValue_ = old;
   }
-  setenv(name_.c_str(), value.c_str(), 1);
+  SetVariable(name_, &value);
 }
 
-ScopedEnvironment::~ScopedEnvironment() {
-  if (hadValue_) {
-    setenv(name_.c_str(), oldValue_.c_str(), 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
-}
-
-#endif
+ScopedEnvironment::~ScopedEnvironment() { SetVariable(name_, hadValue_ ? &oldValue_ : nullptr); }
 
 }  // namespace kelvara::testing
