@@ -127,7 +127,8 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
   }
   if (request.variableColumns.empty()) return {};
 
-  const RunLayout layout = BuildRunLayout(data, SchemeForItemIndex(request.schemeItemIndex), request.design);
+  const RunLayout layout =
+      BuildRunLayout(data, SchemeForItemIndex(request.schemeItemIndex), request.design);
   const std::vector<std::vector<std::string>> blocks =
       ComputeBlocks(data, layout, request, control, reporter);
   // A stop during the last variables leaves some blocks unfilled: the run

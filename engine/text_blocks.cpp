@@ -71,7 +71,8 @@ bool TextFileBlocks::ReadMore(std::string& block) {
   }
   if (atStart_) {
     atStart_ = false;
-    if (mark_ == ByteOrderMark::drop && std::string_view(block).substr(start).starts_with(kUtf8ByteOrderMark)) {
+    if (mark_ == ByteOrderMark::drop &&
+        std::string_view(block).substr(start).starts_with(kUtf8ByteOrderMark)) {
       block.erase(start, kUtf8ByteOrderMark.size());
       droppedMark_ = true;
     }

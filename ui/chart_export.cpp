@@ -10,6 +10,7 @@
 
 #include "ui/chart_data.h"
 #include "ui/chart_picture.h"
+#include "ui/file_problem.h"
 
 namespace {
 
@@ -17,9 +18,19 @@ constexpr double kLogicalDpi = 96;
 constexpr double kImageDpi = 300;
 constexpr double kMetresPerInch = 0.0254;
 
+// Gives up a save: the temporary file goes and `cause` says why.
+bool Failed(QSaveFile& file, const QString& path, QString* cause) {
+  const QFileDevice::FileError error =
+      file.error() == QFileDevice::NoError ? QFileDevice::WriteError : file.error();
+  if (cause != nullptr) *cause = WriteProblem(path, error, file.errorString());
+  file.cancelWriting();
+  return false;
+}
+
 }  // namespace
 
-bool SaveChartPng(const QString& path, const ChartData& data, const QFont& windowFont) {
+bool SaveChartPng(const QString& path, const ChartData& data, const QFont& windowFont,
+                  QString* cause) {
   const double scale = kImageDpi / kLogicalDpi;
   QImage image(qRound(kChartPictureSize.width() * scale), qRound(kChartPictureSize.height() * scale),
                QImage::Format_RGB32);
@@ -37,18 +48,16 @@ bool SaveChartPng(const QString& path, const ChartData& data, const QFont& windo
   image.setDotsPerMeterX(dotsPerMetre);
   image.setDotsPerMeterY(dotsPerMetre);
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  if (!image.save(&file, "PNG")) {
-    file.cancelWriting();
-    return false;
+  if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+    return Failed(file, path, cause);
   }
-  return file.commit();
+  return true;
 }
 
 bool SaveChartPdf(const QString& path, const ChartData& data, const QFont& windowFont,
-                  const QString& title) {
+                  const QString& title, QString* cause) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
+  if (!file.open(QIODevice::WriteOnly)) return Failed(file, path, cause);
   {
     QPdfWriter writer(&file);
     writer.setTitle(title);
@@ -58,16 +67,13 @@ bool SaveChartPdf(const QString& path, const ChartData& data, const QFont& windo
                                  QPageSize::Inch));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     QPainter painter;
-    if (!painter.begin(&writer)) {
-      file.cancelWriting();
-      return false;
-    }
+    if (!painter.begin(&writer)) return Failed(file, path, cause);
     const double scale = writer.resolution() / kLogicalDpi;
     painter.scale(scale, scale);
     PaintChartPicture(painter, QRectF(QPointF(0, 0), kChartPictureSize), data, windowFont);
     painter.end();
   }
-  return file.commit();
+  return file.commit() || Failed(file, path, cause);
 }
 
 bool PrintChart(QPrinter& printer, const ChartData& data, const QFont& windowFont) {

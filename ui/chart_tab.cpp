@@ -21,10 +21,10 @@
 #include "ui/chart_export.h"
 #include "ui/common_dialogs.h"
 #include "ui/display_text.h"
+#include "ui/file_problem.h"
 #include "ui/distribution_chart.h"
 #include "ui/handler_guard.h"
 #include "ui/mean_chart.h"
-#include "ui/results_file.h"
 #include "ui/results_pane.h"
 #include "ui/wait_cursor.h"
 
@@ -43,11 +43,6 @@ QString FileNameFor(const QString& title, const QString& extension) {
                QStringLiteral("_"));
   if (name.trimmed().isEmpty()) name = QStringLiteral("chart");
   return name + QLatin1Char('.') + extension;
-}
-
-QString WithExtension(const QString& fileName, const QString& extension) {
-  if (!QFileInfo(fileName).suffix().isEmpty()) return fileName;
-  return fileName + QLatin1Char('.') + extension;
 }
 
 }  // namespace
@@ -229,11 +224,9 @@ bool ChartTab::AskSavePath(const QString& filter, const QString& extension, QStr
                               ? offered
                               : QFileInfo(saveDialog_->fileName).dir().filePath(offered);
   if (!dialogs.Execute(*saveDialog_)) return false;
-  saveDialog_->fileName = WithExtension(saveDialog_->fileName, extension);
+  saveDialog_->fileName = WithDefaultExtension(saveDialog_->fileName, extension);
   path = saveDialog_->fileName;
-  return !FileReadable(path) ||
-         dialogs.Confirm(QStringLiteral("ファイル ") + path +
-                         QStringLiteral(" が既に存在します。\n\n重ね書きしますか？"));
+  return ConfirmOverwrite(dialogs, path);
 }
 
 void ChartTab::SaveAsPng() {
@@ -242,8 +235,10 @@ void ChartTab::SaveAsPng() {
     QString path;
     if (!AskSavePath(QStringLiteral("PNG画像 (*.png)"), QStringLiteral("png"), path)) return;
     WaitCursor wait;
-    if (!SaveChartPng(path, data_, font())) {
-      dialogs_().ShowError(QStringLiteral("ファイルを保存できませんでした。"));
+    QString cause;
+    if (!SaveChartPng(path, data_, font(), &cause)) {
+      dialogs_().ShowError(
+          FailureMessage(QStringLiteral("ファイルを保存できませんでした。"), path, cause));
     }
   });
 }
@@ -254,8 +249,10 @@ void ChartTab::SaveAsPdf() {
     QString path;
     if (!AskSavePath(QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"), path)) return;
     WaitCursor wait;
-    if (!SaveChartPdf(path, data_, font(), data_.title)) {
-      dialogs_().ShowError(QStringLiteral("ファイルを保存できませんでした。"));
+    QString cause;
+    if (!SaveChartPdf(path, data_, font(), data_.title, &cause)) {
+      dialogs_().ShowError(
+          FailureMessage(QStringLiteral("ファイルを保存できませんでした。"), path, cause));
     }
   });
 }

@@ -1,11 +1,14 @@
 #include "ui/common_dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+
+#include "ui/results_file.h"
 
 TFileDialog::TFileDialog(Kind kind, const QString& name, QObject* parent)
     : QObject(parent), kind(kind) {
@@ -72,6 +75,17 @@ class ToolkitDialogs : public DialogService {
 };
 
 }  // namespace
+
+QString WithDefaultExtension(const QString& fileName, const QString& extension) {
+  if (extension.isEmpty() || !QFileInfo(fileName).suffix().isEmpty()) return fileName;
+  return fileName + QLatin1Char('.') + extension;
+}
+
+bool ConfirmOverwrite(DialogService& dialogs, const QString& fileName) {
+  return !FileReadable(fileName) ||
+         dialogs.Confirm(QStringLiteral("ファイル ") + fileName +
+                         QStringLiteral(" が既に存在します。\n\n重ね書きしますか？"));
+}
 
 std::unique_ptr<DialogService> MakeToolkitDialogs(QWidget* parent) {
   return std::make_unique<ToolkitDialogs>(parent);

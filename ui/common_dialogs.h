@@ -46,5 +46,13 @@ class DialogService {
   virtual bool Confirm(const QString& text) = 0;
 };
 
+// A saved file's name with the save dialog's default extension added when it
+// was typed without one.
+QString WithDefaultExtension(const QString& fileName, const QString& extension);
+
+// Whether a save may go ahead: true when no file of that name can be read,
+// else the user's answer to the overwrite question.
+bool ConfirmOverwrite(DialogService& dialogs, const QString& fileName);
+
 // The toolkit's own dialogs, owned by `parent`.
 std::unique_ptr<DialogService> MakeToolkitDialogs(QWidget* parent);

@@ -16,12 +16,6 @@ namespace {
 
 const QString kResultsFilter = QStringLiteral("計算結果 (*.csv)");
 
-// The save dialog's default extension, added to a name typed without one.
-QString WithDefaultExtension(const QString& fileName, const QString& extension) {
-  if (extension.isEmpty() || !QFileInfo(fileName).suffix().isEmpty()) return fileName;
-  return fileName + QLatin1Char('.') + extension;
-}
-
 QString FolderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
 
 }  // namespace
@@ -86,11 +80,7 @@ void TMainForm::FileSaveAs() {
     if (!dialogs().Execute(*SaveDialog)) return;
     SaveDialog->fileName = WithDefaultExtension(SaveDialog->fileName, SaveDialog->defaultExt);
     const QString fileName = SaveDialog->fileName;
-    if (FileReadable(fileName) &&
-        !dialogs().Confirm(QStringLiteral("ファイル ") + fileName +
-                           QStringLiteral(" が既に存在します。\n\n重ね書きしますか？"))) {
-      return;
-    }
+    if (!ConfirmOverwrite(dialogs(), fileName)) return;
     WaitCursor wait;
     QString cause;
     if (!WriteResultsFile(fileName, pane().lines(), &cause)) {

@@ -2,6 +2,7 @@
 // every scheme drawn from kelvara-tab's reports, the tab following the pane
 // (runs, clearing, a loaded CR LF file), and the saved and printed pictures.
 #include <QComboBox>
+#include <QDir>
 #include <QImage>
 #include <QListWidget>
 #include <QPrinter>
@@ -304,6 +305,15 @@ void ChartTabTest::savedAndPrintedPictures() {
   tab->SaveAsPng();
   QCOMPARE(dialogs_.questions.size(), 1);
   QCOMPARE(ReadBytes(png), before);
+
+  // A save that fails says which file and why.
+  const QString nowhere = tmp_->filePath(QStringLiteral("missing/chart.pdf"));
+  dialogs_.fileAnswers = {nowhere};
+  tab->SaveAsPdf();
+  QCOMPARE(dialogs_.errors.size(), 1);
+  QVERIFY(dialogs_.errors[0].contains(QDir::toNativeSeparators(nowhere)));
+  QVERIFY(dialogs_.errors[0].contains(QStringLiteral("保存先のフォルダがありません。")));
+  dialogs_.errors.clear();
 
   // Printing goes through the print dialog, on the window's printer.
   const QString printed = tmp_->filePath(QStringLiteral("printed.pdf"));
