@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 #include "bench/synthetic_survey.h"
-#include "engine/cell_number.h"
-#include "engine/csv_table.h"
+#include "engine/reading/cell_number.h"
+#include "engine/reading/csv_table.h"
 #include "engine/tabulation.h"
 
 namespace {

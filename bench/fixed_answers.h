@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "ui/common_dialogs.h"
+#include "ui/dialogs/common_dialogs.h"
 
 class FixedAnswers : public DialogService {
  public:

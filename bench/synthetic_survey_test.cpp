@@ -14,8 +14,8 @@
 
 #include <unistd.h>
 
-#include "engine/cell_number.h"
-#include "engine/csv_table.h"
+#include "engine/reading/cell_number.h"
+#include "engine/reading/csv_table.h"
 
 namespace kelvara::bench {
 namespace {

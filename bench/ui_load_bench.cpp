@@ -18,10 +18,10 @@
 #include <string>
 
 #include "bench/fixed_answers.h"
-#include "ui/Main.h"
-#include "ui/program_entry.h"
-#include "ui/results_pane.h"
-#include "ui/survey_grid_model.h"
+#include "ui/window/main_window.h"
+#include "ui/window/program_entry.h"
+#include "ui/results/results_pane.h"
+#include "ui/settings/survey_grid_model.h"
 
 namespace {
 

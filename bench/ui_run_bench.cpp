@@ -38,10 +38,10 @@
 #include "engine/tabulation.h"
 
 #include "bench/fixed_answers.h"
-#include "ui/Main.h"
-#include "ui/Progress.h"
-#include "ui/program_entry.h"
-#include "ui/results_pane.h"
+#include "ui/window/main_window.h"
+#include "ui/window/progress_window.h"
+#include "ui/window/program_entry.h"
+#include "ui/results/results_pane.h"
 
 namespace {
 

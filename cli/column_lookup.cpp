@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "codec/cp932.h"
-#include "engine/csv_table.h"
+#include "engine/reading/csv_table.h"
 #include "platform/utf8_path.h"
 
 namespace kelvara {

@@ -6,7 +6,7 @@
 #include "cli/file_replacement.h"
 #include "cli/standard_streams.h"
 #include "codec/cp932.h"
-#include "engine/file_stream.h"
+#include "engine/reading/file_stream.h"
 #include "platform/utf8_path.h"
 
 namespace kelvara {

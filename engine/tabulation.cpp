@@ -7,8 +7,8 @@
 #include <system_error>
 #include <thread>
 
-#include "engine/run_layout.h"
-#include "engine/variable_tabulation.h"
+#include "engine/statistics/run_layout.h"
+#include "engine/statistics/variable_tabulation.h"
 
 namespace kelvara {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/design_options.h"
-#include "engine/survey_data.h"
+#include "engine/reading/survey_data.h"
 
 namespace kelvara {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/csv_table.h"
+#include "engine/reading/csv_table.h"
 #include "fuzz/memory_file.h"
 #include "fuzz/reference_rows.h"
 

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "engine/block_scheme.h"
-#include "engine/report_format.h"
-#include "engine/report_reading.h"
-#include "engine/text_blocks.h"
+#include "engine/report/block_scheme.h"
+#include "engine/report/report_format.h"
+#include "engine/report/report_reading.h"
+#include "engine/reading/text_blocks.h"
 
 namespace kelvara::fuzz {
 

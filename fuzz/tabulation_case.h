@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/survey_data.h"
+#include "engine/reading/survey_data.h"
 
 namespace kelvara::fuzz {
 

@@ -5,7 +5,7 @@
 #include <set>
 #include <vector>
 
-#include "engine/cell_number.h"
+#include "engine/reading/cell_number.h"
 #include "engine/tabulation.h"
 #include "fuzz/group_nesting.h"
 #include "fuzz/memory_file.h"

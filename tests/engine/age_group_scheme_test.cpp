@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/age_group_scheme.h"
+#include "engine/statistics/age_group_scheme.h"
 
 namespace kelvara {
 namespace {

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "engine/cell_number.h"
+#include "engine/reading/cell_number.h"
 
 namespace kelvara {
 namespace {

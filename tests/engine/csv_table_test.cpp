@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/csv_line.h"
-#include "engine/csv_table.h"
+#include "engine/reading/csv_line.h"
+#include "engine/reading/csv_table.h"
 #include "tests/support/temp_dir.h"
 
 namespace kelvara {

@@ -2,7 +2,7 @@
 // against R's survey package too), through the engine and the reference.
 #include <gtest/gtest.h>
 
-#include "engine/report_format.h"
+#include "engine/report/report_format.h"
 #include "tests/engine/survey_builder.h"
 
 namespace kelvara::testing {

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "engine/report_format.h"
+#include "engine/report/report_format.h"
 
 namespace kelvara {
 namespace {

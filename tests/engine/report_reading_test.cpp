@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/block_scheme.h"
-#include "engine/report_format.h"
-#include "engine/report_reading.h"
-#include "engine/text_blocks.h"
+#include "engine/report/block_scheme.h"
+#include "engine/report/report_format.h"
+#include "engine/report/report_reading.h"
+#include "engine/reading/text_blocks.h"
 #include "tests/hostile/tab_process.h"
 #include "tests/support/report_fields.h"
 #include "tests/support/temp_dir.h"

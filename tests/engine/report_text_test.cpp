@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "codec/cp932.h"
-#include "engine/age_group_scheme.h"
-#include "engine/report_format.h"
+#include "engine/statistics/age_group_scheme.h"
+#include "engine/report/report_format.h"
 
 namespace kelvara {
 namespace {

@@ -1,7 +1,7 @@
 // A tabulation run end to end: blocks, strata lines, row rule, run failures.
 #include <gtest/gtest.h>
 
-#include "engine/report_format.h"
+#include "engine/report/report_format.h"
 #include "tests/engine/survey_builder.h"
 
 namespace kelvara::testing {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/csv_table.h"
+#include "engine/reading/csv_table.h"
 #include "engine/tabulation.h"
 #include "tests/hostile/report_lines.h"
 #include "tests/support/temp_dir.h"

@@ -11,9 +11,9 @@
 #include <tuple>
 #include <vector>
 
-#include "ui/browser_command.h"
-#include "ui/link_launcher.h"
-#include "ui/program_path.h"
+#include "platform/browser_command.h"
+#include "platform/link_launcher.h"
+#include "platform/program_path.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/design_figures.h"
+#include "engine/statistics/design_figures.h"
 #include "engine/design_options.h"
-#include "engine/group_statistics.h"
+#include "engine/statistics/group_statistics.h"
 
 namespace kelvara::reference {
 

@@ -1,10 +1,10 @@
 // TabulateVariable as one self-contained pass per variable.
 #include <cmath>
 
-#include "engine/age_group_scheme.h"
-#include "engine/cell_number.h"
-#include "engine/csv_table.h"
-#include "engine/report_format.h"
+#include "engine/statistics/age_group_scheme.h"
+#include "engine/reading/cell_number.h"
+#include "engine/reading/csv_table.h"
+#include "engine/report/report_format.h"
 #include "tests/reference/reference_tabulation.h"
 
 namespace kelvara::reference {

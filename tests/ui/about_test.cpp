@@ -16,10 +16,10 @@
 #include <utility>
 #include <vector>
 
-#include "ui/About.h"
-#include "ui/browser_command.h"
-#include "ui/link_launcher.h"
-#include "ui/program_path.h"
+#include "ui/about/about_box.h"
+#include "platform/browser_command.h"
+#include "platform/link_launcher.h"
+#include "platform/program_path.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include <cstdio>
 
 #include "tests/ui/ui_test_support.h"
-#include "ui/Main.h"
-#include "ui/chart_tab.h"
-#include "ui/kelvara_application.h"
-#include "ui/radio_group.h"
-#include "ui/results_pane.h"
+#include "ui/window/main_window.h"
+#include "ui/chart/chart_tab.h"
+#include "ui/window/kelvara_application.h"
+#include "ui/settings/radio_group.h"
+#include "ui/results/results_pane.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "engine/report_reading.h"
-#include "engine/text_blocks.h"
+#include "engine/report/report_reading.h"
+#include "engine/reading/text_blocks.h"
 #include "tests/support/report_fields.h"
 #include "tests/ui/ui_test_support.h"
-#include "ui/Main.h"
-#include "ui/chart_data.h"
-#include "ui/chart_tab.h"
-#include "ui/radio_group.h"
-#include "ui/results_pane.h"
+#include "ui/window/main_window.h"
+#include "ui/chart/chart_data.h"
+#include "ui/chart/chart_tab.h"
+#include "ui/settings/radio_group.h"
+#include "ui/results/results_pane.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "ui/design_options_dialog.h"
+#include "ui/dialogs/design_options_dialog.h"
 
 class DesignOptionsDialogTest : public QObject {
   Q_OBJECT

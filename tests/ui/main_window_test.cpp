@@ -21,13 +21,13 @@
 #include <stdexcept>
 
 #include "tests/ui/ui_test_support.h"
-#include "ui/About.h"
-#include "ui/Main.h"
-#include "ui/Progress.h"
-#include "ui/program_entry.h"
-#include "ui/radio_group.h"
-#include "ui/results_pane.h"
-#include "ui/survey_grid_model.h"
+#include "ui/about/about_box.h"
+#include "ui/window/main_window.h"
+#include "ui/window/progress_window.h"
+#include "ui/window/program_entry.h"
+#include "ui/settings/radio_group.h"
+#include "ui/results/results_pane.h"
+#include "ui/settings/survey_grid_model.h"
 
 class MainWindowTest : public QObject {
   Q_OBJECT

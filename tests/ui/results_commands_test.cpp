@@ -12,9 +12,9 @@
 #include <unistd.h>
 
 #include "tests/ui/ui_test_support.h"
-#include "ui/Main.h"
-#include "ui/display_text.h"
-#include "ui/results_pane.h"
+#include "ui/window/main_window.h"
+#include "ui/window/display_text.h"
+#include "ui/results/results_pane.h"
 
 namespace {
 

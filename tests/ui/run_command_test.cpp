@@ -16,13 +16,13 @@
 #include <clocale>
 
 #include "tests/ui/ui_test_support.h"
-#include "ui/Main.h"
-#include "ui/design_options_dialog.h"
-#include "ui/display_text.h"
-#include "ui/Progress.h"
-#include "ui/radio_group.h"
-#include "ui/results_pane.h"
-#include "ui/survey_grid_model.h"
+#include "ui/window/main_window.h"
+#include "ui/dialogs/design_options_dialog.h"
+#include "ui/window/display_text.h"
+#include "ui/window/progress_window.h"
+#include "ui/settings/radio_group.h"
+#include "ui/results/results_pane.h"
+#include "ui/settings/survey_grid_model.h"
 
 namespace {
 

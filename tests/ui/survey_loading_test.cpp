@@ -11,9 +11,9 @@
 #include <QtTest>
 
 #include "tests/ui/ui_test_support.h"
-#include "ui/Main.h"
-#include "ui/Progress.h"
-#include "ui/survey_grid_model.h"
+#include "ui/window/main_window.h"
+#include "ui/window/progress_window.h"
+#include "ui/settings/survey_grid_model.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <QListWidget>
 #include <QTableView>
 
-#include "ui/About.h"
-#include "ui/Main.h"
-#include "ui/Progress.h"
-#include "ui/results_pane.h"
-#include "ui/survey_grid_model.h"
+#include "ui/about/about_box.h"
+#include "ui/window/main_window.h"
+#include "ui/window/progress_window.h"
+#include "ui/results/results_pane.h"
+#include "ui/settings/survey_grid_model.h"
 
 bool ScriptedDialogs::Execute(TFileDialog& dialog) {
   offeredFileNames.append(dialog.fileName);

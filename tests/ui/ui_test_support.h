@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/Main.h"
-#include "ui/common_dialogs.h"
-#include "ui/program_entry.h"
+#include "ui/window/main_window.h"
+#include "ui/dialogs/common_dialogs.h"
+#include "ui/window/program_entry.h"
 
 class QComboBox;
 class QListWidget;

@@ -24,8 +24,8 @@
 #include <cstdio>
 
 #include "tests/ui/ui_test_support.h"
-#include "ui/Main.h"
-#include "ui/kelvara_application.h"
+#include "ui/window/main_window.h"
+#include "ui/window/kelvara_application.h"
 
 namespace {
 

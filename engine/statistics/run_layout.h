@@ -1,0 +1,65 @@
+// What all variables of one run share: who is in which report group, and the
+// respondents laid out in sampling-unit order.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "engine/statistics/age_group_scheme.h"
+#include "engine/design_options.h"
+#include "engine/reading/survey_data.h"
+
+namespace kelvara {
+
+constexpr int32_t kMissingUnitCode = -999;
+
+// The statistics sum over records in sampling-unit order, so the run lays the
+// respondents out in that order once (by unit code, equal codes in file
+// order) and every variable walks its arrays front to back. Group membership
+// depends only on the sex, age and pregnant/lactating codes, which every
+// variable shares, so it is worked out here once too.
+struct RunLayout {
+  std::span<const AgeGroup> groups;
+  bool hasUnitColumn = false;
+  // Position i holds file row unitOrder[i].
+  std::vector<uint32_t> unitOrder;
+  // Distinct sampling-unit codes of the file, ascending (one code, 1, when no
+  // sampling-unit column is chosen).
+  std::vector<int32_t> unitCodes;
+  // Per position: index into unitCodes (never decreasing), the groups the
+  // respondent belongs to (bit g for group g), the weight, whether the
+  // classification cells are usable, and whether the unit code is -999.
+  std::vector<uint32_t> unitRank;
+  std::vector<uint64_t> groupMask;
+  std::vector<double> weight;
+  std::vector<uint8_t> classifiable;
+  std::vector<uint8_t> codedMissingUnit;
+
+  // The figures asked for beyond the fixed report.
+  DesignOptions design;
+  // With a strata column, the stratified variance walks the respondents with
+  // the units of each stratum together: strataOrder lists the positions by
+  // stratum code, then unit code, then file order, and strataRank gives the
+  // stratum of each entry of strataOrder as an index into the distinct codes
+  // (never decreasing). Both are empty without a strata column. The other
+  // statistics keep the sampling-unit order above, so that a strata column
+  // changes no figure but the standard error.
+  bool hasStrata = false;
+  std::vector<uint32_t> strataOrder;
+  std::vector<uint32_t> strataRank;
+
+  size_t size() const { return unitOrder.size(); }
+};
+
+// Calls `visit(g)` for every group bit g set in a respondent's group mask.
+template <typename Visit>
+void ForEachGroup(uint64_t mask, Visit&& visit) {
+  for (; mask != 0; mask &= mask - 1) visit(static_cast<size_t>(std::countr_zero(mask)));
+}
+
+RunLayout BuildRunLayout(const SurveyData& data, SchemeId scheme,
+                         const DesignOptions& design = {});
+
+}  // namespace kelvara

@@ -1,0 +1,150 @@
+#include "engine/statistics/stratified_variance.h"
+
+#include <bit>
+#include <cassert>
+#include <cstdint>
+#include <utility>
+
+namespace kelvara {
+namespace {
+
+// Walks the strata one by one, and within a stratum its units; keeps the z
+// of every unit that holds members until the stratum closes, when its mean
+// over the stratum's n_h units is known.
+class StrataWalk {
+ public:
+  StrataWalk(std::span<const GroupMean> groups, DesignCounts& counts, StratumShares& shares)
+      : groups_(groups),
+        counts_(counts),
+        stratumShares_(shares),
+        variance_(groups.size(), 0.0),
+        deviation_(groups.size(), 0.0),
+        zMean_(groups.size(), 0.0),
+        squares_(groups.size(), 0.0),
+        unitsWithMembers_(groups.size(), 0),
+        unitsWithMembersInStratum_(groups.size(), 0) {
+    counts_ = {};
+    stratumShares_.clear();
+  }
+
+  // A usable respondent of the unit being walked, a member of the groups in
+  // `groupMask`.
+  void Add(double x, double w, uint64_t groupMask) {
+    unitHasRespondent_ = true;
+    ForEachGroup(groupMask, [&](size_t g) {
+      if (groups_[g].weight == 0) return;  // no mean to deviate from
+      deviation_[g] += w * (x - groups_[g].mean);
+      touched_ |= uint64_t{1} << g;
+    });
+  }
+
+  // A usable respondent who belongs to no unit (unit code -999): a member of
+  // its groups' means, but of none of their units' z.
+  void AddOutsideUnits(uint64_t groupMask) { outsideUnits_ |= groupMask; }
+
+  void CloseUnit() {
+    if (!unitHasRespondent_) return;
+    ++unitsInStratum_;
+    ForEachGroup(touched_, [&](size_t g) {
+      stratumShares_.emplace_back(static_cast<uint32_t>(g), deviation_[g] / groups_[g].weight);
+      deviation_[g] = 0.0;
+      ++unitsWithMembers_[g];
+      ++unitsWithMembersInStratum_[g];
+    });
+    stratumTouched_ |= touched_;
+    touched_ = 0;
+    unitHasRespondent_ = false;
+  }
+
+  void CloseStratum() {
+    CloseUnit();
+    if (unitsInStratum_ == 0) return;
+    ++counts_.strata;
+    counts_.units += unitsInStratum_;
+    if (unitsInStratum_ == 1) ++counts_.singleUnitStrata;
+    if (unitsInStratum_ > 1) AddStratum();
+    ForEachGroup(stratumTouched_, [&](size_t g) {
+      zMean_[g] = squares_[g] = 0.0;
+      unitsWithMembersInStratum_[g] = 0;
+    });
+    stratumShares_.clear();
+    stratumTouched_ = 0;
+    unitsInStratum_ = 0;
+  }
+
+  // The variances, once every stratum is closed.
+  std::vector<double> Finish() {
+    for (size_t g = 0; g < groups_.size(); ++g) {
+      // All members in one unit: the deviations from the mean add up to 0
+      // exactly; summed in floating point they leave rounding noise that
+      // would print as a meaningless standard error like 4e-13.
+      const bool outside = (outsideUnits_ >> g) & 1;
+      if (unitsWithMembers_[g] <= 1 && !outside) variance_[g] = 0.0;
+    }
+    return std::move(variance_);
+  }
+
+ private:
+  void AddStratum() {
+    const double n = unitsInStratum_;
+    for (const auto& [g, z] : stratumShares_) zMean_[g] += z;
+    ForEachGroup(stratumTouched_, [&](size_t g) { zMean_[g] = zMean_[g] / n; });
+    for (const auto& [g, z] : stratumShares_) {
+      const double d = z - zMean_[g];
+      squares_[g] += d * d;
+    }
+    ForEachGroup(stratumTouched_, [&](size_t g) {
+      // Units of the stratum without members of the group: z = 0.
+      const double empty = n - unitsWithMembersInStratum_[g];
+      squares_[g] += empty * zMean_[g] * zMean_[g];
+      variance_[g] += n / (n - 1) * squares_[g];
+    });
+  }
+
+  std::span<const GroupMean> groups_;
+  DesignCounts& counts_;
+  StratumShares& stratumShares_;  // (group, z) of the stratum being walked, in unit order
+  std::vector<double> variance_;
+  std::vector<double> deviation_;  // t of the unit being walked, per group
+  std::vector<double> zMean_;
+  std::vector<double> squares_;
+  std::vector<int32_t> unitsWithMembers_;
+  std::vector<int32_t> unitsWithMembersInStratum_;
+  uint64_t touched_ = 0;         // groups with members in the unit being walked
+  uint64_t stratumTouched_ = 0;  // groups with members in the stratum being walked
+  uint64_t outsideUnits_ = 0;    // groups with members outside every unit
+  bool unitHasRespondent_ = false;
+  int32_t unitsInStratum_ = 0;
+};
+
+}  // namespace
+
+std::vector<double> StratifiedVariances(const RunLayout& layout, std::span<const double> value,
+                                        std::span<const uint8_t> missing,
+                                        std::span<const GroupMean> groups, DesignCounts& counts,
+                                        StratumShares& scratch) {
+  assert(layout.hasStrata && "a run laid out by strata");
+  assert(groups.size() <= 64 && "no more groups than a membership mask holds");
+  StrataWalk walk(groups, counts, scratch);
+  const std::vector<uint32_t>& order = layout.strataOrder;
+  for (size_t j = 0; j < order.size(); ++j) {
+    const uint32_t i = order[j];
+    if (j > 0) {
+      if (layout.strataRank[j] != layout.strataRank[j - 1]) {
+        walk.CloseStratum();
+      } else if (!layout.hasUnitColumn || layout.unitRank[i] != layout.unitRank[order[j - 1]]) {
+        walk.CloseUnit();
+      }
+    }
+    if (missing[i]) continue;
+    if (layout.hasUnitColumn && layout.codedMissingUnit[i]) {
+      walk.AddOutsideUnits(layout.groupMask[i]);
+    } else {
+      walk.Add(value[i], layout.weight[i], layout.groupMask[i]);
+    }
+  }
+  walk.CloseStratum();
+  return walk.Finish();
+}
+
+}  // namespace kelvara

@@ -1,0 +1,291 @@
+#include "engine/statistics/variable_tabulation.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <span>
+
+#include "engine/statistics/design_figures.h"
+#include "engine/statistics/group_statistics.h"
+#include "engine/report/report_format.h"
+#include "engine/statistics/stratified_variance.h"
+#include "engine/statistics/weighted_percentiles.h"
+
+namespace kelvara {
+namespace {
+
+// The person table of one variable, in the run's sampling-unit order: the
+// values, which respondents are missing, and the sampling units as this
+// variable sees them (a missing respondent belongs to no unit).
+struct PersonTable {
+  const RunLayout& layout;
+  std::vector<double>& value;
+  std::vector<uint8_t>& missing;
+  std::vector<uint8_t> unitPresent;  // per unit rank: some usable respondent has it
+  int32_t unitCount = 0;             // sampling units L, the -999 code excluded
+  int32_t runCount = 0;              // runs H of equal codes, -999 included
+  int32_t usableCount = 0;           // usable respondents, all groups
+};
+
+PersonTable BuildPersonTable(const SurveyData& data, const RunLayout& layout, size_t variable,
+                             ColumnWorkspace& work) {
+  const VariableColumn& column = data.variables[variable];
+  const size_t size = layout.size();
+  work.value.resize(size);
+  work.missing.resize(size);
+  PersonTable table{layout, work.value, work.missing, {}};
+  table.unitPresent.assign(layout.unitCodes.size(), 0);
+  bool anyMissing = false;
+  for (size_t i = 0; i < size; ++i) {
+    const uint32_t row = layout.unitOrder[i];
+    table.value[i] = column.value[row];
+    const bool missing = !(layout.classifiable[i] && column.valid[row]);
+    table.missing[i] = missing ? 1 : 0;
+    anyMissing = anyMissing || missing;
+    if (!missing) {
+      table.unitPresent[layout.unitRank[i]] = 1;
+      ++table.usableCount;
+    }
+  }
+  if (!layout.hasUnitColumn) {
+    // Every record carries the code 1, usable or not.
+    table.unitCount = table.runCount = size > 0 ? 1 : 0;
+    return table;
+  }
+  bool missingCodePresent = false;
+  for (size_t rank = 0; rank < layout.unitCodes.size(); ++rank) {
+    if (!table.unitPresent[rank]) continue;
+    ++table.runCount;
+    if (layout.unitCodes[rank] == kMissingUnitCode) {
+      missingCodePresent = true;
+    } else {
+      ++table.unitCount;
+    }
+  }
+  // Missing respondents carry the missing-unit code and form a run of their
+  // own, shared with usable respondents whose unit cell holds -999.
+  if (anyMissing && !missingCodePresent) ++table.runCount;
+  return table;
+}
+
+// Running sums of one group over the person table.
+struct GroupSums {
+  int32_t nMissing = 0;
+  double sum = 0.0;     // S: weighted values
+  double weight = 0.0;  // W
+  double count = 0.0;   // N
+  double mean = 0.0;
+  // Deviations from the mean within the sampling unit being walked, and the
+  // units' shares z_h = t_h / W of the units walked so far.
+  double unitDeviation = 0.0;
+  double zSum = 0.0;
+  std::vector<std::pair<uint32_t, double>> unitShares;  // (unit rank, z_h)
+  double squares = 0.0;  // SS
+};
+
+// First walk: counts, weighted sums and means.
+void SumGroups(const PersonTable& table, std::span<const double> value,
+               std::vector<GroupSums>& groups) {
+  const RunLayout& layout = table.layout;
+  for (size_t i = 0; i < layout.size(); ++i) {
+    if (table.missing[i]) {
+      ForEachGroup(layout.groupMask[i], [&](size_t g) { ++groups[g].nMissing; });
+      continue;
+    }
+    const double w = layout.weight[i];
+    const double x = value[i];
+    ForEachGroup(layout.groupMask[i], [&](size_t g) {
+      GroupSums& s = groups[g];
+      s.sum += w * x;
+      s.weight += w;
+      s.count += 1;
+    });
+  }
+  for (GroupSums& s : groups) s.mean = s.weight != 0 ? s.sum / s.weight : s.sum;
+}
+
+// Second walk, unit by unit: each unit's weighted deviations from the group
+// mean, and the weighted sum of squares (respondents coded -999 form no unit
+// and stay out of it).
+void SumDeviations(const PersonTable& table, std::span<const double> value,
+                   std::vector<GroupSums>& groups) {
+  const RunLayout& layout = table.layout;
+  uint64_t touched = 0;  // groups with members in the unit being walked
+  auto closeUnit = [&](uint32_t rank) {
+    ForEachGroup(touched, [&](size_t g) {
+      GroupSums& s = groups[g];
+      const double z = s.unitDeviation / s.weight;
+      s.zSum += z;
+      s.unitShares.emplace_back(rank, z);
+      s.unitDeviation = 0.0;
+    });
+    touched = 0;
+  };
+  for (size_t i = 0; i < layout.size(); ++i) {
+    if (i > 0 && layout.unitRank[i] != layout.unitRank[i - 1]) closeUnit(layout.unitRank[i - 1]);
+    if (table.missing[i]) continue;
+    const double w = layout.weight[i];
+    const double x = value[i];
+    const bool inUnit = !(layout.hasUnitColumn && layout.codedMissingUnit[i]);
+    ForEachGroup(layout.groupMask[i], [&](size_t g) {
+      GroupSums& s = groups[g];
+      if (s.weight == 0) return;
+      s.unitDeviation += w * (x - s.mean);
+      touched |= uint64_t{1} << g;
+      if (inUnit) s.squares += (x - s.mean) * w * (x - s.mean);
+    });
+  }
+  if (layout.size() > 0) closeUnit(layout.unitRank.back());
+}
+
+// Linearised variance of the ratio mean over the sampling units: the spread
+// of the units' shares z_h around their average over all runs.
+double UnitVariance(const PersonTable& table, GroupSums& s) {
+  if (s.weight == 0) return 0.0;
+  if (s.unitShares.size() == 1) {
+    // All members lie in one run, whose deviations from the mean then add up
+    // to exactly 0; summed in floating point they leave rounding noise that
+    // would print as a meaningless standard error like 4e-13.
+    s.unitShares.clear();
+    s.zSum = 0.0;
+  }
+  const double zMean = table.runCount > 0 ? s.zSum / table.runCount : 0.0;
+  const RunLayout& layout = table.layout;
+  double q = 0.0;
+  size_t next = 0;
+  for (uint32_t rank = 0; rank < layout.unitCodes.size(); ++rank) {
+    double z = 0.0;
+    if (next < s.unitShares.size() && s.unitShares[next].first == rank) {
+      z = s.unitShares[next++].second;
+    }
+    if (!table.unitPresent[rank]) continue;
+    if (layout.hasUnitColumn && layout.unitCodes[rank] == kMissingUnitCode) continue;
+    const double d = z - zMean;
+    q += d * d;
+  }
+  return q;
+}
+
+GroupStatistics Finish(const PersonTable& table, GroupSums& s) {
+  GroupStatistics result;
+  result.nStrata = table.unitCount;
+  result.nMissing = s.nMissing;
+  result.mean = s.mean;
+  const int32_t units = table.unitCount;
+  double q = UnitVariance(table, s);
+  q = units > 1 ? q * (static_cast<double>(units) / (units - 1)) : 0.0;
+  result.se = std::sqrt(q);
+  const double n = s.count;
+  result.variance = s.weight > 0 && n > 1 ? s.squares / ((n - 1) * s.weight / n) : 0.0;
+  result.sd = std::sqrt(result.variance);
+  result.n = static_cast<int32_t>(n);
+  if (units == 1 && n > 1) result.se = std::sqrt(result.variance / n);
+  return result;
+}
+
+// Counts, means, spreads and standard errors of every group for `value`
+// (the analysis variable, or an indicator derived from it). With a strata
+// column the standard error is the stratified one and `counts` receives the
+// design's strata and units.
+std::vector<GroupStatistics> GroupMoments(const PersonTable& table, std::span<const double> value,
+                                          std::vector<GroupSums>& sums, DesignCounts& counts,
+                                          ColumnWorkspace& work) {
+  const RunLayout& layout = table.layout;
+  sums.assign(layout.groups.size(), GroupSums{});
+  SumGroups(table, value, sums);
+  SumDeviations(table, value, sums);
+  std::vector<GroupStatistics> results;
+  results.reserve(sums.size());
+  for (GroupSums& s : sums) results.push_back(Finish(table, s));
+  counts = {};
+  counts.units = table.unitCount;
+  if (layout.hasStrata) {
+    std::vector<GroupMean> means;
+    means.reserve(sums.size());
+    for (const GroupSums& s : sums) means.push_back({s.mean, s.weight});
+    const std::vector<double> variances =
+        StratifiedVariances(layout, value, table.missing, means, counts, work.stratumShares);
+    for (size_t g = 0; g < results.size(); ++g) results[g].se = std::sqrt(variances[g]);
+  }
+  return results;
+}
+
+// The share of each group below the cut-off and its standard error: the mean
+// and standard error of the indicator value < cut-off.
+void AddSharesBelow(const PersonTable& table, double cutOff, std::vector<GroupStatistics>& results,
+                    ColumnWorkspace& work) {
+  work.indicator.resize(table.value.size());
+  for (size_t i = 0; i < table.value.size(); ++i) {
+    work.indicator[i] = table.value[i] < cutOff ? 1.0 : 0.0;
+  }
+  std::vector<GroupSums> sums;
+  DesignCounts counts;
+  const std::vector<GroupStatistics> shares =
+      GroupMoments(table, work.indicator, sums, counts, work);
+  for (size_t g = 0; g < results.size(); ++g) {
+    results[g].shareBelow = shares[g].mean;
+    results[g].shareBelowSe = shares[g].se;
+  }
+}
+
+// Percentiles of every group in one walk over the usable respondents in
+// ascending order of value (equal values in sampling-unit order).
+void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sums,
+                     std::vector<GroupStatistics>& results, ColumnWorkspace& work) {
+  const RunLayout& layout = table.layout;
+  std::vector<ValuedMember>& members = work.members;
+  members.clear();
+  members.reserve(layout.size());
+  for (size_t i = 0; i < layout.size(); ++i) {
+    if (!table.missing[i]) {
+      members.push_back({table.value[i], layout.weight[i], layout.groupMask[i]});
+    }
+  }
+  SortByValue(members, work.scratch);
+
+  std::vector<WeightedPercentiles> walks;
+  walks.reserve(sums.size());
+  for (const GroupSums& s : sums) walks.emplace_back(s.weight, s.count);
+  for (const ValuedMember& m : members) {
+    ForEachGroup(m.groupMask, [&](size_t g) { walks[g].Add(m.value, m.weight); });
+  }
+  for (size_t g = 0; g < sums.size(); ++g) {
+    if (results[g].n > 0) walks[g].Finish(results[g].pct);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
+                                        size_t variable, ColumnWorkspace& work) {
+  const PersonTable table = BuildPersonTable(data, layout, variable, work);
+  std::vector<GroupSums> sums;
+  DesignCounts counts;
+  std::vector<GroupStatistics> results = GroupMoments(table, table.value, sums, counts, work);
+  const DesignOptions& design = layout.design;
+  if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
+  FillPercentiles(table, sums, results, work);
+
+  const double multiplier =
+      design.confidenceInterval
+          ? ConfidenceMultiplier(DegreesOfFreedom(layout.hasStrata, layout.hasUnitColumn, counts,
+                                                  table.usableCount))
+          : 0.0;
+  std::vector<std::string> lines;
+  lines.reserve(layout.groups.size() + 4);
+  lines.push_back(HeaderLine(data.variables[variable].name));
+  if (design.addsColumns()) {
+    lines.push_back(ColumnTitleLine(design));
+  } else {
+    lines.emplace_back(ColumnTitleLine());
+  }
+  for (size_t g = 0; g < results.size(); ++g) {
+    const std::vector<double> added = DesignFields(results[g], design, multiplier);
+    lines.push_back(GroupLine(layout.groups[g].label, results[g], added));
+  }
+  lines.push_back(layout.hasStrata ? StrataLine(counts) : StrataLine(table.unitCount));
+  lines.emplace_back();
+  return lines;
+}
+
+}  // namespace kelvara

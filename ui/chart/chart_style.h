@@ -1,0 +1,32 @@
+// The look shared by the charts: colours per sex, fonts, the spread of the
+// sexes within an axis category, and when the axis labels must slant.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QStringList>
+
+#include "engine/statistics/age_group_scheme.h"
+
+QColor SexColour(kelvara::SexCondition sex);
+// A lighter shade of the sex's colour, for the boxes' fill.
+QColor SexFill(kelvara::SexCondition sex);
+// The background of the summary categories.
+QColor SummaryShade();
+
+// The window's font at a size in pixels. Pixel sizes scale with the painter
+// alone, so a chart looks the same on screen, in a 300 dpi image, in a PDF
+// file and on a printer.
+QFont ChartFont(const QFont& windowFont, int pixelSize, bool bold = false);
+
+constexpr int kTitlePixels = 16;
+constexpr int kLabelPixels = 12;
+
+// Where series `index` of `count` stands within a category one unit wide.
+double SexOffset(int index, int count);
+// The width of one series' mark within a category.
+double SexSlotWidth(int count);
+
+// Whether the labels, set side by side under an axis this wide, would run
+// into each other upright.
+bool AxisLabelsCrowded(const QStringList& labels, const QFont& font, double axisWidth);

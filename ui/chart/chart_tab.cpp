@@ -1,0 +1,271 @@
+#include "ui/chart/chart_tab.h"
+
+#include <QButtonGroup>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalBlocker>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "ui/chart/chart_export.h"
+#include "ui/dialogs/common_dialogs.h"
+#include "ui/window/display_text.h"
+#include "ui/window/file_problem.h"
+#include "ui/chart/distribution_chart.h"
+#include "ui/window/handler_guard.h"
+#include "ui/chart/mean_chart.h"
+#include "ui/results/results_pane.h"
+#include "ui/window/wait_cursor.h"
+
+namespace {
+
+const QString kChooseNote = QStringLiteral("一覧から変数を選ぶと、そのグラフを描きます。");
+const QString kNoResultsNote =
+    QStringLiteral("計算結果がありません。計算を実行するか、計算結果を開いてください。");
+constexpr int kListWidth = 170;
+
+// A file name offered for the chart: the variable's name without the
+// characters that file systems refuse.
+QString FileNameFor(const QString& title, const QString& extension) {
+  QString name = title;
+  name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1F]")),
+               QStringLiteral("_"));
+  if (name.trimmed().isEmpty()) name = QStringLiteral("chart");
+  return name + QLatin1Char('.') + extension;
+}
+
+}  // namespace
+
+ChartTab::ChartTab(const ResultsPane& pane, std::function<DialogService&()> dialogs,
+                   std::function<QPrinter&()> printer, QWidget* parent)
+    : QWidget(parent),
+      pane_(pane),
+      dialogs_(std::move(dialogs)),
+      printer_(std::move(printer)),
+      saveDialog_(new TFileDialog(TFileDialog::Kind::save, QStringLiteral("SaveChartDialog"), this)) {
+  auto* listCaption = new QLabel(QStringLiteral("変数"), this);
+  list_ = new QListWidget(this);
+  list_->setObjectName(QStringLiteral("ListChartBlocks"));
+  list_->setFixedWidth(kListWidth);
+
+  meanButton_ = new QRadioButton(QStringLiteral("平均と誤差線"), this);
+  distributionButton_ = new QRadioButton(QStringLiteral("分布（箱ひげ図）"), this);
+  meanButton_->setChecked(true);
+  auto* kinds = new QButtonGroup(this);
+  kinds->addButton(meanButton_);
+  kinds->addButton(distributionButton_);
+  bothSexesBox_ = new QCheckBox(QStringLiteral("男女も描く"), this);
+  savePngButton_ = new QPushButton(QStringLiteral("PNG保存..."), this);
+  savePdfButton_ = new QPushButton(QStringLiteral("PDF保存..."), this);
+  printButton_ = new QPushButton(QStringLiteral("印刷..."), this);
+  auto* controls = new QHBoxLayout;
+  controls->addWidget(meanButton_);
+  controls->addWidget(distributionButton_);
+  controls->addWidget(bothSexesBox_);
+  controls->addStretch(1);
+  // The picture's commands stand under the list of variables, so that the
+  // tab is no wider than the window's other tabs need.
+  auto* listColumn = new QVBoxLayout;
+  listColumn->addWidget(listCaption);
+  listColumn->addWidget(list_, 1);
+  listColumn->addWidget(savePngButton_);
+  listColumn->addWidget(savePdfButton_);
+  listColumn->addWidget(printButton_);
+
+  meanView_ = new QChartView(new QChart, this);
+  meanView_->setRenderHint(QPainter::Antialiasing);
+  distributionView_ = new DistributionChartView(this);
+  stack_ = new QStackedWidget(this);
+  stack_->addWidget(meanView_);
+  stack_->addWidget(distributionView_);
+  noteLabel_ = new QLabel(this);
+  noteLabel_->setObjectName(QStringLiteral("LabelChartNote"));
+  noteLabel_->setWordWrap(true);
+  noteLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* chartColumn = new QVBoxLayout;
+  chartColumn->addLayout(controls);
+  chartColumn->addWidget(stack_, 1);
+  chartColumn->addWidget(noteLabel_);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->addLayout(listColumn);
+  layout->addLayout(chartColumn, 1);
+
+  meanView_->installEventFilter(this);
+  connect(&pane_, &ResultsPane::linesChanged, this, &ChartTab::RefreshBlocks);
+  connect(list_, &QListWidget::currentRowChanged, this, &ChartTab::ChooseRow);
+  connect(meanButton_, &QRadioButton::toggled, this, [this](bool on) {
+    SetKind(on ? ChartKind::mean : ChartKind::distribution);
+  });
+  connect(bothSexesBox_, &QCheckBox::toggled, this, &ChartTab::SetBothSexesShown);
+  connect(savePngButton_, &QPushButton::clicked, this, &ChartTab::SaveAsPng);
+  connect(savePdfButton_, &QPushButton::clicked, this, &ChartTab::SaveAsPdf);
+  connect(printButton_, &QPushButton::clicked, this, &ChartTab::Print);
+
+  RefreshBlocks();
+}
+
+ChartTab::~ChartTab() = default;
+
+QString ChartTab::note() const { return noteLabel_->text(); }
+
+void ChartTab::SetKind(ChartKind kind) {
+  if (kind == kind_) return;
+  kind_ = kind;
+  const QSignalBlocker blocker(meanButton_);
+  (kind == ChartKind::mean ? meanButton_ : distributionButton_)->setChecked(true);
+  stack_->setCurrentWidget(kind == ChartKind::mean ? static_cast<QWidget*>(meanView_)
+                                                   : distributionView_);
+  Draw(true);
+}
+
+void ChartTab::SetBothSexesShown(bool shown) {
+  if (shown == bothSexes_) return;
+  bothSexes_ = shown;
+  const QSignalBlocker blocker(bothSexesBox_);
+  bothSexesBox_->setChecked(shown);
+  Draw(true);
+}
+
+std::optional<int> ChartTab::RowOf(const BlockKey& key) const {
+  int seen = 0;
+  for (size_t i = 0; i < blocks_.size(); ++i) {
+    if (blocks_[i].name != key.name) continue;
+    if (seen++ == key.occurrence) return static_cast<int>(i);
+  }
+  return std::nullopt;
+}
+
+void ChartTab::RefreshBlocks() {
+  blocks_ = kelvara::ReadReportBlocks(pane_.lines());
+  const QSignalBlocker blocker(list_);
+  list_->clear();
+  for (const kelvara::ReportBlock& block : blocks_) list_->addItem(DisplayText(block.name));
+
+  // Nothing chosen yet: the first block is drawn as soon as there is one.
+  if (!chosen_ && !blocks_.empty()) chosen_ = BlockKey{blocks_.front().name, 0};
+  const std::optional<int> row = chosen_ ? RowOf(*chosen_) : std::nullopt;
+  list_->setCurrentRow(row.value_or(-1));
+  if (blocks_.empty() && !chosen_) {
+    emptyNote_ = kNoResultsNote;
+  } else if (!row) {
+    emptyNote_ = QStringLiteral("「") + DisplayText(chosen_->name) +
+                 QStringLiteral("」の計算結果は計算結果タブにもうありません。") +
+                 (blocks_.empty() ? QString() : kChooseNote);
+  }
+  Draw(false);
+}
+
+void ChartTab::ChooseRow(int row) {
+  if (row < 0 || static_cast<size_t>(row) >= blocks_.size()) return;
+  const std::string& name = blocks_[static_cast<size_t>(row)].name;
+  int occurrence = 0;
+  for (int i = 0; i < row; ++i) {
+    if (blocks_[static_cast<size_t>(i)].name == name) ++occurrence;
+  }
+  chosen_ = BlockKey{name, occurrence};
+  Draw(false);
+}
+
+void ChartTab::Draw(bool force) {
+  const std::optional<int> row = chosen_ ? RowOf(*chosen_) : std::nullopt;
+  if (!row) {
+    drawnBlock_.reset();
+    data_ = ChartData();
+  } else {
+    const kelvara::ReportBlock& block = blocks_[static_cast<size_t>(*row)];
+    // Lines added after the block change nothing in its chart.
+    if (!force && drawnBlock_ && *drawnBlock_ == block) return;
+    drawnBlock_ = block;
+    data_ = BuildChartData(block, kind_, bothSexes_);
+  }
+
+  QChart* old = meanView_->chart();
+  if (kind_ == ChartKind::mean && row) {
+    meanView_->setChart(BuildMeanChart(data_, font(), meanView_->width()));
+  } else {
+    meanView_->setChart(new QChart);
+  }
+  delete old;
+  distributionView_->SetData(data_);
+  noteLabel_->setText(row ? data_.note : emptyNote_);
+  const bool drawn = row && !data_.empty();
+  savePngButton_->setEnabled(drawn);
+  savePdfButton_->setEnabled(drawn);
+  printButton_->setEnabled(drawn);
+}
+
+bool ChartTab::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == meanView_ && event->type() == QEvent::Resize) {
+    FitAgeLabels(meanView_->chart(), font(), meanView_->width());
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+bool ChartTab::AskSavePath(const QString& filter, const QString& extension, QString& path) {
+  DialogService& dialogs = dialogs_();
+  saveDialog_->filter = filter;
+  saveDialog_->defaultExt = extension;
+  // Offer the variable's name, in the folder of the last chart saved.
+  const QString offered = FileNameFor(data_.title, extension);
+  saveDialog_->fileName = saveDialog_->fileName.isEmpty()
+                              ? offered
+                              : QFileInfo(saveDialog_->fileName).dir().filePath(offered);
+  if (!dialogs.Execute(*saveDialog_)) return false;
+  saveDialog_->fileName = WithDefaultExtension(saveDialog_->fileName, extension);
+  path = saveDialog_->fileName;
+  return ConfirmOverwrite(dialogs, path);
+}
+
+void ChartTab::SaveAsPng() {
+  RunGuarded(dialogs_(), [this] {
+    if (data_.empty()) return;
+    QString path;
+    if (!AskSavePath(QStringLiteral("PNG画像 (*.png)"), QStringLiteral("png"), path)) return;
+    WaitCursor wait;
+    QString cause;
+    if (!SaveChartPng(path, data_, font(), &cause)) {
+      dialogs_().ShowError(
+          FailureMessage(QStringLiteral("ファイルを保存できませんでした。"), path, cause));
+    }
+  });
+}
+
+void ChartTab::SaveAsPdf() {
+  RunGuarded(dialogs_(), [this] {
+    if (data_.empty()) return;
+    QString path;
+    if (!AskSavePath(QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"), path)) return;
+    WaitCursor wait;
+    QString cause;
+    if (!SaveChartPdf(path, data_, font(), data_.title, &cause)) {
+      dialogs_().ShowError(
+          FailureMessage(QStringLiteral("ファイルを保存できませんでした。"), path, cause));
+    }
+  });
+}
+
+void ChartTab::Print() {
+  RunGuarded(dialogs_(), [this] {
+    if (data_.empty()) return;
+    QPrinter& printer = printer_();
+    if (!dialogs_().ExecutePrint(printer)) return;
+    WaitCursor wait;
+    printer.setDocName(window()->windowTitle());
+    if (!PrintChart(printer, data_, font()) || printer.printerState() == QPrinter::Error) {
+      dialogs_().ShowError(QStringLiteral("印刷できませんでした。"));
+    }
+  });
+}

@@ -1,9 +1,0 @@
-#include "ui/program_path.h"
-
-std::string ProgramPathFromCommand(std::string_view command) {
-  if (command.starts_with('"')) {
-    command.remove_prefix(1);
-    return std::string(command.substr(0, command.find('"')));
-  }
-  return std::string(command.substr(0, command.find(' ')));
-}

@@ -1,0 +1,158 @@
+// The run command: one report block per ticked analysis variable, computed
+// off the window's thread and appended to the results pane.
+#include <QScopedValueRollback>
+#include <QFileInfo>
+#include <QTabWidget>
+#include <map>
+
+#include "codec/cp932.h"
+#include "engine/tabulation.h"
+#include "ui/window/main_window.h"
+#include "ui/window/background_work.h"
+#include "ui/window/file_path.h"
+#include "ui/window/file_problem.h"
+#include "ui/window/handler_guard.h"
+#include "ui/results/results_pane.h"
+#include "ui/results/results_tab.h"
+#include "ui/settings/settings_tab.h"
+#include "ui/window/window_settings.h"
+
+namespace {
+
+QString Survey(const QString& path) {
+  return QStringLiteral("栄養調査データ[") + path + QStringLiteral("]");
+}
+
+QString RunFailureMessage(kelvara::RunOutcome outcome, const QString& path, const QString& label) {
+  switch (outcome.status) {
+    case kelvara::RunStatus::cannotOpen:
+      if (!QFileInfo::exists(path)) return Survey(path) + QStringLiteral("が見つかりません.");
+      return Survey(path) + QStringLiteral("を開けませんでした.\n\n原因: ") + ReadProblem(path);
+    case kelvara::RunStatus::noHeaderRow:
+      return Survey(path) +
+             QStringLiteral("に見出しの行がありません（開いた後でファイルが空になりました）.");
+    case kelvara::RunStatus::readError:
+      return Survey(path) + QStringLiteral("の読み込み中にエラーが発生しました.");
+    case kelvara::RunStatus::invalidColumn:
+      return QStringLiteral("列の指定が正しくありません.");
+    case kelvara::RunStatus::nameNotConvertible:
+      return QStringLiteral("分析変数「") + label +
+             QStringLiteral("」の名前には、シフトJIS（コードページ932）にない文字があるため、"
+                            "計算結果に書けません.\n\n列の名前を変えてから開き直してください.");
+    case kelvara::RunStatus::stopped:
+    case kelvara::RunStatus::ok:
+      break;
+  }
+  return {};
+}
+
+// What the progress window says about a run.
+QString ProgressText(const kelvara::RunProgress& progress, const std::map<int, QString>& labels) {
+  if (progress.stage == kelvara::RunProgress::Stage::reading) {
+    return QStringLiteral("データを読み込み中: %L1 行").arg(progress.rowsRead);
+  }
+  const auto label = labels.find(progress.column);
+  return QStringLiteral("計算中: %1（%2 / %3）")
+      .arg(label != labels.end() ? label->second : QString())
+      .arg(progress.variableNumber)
+      .arg(progress.variableCount);
+}
+
+void NoteProgress(ProgressNote& note, const kelvara::RunProgress& progress,
+                  const std::map<int, QString>& labels) {
+  constexpr int kSteps = 1000;
+  int value = 0, maximum = 0;
+  if (progress.stage == kelvara::RunProgress::Stage::computing) {
+    value = static_cast<int>(progress.variableNumber);
+    maximum = static_cast<int>(progress.variableCount);
+  } else if (progress.fileBytes > 0) {
+    value = static_cast<int>(kSteps * std::min(1.0, static_cast<double>(progress.bytesRead) /
+                                                        static_cast<double>(progress.fileBytes)));
+    maximum = kSteps;
+  }
+  note.Set(ProgressText(progress, labels), value, maximum);
+}
+
+}  // namespace
+
+void TMainForm::ButtonRunClick() {
+  RunGuarded(dialogs(), [this] { RunTabulation(); });
+}
+
+void TMainForm::RunTabulation() {
+  if (!TabSheet2->hasSurvey()) {
+    dialogs().ShowError(QStringLiteral("健康・栄養調査データが開かれていません. "
+                                       "「開く」でファイルを選んでください."));
+    return;
+  }
+  if (TabSheet2->sexColumn() < 0) {
+    dialogs().ShowError(QStringLiteral("性別が指定されていません."));
+    return;
+  }
+  if (TabSheet2->ageColumn() < 0) {
+    dialogs().ShowError(QStringLiteral("年齢が指定されていません."));
+    return;
+  }
+  if (TabSheet2->pregnancyColumn() < 0) {
+    dialogs().ShowError(QStringLiteral("妊婦・授乳婦が指定されていません."));
+    return;
+  }
+  const std::optional<int> weightColumn = TabSheet2->weightColumn();
+  if (!weightColumn) {
+    dialogs().ShowError(QStringLiteral("重み（サンプリング・ウエイト）の「") + TabSheet2->weightText() +
+                        QStringLiteral("」という列はありません. "
+                                       "一覧から選ぶか、列の番号か見出しを入力してください."));
+    return;
+  }
+  kelvara::RunRequest request;
+  request.variableColumns = TabSheet2->tickedColumns();
+  if (request.variableColumns.empty()) {
+    dialogs().ShowError(QStringLiteral("分析変数（栄養素等）が選ばれていません. "
+                                       "計算する変数にチェックを付けてください."));
+    return;
+  }
+  settings_->setColumns(TabSheet2->choices());
+  settings_->setScheme(TabSheet2->scheme());
+
+  const QString path = TabSheet2->surveyPath();
+  request.fileName = FileSystemPath(path);
+  request.columns.stratumColumn = TabSheet2->unitColumn();
+  request.columns.sexColumn = TabSheet2->sexColumn();
+  request.columns.ageColumn = TabSheet2->ageColumn();
+  request.columns.pregnancyColumn = TabSheet2->pregnancyColumn();
+  request.columns.weightColumn = *weightColumn;
+  request.schemeItemIndex = TabSheet2->scheme();
+  request.design = TabSheet2->designOptions();
+  std::map<int, QString> labels;
+  for (int column : request.variableColumns) labels[column] = TabSheet2->columnLabel(column);
+
+  const QScopedValueRollback<bool> busy(working_, true);
+  // The run owns what it uses: after 中止 it may end its last variable while
+  // the window has gone on.
+  struct Result {
+    kelvara::RunOutcome outcome;
+    std::vector<std::string> lines;
+  };
+  const std::optional<Result> result = RunWithProgress<Result>(
+      progressWindow(), *stoppedWork_, this, QStringLiteral("計算中"),
+      [request, labels](std::stop_token stop, ProgressNote& note) {
+        note.Set(QStringLiteral("データを読み込み中"), 0, 0);
+        kelvara::RunControl control;
+        control.stop = stop;
+        control.progress = [&](const kelvara::RunProgress& p) { NoteProgress(note, p, labels); };
+        control.utf8ToCp932 = [](std::string_view name) { return kelvara::Utf8ToCp932(name); };
+        Result result;
+        result.outcome = kelvara::TabulateVariables(
+            request, [&result](std::string_view line) { result.lines.emplace_back(line); }, control);
+        return result;
+      });
+  // Stopped: nothing is appended and the user stays where they were.
+  if (!result || result->outcome.status == kelvara::RunStatus::stopped) return;
+  const kelvara::RunOutcome outcome = result->outcome;
+  if (outcome.status != kelvara::RunStatus::ok) {
+    dialogs().ShowError(RunFailureMessage(outcome, path, TabSheet2->columnLabel(outcome.column)));
+    return;
+  }
+  pane().AppendLines(std::move(result->lines));
+  PageControl1->setCurrentWidget(TabSheet3);
+}

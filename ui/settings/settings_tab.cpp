@@ -1,0 +1,433 @@
+#include "ui/settings/settings_tab.h"
+
+#include <QComboBox>
+#include <QCompleter>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "engine/report/report_format.h"
+#include "ui/window/display_text.h"
+#include "ui/settings/radio_group.h"
+#include "ui/settings/survey_contents.h"
+#include "ui/settings/survey_grid_model.h"
+#include "ui/settings/variable_check_list.h"
+
+namespace {
+
+const QString kNoColumn = QStringLiteral("(なし)");
+
+// The grid's size before any file is loaded: 256 columns and rows with the
+// heading column and row.
+constexpr int kDesignGridSize = 256;
+constexpr int kSelectorPanelHeight = 279;
+constexpr int kFileStripHeight = 32;
+constexpr int kSelectorWidth = 169;
+constexpr int kLabelColumnWidth = 44;
+// The grid keeps room for its heading and a few rows however small the
+// window is made.
+constexpr int kGridMinimumHeight = 22 * 4;
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+QComboBox* Selector(const char* name) {
+  auto* box = Named(new QComboBox, name);
+  box->setMinimumWidth(kSelectorWidth);
+  // The box keeps its width however long the labels of a file are.
+  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  return box;
+}
+
+// A group box holding one selector, indented as the classification rows are.
+QGroupBox* SelectorBox(const char* name, const QString& title, QComboBox* selector) {
+  auto* box = Named(new QGroupBox(title), name);
+  auto* layout = new QHBoxLayout(box);
+  layout->setContentsMargins(kLabelColumnWidth + 12, 6, 14, 8);
+  layout->addWidget(selector);
+  return box;
+}
+
+// The column a selector names: its position minus one ("(なし)" gives -1,
+// nothing chosen -2).
+int PositionToColumn(int position) { return position < 0 ? -2 : position - 1; }
+
+QString ColumnLabel(int column, const QString& header) {
+  return QString::number(column + 1) + QLatin1Char('.') + header;
+}
+
+}  // namespace
+
+SettingsTab::SettingsTab(QWidget* parent) : QWidget(parent), gridModel_(new SurveyGridModel(this)) {
+  setObjectName(QStringLiteral("TabSheet2"));
+  auto* tabLayout = new QVBoxLayout(this);
+  tabLayout->setContentsMargins(0, 0, 0, 0);
+  tabLayout->setSpacing(0);
+
+  // Upper area: the file strip over the grid; it takes up any change of the
+  // window's size.
+  Panel2 = Named(new QFrame, "Panel2");
+  Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  auto* upperLayout = new QVBoxLayout(Panel2);
+  upperLayout->setContentsMargins(1, 1, 1, 1);
+  upperLayout->setSpacing(0);
+  CreateFileStrip(Panel2);
+
+  StringGridDietFile = Named(new QTableView, "StringGridDietFile");
+  StringGridDietFile->setModel(gridModel_);
+  gridModel_->Reset(kDesignGridSize - 1, kDesignGridSize - 1, false);
+  StringGridDietFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  StringGridDietFile->setShowGrid(true);
+  StringGridDietFile->setWordWrap(false);
+  StringGridDietFile->setFocusPolicy(Qt::ClickFocus);
+  StringGridDietFile->setMinimumHeight(kGridMinimumHeight);
+  StringGridDietFile->setToolTip(QStringLiteral("表示するだけです。入力はできません。"));
+  // Uniform rows keep a million-row file as quick to scroll as a small one.
+  QHeaderView* rowHeading = StringGridDietFile->verticalHeader();
+  rowHeading->setSectionResizeMode(QHeaderView::Fixed);
+  rowHeading->setDefaultSectionSize(22);
+  rowHeading->setMinimumSectionSize(22);
+  QHeaderView* columnHeading = StringGridDietFile->horizontalHeader();
+  columnHeading->setSectionResizeMode(QHeaderView::Interactive);
+  columnHeading->setDefaultSectionSize(64);
+  upperLayout->addWidget(StringGridDietFile, 1);
+  tabLayout->addWidget(Panel2, 1);
+
+  CreateSelectorPanel();
+  tabLayout->addWidget(Panel3);
+
+  connect(Button1, &QPushButton::clicked, this, &SettingsTab::openClicked);
+  connect(ButtonRun, &QPushButton::clicked, this, &SettingsTab::runClicked);
+}
+
+void SettingsTab::CreateFileStrip(QFrame* upper) {
+  Panel1 = Named(new QFrame, "Panel1");
+  Panel1->setFixedHeight(kFileStripHeight);
+  auto* strip = new QHBoxLayout(Panel1);
+  strip->setContentsMargins(9, 3, 6, 3);
+  strip->setSpacing(0);
+  Label6 = Named(new QLabel(QStringLiteral("健康・栄養調査データ")), "Label6");
+  strip->addWidget(Label6);
+  strip->addSpacing(12);
+  Button1 = Named(new QPushButton(QStringLiteral("開く")), "Button1");
+  Button1->setMinimumSize(49, 25);
+  strip->addWidget(Button1);
+  strip->addSpacing(16);
+  // The box reaches the window's right edge; a path longer than that is cut
+  // inside the box, whose border stays drawn, and shows whole as its tooltip.
+  PanelDietFileName = Named(new QLabel, "PanelDietFileName");
+  PanelDietFileName->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  PanelDietFileName->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  PanelDietFileName->setBackgroundRole(QPalette::Base);
+  PanelDietFileName->setAutoFillBackground(true);
+  PanelDietFileName->setFixedHeight(22);
+  PanelDietFileName->setMinimumWidth(120);
+  PanelDietFileName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  strip->addWidget(PanelDietFileName, 1);
+  upper->layout()->addWidget(Panel1);
+}
+
+void SettingsTab::CreateSelectorPanel() {
+  Panel3 = Named(new QFrame(this), "Panel3");
+  auto* panel = new QHBoxLayout(Panel3);
+  panel->setContentsMargins(8, 10, 8, 8);
+  panel->setSpacing(15);
+
+  // Left: sampling unit, weight, classification variables.
+  ComboBoxID1 = Selector("ComboBoxID1");
+  GroupBox1 = SelectorBox("GroupBox1", QStringLiteral("抽出単位（単位区等）"), ComboBoxID1);
+  ComboBoxWeight = Selector("ComboBoxWeight");
+  ComboBoxWeight->setEditable(true);
+  // Typed text never becomes a list entry: it names a column or is refused.
+  ComboBoxWeight->setInsertPolicy(QComboBox::NoInsert);
+  // Completion offers every entry holding what was typed: "5" offers
+  // 5.エネルギー, "重" offers 6.重み.
+  auto* completer = new QCompleter(ComboBoxWeight->model(), ComboBoxWeight);
+  completer->setCaseSensitivity(Qt::CaseInsensitive);
+  completer->setFilterMode(Qt::MatchContains);
+  completer->setCompletionMode(QCompleter::PopupCompletion);
+  ComboBoxWeight->setCompleter(completer);
+  GroupBox4 = SelectorBox("GroupBox4", QStringLiteral("重み（サンプリング・ウエイト）"), ComboBoxWeight);
+
+  GroupBox3 = Named(new QGroupBox(QStringLiteral("分類変数（性/年齢/妊婦・授乳婦）")), "GroupBox3");
+  auto* classification = new QGridLayout(GroupBox3);
+  classification->setContentsMargins(12, 6, 14, 8);
+  classification->setHorizontalSpacing(0);
+  classification->setVerticalSpacing(6);
+  classification->setColumnMinimumWidth(0, kLabelColumnWidth);
+  Label7 = Named(new QLabel(QStringLiteral("性別")), "Label7");
+  Label8 = Named(new QLabel(QStringLiteral("年齢")), "Label8");
+  Label9 = Named(new QLabel(QStringLiteral("妊婦1・")), "Label9");
+  Label2 = Named(new QLabel(QStringLiteral("授乳婦2")), "Label2");
+  ComboBoxBunrui1 = Selector("ComboBoxBunrui1");
+  ComboBoxBunrui2 = Selector("ComboBoxBunrui2");
+  ComboBoxBunrui3 = Selector("ComboBoxBunrui3");
+  Label7->setBuddy(ComboBoxBunrui1);
+  Label8->setBuddy(ComboBoxBunrui2);
+  Label9->setBuddy(ComboBoxBunrui3);
+  auto* pregnancyLabel = new QVBoxLayout;
+  pregnancyLabel->setSpacing(0);
+  pregnancyLabel->addWidget(Label9);
+  pregnancyLabel->addWidget(Label2);
+  classification->addWidget(Label7, 0, 0);
+  classification->addWidget(ComboBoxBunrui1, 0, 1);
+  classification->addWidget(Label8, 1, 0);
+  classification->addWidget(ComboBoxBunrui2, 1, 1);
+  classification->addLayout(pregnancyLabel, 2, 0);
+  classification->addWidget(ComboBoxBunrui3, 2, 1);
+
+  auto* left = new QVBoxLayout;
+  left->setSpacing(7);
+  left->addWidget(GroupBox1);
+  left->addWidget(GroupBox4);
+  left->addWidget(GroupBox3);
+  left->addStretch(1);
+  panel->addLayout(left);
+
+  // Middle: the analysis variables, which take any width the window gains,
+  // so that long names read whole.
+  GroupBox2 = Named(new QGroupBox(QStringLiteral("分析変数（栄養素等）")), "GroupBox2");
+  auto* variables = new QVBoxLayout(GroupBox2);
+  variables->setContentsMargins(16, 6, 16, 12);
+  CheckListEiyoso = Named(new VariableCheckList, "CheckListEiyoso");
+  CheckListEiyoso->setMinimumSize(177, 120);
+  variables->addWidget(CheckListEiyoso);
+  panel->addWidget(GroupBox2, 1);
+
+  // Right: the age-group scheme, then the run button.
+  RadioGroupFormat = new TRadioGroup(QStringLiteral("年齢階級区分"),
+                                     {QStringLiteral("NHNS報告書　第１表の区分"),
+                                      QStringLiteral("NHNS報告書　第２表の区分"),
+                                      QStringLiteral("NHNS報告書　第５部の区分"),
+                                      QStringLiteral("カテゴリー番号1,2,3,...,10")});
+  Named(RadioGroupFormat, "RadioGroupFormat");
+  RadioGroupFormat->setItemIndex(0);
+  ButtonRun = Named(new QPushButton(QStringLiteral("計算実行")), "ButtonRun");
+  ButtonRun->setMinimumSize(121, 25);
+  auto* right = new QVBoxLayout;
+  right->setSpacing(7);
+  right->addWidget(RadioGroupFormat);
+  right->addStretch(1);
+  LabelDesignOptions = Named(new QLabel, "LabelDesignOptions");
+  LabelDesignOptions->setWordWrap(true);
+  LabelDesignOptions->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  QFont noteFont = LabelDesignOptions->font();
+  noteFont.setBold(true);
+  LabelDesignOptions->setFont(noteFont);
+  LabelDesignOptions->setMaximumWidth(RadioGroupFormat->sizeHint().width());
+  LabelDesignOptions->hide();
+  auto* runArea = new QVBoxLayout;
+  runArea->addWidget(ButtonRun, 0, Qt::AlignHCenter);
+  runArea->addWidget(LabelDesignOptions);
+  right->addLayout(runArea);
+  right->addStretch(1);
+  panel->addLayout(right);
+
+  // As high as its controls need in the window's font, and never lower than
+  // the panel was laid out at 96 dpi; the grid above takes the rest.
+  Panel3->setMinimumHeight(kSelectorPanelHeight);
+  Panel3->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+
+  // Tab order as the panel reads: the left column top to bottom, the
+  // variables, the age groups, then the run button.
+  QWidget::setTabOrder(Button1, ComboBoxID1);
+  QWidget::setTabOrder(ComboBoxID1, ComboBoxWeight);
+  QWidget::setTabOrder(ComboBoxWeight, ComboBoxBunrui1);
+  QWidget::setTabOrder(ComboBoxBunrui1, ComboBoxBunrui2);
+  QWidget::setTabOrder(ComboBoxBunrui2, ComboBoxBunrui3);
+  QWidget::setTabOrder(ComboBoxBunrui3, CheckListEiyoso);
+  QWidget* previous = CheckListEiyoso;
+  for (QWidget* item : RadioGroupFormat->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (item->focusPolicy() == Qt::NoFocus) continue;
+    QWidget::setTabOrder(previous, item);
+    previous = item;
+  }
+  QWidget::setTabOrder(previous, ButtonRun);
+}
+
+QString SettingsTab::surveyPath() const { return PanelDietFileName->text(); }
+
+void SettingsTab::ShowSurvey(const QString& path, SurveyContents contents) {
+  header_ = std::move(contents.header);
+  headerTexts_.clear();
+  QStringList labels;
+  for (size_t c = 0; c < header_.size(); ++c) {
+    headerTexts_.append(DisplayText(header_[c], contents.encoding));
+    labels.append(ColumnLabel(static_cast<int>(c), headerTexts_.back()));
+  }
+  PanelDietFileName->setText(path);
+  PanelDietFileName->setToolTip(path);
+  gridModel_->Show(labels, contents.columnCount, std::move(contents.cells), contents.cellEncoding);
+  FitColumnsToHeadings();
+
+  for (QComboBox* selector :
+       {ComboBoxID1, ComboBoxWeight, ComboBoxBunrui1, ComboBoxBunrui2, ComboBoxBunrui3}) {
+    selector->clear();
+    selector->addItem(kNoColumn);
+    selector->addItems(labels);
+  }
+  ComboBoxWeight->clearEditText();
+  CheckListEiyoso->SetItems(labels);
+  SelectNoColumn();
+  // Like the selectors, the strata column names a column of the file shown.
+  design_.strataColumn = -1;
+  ShowDesignOptions();
+}
+
+void SettingsTab::FitColumnsToHeadings() {
+  // Columns start wide enough for their heading, so that a label such as
+  // "6.エネルギー" reads whole; the user can still change every width.
+  constexpr int kNarrowest = 64;
+  constexpr int kWidest = 240;
+  QHeaderView* heading = StringGridDietFile->horizontalHeader();
+  for (int c = 0; c < gridModel_->columnCount(); ++c) {
+    heading->resizeSection(c, std::clamp(heading->sectionSizeHint(c), kNarrowest, kWidest));
+  }
+}
+
+void SettingsTab::SelectNoColumn() {
+  for (QComboBox* selector :
+       {ComboBoxID1, ComboBoxWeight, ComboBoxBunrui1, ComboBoxBunrui2, ComboBoxBunrui3}) {
+    selector->setCurrentIndex(selector->count() > 0 ? 0 : -1);
+  }
+}
+
+int SettingsTab::ColumnOf(const QComboBox* selector) {
+  return PositionToColumn(selector->currentIndex());
+}
+
+int SettingsTab::unitColumn() const { return ColumnOf(ComboBoxID1); }
+int SettingsTab::sexColumn() const { return ColumnOf(ComboBoxBunrui1); }
+int SettingsTab::ageColumn() const { return ColumnOf(ComboBoxBunrui2); }
+int SettingsTab::pregnancyColumn() const { return ColumnOf(ComboBoxBunrui3); }
+
+QString SettingsTab::weightText() const { return ComboBoxWeight->currentText(); }
+
+std::optional<int> SettingsTab::weightColumn() {
+  const QString text = ComboBoxWeight->currentText().trimmed();
+  int position = -1;
+  bool isNumber = false;
+  const int number = text.toInt(&isNumber);
+  if (text.isEmpty()) {
+    position = 0;  // a cleared field: no weight
+  } else if (const int entry = ComboBoxWeight->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+             entry >= 0) {
+    position = entry;
+  } else if (isNumber && number >= 1 && number < ComboBoxWeight->count()) {
+    position = number;
+  } else if (const int column = ColumnOfHeader(text); column >= 0) {
+    position = column + 1;
+  } else {
+    return std::nullopt;
+  }
+  if (ComboBoxWeight->count() > 0) ComboBoxWeight->setCurrentIndex(position);
+  return position - 1;
+}
+
+std::vector<int> SettingsTab::tickedColumns() const {
+  std::vector<int> columns;
+  for (int k = 0; k < CheckListEiyoso->count(); ++k) {
+    if (CheckListEiyoso->item(k)->checkState() == Qt::Checked) columns.push_back(k);
+  }
+  return columns;
+}
+
+int SettingsTab::scheme() const { return RadioGroupFormat->itemIndex(); }
+
+void SettingsTab::setScheme(int itemIndex) {
+  RadioGroupFormat->setItemIndex(std::clamp(itemIndex, 0, RadioGroupFormat->itemCount() - 1));
+}
+
+QString SettingsTab::columnLabel(int column) const {
+  return ColumnLabel(column, headerText(column));
+}
+
+QString SettingsTab::headerText(int column) const {
+  return column >= 0 && column < headerTexts_.size() ? headerTexts_[column] : QString();
+}
+
+const std::string& SettingsTab::headerBytes(int column) const {
+  static const std::string kNone;
+  return column >= 0 && static_cast<size_t>(column) < header_.size()
+             ? header_[static_cast<size_t>(column)]
+             : kNone;
+}
+
+int SettingsTab::ColumnOfHeader(const QString& text) const {
+  if (text.isEmpty()) return -1;
+  const int first = static_cast<int>(headerTexts_.indexOf(text));
+  if (first < 0 || headerTexts_.indexOf(text, first + 1) >= 0) return -1;  // none, or not one
+  return first;
+}
+
+ColumnChoices SettingsTab::choices() const {
+  ColumnChoices choices;
+  choices.unit = headerText(unitColumn());
+  choices.sex = headerText(sexColumn());
+  choices.age = headerText(ageColumn());
+  choices.pregnancy = headerText(pregnancyColumn());
+  choices.weight = headerText(ColumnOf(ComboBoxWeight));
+  choices.strata = headerText(design_.strataColumn);
+  for (int column : tickedColumns()) choices.variables.append(headerText(column));
+  return choices;
+}
+
+void SettingsTab::applyChoices(const ColumnChoices& choices) {
+  const auto choose = [this](QComboBox* selector, const QString& text) {
+    const int column = ColumnOfHeader(text);
+    if (column >= 0) selector->setCurrentIndex(column + 1);
+  };
+  choose(ComboBoxID1, choices.unit);
+  choose(ComboBoxWeight, choices.weight);
+  choose(ComboBoxBunrui1, choices.sex);
+  choose(ComboBoxBunrui2, choices.age);
+  choose(ComboBoxBunrui3, choices.pregnancy);
+  if (const int strata = ColumnOfHeader(choices.strata); strata >= 0) {
+    design_.strataColumn = strata;
+    ShowDesignOptions();
+  }
+  for (const QString& text : choices.variables) {
+    const int column = ColumnOfHeader(text);
+    if (column >= 0) CheckListEiyoso->item(column)->setCheckState(Qt::Checked);
+  }
+}
+
+QStringList SettingsTab::columnLabels() const {
+  QStringList labels;
+  for (int column = 0; column < headerTexts_.size(); ++column) labels.append(columnLabel(column));
+  return labels;
+}
+
+void SettingsTab::setDesignOptions(const kelvara::DesignOptions& design) {
+  design_ = design;
+  ShowDesignOptions();
+}
+
+void SettingsTab::ShowDesignOptions() {
+  QStringList chosen;
+  if (design_.strataColumn >= 0) {
+    chosen.append(QStringLiteral("層（%1）").arg(columnLabel(design_.strataColumn)));
+  }
+  if (design_.confidenceInterval) chosen.append(QStringLiteral("95%信頼区間"));
+  if (design_.coefficientOfVariation) chosen.append(QStringLiteral("変動係数"));
+  if (design_.designEffect) chosen.append(QStringLiteral("デザイン効果"));
+  if (design_.shareBelow) {
+    chosen.append(QString::fromStdString(kelvara::FormatNumber(*design_.shareBelow)) +
+                  QStringLiteral("未満の割合"));
+  }
+  // One line a figure, so that none is broken across lines.
+  LabelDesignOptions->setText(QStringLiteral("指定中：\n") + chosen.join(QLatin1Char('\n')));
+  LabelDesignOptions->setVisible(!chosen.isEmpty());
+}

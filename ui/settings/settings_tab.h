@@ -1,0 +1,120 @@
+// The settings tab "計算法の指定": the survey data file in a grid, the
+// columns' roles, the analysis variables, the age-group scheme and the run
+// button.
+#pragma once
+
+#include <QWidget>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/design_options.h"
+#include "ui/settings/column_choices.h"
+
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTableView;
+class QVBoxLayout;
+class SurveyGridModel;
+class TRadioGroup;
+class VariableCheckList;
+struct SurveyContents;
+
+class SettingsTab : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit SettingsTab(QWidget* parent = nullptr);
+
+  // The survey data file shown: its full path, empty before the first load.
+  QString surveyPath() const;
+  bool hasSurvey() const { return !surveyPath().isEmpty(); }
+
+  // Shows a survey data file: grid, labels in the five selectors and the
+  // variable list, every selector at "(なし)" and nothing ticked.
+  void ShowSurvey(const QString& path, SurveyContents contents);
+  // Sets every selector to "(なし)" (to nothing while no file is shown).
+  void SelectNoColumn();
+
+  // A list-only selector's column index; -1 for "(なし)" and -2 when nothing
+  // is chosen.
+  int unitColumn() const;
+  int sexColumn() const;
+  int ageColumn() const;
+  int pregnancyColumn() const;
+  // The weight field's column index (-1 for "(なし)"): from a list entry, a
+  // column's number, or its header text; nothing when the text names no
+  // column. The field then shows the entry it names.
+  std::optional<int> weightColumn();
+  QString weightText() const;
+  // The ticked analysis variables' column indices, in list order.
+  std::vector<int> tickedColumns() const;
+
+  int scheme() const;
+  void setScheme(int itemIndex);
+
+  // A column's label ("5.エネルギー") and its header text.
+  QString columnLabel(int column) const;
+  QString headerText(int column) const;
+  // The header cell of a column as the file's bytes.
+  const std::string& headerBytes(int column) const;
+
+  // The choices by header text, and choosing them again where the file
+  // shown has exactly one column of that text.
+  ColumnChoices choices() const;
+  void applyChoices(const ColumnChoices& choices);
+
+  // The column labels of the file shown, in column order.
+  QStringList columnLabels() const;
+
+  // The sampling design and the figures added to the report. The note under
+  // the run button says what is chosen, so that nobody forgets it is on. A
+  // new file shows no strata column until one is chosen (or remembered).
+  const kelvara::DesignOptions& designOptions() const { return design_; }
+  void setDesignOptions(const kelvara::DesignOptions& design);
+
+ signals:
+  void openClicked();
+  void runClicked();
+
+ private:
+  void CreateFileStrip(QFrame* upper);
+  void CreateSelectorPanel();
+  void FitColumnsToHeadings();
+  void ShowDesignOptions();
+  int ColumnOfHeader(const QString& text) const;
+  static int ColumnOf(const QComboBox* selector);
+
+  SurveyGridModel* gridModel_;
+  QFrame* Panel2;
+  QTableView* StringGridDietFile;
+  QFrame* Panel1;
+  QLabel* Label6;
+  QPushButton* Button1;
+  QLabel* PanelDietFileName;
+  QFrame* Panel3;
+  QGroupBox* GroupBox1;
+  QGroupBox* GroupBox3;
+  QLabel* Label7;
+  QLabel* Label8;
+  QLabel* Label9;
+  QGroupBox* GroupBox2;
+  QComboBox* ComboBoxID1;
+  QComboBox* ComboBoxBunrui1;
+  QComboBox* ComboBoxBunrui2;
+  QComboBox* ComboBoxBunrui3;
+  QPushButton* ButtonRun;
+  VariableCheckList* CheckListEiyoso;
+  QLabel* Label2;
+  TRadioGroup* RadioGroupFormat;
+  QGroupBox* GroupBox4;
+  QComboBox* ComboBoxWeight;
+  QLabel* LabelDesignOptions;
+  kelvara::DesignOptions design_;
+
+  std::vector<std::string> header_;  // the header cells of the file shown
+  QStringList headerTexts_;          // the same, decoded
+};

@@ -1,0 +1,134 @@
+// Main unit: the main window.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "ui/dialogs/common_dialogs.h"
+
+class QAction;
+class QMenu;
+class QPrinter;
+class QTabWidget;
+class ResultsPane;
+class ResultsTab;
+class SettingsTab;
+class StoppedWork;
+class TAboutBox;
+class TFormProgress;
+class WindowSettings;
+struct SurveyContents;
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Remembers its settings in `settingsFile` (an INI file), or where the
+  // system keeps a user's program settings when it is empty.
+  explicit TMainForm(const QString& settingsFile = QString(), QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // The commands of the menu and of the two buttons.
+  void FileNew();
+  void FileOpen();
+  void FileSaveAs();
+  void FilePrint();
+  void FilePrintSetup();
+  void FileExit();
+  void HelpAbout();
+  // Chooses the sampling design's strata and the figures added to the report.
+  void ChooseDesignOptions();
+  void Button1Click();
+  void ButtonRunClick();
+
+  // Opens a survey data file as if it had been chosen with 開く.
+  void OpenSurveyFile(const QString& path);
+
+  // The default value of a key below HKEY_CLASSES_ROOT (or what stands for
+  // it on this system).
+  std::string ReadRegistryDefault(const std::string& key);
+
+  // The about box that HelpAbout shows and the progress window of long
+  // commands; the program entry creates both after the main window.
+  void SetAboutBox(TAboutBox* aboutBox) { aboutBox_ = aboutBox; }
+  void SetProgressWindow(TFormProgress* progress) { progress_ = progress; }
+
+  // The dialogs and message boxes the commands show; the toolkit's own
+  // unless replaced (tests answer them). nullptr restores the toolkit's.
+  void SetDialogService(DialogService* dialogs);
+  DialogService& dialogs() { return *dialogs_; }
+
+  // The printer settings of the program: landscape unless the page set-up
+  // says otherwise, and remembered from one run of the program to the next.
+  QPrinter& printer();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void CreateMenu();
+  void PlaceOnScreen();
+  void RememberWindow();
+
+  void ChooseSurveyFile();
+  void LoadSurvey(const QString& path);
+  // Whether a file read for the grid is to be shown: not when it is empty,
+  // and when it has no data row or no number, only if the user says so.
+  bool LooksLikeSurveyData(const QString& path, const SurveyContents& contents);
+  void RunTabulation();
+  // Whether unsaved results may be lost: true when there are none, or when
+  // the user answers Yes to `question` after being told they are unsaved.
+  bool MayLoseResults(const QString& question);
+  ResultsPane& pane() const;
+  // The progress window, for a load or a run: while it is up, the window
+  // neither closes nor takes a dropped file.
+  TFormProgress& progressWindow();
+
+  // Handlers that no menu entry or control reaches: the window holds no
+  // child windows to arrange and no help file is configured.
+  void EditUndo() {}
+  void EditCut() {}
+  void EditCopy() {}
+  void EditPaste() {}
+  void WindowTile() {}
+  void WindowCascade() {}
+  void WindowArrange() {}
+  void HelpContents() {}
+  void HelpSearch() {}
+  void HelpHowToUse() {}
+
+  QMenuBar* MainMenu;
+  QMenu* FileMenu;
+  QAction* FileNewItem;
+  QAction* FileOpenItem;
+  QAction* FileSaveAsItem;
+  QAction* N1;
+  QAction* FilePrintItem;
+  QAction* FilePrintSetupItem;
+  QAction* N4;
+  QAction* FileExitItem;
+  QMenu* CalculationMenu;
+  QAction* DesignOptionsItem;
+  QMenu* HelpMenu;
+  QAction* HelpAboutItem;
+  TFileDialog* OpenDialog;
+  TFileDialog* SaveDialog;
+  QObject* PrintDialog;
+  QObject* PrintSetupDialog;
+  QTabWidget* PageControl1;
+  SettingsTab* TabSheet2;
+  ResultsTab* TabSheet3;
+
+  std::unique_ptr<WindowSettings> settings_;
+  std::unique_ptr<DialogService> toolkitDialogs_;
+  DialogService* dialogs_;
+  std::unique_ptr<QPrinter> printer_;
+  std::unique_ptr<StoppedWork> stoppedWork_;  // loads and runs still ending after 中止
+  TAboutBox* aboutBox_ = nullptr;
+  TFormProgress* progress_ = nullptr;
+  bool exitConfirmed_ = false;
+  bool working_ = false;  // a load or a run is under way in the background
+};

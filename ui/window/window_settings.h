@@ -1,0 +1,61 @@
+// What the window remembers between runs: its place on the screen, the
+// folders of its file dialogs, the age-group scheme, the column choices and
+// the page set-up.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+#include "engine/design_options.h"
+#include "ui/settings/column_choices.h"
+
+class QPrinter;
+class QSettings;
+
+class WindowSettings {
+ public:
+  // Kept in `file` (an INI file), or where the system keeps a user's
+  // program settings when `file` is empty (the registry on Windows).
+  explicit WindowSettings(const QString& file);
+  ~WindowSettings();
+  WindowSettings(const WindowSettings&) = delete;
+  WindowSettings& operator=(const WindowSettings&) = delete;
+
+  QByteArray geometry() const;
+  void setGeometry(const QByteArray& geometry);
+
+  // The folder a file dialog showed last; `dialog` names the dialog's use.
+  QString folder(const QString& dialog) const;
+  void setFolder(const QString& dialog, const QString& folder);
+
+  // The age-group scheme's item index, 0 when none is remembered.
+  int scheme() const;
+  void setScheme(int itemIndex);
+
+  ColumnChoices columns() const;
+  void setColumns(const ColumnChoices& choices);
+
+  // The figures added to the report; the strata column is kept with the
+  // column choices, by its header text, and is -1 here.
+  kelvara::DesignOptions design() const;
+  void setDesign(const kelvara::DesignOptions& design);
+
+  // Page size, orientation and margins; the printer keeps its own unless
+  // some were remembered.
+  void loadPageSetup(QPrinter& printer) const;
+  void savePageSetup(const QPrinter& printer);
+
+  // Writes what was changed to the file now.
+  void sync();
+
+ private:
+  std::unique_ptr<QSettings> store_;
+};
+
+// The file dialogs whose folders are remembered.
+namespace dialog_use {
+inline const QString kSurvey = QStringLiteral("survey");
+inline const QString kResultsOpen = QStringLiteral("resultsOpen");
+inline const QString kResultsSave = QStringLiteral("resultsSave");
+}  // namespace dialog_use
