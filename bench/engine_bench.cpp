@@ -55,7 +55,7 @@ int64_t FileBytes() { return static_cast<int64_t>(std::filesystem::file_size(Sur
 kelvara::RunRequest TableOneRequest(int variables) {
   kelvara::RunRequest request;
   request.fileName = SurveyPath();
-  request.columns.stratumColumn = kelvara::bench::kUnitColumn - 1;
+  request.columns.unitColumn = kelvara::bench::kUnitColumn - 1;
   request.columns.sexColumn = kelvara::bench::kSexColumn - 1;
   request.columns.ageColumn = kelvara::bench::kAgeColumn - 1;
   request.columns.pregnancyColumn = kelvara::bench::kPregnancyColumn - 1;

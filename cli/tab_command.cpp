@@ -38,7 +38,7 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
   request.fileName = PathFromUtf8(options.fileName);
   request.schemeItemIndex = options.schemeItemIndex;
   ColumnChoice& c = request.columns;
-  if (!resolve(options.unit, "sampling-unit", c.stratumColumn) ||
+  if (!resolve(options.unit, "sampling-unit", c.unitColumn) ||
       !resolve(options.weight, "weight", c.weightColumn) ||
       !resolve(options.sex, "sex", c.sexColumn) || !resolve(options.age, "age", c.ageColumn) ||
       !resolve(options.pregnancy, "pregnant/lactating", c.pregnancyColumn) ||

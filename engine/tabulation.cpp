@@ -17,7 +17,7 @@ bool AcceptsColumns(const RunRequest& request) {
   const ColumnChoice& c = request.columns;
   const bool required = c.sexColumn >= 0 && c.ageColumn >= 0 && c.pregnancyColumn >= 0;
   const bool optional =
-      c.stratumColumn >= -1 && c.weightColumn >= -1 && request.design.strataColumn >= -1;
+      c.unitColumn >= -1 && c.weightColumn >= -1 && request.design.strataColumn >= -1;
   const bool variables = std::all_of(request.variableColumns.begin(),
                                      request.variableColumns.end(),
                                      [](int column) { return column >= 0; });
@@ -146,12 +146,12 @@ RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, uns
   return TabulateVariables(request, sink, control).status;
 }
 
-RunStatus TabulateVariable(const std::filesystem::path& fileName, int stratumColumn, int sexColumn,
+RunStatus TabulateVariable(const std::filesystem::path& fileName, int unitColumn, int sexColumn,
                            int ageColumn, int pregnancyColumn, int variableColumn,
                            int weightColumn, int schemeItemIndex, const LineSink& sink) {
   RunRequest request;
   request.fileName = fileName;
-  request.columns = {stratumColumn, sexColumn, ageColumn, pregnancyColumn, weightColumn};
+  request.columns = {unitColumn, sexColumn, ageColumn, pregnancyColumn, weightColumn};
   request.variableColumns = {variableColumn};
   request.schemeItemIndex = schemeItemIndex;
   return TabulateVariables(request, sink);

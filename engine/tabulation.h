@@ -81,9 +81,9 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
 RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, unsigned threads = 0);
 
 // One variable's block, as the run command produces it for one ticked
-// variable. Column indices are 0-based; stratumColumn and weightColumn may be
+// variable. Column indices are 0-based; unitColumn and weightColumn may be
 // -1 for none.
-RunStatus TabulateVariable(const std::filesystem::path& fileName, int stratumColumn, int sexColumn,
+RunStatus TabulateVariable(const std::filesystem::path& fileName, int unitColumn, int sexColumn,
                            int ageColumn, int pregnancyColumn, int variableColumn,
                            int weightColumn, int schemeItemIndex, const LineSink& sink);
 

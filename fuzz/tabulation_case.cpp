@@ -19,7 +19,7 @@ TabulationCase DecodeTabulationCase(std::string_view input) {
   }
   TabulationCase c;
   c.schemeItemIndex = static_cast<int8_t>(control[0]);
-  c.columns.stratumColumn = DecodeColumn(control[1]);
+  c.columns.unitColumn = DecodeColumn(control[1]);
   c.columns.sexColumn = DecodeColumn(control[2]);
   c.columns.ageColumn = DecodeColumn(control[3]);
   c.columns.pregnancyColumn = DecodeColumn(control[4]);

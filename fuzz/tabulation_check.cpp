@@ -54,18 +54,18 @@ bool IsUsable(const RunContext& run, const ReferenceRow& row, int variable) {
   const ColumnChoice& columns = run.c.columns;
   auto valid = [&](int column) { return IsValidCell(ReferenceCell(row, column)); };
   return valid(columns.sexColumn) && valid(columns.ageColumn) && valid(columns.pregnancyColumn) &&
-         valid(variable) && (columns.stratumColumn < 0 || valid(columns.stratumColumn)) &&
+         valid(variable) && (columns.unitColumn < 0 || valid(columns.unitColumn)) &&
          (columns.weightColumn == -1 || valid(columns.weightColumn));
 }
 
 std::string ExpectedStrataLine(const RunContext& run, int variable) {
   const size_t dataRows = run.rows.size() - 1;
   int units = dataRows > 0 ? 1 : 0;
-  if (run.c.columns.stratumColumn >= 0) {
+  if (run.c.columns.unitColumn >= 0) {
     std::set<int32_t> codes;
     for (size_t r = 1; r < run.rows.size(); ++r) {
       if (!IsUsable(run, run.rows[r], variable)) continue;
-      const int32_t code = LeadingInteger(ReferenceCell(run.rows[r], run.c.columns.stratumColumn));
+      const int32_t code = LeadingInteger(ReferenceCell(run.rows[r], run.c.columns.unitColumn));
       if (code != kMissingUnitCode) codes.insert(code);
     }
     units = static_cast<int>(codes.size());
@@ -176,7 +176,7 @@ RunStatus Run(const RunRequest& request, unsigned threads, Lines& lines) {
 bool AcceptsColumns(const TabulationCase& c) {
   const ColumnChoice& columns = c.columns;
   return columns.sexColumn >= 0 && columns.ageColumn >= 0 && columns.pregnancyColumn >= 0 &&
-         columns.stratumColumn >= -1 && columns.weightColumn >= -1 && c.variableColumns[0] >= 0 &&
+         columns.unitColumn >= -1 && columns.weightColumn >= -1 && c.variableColumns[0] >= 0 &&
          c.variableColumns[1] >= 0;
 }
 

@@ -22,7 +22,7 @@ constexpr size_t kBlockSize = 8 << 20;
 // The cells a row needs split off: up to the last chosen column, no further.
 int CellsNeeded(const ColumnChoice& columns, const std::vector<int>& variableColumns,
                 int strataColumn) {
-  int last = std::max({columns.stratumColumn, columns.sexColumn, columns.ageColumn,
+  int last = std::max({columns.unitColumn, columns.sexColumn, columns.ageColumn,
                        columns.pregnancyColumn, columns.weightColumn, strataColumn});
   for (int column : variableColumns) last = std::max(last, column);
   return std::clamp(last + 1, 1, CsvTable::kRowCellLimit);
@@ -45,7 +45,7 @@ class RowReader {
     const CellValue pregnancy = ReadCell(Cell(columns_.pregnancyColumn));
     bool classifiable = sex.valid && age.valid && pregnancy.valid;
     if (data.hasUnitColumn) {
-      const std::string_view unitCell = Cell(columns_.stratumColumn);
+      const std::string_view unitCell = Cell(columns_.unitColumn);
       classifiable = IsValidCell(unitCell) && classifiable;
       data.unitCode[row] = LeadingInteger(unitCell);
     }
@@ -177,7 +177,7 @@ RunStatus ReadSurveyData(const std::filesystem::path& fileName, const ColumnChoi
                           int strataColumn, std::stop_token stop,
                           const ReadingProgress& progress) {
   data = SurveyData{};
-  data.hasUnitColumn = columns.stratumColumn >= 0;
+  data.hasUnitColumn = columns.unitColumn >= 0;
   data.hasStrataColumn = strataColumn >= 0;
   data.variables.resize(variableColumns.size());
 

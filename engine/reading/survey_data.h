@@ -15,7 +15,7 @@ namespace kelvara {
 // Column indices (0-based cell positions) of the classification columns.
 // -1 means no column; only the sampling unit and the weight may be -1.
 struct ColumnChoice {
-  int stratumColumn = -1;
+  int unitColumn = -1;
   int sexColumn = -1;
   int ageColumn = -1;
   int pregnancyColumn = -1;

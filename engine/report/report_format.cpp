@@ -118,12 +118,12 @@ std::string GroupLine(std::string_view label, const GroupStatistics& s,
   return line;
 }
 
-std::string StrataLine(int nStrata) {
-  if (nStrata == 1) return std::string(kSimpleRandomSampling);
+std::string StrataLine(int nUnits) {
+  if (nUnits == 1) return std::string(kSimpleRandomSampling);
   std::string line;
   line.push_back('"');
   line.append(kNumberOfStrata);
-  line.append(std::to_string(nStrata));
+  line.append(std::to_string(nUnits));
   line.push_back('"');
   return line;
 }

@@ -37,9 +37,10 @@ std::string ColumnTitleLine(const DesignOptions& design);
 std::string GroupLine(std::string_view label, const GroupStatistics& statistics,
                       std::span<const double> addedFields = {});
 
-// The simple-random-sampling note when there is exactly one sampling unit,
-// else the number of strata.
-std::string StrataLine(int nStrata);
+// The line that closes a block without strata: the simple-random-sampling
+// note when there is exactly one sampling unit, else the number of units,
+// under the report's old title 層の数 (each unit counted as a stratum).
+std::string StrataLine(int nUnits);
 
 // The strata line of a stratified design: the numbers of strata, units and
 // degrees of freedom, and of strata holding a single unit when there are any.

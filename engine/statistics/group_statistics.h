@@ -9,7 +9,7 @@ namespace kelvara {
 struct GroupStatistics {
   int32_t n = 0;         // members used (not missing)
   int32_t nMissing = 0;  // members with a missing cell
-  int32_t nStrata = 0;   // sampling units in the whole person table
+  int32_t nUnits = 0;   // sampling units in the whole person table
   double mean = 0.0;     // weighted mean
   double variance = 0.0; // weighted variance (not printed)
   double sd = 0.0;       // weighted standard deviation

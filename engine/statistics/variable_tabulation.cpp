@@ -168,7 +168,7 @@ double UnitVariance(const PersonTable& table, GroupSums& s) {
 
 GroupStatistics Finish(const PersonTable& table, GroupSums& s) {
   GroupStatistics result;
-  result.nStrata = table.unitCount;
+  result.nUnits = table.unitCount;
   result.nMissing = s.nMissing;
   result.mean = s.mean;
   const int32_t units = table.unitCount;

@@ -93,7 +93,7 @@ void ComputeGroupStatistics(VariableSummary& s) {
       Q += (z - zMean) * (z - zMean);
     }
   }
-  s.nStrata = L;
+  s.nUnits = L;
   if (L > 1) {
     Q = Q * (static_cast<double>(L) / (L - 1));
   } else {
@@ -148,7 +148,7 @@ GroupStatistics StatisticsOf(const VariableSummary& summary) {
   GroupStatistics g;
   g.n = summary.n;
   g.nMissing = summary.nMissing;
-  g.nStrata = summary.nStrata;
+  g.nUnits = summary.nUnits;
   g.mean = summary.mean;
   g.variance = summary.variance;
   g.sd = summary.sd;

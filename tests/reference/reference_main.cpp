@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
         const kelvara::ColumnChoice& c = request.columns;
         for (int variable : request.variableColumns) {
           const std::vector<std::string> lines = kelvara::reference::TabulateVariable(
-              request.fileName, c.stratumColumn, c.sexColumn, c.ageColumn, c.pregnancyColumn,
+              request.fileName, c.unitColumn, c.sexColumn, c.ageColumn, c.pregnancyColumn,
               variable, c.weightColumn, request.schemeItemIndex, request.design);
           if (lines.empty()) return kelvara::RunStatus::cannotOpen;
           for (const std::string& line : lines) sink(line);

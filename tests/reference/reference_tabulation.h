@@ -36,7 +36,7 @@ struct VariableSummary {
   int32_t count = 0;
   int32_t n = 0;
   int32_t nMissing = 0;
-  int32_t nStrata = 0;
+  int32_t nUnits = 0;
   double mean = 0.0;
   double variance = 0.0;
   double sd = 0.0;
@@ -68,7 +68,7 @@ double StratifiedVariance(const VariableSummary& summary, bool hasUnitColumn);
 
 // The block of one variable, read afresh from the file; empty when the file
 // cannot be opened or holds no header row.
-std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName, int stratumColumn,
+std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName, int unitColumn,
                                           int sexColumn, int ageColumn, int pregnancyColumn,
                                           int variableColumn, int weightColumn,
                                           int schemeItemIndex,

@@ -9,7 +9,7 @@
 
 namespace kelvara::reference {
 
-std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName, int stratumColumn,
+std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName, int unitColumn,
                                           int sexColumn, int ageColumn, int pregnancyColumn,
                                           int variableColumn, int weightColumn,
                                           int schemeItemIndex, const DesignOptions& design) {
@@ -26,16 +26,16 @@ std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName,
   for (int32_t i = 0; i < summary.count; ++i) {
     table.ReadRow();
     SurveyRecord& r = summary.records[static_cast<size_t>(i)];
-    bool usable = (stratumColumn < 0 || IsValidCell(table.cell(stratumColumn))) &&
+    bool usable = (unitColumn < 0 || IsValidCell(table.cell(unitColumn))) &&
                   IsValidCell(table.cell(sexColumn)) && IsValidCell(table.cell(ageColumn)) &&
                   IsValidCell(table.cell(pregnancyColumn)) &&
                   IsValidCell(table.cell(variableColumn)) &&
                   (weightColumn == -1 || IsValidCell(table.cell(weightColumn))) &&
                   (strataColumn < 0 || IsValidCell(table.cell(strataColumn)));
     r.missing = usable ? 0 : 1;
-    r.stratum = stratumColumn == -1 ? 1
+    r.stratum = unitColumn == -1 ? 1
                 : r.missing         ? -999
-                                    : LeadingInteger(table.cell(stratumColumn));
+                                    : LeadingInteger(table.cell(unitColumn));
     r.sex = LeadingInteger(table.cell(sexColumn));
     r.age = DecimalValue(table.cell(ageColumn));
     r.pregnancy = LeadingInteger(table.cell(pregnancyColumn));
@@ -50,7 +50,7 @@ std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName,
   table.Close();
 
   const bool hasStrata = strataColumn >= 0;
-  const bool hasUnits = stratumColumn >= 0;
+  const bool hasUnits = unitColumn >= 0;
   int32_t usableRows = 0;
   for (const SurveyRecord& r : summary.records) usableRows += r.missing ? 0 : 1;
 
@@ -75,7 +75,7 @@ std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName,
           hasStrata ? std::sqrt(StratifiedVariance(indicator, hasUnits)) : indicator.se;
     }
     const DesignCounts counts =
-        hasStrata ? CountDesign(summary, hasUnits) : DesignCounts{0, summary.nStrata, 0};
+        hasStrata ? CountDesign(summary, hasUnits) : DesignCounts{0, summary.nUnits, 0};
     const double multiplier =
         design.confidenceInterval
             ? ConfidenceMultiplier(DegreesOfFreedom(hasStrata, hasUnits, counts, usableRows))
@@ -84,7 +84,7 @@ std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName,
                               DesignFields(statistics, design, multiplier)));
   }
   lines.push_back(hasStrata ? StrataLine(CountDesign(summary, hasUnits))
-                            : StrataLine(summary.nStrata));
+                            : StrataLine(summary.nUnits));
   lines.emplace_back();
   ReleaseRecords(summary);
   return lines;

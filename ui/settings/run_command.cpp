@@ -116,7 +116,7 @@ void TMainForm::RunTabulation() {
 
   const QString path = TabSheet2->surveyPath();
   request.fileName = FileSystemPath(path);
-  request.columns.stratumColumn = TabSheet2->unitColumn();
+  request.columns.unitColumn = TabSheet2->unitColumn();
   request.columns.sexColumn = TabSheet2->sexColumn();
   request.columns.ageColumn = TabSheet2->ageColumn();
   request.columns.pregnancyColumn = TabSheet2->pregnancyColumn();
