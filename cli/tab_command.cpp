@@ -1,5 +1,6 @@
 #include "cli/tab_command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
@@ -22,6 +23,33 @@ int Fail(const std::string& message, int status) {
   return status;
 }
 
+// The usual-intake part of the request: every variable needs either persons
+// with repeated days or a given ratio.
+template <typename Resolve>
+bool AddUsualIntake(const TabOptions& options, RunRequest& request, Resolve& resolve,
+                    std::string& error) {
+  request.design.usual.enabled = options.usual;
+  for (const auto& [name, ratio] : options.varianceRatios) {
+    int column = -1;
+    if (!resolve(name, "variance-ratio", column)) return false;
+    if (std::find(request.variableColumns.begin(), request.variableColumns.end(), column) ==
+        request.variableColumns.end()) {
+      error = "--variance-ratio names " + name.text + ", which is not an analysis VARIABLE";
+      return false;
+    }
+    request.design.usual.ratios.push_back({column, ratio});
+  }
+  if (!options.usual || options.person.given()) return true;
+  for (size_t v = 0; v < request.variableColumns.size(); ++v) {
+    if (request.design.usual.RatioFor(request.variableColumns[v], 0, -1) < 0) {
+      error = "--usual needs --person (repeated days) or --variance-ratio " +
+              options.variables[v].text + "=R for a survey of one day";
+      return false;
+    }
+  }
+  return true;
+}
+
 // Turns the named columns into a run request; false with `error` set when a
 // column matches nothing.
 bool BuildRequest(const TabOptions& options, const std::vector<std::string>& header,
@@ -42,7 +70,8 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
       !resolve(options.weight, "weight", c.weightColumn) ||
       !resolve(options.sex, "sex", c.sexColumn) || !resolve(options.age, "age", c.ageColumn) ||
       !resolve(options.pregnancy, "pregnant/lactating", c.pregnancyColumn) ||
-      !resolve(options.strata, "stratum", request.design.strataColumn)) {
+      !resolve(options.strata, "stratum", request.design.strataColumn) ||
+      !resolve(options.person, "person", request.design.usual.personColumn)) {
     return false;
   }
   request.design.confidenceInterval = options.confidenceInterval;
@@ -54,7 +83,7 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     if (!resolve(variable, "analysis variable", column)) return false;
     request.variableColumns.push_back(column);
   }
-  return true;
+  return AddUsualIntake(options, request, resolve, error);
 }
 
 std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {

@@ -27,9 +27,8 @@ struct PersonTable {
   int32_t usableCount = 0;           // usable respondents, all groups
 };
 
-PersonTable BuildPersonTable(const SurveyData& data, const RunLayout& layout, size_t variable,
+PersonTable BuildPersonTable(const VariableColumn& column, const RunLayout& layout,
                              ColumnWorkspace& work) {
-  const VariableColumn& column = data.variables[variable];
   const size_t size = layout.size();
   work.value.resize(size);
   work.missing.resize(size);
@@ -258,7 +257,12 @@ void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sum
 
 std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
                                         size_t variable, ColumnWorkspace& work) {
-  const PersonTable table = BuildPersonTable(data, layout, variable, work);
+  return TabulateColumn(data.variables[variable], layout, work);
+}
+
+std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunLayout& layout,
+                                        ColumnWorkspace& work) {
+  const PersonTable table = BuildPersonTable(column, layout, work);
   std::vector<GroupSums> sums;
   DesignCounts counts;
   std::vector<GroupStatistics> results = GroupMoments(table, table.value, sums, counts, work);
@@ -273,7 +277,7 @@ std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout&
           : 0.0;
   std::vector<std::string> lines;
   lines.reserve(layout.groups.size() + 4);
-  lines.push_back(HeaderLine(data.variables[variable].name));
+  lines.push_back(HeaderLine(column.name));
   if (design.addsColumns()) {
     lines.push_back(ColumnTitleLine(design));
   } else {

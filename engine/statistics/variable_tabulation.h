@@ -27,4 +27,9 @@ struct ColumnWorkspace {
 std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
                                         size_t variable, ColumnWorkspace& work);
 
+// The same for a column of values laid out like the layout's rows (such as
+// the persons' usual intakes), headed by the column's name.
+std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunLayout& layout,
+                                        ColumnWorkspace& work);
+
 }  // namespace kelvara
