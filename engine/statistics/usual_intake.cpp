@@ -157,8 +157,9 @@ double ProfileLikelihood(const Walk& walk, const std::vector<int>& pool, double 
 }
 
 double ChooseLambda(const Walk& walk, const std::vector<int>& pool) {
-  // A grid finds the peak's neighbourhood; golden section refines it.
-  constexpr int kGrid = 20;
+  // A grid finds the peak's neighbourhood; golden section narrows it to
+  // below 1e-7, past the 6 digits printed.
+  constexpr int kGrid = 10;
   double best = 1.0;
   double bestValue = -std::numeric_limits<double>::infinity();
   for (int i = 0; i <= kGrid; ++i) {
@@ -174,7 +175,7 @@ double ChooseLambda(const Walk& walk, const std::vector<int>& pool) {
   const double ratio = (std::sqrt(5.0) - 1.0) / 2.0;
   double c = b - ratio * (b - a), d = a + ratio * (b - a);
   double fc = ProfileLikelihood(walk, pool, c), fd = ProfileLikelihood(walk, pool, d);
-  for (int iteration = 0; iteration < 40; ++iteration) {
+  for (int iteration = 0; iteration < 32; ++iteration) {
     if (fc >= fd) {
       b = d;
       d = c;
