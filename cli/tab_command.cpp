@@ -29,6 +29,7 @@ template <typename Resolve>
 bool AddUsualIntake(const TabOptions& options, RunRequest& request, Resolve& resolve,
                     std::string& error) {
   request.design.usual.enabled = options.usual;
+  request.design.usual.bootstrapReplicates = options.bootstrapReplicates;
   for (const auto& [name, ratio] : options.varianceRatios) {
     int column = -1;
     if (!resolve(name, "variance-ratio", column)) return false;

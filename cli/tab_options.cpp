@@ -49,6 +49,11 @@ const char* const kTabUsage =
     "  --variance-ratio VAR=R   within/between-person variance ratio R on the\n"
     "                    transformed scale for VAR, for a survey of one day\n"
     "                    (repeat for more variables)\n"
+    "  --bootstrap B     standard errors of the usual-intake block from B Rao-Wu\n"
+    "                    bootstrap replicates over the units within strata, each\n"
+    "                    refitting the whole estimation (seeded: the same report\n"
+    "                    every run); without it they are linearised and leave out\n"
+    "                    the uncertainty of the fitted transform and variances\n"
     "\n"
     "  --utf8            UTF-8 with LF line ends, for reading in a terminal (a\n"
     "                    Windows console is given Unicode, whatever its code page)\n"
@@ -112,7 +117,7 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
     }
     const bool takesValue =
         columnOptions.count(arg) || arg == "--scheme" || arg == "--below" || arg == "-o" ||
-        arg == "--variance-ratio";
+        arg == "--variance-ratio" || arg == "--bootstrap";
     if (!takesValue) {
       error = "unknown option " + arg + " (see --help)";
       return std::nullopt;
@@ -137,6 +142,16 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
         error = "--below needs a number such as 400 or 7.5 (a point, not a comma), not " + value;
         return std::nullopt;
       }
+    } else if (arg == "--bootstrap") {
+      int replicates = 0;
+      const char* end = value.data() + value.size();
+      const auto [ptr, failure] = std::from_chars(value.data(), end, replicates);
+      if (failure != std::errc() || ptr != end || replicates < 2 || replicates > 100000) {
+        error = "--bootstrap needs a number of replicates from 2 to 100000, such as 200, not " +
+                value;
+        return std::nullopt;
+      }
+      options.bootstrapReplicates = replicates;
     } else if (arg == "--variance-ratio") {
       const size_t equals = value.rfind('=');
       const std::optional<double> ratio =
@@ -176,8 +191,8 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
     error = "no VARIABLE given: name at least one analysis column";
     return std::nullopt;
   }
-  if (!options.varianceRatios.empty() && !options.usual) {
-    error = "--variance-ratio is used by --usual only: add --usual";
+  if ((!options.varianceRatios.empty() || options.bootstrapReplicates > 0) && !options.usual) {
+    error = "--variance-ratio and --bootstrap are used by --usual only: add --usual";
     return std::nullopt;
   }
   return options;

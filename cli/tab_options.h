@@ -30,6 +30,7 @@ struct TabOptions {
   ColumnName person;
   bool usual = false;
   std::vector<std::pair<ColumnName, double>> varianceRatios;
+  int bootstrapReplicates = 0;
   bool utf8 = false;
   std::string outputFile;  // empty: standard output
   bool help = false;

@@ -2,6 +2,7 @@
 // days are found, and the within/between variance ratios given by the user.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 namespace kelvara {
@@ -11,7 +12,7 @@ namespace kelvara {
 // a band the ratio holds for that band only (a ratio table's row); sex 0 and
 // band -1 mean every sex and every band.
 struct VarianceRatio {
-  int column = -1;   // the analysis column, 0-based
+  int column = -1;   // the analysis column, 0-based; -1 every column
   double ratio = 0;  // s_w^2 / s_b^2, 0 or more
   int sex = 0;       // 0 any, 1 male, 2 female
   int band = -1;     // index of the age band among its sex's bands, -1 any
@@ -28,13 +29,17 @@ struct UsualIntakeOptions {
   // usual intakes.
   bool enabled = false;
   std::vector<VarianceRatio> ratios;
+  // With 2 or more, the usual-intake block's standard errors come from this
+  // many Rao-Wu bootstrap replicates (seeded: the same report every run).
+  int bootstrapReplicates = 0;
+  uint64_t bootstrapSeed = 20240601;
 
   // The ratio given for a column's band, the band's own before the column's
   // general one; a negative value when none is given.
   double RatioFor(int column, int sex, int band) const {
     double general = -1;
     for (const VarianceRatio& r : ratios) {
-      if (r.column != column) continue;
+      if (r.column != column && r.column != -1) continue;
       if (r.sex == sex && r.band == band) return r.ratio;
       if (r.sex == 0 && r.band == -1) general = r.ratio;
     }

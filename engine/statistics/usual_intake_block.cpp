@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/report/report_format.h"
+#include "engine/statistics/usual_intake_bootstrap.h"
 
 namespace kelvara {
 namespace {
@@ -42,6 +43,13 @@ constexpr std::string_view kLinearisedErrors =
     "\x95W\x8F\x80\x8C\xEB\x8D\xB7\x82\xCD\x92\xB2\x90\xAE\x92l\x82\xCC\x90\xFC\x8C`\x89\xBB\x82"
     "\xC9\x82\xE6\x82\xE9\x82\xE0\x82\xCC\x82\xC5\x81" "A\x83\xC9\x82\xC6\x95\xAA\x8EU\x90\xAC\x95"
     "\xAA\x82\xCC\x95s\x8Am\x82\xA9\x82\xB3\x82\xF0\x8A\xDC\x82\xDC\x82\xC8\x82\xA2";
+// 標準誤差はRao-Wuブートストラップ（ … 回、λと分散成分の推定を含む）
+constexpr std::string_view kBootstrapErrors =
+    "\x95W\x8F\x80\x8C\xEB\x8D\xB7\x82\xCDRao-Wu\x83u\x81[\x83g\x83X\x83g\x83\x89\x83"
+    "b\x83v\x81i";
+constexpr std::string_view kReplicatesClose =
+    "\x89\xF1\x81" "A\x83\xC9\x82\xC6\x95\xAA\x8EU\x90\xAC\x95\xAA\x82\xCC\x90\x84\x92\xE8\x82"
+    "\xF0\x8A\xDC\x82\xDE\x81j";
 // 2日以上の者がいないため推定できない
 constexpr std::string_view kNoRepeatedDays =
     "2\x93\xFA\x88\xC8\x8F\xE3\x82\xCC\x8E\xD2\x82\xAA\x82\xA2\x82\xC8\x82\xA2\x82\xBD\x82\xDF"
@@ -100,7 +108,7 @@ int32_t CellOf(const Bands& bands, int32_t sex, double age) {
   return 2 * bandCount;
 }
 
-std::string MethodLine(const UsualIntakes& fit, const Bands& bands) {
+std::string MethodLine(const UsualIntakes& fit, const Bands& bands, int replicates) {
   const size_t bandCount = bands.male.size();
   std::string line(kMethodTitle);
   line.append(kLambdaAndRatio);
@@ -137,7 +145,12 @@ std::string MethodLine(const UsualIntakes& fit, const Bands& bands) {
   if (anyMissing) line.append(kComma).append(kNoRepeatedDays);
   line.append(kSemicolon).append(kReplaced).append(std::to_string(fit.replacedDays)).append(kCases);
   line.append(kSemicolon).append(kFloored).append(std::to_string(fit.flooredPersons)).append(kPersons);
-  line.append(kSemicolon).append(kLinearisedErrors);
+  line.append(kSemicolon);
+  if (replicates > 0) {
+    line.append(kBootstrapErrors).append(std::to_string(replicates)).append(kReplicatesClose);
+  } else {
+    line.append(kLinearisedErrors);
+  }
   return Quoted(line);
 }
 
@@ -198,8 +211,17 @@ std::vector<std::string> UsualIntakeBlock(const SurveyData& days, const PersonDa
   usual.value = fit.usual;
   usual.valid.resize(fit.usual.size());
   for (size_t p = 0; p < fit.usual.size(); ++p) usual.valid[p] = std::isnan(fit.usual[p]) ? 0 : 1;
-  std::vector<std::string> lines = TabulateColumn(usual, layout, work);
-  lines.insert(lines.end() - 1, MethodLine(fit, SchemeBands(layout)));
+  const int replicates = options.bootstrapReplicates >= 2 ? options.bootstrapReplicates : 0;
+  std::optional<GroupErrors> errors;
+  if (replicates > 0) {
+    // Each variable its own stream of draws, whichever thread computes it.
+    errors = BootstrapUsualIntakeErrors(intakes, layout, replicates,
+                                        options.bootstrapSeed + static_cast<uint64_t>(column),
+                                        layout.design.shareBelow);
+  }
+  std::vector<std::string> lines =
+      TabulateColumn(usual, layout, work, errors ? &*errors : nullptr);
+  lines.insert(lines.end() - 1, MethodLine(fit, SchemeBands(layout), replicates));
   return lines;
 }
 

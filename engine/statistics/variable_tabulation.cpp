@@ -261,7 +261,7 @@ std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout&
 }
 
 std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunLayout& layout,
-                                        ColumnWorkspace& work) {
+                                        ColumnWorkspace& work, const GroupErrors* errors) {
   const PersonTable table = BuildPersonTable(column, layout, work);
   std::vector<GroupSums> sums;
   DesignCounts counts;
@@ -269,6 +269,10 @@ std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunL
   const DesignOptions& design = layout.design;
   if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
   FillPercentiles(table, sums, results, work);
+  for (size_t g = 0; errors != nullptr && g < results.size(); ++g) {
+    results[g].se = errors->mean[g];
+    results[g].shareBelowSe = errors->shareBelow[g];
+  }
 
   const double multiplier =
       design.confidenceInterval
