@@ -81,9 +81,11 @@ struct UsualIntakes {
 };
 
 // `weightOverride`, when not empty, replaces PersonIntakes::weight (a
-// bootstrap replicate's weights: the whole chain is fitted again).
+// bootstrap replicate's weights: the whole chain is fitted again); `near`,
+// a fit of the same persons (the full sample's), starts lambda's search.
 UsualIntakes EstimateUsualIntakes(const PersonIntakes& persons,
-                                  const std::vector<double>& weightOverride = {});
+                                  const std::vector<double>& weightOverride = {},
+                                  const UsualIntakes* near = nullptr);
 
 // Box-Cox transform and its inverse (0 where lambda * t + 1 <= 0).
 double BoxCox(double y, double lambda);

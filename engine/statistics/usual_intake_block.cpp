@@ -215,7 +215,7 @@ std::vector<std::string> UsualIntakeBlock(const SurveyData& days, const PersonDa
   std::optional<GroupErrors> errors;
   if (replicates > 0) {
     // Each variable its own stream of draws, whichever thread computes it.
-    errors = BootstrapUsualIntakeErrors(intakes, layout, replicates,
+    errors = BootstrapUsualIntakeErrors(intakes, fit, layout, replicates,
                                         options.bootstrapSeed + static_cast<uint64_t>(column),
                                         layout.design.shareBelow);
   }

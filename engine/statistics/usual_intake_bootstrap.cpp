@@ -58,8 +58,8 @@ struct Running {
 
 }  // namespace
 
-GroupErrors BootstrapUsualIntakeErrors(const PersonIntakes& persons, const RunLayout& layout,
-                                       int replicates, uint64_t seed,
+GroupErrors BootstrapUsualIntakeErrors(const PersonIntakes& persons, const UsualIntakes& full,
+                                       const RunLayout& layout, int replicates, uint64_t seed,
                                        std::optional<double> cutOff) {
   const UnitDesign design = DesignUnits(layout);
   const size_t groups = layout.groups.size();
@@ -84,7 +84,7 @@ GroupErrors BootstrapUsualIntakeErrors(const PersonIntakes& persons, const RunLa
       const uint32_t person = layout.unitOrder[i];
       weight[person] = persons.weight[person] * factor[design.unitOf[i]];
     }
-    const UsualIntakes fit = EstimateUsualIntakes(persons, weight);
+    const UsualIntakes fit = EstimateUsualIntakes(persons, weight, &full);
     std::fill(sumW.begin(), sumW.end(), 0.0);
     std::fill(sumWX.begin(), sumWX.end(), 0.0);
     std::fill(sumBelow.begin(), sumBelow.end(), 0.0);

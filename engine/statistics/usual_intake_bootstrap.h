@@ -19,8 +19,10 @@ namespace kelvara {
 // standard error of a group's figure is the standard deviation of its
 // replicate values. Persons are the layout's rows; the draws follow `seed`
 // alone, and only running sums are kept, whatever the number of replicates.
-GroupErrors BootstrapUsualIntakeErrors(const PersonIntakes& persons, const RunLayout& layout,
-                                       int replicates, uint64_t seed,
+// `full` is the full sample's fit, from which each replicate's search for
+// lambda starts.
+GroupErrors BootstrapUsualIntakeErrors(const PersonIntakes& persons, const UsualIntakes& full,
+                                       const RunLayout& layout, int replicates, uint64_t seed,
                                        std::optional<double> cutOff);
 
 }  // namespace kelvara
