@@ -199,7 +199,7 @@ double ProfileLikelihood(const FirstDays& first, double lambda) {
 // The lambda in [0, 1] of highest profile likelihood. Without a start, a
 // grid finds the peak's neighbourhood and a golden section narrows it to
 // below 1e-7, past the 6 digits printed; from a start (a bootstrap
-// replicate's, near the full sample's), a golden section around it alone.
+// replicate's, near the full sample's), a shorter golden section around it.
 double ChooseLambda(const Walk& walk, const std::vector<int>& pool, double start) {
   const FirstDays first = GatherFirstDays(walk, pool);
   constexpr int kGrid = 10;
@@ -219,7 +219,7 @@ double ChooseLambda(const Walk& walk, const std::vector<int>& pool, double start
   } else {
     best = start;
     bestValue = ProfileLikelihood(first, start);
-    iterations = 20;
+    iterations = 12;  // to 3e-4: a replicate's lambda moves its figures far less than their spread
   }
   double a = std::max(0.0, best - 1.0 / kGrid), b = std::min(1.0, best + 1.0 / kGrid);
   const double ratio = (std::sqrt(5.0) - 1.0) / 2.0;
