@@ -6,6 +6,7 @@
 
 #include "cli/column_lookup.h"
 #include "cli/program_arguments.h"
+#include "cli/ratio_table.h"
 #include "cli/report_writer.h"
 #include "cli/standard_streams.h"
 #include "cli/tab_options.h"
@@ -40,9 +41,20 @@ bool AddUsualIntake(const TabOptions& options, RunRequest& request, Resolve& res
     }
     request.design.usual.ratios.push_back({column, ratio});
   }
+  if (!options.ratioTable.empty()) {
+    const auto table = ReadRatioTable(PathFromUtf8(options.ratioTable), error);
+    if (!table) return false;
+    for (const RatioRow& row : *table) {
+      int column = -1;
+      if (!resolve(row.variable, "variance-ratio", column)) return false;
+      VarianceRatio given{column, row.ratio, row.sex};
+      if (row.age) given.age = *row.age;
+      request.design.usual.ratios.push_back(given);
+    }
+  }
   if (!options.usual || options.person.given()) return true;
   for (size_t v = 0; v < request.variableColumns.size(); ++v) {
-    if (request.design.usual.RatioFor(request.variableColumns[v], 0, -1) < 0) {
+    if (!request.design.usual.HasRatio(request.variableColumns[v])) {
       error = "--usual needs --person (repeated days) or --variance-ratio " +
               options.variables[v].text + "=R for a survey of one day";
       return false;

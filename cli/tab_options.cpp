@@ -49,6 +49,11 @@ const char* const kTabUsage =
     "  --variance-ratio VAR=R   within/between-person variance ratio R on the\n"
     "                    transformed scale for VAR, for a survey of one day\n"
     "                    (repeat for more variables)\n"
+    "  --variance-ratios FILE   ratios by sex and age band: UTF-8 lines VAR,SEX,AGE,R\n"
+    "                    (SEX 1 or 2, or 0 for both; AGE any age of the band, as\n"
+    "                    30 for 30-39, or empty for every band of the sex); a\n"
+    "                    band's own row comes before its sex's, and that before\n"
+    "                    --variance-ratio\n"
     "  --bootstrap B     standard errors of the usual-intake block from B Rao-Wu\n"
     "                    bootstrap replicates over the units within strata, each\n"
     "                    refitting the whole estimation (seeded: the same report\n"
@@ -117,7 +122,7 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
     }
     const bool takesValue =
         columnOptions.count(arg) || arg == "--scheme" || arg == "--below" || arg == "-o" ||
-        arg == "--variance-ratio" || arg == "--bootstrap";
+        arg == "--variance-ratio" || arg == "--variance-ratios" || arg == "--bootstrap";
     if (!takesValue) {
       error = "unknown option " + arg + " (see --help)";
       return std::nullopt;
@@ -142,6 +147,8 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
         error = "--below needs a number such as 400 or 7.5 (a point, not a comma), not " + value;
         return std::nullopt;
       }
+    } else if (arg == "--variance-ratios") {
+      options.ratioTable = value;
     } else if (arg == "--bootstrap") {
       int replicates = 0;
       const char* end = value.data() + value.size();
@@ -191,8 +198,10 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
     error = "no VARIABLE given: name at least one analysis column";
     return std::nullopt;
   }
-  if ((!options.varianceRatios.empty() || options.bootstrapReplicates > 0) && !options.usual) {
-    error = "--variance-ratio and --bootstrap are used by --usual only: add --usual";
+  if ((!options.varianceRatios.empty() || !options.ratioTable.empty() ||
+       options.bootstrapReplicates > 0) &&
+      !options.usual) {
+    error = "--variance-ratio(s) and --bootstrap are used by --usual only: add --usual";
     return std::nullopt;
   }
   return options;

@@ -30,6 +30,7 @@ struct TabOptions {
   ColumnName person;
   bool usual = false;
   std::vector<std::pair<ColumnName, double>> varianceRatios;
+  std::string ratioTable;  // --variance-ratios FILE, UTF-8 path
   int bootstrapReplicates = 0;
   bool utf8 = false;
   std::string outputFile;  // empty: standard output

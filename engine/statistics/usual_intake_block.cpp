@@ -185,8 +185,14 @@ PersonIntakes GatherPersonIntakes(const SurveyData& days, const PersonDays& pers
   for (int cell = 0; cell <= intakes.cellCount(); ++cell) {
     const bool banded = cell < intakes.cellCount();
     const int sex = banded ? cell / intakes.bandCount + 1 : 0;
-    const int band = banded ? cell % intakes.bandCount : -1;
-    intakes.givenRatio[static_cast<size_t>(cell)] = options.RatioFor(column, sex, band);
+    if (!banded) {
+      intakes.givenRatio[static_cast<size_t>(cell)] = options.RatioFor(column, 0);
+      continue;
+    }
+    const size_t band = static_cast<size_t>(cell % intakes.bandCount);
+    const AgeRange& ages = (sex == 1 ? bands.male : bands.female)[band]->age;
+    intakes.givenRatio[static_cast<size_t>(cell)] =
+        options.RatioFor(column, sex, ages.from, ages.to, ages.toIncluded);
   }
   return intakes;
 }

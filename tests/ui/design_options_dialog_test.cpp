@@ -108,8 +108,8 @@ void DesignOptionsDialogTest::usualIntakeNeedsPersonsOrARatio() {
   chosen = dialog.options();
   QCOMPARE(chosen.usual.personColumn, -1);
   QCOMPARE(chosen.usual.ratios.size(), size_t{1});
-  QCOMPARE(chosen.usual.RatioFor(5, 2, 3), 1.5);
-  QCOMPARE(DesignOptionsDialog(kLabels, chosen).options().usual.RatioFor(5, 0, -1), 1.5);
+  QCOMPARE(chosen.usual.RatioFor(5, 2, 30, 40), 1.5);
+  QCOMPARE(DesignOptionsDialog(kLabels, chosen).options().usual.RatioFor(5, 0), 1.5);
 }
 
 QTEST_MAIN(DesignOptionsDialogTest)
