@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
