@@ -1,10 +1,12 @@
 #include "cli/tab_command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
 #include "cli/column_lookup.h"
 #include "cli/program_arguments.h"
+#include "cli/ratio_table.h"
 #include "cli/report_writer.h"
 #include "cli/standard_streams.h"
 #include "cli/tab_options.h"
@@ -20,6 +22,45 @@ constexpr int kExitBadUsage = 2;
 int Fail(const std::string& message, int status) {
   WriteUtf8(stderr, "kelvara-tab: " + message + "\n");
   return status;
+}
+
+// The usual-intake part of the request: every variable needs either persons
+// with repeated days or a given ratio.
+template <typename Resolve>
+bool AddUsualIntake(const TabOptions& options, RunRequest& request, Resolve& resolve,
+                    std::string& error) {
+  request.design.usual.enabled = options.usual;
+  request.design.usual.bootstrapReplicates = options.bootstrapReplicates;
+  for (const auto& [name, ratio] : options.varianceRatios) {
+    int column = -1;
+    if (!resolve(name, "variance-ratio", column)) return false;
+    if (std::find(request.variableColumns.begin(), request.variableColumns.end(), column) ==
+        request.variableColumns.end()) {
+      error = "--variance-ratio names " + name.text + ", which is not an analysis VARIABLE";
+      return false;
+    }
+    request.design.usual.ratios.push_back({column, ratio});
+  }
+  if (!options.ratioTable.empty()) {
+    const auto table = ReadRatioTable(PathFromUtf8(options.ratioTable), error);
+    if (!table) return false;
+    for (const RatioRow& row : *table) {
+      int column = -1;
+      if (!resolve(row.variable, "variance-ratio", column)) return false;
+      VarianceRatio given{column, row.ratio, row.sex};
+      if (row.age) given.age = *row.age;
+      request.design.usual.ratios.push_back(given);
+    }
+  }
+  if (!options.usual || options.person.given()) return true;
+  for (size_t v = 0; v < request.variableColumns.size(); ++v) {
+    if (!request.design.usual.HasRatio(request.variableColumns[v])) {
+      error = "--usual needs --person (repeated days) or --variance-ratio " +
+              options.variables[v].text + "=R for a survey of one day";
+      return false;
+    }
+  }
+  return true;
 }
 
 // Turns the named columns into a run request; false with `error` set when a
@@ -42,7 +83,8 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
       !resolve(options.weight, "weight", c.weightColumn) ||
       !resolve(options.sex, "sex", c.sexColumn) || !resolve(options.age, "age", c.ageColumn) ||
       !resolve(options.pregnancy, "pregnant/lactating", c.pregnancyColumn) ||
-      !resolve(options.strata, "stratum", request.design.strataColumn)) {
+      !resolve(options.strata, "stratum", request.design.strataColumn) ||
+      !resolve(options.person, "person", request.design.usual.personColumn)) {
     return false;
   }
   request.design.confidenceInterval = options.confidenceInterval;
@@ -54,7 +96,7 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     if (!resolve(variable, "analysis variable", column)) return false;
     request.variableColumns.push_back(column);
   }
-  return true;
+  return AddUsualIntake(options, request, resolve, error);
 }
 
 std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {

@@ -36,6 +36,30 @@ const char* const kTabUsage =
     "                    X, with its standard error under the design: the\n"
     "                    cut-point estimate of inadequate intake (X as 7.5, not 7,5)\n"
     "\n"
+    "Usual intake (day-to-day variation taken out before percentiles and shares):\n"
+    "  --person COL      respondent id: the file holds a row per person-day; a\n"
+    "                    person's weight, unit, stratum, sex, age and pregnancy are\n"
+    "                    those of their first row, and the ordinary block counts\n"
+    "                    first rows only, so that nobody is counted twice\n"
+    "  --usual           adds after each block the block of the persons' usual\n"
+    "                    intakes (Box-Cox transform per sex and age band, within-\n"
+    "                    person variance taken out, transformed back); needs\n"
+    "                    --person with some persons on two days or more, or a\n"
+    "                    --variance-ratio for the variable\n"
+    "  --variance-ratio VAR=R   within/between-person variance ratio R on the\n"
+    "                    transformed scale for VAR, for a survey of one day\n"
+    "                    (repeat for more variables)\n"
+    "  --variance-ratios FILE   ratios by sex and age band: UTF-8 lines VAR,SEX,AGE,R\n"
+    "                    (SEX 1 or 2, or 0 for both; AGE any age of the band, as\n"
+    "                    30 for 30-39, or empty for every band of the sex); a\n"
+    "                    band's own row comes before its sex's, and that before\n"
+    "                    --variance-ratio\n"
+    "  --bootstrap B     standard errors of the usual-intake block from B Rao-Wu\n"
+    "                    bootstrap replicates over the units within strata, each\n"
+    "                    refitting the whole estimation (seeded: the same report\n"
+    "                    every run); without it they are linearised and leave out\n"
+    "                    the uncertainty of the fitted transform and variances\n"
+    "\n"
     "  --utf8            UTF-8 with LF line ends, for reading in a terminal (a\n"
     "                    Windows console is given Unicode, whatever its code page)\n"
     "  -o FILE           write to FILE instead of standard output\n"
@@ -68,12 +92,13 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
   std::map<std::string, ColumnName*> columnOptions = {
       {"--unit", &options.unit}, {"--weight", &options.weight}, {"--sex", &options.sex},
       {"--age", &options.age},   {"--pregnancy", &options.pregnancy},
-      {"--strata", &options.strata}};
+      {"--strata", &options.strata}, {"--person", &options.person}};
   const std::map<std::string, bool*> flagOptions = {
       {"--utf8", &options.utf8},
       {"--ci", &options.confidenceInterval},
       {"--cv", &options.coefficientOfVariation},
-      {"--deff", &options.designEffect}};
+      {"--deff", &options.designEffect},
+      {"--usual", &options.usual}};
   std::vector<std::string> positional;
   bool optionsEnded = false;
 
@@ -96,7 +121,8 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       continue;
     }
     const bool takesValue =
-        columnOptions.count(arg) || arg == "--scheme" || arg == "--below" || arg == "-o";
+        columnOptions.count(arg) || arg == "--scheme" || arg == "--below" || arg == "-o" ||
+        arg == "--variance-ratio" || arg == "--variance-ratios" || arg == "--bootstrap";
     if (!takesValue) {
       error = "unknown option " + arg + " (see --help)";
       return std::nullopt;
@@ -121,6 +147,28 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
         error = "--below needs a number such as 400 or 7.5 (a point, not a comma), not " + value;
         return std::nullopt;
       }
+    } else if (arg == "--variance-ratios") {
+      options.ratioTable = value;
+    } else if (arg == "--bootstrap") {
+      int replicates = 0;
+      const char* end = value.data() + value.size();
+      const auto [ptr, failure] = std::from_chars(value.data(), end, replicates);
+      if (failure != std::errc() || ptr != end || replicates < 2 || replicates > 100000) {
+        error = "--bootstrap needs a number of replicates from 2 to 100000, such as 200, not " +
+                value;
+        return std::nullopt;
+      }
+      options.bootstrapReplicates = replicates;
+    } else if (arg == "--variance-ratio") {
+      const size_t equals = value.rfind('=');
+      const std::optional<double> ratio =
+          equals == std::string::npos ? std::nullopt : ParseCutOff(value.substr(equals + 1));
+      if (equals == 0 || !ratio || *ratio < 0) {
+        error = "--variance-ratio needs VAR=R with a ratio of 0 or more such as 1.5, not " +
+                value;
+        return std::nullopt;
+      }
+      options.varianceRatios.emplace_back(ColumnName{value.substr(0, equals)}, *ratio);
     } else {
       options.outputFile = value;
     }
@@ -148,6 +196,12 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
   }
   if (options.variables.empty()) {
     error = "no VARIABLE given: name at least one analysis column";
+    return std::nullopt;
+  }
+  if ((!options.varianceRatios.empty() || !options.ratioTable.empty() ||
+       options.bootstrapReplicates > 0) &&
+      !options.usual) {
+    error = "--variance-ratio(s) and --bootstrap are used by --usual only: add --usual";
     return std::nullopt;
   }
   return options;

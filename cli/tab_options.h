@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kelvara {
@@ -24,6 +25,13 @@ struct TabOptions {
   bool coefficientOfVariation = false;
   bool designEffect = false;
   std::optional<double> shareBelow;
+  // Usual intake: the person column of a file with a row per person-day, and
+  // the within/between variance ratios given per variable.
+  ColumnName person;
+  bool usual = false;
+  std::vector<std::pair<ColumnName, double>> varianceRatios;
+  std::string ratioTable;  // --variance-ratios FILE, UTF-8 path
+  int bootstrapReplicates = 0;
   bool utf8 = false;
   std::string outputFile;  // empty: standard output
   bool help = false;

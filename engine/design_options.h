@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "engine/usual_intake_options.h"
+
 namespace kelvara {
 
 // What a run adds to the fixed report. With every field at its default the
@@ -30,6 +32,8 @@ struct DesignOptions {
   // cut-off (the cut-point method for inadequate intake) and its standard
   // error under the design.
   std::optional<double> shareBelow;
+  // A person column (rows per person-day) and the usual-intake blocks.
+  UsualIntakeOptions usual;
 
   bool addsColumns() const {
     return confidenceInterval || coefficientOfVariation || designEffect || shareBelow.has_value();

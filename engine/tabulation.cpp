@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <iterator>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
+#include "engine/statistics/person_days.h"
 #include "engine/statistics/run_layout.h"
+#include "engine/statistics/usual_intake_block.h"
 #include "engine/statistics/variable_tabulation.h"
 
 namespace kelvara {
@@ -17,7 +20,8 @@ bool AcceptsColumns(const RunRequest& request) {
   const ColumnChoice& c = request.columns;
   const bool required = c.sexColumn >= 0 && c.ageColumn >= 0 && c.pregnancyColumn >= 0;
   const bool optional =
-      c.unitColumn >= -1 && c.weightColumn >= -1 && request.design.strataColumn >= -1;
+      c.unitColumn >= -1 && c.weightColumn >= -1 && request.design.strataColumn >= -1 &&
+      request.design.usual.personColumn >= -1;
   const bool variables = std::all_of(request.variableColumns.begin(),
                                      request.variableColumns.end(),
                                      [](int column) { return column >= 0; });
@@ -41,6 +45,29 @@ class ProgressReporter {
   std::mutex mutex_;
 };
 
+// A run over persons with their days: the persons' first rows for the
+// ordinary blocks, all days for the usual-intake blocks.
+struct PersonRun {
+  const SurveyData* days = nullptr;  // every row
+  PersonDays persons;
+  bool byPerson = false;  // a person column groups the rows
+};
+
+// Adds to variable v's block what a person column and the usual intake ask.
+void ExtendBlock(const PersonRun& run, const RunLayout& layout, const RunRequest& request,
+                 size_t v, std::vector<std::string>& block, ColumnWorkspace& workspace) {
+  if (run.byPerson) {
+    block.insert(block.end() - 1, FirstRowsLine(run.persons.personCount(), run.days->rowCount));
+  }
+  if (request.design.usual.enabled) {
+    std::vector<std::string> usual =
+        UsualIntakeBlock(*run.days, run.persons, layout, v, request.variableColumns[v],
+                         request.design.usual, workspace);
+    block.insert(block.end(), std::make_move_iterator(usual.begin()),
+                 std::make_move_iterator(usual.end()));
+  }
+}
+
 // Computes the blocks of all variables, each variable on whichever worker
 // takes it next; blocks land at their variable's index, so the order of the
 // report does not depend on the workers. Workers take no new variable once a
@@ -49,7 +76,8 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
                                                     const RunLayout& layout,
                                                     const RunRequest& request,
                                                     const RunControl& control,
-                                                    ProgressReporter& reporter) {
+                                                    ProgressReporter& reporter,
+                                                    const PersonRun& run) {
   const size_t variables = data.variables.size();
   std::vector<std::vector<std::string>> blocks(variables);
   unsigned threads = control.threads;
@@ -71,6 +99,7 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
         progress.column = request.variableColumns[v];
         reporter.Report(progress);
         blocks[v] = TabulateColumn(data, layout, v, workspace);
+        ExtendBlock(run, layout, request, v, blocks[v], workspace);
       }
     } catch (...) {
       std::lock_guard lock(failureMutex);
@@ -120,17 +149,29 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
         progress.bytesRead = bytes;
         progress.fileBytes = fileBytes;
         reporter.Report(progress);
-      });
+      },
+      request.design.usual.personColumn);
   if (read != RunStatus::ok) return {read};
   if (const int column = ConvertNames(request, control, data); column >= 0) {
     return {RunStatus::nameNotConvertible, column};
   }
   if (request.variableColumns.empty()) return {};
 
+  PersonRun run;
+  run.days = &data;
+  run.byPerson = request.design.usual.personColumn >= 0;
+  SurveyData firstRows;
+  if (run.byPerson) {
+    run.persons = GroupPersonDays(data);
+    firstRows = FirstRows(data, run.persons);
+  } else if (request.design.usual.enabled) {
+    run.persons = OneDayPerRow(data.rowCount);
+  }
+  const SurveyData& tabulated = run.byPerson ? firstRows : data;
   const RunLayout layout =
-      BuildRunLayout(data, SchemeForItemIndex(request.schemeItemIndex), request.design);
+      BuildRunLayout(tabulated, SchemeForItemIndex(request.schemeItemIndex), request.design);
   const std::vector<std::vector<std::string>> blocks =
-      ComputeBlocks(data, layout, request, control, reporter);
+      ComputeBlocks(tabulated, layout, request, control, reporter, run);
   // A stop during the last variables leaves some blocks unfilled: the run
   // hands over all of them or none.
   if (control.stop.stop_requested()) return {RunStatus::stopped};

@@ -19,11 +19,18 @@ namespace {
 // places in the columns.
 constexpr size_t kBlockSize = 8 << 20;
 
+// The classification columns with the person column, which only runs over
+// person-days choose.
+struct ChosenColumns : ColumnChoice {
+  int personColumn = -1;
+};
+
 // The cells a row needs split off: up to the last chosen column, no further.
-int CellsNeeded(const ColumnChoice& columns, const std::vector<int>& variableColumns,
+int CellsNeeded(const ChosenColumns& columns, const std::vector<int>& variableColumns,
                 int strataColumn) {
   int last = std::max({columns.unitColumn, columns.sexColumn, columns.ageColumn,
-                       columns.pregnancyColumn, columns.weightColumn, strataColumn});
+                       columns.pregnancyColumn, columns.weightColumn, strataColumn,
+                       columns.personColumn});
   for (int column : variableColumns) last = std::max(last, column);
   return std::clamp(last + 1, 1, CsvTable::kRowCellLimit);
 }
@@ -31,7 +38,7 @@ int CellsNeeded(const ColumnChoice& columns, const std::vector<int>& variableCol
 // Reads the chosen cells of one row into row `row` of the columns.
 class RowReader {
  public:
-  RowReader(const ColumnChoice& columns, const std::vector<int>& variableColumns,
+  RowReader(const ChosenColumns& columns, const std::vector<int>& variableColumns,
             int strataColumn)
       : columns_(columns),
         variableColumns_(variableColumns),
@@ -65,6 +72,7 @@ class RowReader {
     data.pregnancy[row] = LeadingInteger(Cell(columns_.pregnancyColumn));
     data.weight[row] = weight;
     data.classifiable[row] = classifiable ? 1 : 0;
+    if (columns_.personColumn >= 0) data.personKey[row] = Cell(columns_.personColumn);
     for (size_t v = 0; v < variableColumns_.size(); ++v) {
       const CellValue cell = ReadCell(Cell(variableColumns_[v]));
       data.variables[v].value[row] = cell.value;
@@ -78,7 +86,7 @@ class RowReader {
     return cells_[static_cast<size_t>(column)];
   }
 
-  const ColumnChoice& columns_;
+  const ChosenColumns& columns_;
   const std::vector<int>& variableColumns_;
   const int strataColumn_;
   const int cellsNeeded_;
@@ -101,7 +109,8 @@ size_t CountRows(std::string_view lines) {
 // Room for `rows` rows in every column. Room for a million rows of fifty
 // variables is half a gigabyte to clear, which takes seconds on a busy
 // machine: a stop request is looked at between columns (false when one came).
-bool Resize(SurveyData& data, size_t rows, const std::stop_token& stop = {}) {
+bool Resize(SurveyData& data, size_t rows, bool hasPersonColumn,
+            const std::stop_token& stop = {}) {
   if (data.hasUnitColumn) data.unitCode.resize(rows);
   if (data.hasStrataColumn) data.stratumCode.resize(rows);
   data.sex.resize(rows);
@@ -109,6 +118,7 @@ bool Resize(SurveyData& data, size_t rows, const std::stop_token& stop = {}) {
   data.pregnancy.resize(rows);
   data.weight.resize(rows);
   data.classifiable.resize(rows);
+  if (hasPersonColumn) data.personKey.resize(rows);
   for (VariableColumn& variable : data.variables) {
     if (stop.stop_requested()) return false;
     variable.value.resize(rows);
@@ -122,7 +132,7 @@ bool Resize(SurveyData& data, size_t rows, const std::stop_token& stop = {}) {
 class ParsingBlock {
  public:
   ParsingBlock(std::string block, size_t offset, size_t firstRow, SurveyData& data,
-               const ColumnChoice& columns, const std::vector<int>& variableColumns,
+               const ChosenColumns& columns, const std::vector<int>& variableColumns,
                int strataColumn) {
     auto job = std::make_shared<std::packaged_task<void()>>(
         [block = std::move(block), offset, firstRow, &data, &columns, &variableColumns,
@@ -172,10 +182,13 @@ bool FindHeader(TextFileBlocks& blocks, std::string& block, size_t& offset,
 
 }  // namespace
 
-RunStatus ReadSurveyData(const std::filesystem::path& fileName, const ColumnChoice& columns,
+RunStatus ReadSurveyData(const std::filesystem::path& fileName, const ColumnChoice& choice,
                           const std::vector<int>& variableColumns, SurveyData& data,
                           int strataColumn, std::stop_token stop,
-                          const ReadingProgress& progress) {
+                          const ReadingProgress& progress, int personColumn) {
+  ChosenColumns columns;
+  static_cast<ColumnChoice&>(columns) = choice;
+  columns.personColumn = personColumn;
   data = SurveyData{};
   data.hasUnitColumn = columns.unitColumn >= 0;
   data.hasStrataColumn = strataColumn >= 0;
@@ -226,7 +239,7 @@ RunStatus ReadSurveyData(const std::filesystem::path& fileName, const ColumnChoi
             capacity = std::max(capacity, static_cast<size_t>(estimate));
           }
         }
-        if (!Resize(data, capacity, stop)) {
+        if (!Resize(data, capacity, columns.personColumn >= 0, stop)) {
           stopped = true;
           break;
         }
@@ -257,7 +270,7 @@ RunStatus ReadSurveyData(const std::filesystem::path& fileName, const ColumnChoi
     data = SurveyData{};
     return RunStatus::stopped;
   }
-  Resize(data, data.rowCount);
+  Resize(data, data.rowCount, columns.personColumn >= 0);
   return blocks.failed() ? RunStatus::readError : RunStatus::ok;
 }
 

@@ -41,6 +41,7 @@ struct SurveyData {
   std::vector<double> age;
   std::vector<int32_t> pregnancy;
   std::vector<double> weight;      // 1.0 without a usable weight cell
+  std::vector<std::string> personKey;  // the person cell's bytes, with a person column
   // 1 when every classification cell (sampling unit, stratum, sex, age,
   // pregnant/lactating, weight) holds a usable number.
   std::vector<uint8_t> classifiable;
@@ -66,10 +67,11 @@ using ReadingProgress = std::function<void(size_t rowsRead, size_t bytesRead, si
 // column when `strataColumn` is not -1). The first non-blank row is the
 // header; a cell a row does not reach is empty. A UTF-8 byte order mark at
 // the start of the file is dropped. A stop request is honoured between blocks
-// of rows (RunStatus::stopped).
+// of rows (RunStatus::stopped). With `personColumn` not -1 the person cells'
+// bytes are kept in SurveyData::personKey.
 RunStatus ReadSurveyData(const std::filesystem::path& fileName, const ColumnChoice& columns,
                           const std::vector<int>& variableColumns, SurveyData& data,
                           int strataColumn = -1, std::stop_token stop = {},
-                          const ReadingProgress& progress = {});
+                          const ReadingProgress& progress = {}, int personColumn = -1);
 
 }  // namespace kelvara

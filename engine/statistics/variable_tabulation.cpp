@@ -27,9 +27,8 @@ struct PersonTable {
   int32_t usableCount = 0;           // usable respondents, all groups
 };
 
-PersonTable BuildPersonTable(const SurveyData& data, const RunLayout& layout, size_t variable,
+PersonTable BuildPersonTable(const VariableColumn& column, const RunLayout& layout,
                              ColumnWorkspace& work) {
-  const VariableColumn& column = data.variables[variable];
   const size_t size = layout.size();
   work.value.resize(size);
   work.missing.resize(size);
@@ -258,13 +257,22 @@ void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sum
 
 std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
                                         size_t variable, ColumnWorkspace& work) {
-  const PersonTable table = BuildPersonTable(data, layout, variable, work);
+  return TabulateColumn(data.variables[variable], layout, work);
+}
+
+std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunLayout& layout,
+                                        ColumnWorkspace& work, const GroupErrors* errors) {
+  const PersonTable table = BuildPersonTable(column, layout, work);
   std::vector<GroupSums> sums;
   DesignCounts counts;
   std::vector<GroupStatistics> results = GroupMoments(table, table.value, sums, counts, work);
   const DesignOptions& design = layout.design;
   if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
   FillPercentiles(table, sums, results, work);
+  for (size_t g = 0; errors != nullptr && g < results.size(); ++g) {
+    results[g].se = errors->mean[g];
+    results[g].shareBelowSe = errors->shareBelow[g];
+  }
 
   const double multiplier =
       design.confidenceInterval
@@ -273,7 +281,7 @@ std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout&
           : 0.0;
   std::vector<std::string> lines;
   lines.reserve(layout.groups.size() + 4);
-  lines.push_back(HeaderLine(data.variables[variable].name));
+  lines.push_back(HeaderLine(column.name));
   if (design.addsColumns()) {
     lines.push_back(ColumnTitleLine(design));
   } else {

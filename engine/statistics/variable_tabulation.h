@@ -27,4 +27,18 @@ struct ColumnWorkspace {
 std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
                                         size_t variable, ColumnWorkspace& work);
 
+// Standard errors per group that replace the design's linearised ones (those
+// of a replicate method): of the mean, and of the share below the cut-off.
+struct GroupErrors {
+  std::vector<double> mean;
+  std::vector<double> shareBelow;
+};
+
+// The same for a column of values laid out like the layout's rows (such as
+// the persons' usual intakes), headed by the column's name; with `errors`
+// the added columns follow from those standard errors.
+std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunLayout& layout,
+                                        ColumnWorkspace& work,
+                                        const GroupErrors* errors = nullptr);
+
 }  // namespace kelvara

@@ -122,6 +122,13 @@ TEST(TabErrors, BadUsageIsStatusTwoWithOneLine) {
       {Args({kSurvey, "ビタミン"}), "no column \"ビタミン\""},
       {Args({"--unit"}), "option --unit needs a value"},
       {Args({"--below", "7,5", kSurvey, "6"}), "--below needs a number such as 400 or 7.5"},
+      {Args({"--usual", kSurvey, "6"}), "--usual needs --person (repeated days) or --variance-ratio 6=R"},
+      {Args({"--variance-ratio", "6=1", kSurvey, "6"}), "used by --usual only"},
+      {Args({"--usual", "--variance-ratio", "6=-1", kSurvey, "6"}), "a ratio of 0 or more"},
+      {Args({"--usual", "--variance-ratio", "7=1", kSurvey, "6"}), "not an analysis VARIABLE"},
+      {Args({"--usual", "--person", "1", "--bootstrap", "1", kSurvey, "6"}), "from 2 to 100000"},
+      {Args({"--usual", "--variance-ratios", kData + "/none.csv", kSurvey, "6"}),
+       "cannot open the variance-ratio table"},
   };
   for (const Case& c : cases) {
     const Outcome outcome = Tab(c.args);

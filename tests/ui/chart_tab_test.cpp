@@ -94,6 +94,7 @@ class ChartTabTest : public QObject {
   void everyBlockOfEverySchemeIsDrawn();
   void tabFollowsRunsClearingAndALoadedFile();
   void savedAndPrintedPictures();
+  void usualIntakeStandsBesideTheOneDayValues();
 
  private:
   ScriptedDialogs dialogs_;
@@ -328,6 +329,34 @@ void ChartTabTest::savedAndPrintedPictures() {
   QCOMPARE(MainForm->printer().docName(), QStringLiteral("Kelvara"));
   const QString text = PdfText(printed);
   for (const QString& label : expected) QVERIFY2(text.contains(label), qPrintable(label));
+}
+
+// After a run with --usual the distribution chart of a variable sets each
+// sex's usual intakes beside its one-day values; the usual-intake block drawn
+// on its own stays a chart of its own.
+void ChartTabTest::usualIntakeStandsBesideTheOneDayValues() {
+  SetPane(Lines(TabulatorReport({"--unit", "1", "--sex", "2", "--age", "3", "--pregnancy", "4",
+                                 "--weight", "5", "--usual", "--variance-ratio", "6=2",
+                                 KELVARA_EXAMPLE_SURVEY, "6"})));
+  ChartTab* tab = Tab();
+  tab->SetKind(ChartKind::distribution);
+  const std::vector<kelvara::ReportBlock> blocks = kelvara::ReadReportBlocks(Pane()->lines());
+  QCOMPARE(blocks.size(), size_t{2});
+  QVERIFY(IsUsualIntakeOf(blocks[1], blocks[0]) && !IsUsualIntakeOf(blocks[0], blocks[1]));
+  const ChartData& data = tab->chartData();
+  QCOMPARE(data.series.size(), size_t{4});
+  QCOMPARE(data.series[1].name, QStringLiteral("男（習慣的摂取量）"));
+  QVERIFY(!data.series[0].usual && data.series[1].usual && data.series[3].usual);
+  // The usual intake's P5-P95 spread is the narrower, group by group.
+  for (size_t s : {size_t{0}, size_t{2}}) {
+    const ChartSeriesData& oneDay = data.series[s];
+    const ChartSeriesData& usual = data.series[s + 1];
+    QCOMPARE(Positions(usual.bands), Positions(oneDay.bands));
+    for (size_t b = 0; b < oneDay.bands.size(); ++b) {
+      QVERIFY(usual.bands[b].p95 - usual.bands[b].p5 < oneDay.bands[b].p95 - oneDay.bands[b].p5);
+    }
+  }
+  QVERIFY(data.note.startsWith(QStringLiteral("淡い箱：1日の値、濃い箱：習慣的摂取量。")));
 }
 
 QTEST_MAIN(ChartTabTest)

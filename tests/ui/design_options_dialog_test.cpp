@@ -16,6 +16,7 @@ class DesignOptionsDialogTest : public QObject {
  private slots:
   void showsAndReturnsTheChoice();
   void cutOffMustBeADecimalWithAPoint();
+  void usualIntakeNeedsPersonsOrARatio();
 };
 
 namespace {
@@ -81,6 +82,34 @@ void DesignOptionsDialogTest::cutOffMustBeADecimalWithAPoint() {
   cutOff->setText(QStringLiteral("-2e3"));
   QCOMPARE(dialog.options().shareBelow, std::optional<double>(-2000));
   QLocale::setDefault(QLocale::c());
+}
+
+// The usual intake is taken only with repeated days (a person column) or a
+// ratio of 0 or more, which then holds for every variable.
+void DesignOptionsDialogTest::usualIntakeNeedsPersonsOrARatio() {
+  DesignOptionsDialog dialog(kLabels, {});
+  auto* ok = Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok);
+  auto* person = Find<QComboBox>(dialog, "personColumn");
+  auto* ratio = Find<QLineEdit>(dialog, "varianceRatio");
+  Find<QCheckBox>(dialog, "usual")->setChecked(true);
+  QVERIFY(!ok->isEnabled());
+  person->setCurrentIndex(1);
+  QVERIFY(ok->isEnabled());
+  kelvara::DesignOptions chosen = dialog.options();
+  QVERIFY(chosen.usual.enabled && chosen.usual.ratios.empty());
+  QCOMPARE(chosen.usual.personColumn, 0);
+  person->setCurrentIndex(0);
+  for (const char* text : {"-1", "1,5"}) {
+    ratio->setText(QString::fromLatin1(text));
+    QVERIFY2(!ok->isEnabled(), text);
+  }
+  ratio->setText(QStringLiteral("1.5"));
+  QVERIFY(ok->isEnabled());
+  chosen = dialog.options();
+  QCOMPARE(chosen.usual.personColumn, -1);
+  QCOMPARE(chosen.usual.ratios.size(), size_t{1});
+  QCOMPARE(chosen.usual.RatioFor(5, 2, 30, 40), 1.5);
+  QCOMPARE(DesignOptionsDialog(kLabels, chosen).options().usual.RatioFor(5, 0), 1.5);
 }
 
 QTEST_MAIN(DesignOptionsDialogTest)

@@ -202,8 +202,8 @@ void RunCommandTest::paneLinesEqualTheTabulatorsForEveryScheme() {
   QCOMPARE(PaneBytes(before), TabulatorReport(path_, 3, {"1", "3", "5"}));
 }
 
-// The strata and added figures chosen in their dialog: the note under the
-// run button says what is on, the pane equals kelvara-tab's report with the
+// The strata, added figures and usual intake chosen in their dialog: the
+// note under the run button says what is on, the pane equals kelvara-tab's report with the
 // same options, and the next window remembers them, the strata column by its
 // header text.
 void RunCommandTest::designOptionsAreShownRunAndRemembered() {
@@ -221,18 +221,23 @@ void RunCommandTest::designOptionsAreShownRunAndRemembered() {
       dialog.findChild<QCheckBox*>(QString::fromLatin1(box))->setChecked(true);
     }
     dialog.findChild<QLineEdit*>(QStringLiteral("cutOff"))->setText(QStringLiteral("1500.5"));
+    dialog.findChild<QCheckBox*>(QStringLiteral("usual"))->setChecked(true);
+    dialog.findChild<QLineEdit*>(QStringLiteral("varianceRatio"))->setText(QStringLiteral("1.5"));
     return true;
   };
   Find<QAction>("DesignOptionsItem")->trigger();
   const QLabel* note = Find<QLabel>("LabelDesignOptions");
   QVERIFY(note->isVisibleTo(MainForm));
   QCOMPARE(note->text(), QStringLiteral("指定中：\n層（2.性別）\n95%信頼区間\n変動係数\n"
-                                        "デザイン効果\n1500.5未満の割合"));
+                                        "デザイン効果\n1500.5未満の割合\n習慣的摂取量"));
   MainForm->ButtonRunClick();
   QVERIFY(dialogs_.errors.isEmpty());
   const QByteArray expected = TabulatorReport(
-      path_, 0, {"5"}, {"--strata", "2", "--ci", "--cv", "--deff", "--below", "1500.5"});
+      path_, 0, {"5"},
+      {"--strata", "2", "--ci", "--cv", "--deff", "--below", "1500.5", "--usual",
+       "--variance-ratio", "5=1.5"});
   QVERIFY(expected.contains("1500.5"));
+  QVERIFY(expected.contains("\x81i\x8FK\x8A\xB5\x93I\x90\xDB\x8E\xE6\x97\xCA\x81j"));  // （習慣的摂取量）
   QCOMPARE(PaneBytes(), expected);
   const QString shown = note->text();
   dialogs_.confirmAnswers.push_back(true);  // the results are unsaved

@@ -166,7 +166,7 @@ ChartData BuildChartData(const ReportBlock& block, ChartKind kind, bool withBoth
                                block.Column(kelvara::ColumnTitle(ReportColumn::ciUpper));
   for (SexCondition sex : kSexOrder) {
     if (sex == SexCondition::any && !withBothSexes) continue;
-    ChartSeriesData series{sex, SexName(sex), {}, {}};
+    ChartSeriesData series{sex, SexName(sex), {}, {}, false};
     for (size_t g = 0; g < block.groups.size(); ++g) {
       const AgeGroup* group = scheme->groups[g];
       if (group == nullptr || group->sex != sex) continue;
@@ -214,4 +214,31 @@ ChartData BuildChartData(const ReportBlock& block, ChartKind kind, bool withBoth
   }
   data.note = lines.join(QLatin1Char('\n'));
   return data;
+}
+
+namespace {
+constexpr std::string_view kUsualSuffix =
+    "\x81i\x8FK\x8A\xB5\x93I\x90\xDB\x8E\xE6\x97\xCA\x81j";  // （習慣的摂取量）
+}  // namespace
+
+bool IsUsualIntakeOf(const ReportBlock& usual, const ReportBlock& block) {
+  return usual.name == block.name + std::string(kUsualSuffix);
+}
+
+void AddUsualIntakes(ChartData& data, const ReportBlock& usual, bool withBothSexes) {
+  ChartData added = BuildChartData(usual, ChartKind::distribution, withBothSexes);
+  if (added.categories != data.categories) return;  // another scheme: nothing to set beside
+  std::vector<ChartSeriesData> series;
+  for (ChartSeriesData& oneDay : data.series) {
+    const kelvara::SexCondition sex = oneDay.sex;
+    series.push_back(std::move(oneDay));
+    for (ChartSeriesData& other : added.series) {
+      if (other.sex != sex) continue;
+      other.usual = true;
+      other.name += QStringLiteral("（習慣的摂取量）");
+      series.push_back(std::move(other));
+    }
+  }
+  data.series = std::move(series);
+  data.note = QStringLiteral("淡い箱：1日の値、濃い箱：習慣的摂取量。") + data.note;
 }

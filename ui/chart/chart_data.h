@@ -34,6 +34,7 @@ struct ChartSeriesData {
   QString name;
   std::vector<ChartMark> bands;      // on the age line, in axis order
   std::vector<ChartMark> summaries;  // totals and the like, apart from the line
+  bool usual = false;  // the usual intakes of the same sex, beside the one-day values
 };
 
 struct ChartData {
@@ -55,3 +56,10 @@ struct ChartData {
 // groups whose label no age-group scheme holds. Both-sexes groups are drawn
 // only when asked for.
 ChartData BuildChartData(const kelvara::ReportBlock& block, ChartKind kind, bool withBothSexes);
+
+// Whether `usual` is the usual-intake block of `block` (【name（習慣的摂取量）】).
+bool IsUsualIntakeOf(const kelvara::ReportBlock& usual, const kelvara::ReportBlock& block);
+
+// A distribution chart with the usual intakes of `usual` beside each sex's
+// one-day values, so that the narrower spread of the usual intake shows.
+void AddUsualIntakes(ChartData& data, const kelvara::ReportBlock& usual, bool withBothSexes);

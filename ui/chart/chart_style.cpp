@@ -19,6 +19,12 @@ QColor SexFill(SexCondition sex) {
                           0.75f + 0.25f * fill.blueF());
 }
 
+QColor UsualIntakeFill(SexCondition sex) {
+  QColor fill = SexColour(sex);
+  return QColor::fromRgbF(0.35f + 0.65f * fill.redF(), 0.35f + 0.65f * fill.greenF(),
+                          0.35f + 0.65f * fill.blueF());
+}
+
 QColor SummaryShade() { return QColor(0xE8, 0xE8, 0xE8); }
 
 QFont ChartFont(const QFont& windowFont, int pixelSize, bool bold) {

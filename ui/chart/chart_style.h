@@ -11,6 +11,9 @@
 QColor SexColour(kelvara::SexCondition sex);
 // A lighter shade of the sex's colour, for the boxes' fill.
 QColor SexFill(kelvara::SexCondition sex);
+// A stronger shade of the sex's colour, for the boxes of the usual intake
+// drawn beside the one-day values.
+QColor UsualIntakeFill(kelvara::SexCondition sex);
 // The background of the summary categories.
 QColor SummaryShade();
 

@@ -190,6 +190,12 @@ void ChartTab::Draw(bool force) {
     if (!force && drawnBlock_ && *drawnBlock_ == block) return;
     drawnBlock_ = block;
     data_ = BuildChartData(block, kind_, bothSexes_);
+    // A block followed by its usual-intake block: the distributions side by side.
+    const size_t next = static_cast<size_t>(*row) + 1;
+    if (kind_ == ChartKind::distribution && next < blocks_.size() &&
+        IsUsualIntakeOf(blocks_[next], block)) {
+      AddUsualIntakes(data_, blocks_[next], bothSexes_);
+    }
   }
 
   QChart* old = meanView_->chart();

@@ -64,7 +64,8 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
   };
   std::vector<LegendEntry> legend;
   for (const ChartSeriesData& series : data.series) {
-    legend.push_back({series.name, SexColour(series.sex), SexFill(series.sex)});
+    legend.push_back({series.name, SexColour(series.sex),
+                      series.usual ? UsualIntakeFill(series.sex) : SexFill(series.sex)});
   }
   if (data.categories.size() > data.bandCount) {
     legend.push_back({QStringLiteral("集計区分"), SummaryShade(), SummaryShade()});
@@ -173,7 +174,7 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
         painter.drawLine(QPointF(centre - cap, yOf(mark.p5)), QPointF(centre + cap, yOf(mark.p5)));
         painter.drawLine(QPointF(centre - cap, yOf(mark.p95)),
                          QPointF(centre + cap, yOf(mark.p95)));
-        painter.setBrush(SexFill(series.sex));
+        painter.setBrush(series.usual ? UsualIntakeFill(series.sex) : SexFill(series.sex));
         painter.drawRect(QRectF(QPointF(centre - boxWidth / 2, yOf(mark.p75)),
                                 QPointF(centre + boxWidth / 2, yOf(mark.p25))));
         painter.setPen(QPen(colour.darker(130), 2.5, Qt::SolidLine, Qt::FlatCap));

@@ -71,6 +71,35 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
   cutOffRow->addWidget(cutOffHint_, 1);
   columnsLayout->addLayout(cutOffRow);
 
+  auto* usual = new QGroupBox(QStringLiteral("習慣的摂取量"));
+  auto* usualLayout = new QFormLayout(usual);
+  usual_ = new QCheckBox(QStringLiteral("各変数の区分の後に習慣的摂取量の区分を追加"));
+  usual_->setObjectName(QStringLiteral("usual"));
+  usual_->setChecked(initial.usual.enabled);
+  usualLayout->addRow(usual_);
+  person_ = new QComboBox;
+  person_->setObjectName(QStringLiteral("personColumn"));
+  person_->addItem(kNone);
+  person_->addItems(columnLabels);
+  const int person = initial.usual.personColumn;
+  person_->setCurrentIndex(person >= 0 && person < columnLabels.size() ? person + 1 : 0);
+  usualLayout->addRow(QStringLiteral("個人ID:"), person_);
+  ratio_ = new QLineEdit;
+  ratio_->setObjectName(QStringLiteral("varianceRatio"));
+  for (const kelvara::VarianceRatio& given : initial.usual.ratios) {
+    if (given.column == -1) ratio_->setText(QString::number(given.ratio, 'g', 17));
+  }
+  usualLayout->addRow(QStringLiteral("分散比（個人内／個人間）:"), ratio_);
+  usualHint_ = new QLabel;
+  usualHint_->setObjectName(QStringLiteral("usualHint"));
+  usualLayout->addRow(usualHint_);
+  auto* usualNote = new QLabel(QStringLiteral(
+      "個人IDを指定すると1人1日1行のファイルとして読み、通常の区分は各人の最初の行で集計します。"
+      "分散比は1日調査のとき全変数に共通の値として使います（2日以上の者がいれば、"
+      "空欄にするとそこから推定します）。"));
+  usualNote->setWordWrap(true);
+  usualLayout->addRow(usualNote);
+
   buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   buttons_->setObjectName(QStringLiteral("buttons"));
   buttons_->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
@@ -78,10 +107,14 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
   connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(shareBelow_, &QCheckBox::toggled, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(cutOff_, &QLineEdit::textChanged, this, &DesignOptionsDialog::UpdateAcceptance);
+  connect(usual_, &QCheckBox::toggled, this, &DesignOptionsDialog::UpdateAcceptance);
+  connect(person_, &QComboBox::currentIndexChanged, this, &DesignOptionsDialog::UpdateAcceptance);
+  connect(ratio_, &QLineEdit::textChanged, this, &DesignOptionsDialog::UpdateAcceptance);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(design);
   layout->addWidget(columns);
+  layout->addWidget(usual);
   layout->addWidget(buttons_);
   UpdateAcceptance();
 }
@@ -102,6 +135,10 @@ kelvara::DesignOptions DesignOptionsDialog::options() const {
   design.coefficientOfVariation = coefficientOfVariation_->isChecked();
   design.designEffect = designEffect_->isChecked();
   if (shareBelow_->isChecked()) design.shareBelow = ParseCutOff(cutOff_->text());
+  design.usual.enabled = usual_->isChecked();
+  design.usual.personColumn = person_->currentIndex() - 1;
+  const std::optional<double> ratio = ParseCutOff(ratio_->text());
+  if (ratio && *ratio >= 0) design.usual.ratios.push_back({-1, *ratio});
   return design;
 }
 
@@ -110,5 +147,18 @@ void DesignOptionsDialog::UpdateAcceptance() {
   cutOff_->setEnabled(needed);
   const bool usable = !needed || ParseCutOff(cutOff_->text()).has_value();
   cutOffHint_->setText(usable ? QString() : QStringLiteral("数値を入力してください（例：7.5）"));
-  buttons_->button(QDialogButtonBox::Ok)->setEnabled(usable);
+  // The usual intake needs repeated days (a person column) or a ratio; a
+  // ratio typed must be a number of 0 or more.
+  const bool usualOn = usual_->isChecked();
+  ratio_->setEnabled(usualOn);
+  const QString ratioText = ratio_->text().trimmed();
+  const std::optional<double> ratio = ParseCutOff(ratioText);
+  const bool ratioUsable = ratioText.isEmpty() || (ratio && *ratio >= 0);
+  const bool usualUsable =
+      !usualOn || (ratioUsable && (person_->currentIndex() > 0 || !ratioText.isEmpty()));
+  usualHint_->setText(usualUsable ? QString()
+                      : !ratioUsable
+                          ? QStringLiteral("分散比は0以上の数値を入力してください（例：1.5）")
+                          : QStringLiteral("個人IDか分散比を指定してください"));
+  buttons_->button(QDialogButtonBox::Ok)->setEnabled(usable && usualUsable);
 }

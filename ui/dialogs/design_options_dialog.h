@@ -1,6 +1,7 @@
 // The dialog that chooses the sampling design and the figures added to the
 // report: the strata column, the added columns and the cut-off of the share
-// below it.
+// below it, and the usual-intake blocks (the person column of a file of
+// person-days, or a variance ratio for a survey of one day).
 #pragma once
 
 #include <QDialog>
@@ -45,5 +46,9 @@ class DesignOptionsDialog : public QDialog {
   QCheckBox* shareBelow_;
   QLineEdit* cutOff_;
   QLabel* cutOffHint_;
+  QCheckBox* usual_;
+  QComboBox* person_;
+  QLineEdit* ratio_;
+  QLabel* usualHint_;
   QDialogButtonBox* buttons_;
 };

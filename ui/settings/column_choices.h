@@ -12,5 +12,6 @@ struct ColumnChoices {
   QString age;
   QString pregnancy;
   QString strata;         // the stratum column of the sampling design
+  QString person;         // the respondent's id of a file of person-days
   QStringList variables;  // the ticked analysis variables
 };

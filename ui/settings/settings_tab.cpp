@@ -283,6 +283,7 @@ void SettingsTab::ShowSurvey(const QString& path, SurveyContents contents) {
   SelectNoColumn();
   // Like the selectors, the strata column names a column of the file shown.
   design_.strataColumn = -1;
+  design_.usual.personColumn = -1;
   ShowDesignOptions();
 }
 
@@ -380,6 +381,7 @@ ColumnChoices SettingsTab::choices() const {
   choices.pregnancy = headerText(pregnancyColumn());
   choices.weight = headerText(ColumnOf(ComboBoxWeight));
   choices.strata = headerText(design_.strataColumn);
+  choices.person = headerText(design_.usual.personColumn);
   for (int column : tickedColumns()) choices.variables.append(headerText(column));
   return choices;
 }
@@ -394,6 +396,10 @@ void SettingsTab::applyChoices(const ColumnChoices& choices) {
   choose(ComboBoxBunrui1, choices.sex);
   choose(ComboBoxBunrui2, choices.age);
   choose(ComboBoxBunrui3, choices.pregnancy);
+  if (const int person = ColumnOfHeader(choices.person); person >= 0) {
+    design_.usual.personColumn = person;
+    ShowDesignOptions();
+  }
   if (const int strata = ColumnOfHeader(choices.strata); strata >= 0) {
     design_.strataColumn = strata;
     ShowDesignOptions();
@@ -427,6 +433,10 @@ void SettingsTab::ShowDesignOptions() {
     chosen.append(QString::fromStdString(kelvara::FormatNumber(*design_.shareBelow)) +
                   QStringLiteral("未満の割合"));
   }
+  if (design_.usual.personColumn >= 0) {
+    chosen.append(QStringLiteral("個人ID（%1）").arg(columnLabel(design_.usual.personColumn)));
+  }
+  if (design_.usual.enabled) chosen.append(QStringLiteral("習慣的摂取量"));
   // One line a figure, so that none is broken across lines.
   LabelDesignOptions->setText(QStringLiteral("指定中：\n") + chosen.join(QLatin1Char('\n')));
   LabelDesignOptions->setVisible(!chosen.isEmpty());

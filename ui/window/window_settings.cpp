@@ -21,6 +21,9 @@ const QString kConfidenceInterval = QStringLiteral("design/confidenceInterval");
 const QString kCoefficientOfVariation = QStringLiteral("design/coefficientOfVariation");
 const QString kDesignEffect = QStringLiteral("design/designEffect");
 const QString kShareBelow = QStringLiteral("design/shareBelow");
+const QString kPerson = QStringLiteral("columns/person");
+const QString kUsual = QStringLiteral("design/usualIntake");
+const QString kVarianceRatio = QStringLiteral("design/varianceRatio");
 const QString kPageSize = QStringLiteral("page/size");
 const QString kOrientation = QStringLiteral("page/orientation");
 const QString kMargins = QStringLiteral("page/marginsMillimetres");
@@ -60,6 +63,7 @@ ColumnChoices WindowSettings::columns() const {
   choices.age = store_->value(kAge).toString();
   choices.pregnancy = store_->value(kPregnancy).toString();
   choices.strata = store_->value(kStrata).toString();
+  choices.person = store_->value(kPerson).toString();
   choices.variables = store_->value(kVariables).toStringList();
   return choices;
 }
@@ -71,6 +75,7 @@ void WindowSettings::setColumns(const ColumnChoices& choices) {
   store_->setValue(kAge, choices.age);
   store_->setValue(kPregnancy, choices.pregnancy);
   store_->setValue(kStrata, choices.strata);
+  store_->setValue(kPerson, choices.person);
   store_->setValue(kVariables, choices.variables);
 }
 
@@ -87,6 +92,10 @@ kelvara::DesignOptions WindowSettings::design() const {
     const double value = cutOff.toDouble(&ok);
     if (ok) design.shareBelow = value;
   }
+  design.usual.enabled = store_->value(kUsual, false).toBool();
+  bool ratioRead = false;
+  const double ratio = store_->value(kVarianceRatio).toString().toDouble(&ratioRead);
+  if (ratioRead && ratio >= 0) design.usual.ratios.push_back({-1, ratio});
   return design;
 }
 
@@ -96,6 +105,12 @@ void WindowSettings::setDesign(const kelvara::DesignOptions& design) {
   store_->setValue(kDesignEffect, design.designEffect);
   store_->setValue(kShareBelow, design.shareBelow ? QString::number(*design.shareBelow, 'g', 17)
                                                   : QString());
+  store_->setValue(kUsual, design.usual.enabled);
+  QString ratio;
+  for (const kelvara::VarianceRatio& given : design.usual.ratios) {
+    if (given.column == -1) ratio = QString::number(given.ratio, 'g', 17);
+  }
+  store_->setValue(kVarianceRatio, ratio);
 }
 
 void WindowSettings::loadPageSetup(QPrinter& printer) const {

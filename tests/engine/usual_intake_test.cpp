@@ -1,0 +1,325 @@
+// Usual intake on simulated surveys whose true usual intakes are known, and
+// the closed forms the method must meet.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/statistics/usual_intake.h"
+#include "engine/tabulation.h"
+#include "tests/support/temp_dir.h"
+
+namespace kelvara {
+namespace {
+
+// Columns: 0 person, 1 sex, 2 age, 3 pregnancy, 4 value, 5 weight, 6 unit.
+constexpr int kPerson = 0, kValue = 4;
+const std::string kMale20s = "\x92j20\x81`29";           // 男20～29
+const std::string kFemale30s = "\x8F\x97" "30\x81`39";   // 女30～39
+const std::string kUsualMark = "\x81i\x8FK\x8A\xB5\x93I\x90\xDB\x8E\xE6\x97\xCA\x81j";  // （習慣的摂取量）
+
+struct Scenario {
+  double lambda;         // true Box-Cox parameter
+  double ratio;          // true s_w^2 / s_b^2
+  double repeatedShare;  // persons with a second day
+  double mean[2];        // of T, per band
+  double between;        // s_b, on the transformed scale
+};
+
+struct Person {
+  int band;  // 0 men 20-29, 1 women 30-39
+  double weight;
+  double usual;  // the true long-run mean of the person's days
+};
+
+// The true usual intake E[g^-1(T + e)], e ~ N(0, s^2), in closed form: a
+// lognormal mean at lambda 0, the moments of a normal variable at 1/4, 1/2
+// and 1.
+double TrueUsual(double lambda, double t, double s2) {
+  if (lambda == 0) return std::exp(t + s2 / 2);
+  const double a = 1 + lambda * t, v = lambda * lambda * s2;
+  if (lambda == 0.25) return a * a * a * a + 6 * a * a * v + 3 * v * v;
+  if (lambda == 0.5) return a * a + v;
+  return a;  // lambda 1
+}
+
+struct Survey {
+  std::string csv;
+  std::string firstRowsCsv;  // each person's first row only, in file order
+  std::vector<Person> persons;
+};
+
+Survey Simulate(const Scenario& s, uint64_t seed, int personsPerBand = 2500) {
+  std::mt19937_64 random(seed);
+  std::normal_distribution<double> normal(0.0, 1.0);
+  std::uniform_real_distribution<double> uniform(0.0, 1.0);
+  const double within = std::sqrt(s.ratio) * s.between;
+  auto dayValue = [&](double t) {
+    const double x = t + within * normal(random);
+    return s.lambda == 0 ? std::exp(x) : std::pow(std::max(0.0, 1 + s.lambda * x), 1 / s.lambda);
+  };
+  Survey survey;
+  std::vector<std::string> rows;
+  std::vector<int> rowPerson;
+  for (int p = 0; p < 2 * personsPerBand; ++p) {
+    const int band = p % 2;
+    const double t = s.mean[band] + s.between * normal(random);
+    const double weight = 1 + 2 * uniform(random);
+    survey.persons.push_back({band, weight, TrueUsual(s.lambda, t, within * within)});
+    const int days = uniform(random) < s.repeatedShare ? 2 : 1;
+    for (int d = 0; d < days; ++d) {
+      char row[160];
+      std::snprintf(row, sizeof row, "%d,%d,%d,0,%.7g,%.6g,%d\r\n", p, band + 1, band ? 35 : 25,
+                    dayValue(t), weight, p / 10);
+      rows.push_back(row);
+      rowPerson.push_back(p);
+    }
+  }
+  // Second days stand apart from first days, as in a file of two survey days.
+  std::vector<size_t> order(rows.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), random);
+  survey.csv = survey.firstRowsCsv = "person,sex,age,preg,value,weight,unit\r\n";
+  std::vector<bool> seen(survey.persons.size());
+  for (size_t i : order) {
+    survey.csv += rows[i];
+    if (!seen[static_cast<size_t>(rowPerson[i])]) survey.firstRowsCsv += rows[i];
+    seen[static_cast<size_t>(rowPerson[i])] = true;
+  }
+  return survey;
+}
+
+std::vector<std::string> Tabulate(const std::string& file, DesignOptions design) {
+  RunRequest request{file, {6, 1, 2, 3, 5}, {kValue}, 0, design};
+  std::vector<std::string> lines;
+  EXPECT_EQ(TabulateVariables(request, [&](std::string_view l) { lines.emplace_back(l); }),
+            RunStatus::ok);
+  return lines;
+}
+
+// The fields of a group's line in the ordinary block (usual false) or the
+// usual-intake block.
+std::vector<double> Fields(const std::vector<std::string>& lines, const std::string& label,
+                           bool usual) {
+  bool inUsual = false;
+  for (const std::string& line : lines) {
+    if (line.find(kUsualMark) != std::string::npos) inUsual = true;
+    if (inUsual != usual || line.rfind("\"" + label + "\",", 0) != 0) continue;
+    std::vector<double> fields;
+    for (size_t pos = line.find(',') + 1; pos != 0; pos = line.find(',', pos) + 1) {
+      fields.push_back(std::strtod(line.c_str() + pos, nullptr));
+    }
+    return fields;
+  }
+  ADD_FAILURE() << "no line " << label;
+  return {};
+}
+
+// The weighted quantile of the true usual intakes of a band: the smallest
+// value whose cumulative weight reaches q.
+double TrueQuantile(const std::vector<Person>& persons, int band, double q) {
+  std::vector<std::pair<double, double>> values;
+  double total = 0;
+  for (const Person& p : persons) {
+    if (p.band != band) continue;
+    values.emplace_back(p.usual, p.weight);
+    total += p.weight;
+  }
+  std::sort(values.begin(), values.end());
+  double sum = 0;
+  for (const auto& [value, weight] : values) {
+    sum += weight;
+    if (sum >= q * total) return value;
+  }
+  return values.back().first;
+}
+
+double TrueShareBelow(const std::vector<Person>& persons, int band, double cutOff) {
+  double below = 0, total = 0;
+  for (const Person& p : persons) {
+    if (p.band != band) continue;
+    total += p.weight;
+    if (p.usual < cutOff) below += p.weight;
+  }
+  return 100 * below / total;
+}
+
+// How far the block's figures may fairly lie from the truth: three standard
+// deviations of their error. The error has two parts. The estimated
+// distribution and the persons' true one are two samples of the same law: a
+// P10 of n persons has a sampling SD of sqrt(0.1 * 0.9 / n) / phi(1.28) SDs of
+// the law, 0.013 of its P10-P90 range at n = 2,500, twice over. And s_b^2 is
+// the difference of the variance V of person means and s_w^2 * mean(1/k):
+// its relative SD is about sqrt(2 (V/s_b^2)^2 / n + 2 (R c)^2 / r), c being
+// mean(1/k) and r the persons with two days (no second term with a given
+// ratio); a relative error e of s_b^2 moves P10 and P90 by e/4 of the range.
+// The share below the band's P25 has a sampling SD of 0.87 points, twice
+// over, and moves by phi(0.674) * 0.674 * e/2 = 0.107 e.
+struct Tolerance {
+  double range;  // of P10, median and P90, as a share of the true P10-P90 range
+  double share;  // percentage points
+};
+
+Tolerance FairTolerance(const Scenario& s, bool givenRatio, int persons) {
+  const double c = 1 - s.repeatedShare / 2;
+  const double repeated = s.repeatedShare * persons;
+  double e2 = 2 * std::pow(1 + s.ratio * c, 2) / persons;
+  if (!givenRatio) e2 += 2 * std::pow(s.ratio * c, 2) / repeated;
+  const double sampling = std::sqrt(0.1 * 0.9 / persons) / 0.1755 / 2.5631;
+  const double shareSampling = 100 * std::sqrt(0.25 * 0.75 / persons);
+  return {3 * std::sqrt(2 * sampling * sampling + e2 / 16),
+          3 * std::sqrt(2 * shareSampling * shareSampling + 100 * 0.107 * 0.107 * e2)};
+}
+
+// The block's P10, median, P90 and share below a cut-off (the men's true
+// P25) against the weighted figures of the same persons' true usual
+// intakes, within the fair tolerance; the one-day figures of the same run
+// must miss P10 or P90 by more than the tolerance (at a ratio of 0.5 the
+// one-day spread is only sqrt(1.5) times the usual one, so not by much more).
+TEST(UsualIntake, RecoversTheTrueUsualIntakeWhereOneDayDoesNot) {
+  const struct {
+    Scenario scenario;
+    bool givenRatio;  // one day per person with the true ratio given
+  } cases[] = {
+      {{0.0, 0.5, 0.3, {7.6, 7.4}, 0.3}, false},
+      {{0.5, 2.0, 0.4, {18, 20}, 2.0}, false},
+      {{1.0, 4.0, 0.5, {150, 120}, 15}, false},
+      {{0.25, 1.0, 0.0, {22.7, 21}, 1.6}, true},
+  };
+  constexpr int kPersonsPerBand = 2500;
+  uint64_t seed = 17;
+  for (const auto& c : cases) {
+    SCOPED_TRACE("lambda " + std::to_string(c.scenario.lambda) + " ratio " +
+                 std::to_string(c.scenario.ratio));
+    const Survey survey = Simulate(c.scenario, seed++, kPersonsPerBand);
+    const double cutOff = TrueQuantile(survey.persons, 0, 0.25);
+    DesignOptions design;
+    design.shareBelow = cutOff;
+    design.usual.enabled = true;
+    if (c.givenRatio) {
+      design.usual.ratios.push_back({kValue, c.scenario.ratio});
+    } else {
+      design.usual.personColumn = kPerson;
+    }
+    testing::TempDir dir;
+    const std::vector<std::string> lines = Tabulate(dir.Write("days.csv", survey.csv), design);
+    for (int band : {0, 1}) {
+      const std::string& label = band ? kFemale30s : kMale20s;
+      const std::vector<double> usual = Fields(lines, label, true);
+      const std::vector<double> oneDay = Fields(lines, label, false);
+      ASSERT_EQ(usual.size(), 18u);
+      const double p10 = TrueQuantile(survey.persons, band, 0.1);
+      const double p50 = TrueQuantile(survey.persons, band, 0.5);
+      const double p90 = TrueQuantile(survey.persons, band, 0.9);
+      const Tolerance fair = FairTolerance(c.scenario, c.givenRatio, kPersonsPerBand);
+      const double tolerance = fair.range * (p90 - p10);
+      EXPECT_NEAR(usual[8], p10, tolerance) << label;
+      EXPECT_NEAR(usual[10], p50, tolerance) << label;
+      EXPECT_NEAR(usual[12], p90, tolerance) << label;
+      EXPECT_NEAR(usual[16], TrueShareBelow(survey.persons, band, cutOff), fair.share) << label;
+      EXPECT_GT(std::max(std::abs(oneDay[8] - p10), std::abs(oneDay[12] - p90)), tolerance)
+          << label;
+    }
+  }
+}
+
+// With no within-person variance the usual intake is the day's value: the
+// block equals the ordinary one, added columns included. With a person
+// column the ordinary block is the block of the persons' first rows.
+TEST(UsualIntake, ClosedFormsOfTheBlocks) {
+  const Survey survey = Simulate({0.5, 2.0, 0.4, {18, 20}, 2.0}, 5, 400);
+  testing::TempDir dir;
+  DesignOptions plain;
+  plain.confidenceInterval = plain.coefficientOfVariation = plain.designEffect = true;
+  plain.shareBelow = 100;
+  const std::vector<std::string> firstRows = Tabulate(dir.Write("first.csv", survey.firstRowsCsv), plain);
+
+  DesignOptions zeroRatio = plain;
+  zeroRatio.usual.enabled = true;
+  zeroRatio.usual.ratios.push_back({kValue, 0.0});
+  const std::vector<std::string> both = Tabulate(dir.PathOf("first.csv"), zeroRatio);
+  ASSERT_EQ(both.size(), 2 * firstRows.size() + 1);
+  EXPECT_EQ(both[firstRows.size()], "\"\x81y" "value" + kUsualMark + "\x81z\"");
+  for (size_t i = 1; i + 1 < firstRows.size(); ++i) {
+    EXPECT_EQ(both[firstRows.size() + i], firstRows[i]);
+  }
+
+  DesignOptions byPerson = plain;
+  byPerson.usual.personColumn = kPerson;
+  const std::vector<std::string> days = Tabulate(dir.Write("days.csv", survey.csv), byPerson);
+  ASSERT_EQ(days.size(), firstRows.size() + 1);
+  for (size_t i = 0; i + 1 < firstRows.size(); ++i) EXPECT_EQ(days[i], firstRows[i]);
+  EXPECT_NE(days[days.size() - 2].find("800"), std::string::npos);  // persons counted
+}
+
+// With no within-person variance the usual intakes are the day values, and
+// the Rao-Wu bootstrap's standard error of a mean estimates the same as the
+// linearised one: within 15% at 400 replicates (the Monte Carlo error of a
+// standard deviation from B replicates is 1/sqrt(2B), 3.5%). The draws are
+// seeded: a second run gives the same report.
+TEST(UsualIntake, BootstrapAgreesWithLinearisationWithoutWithinVariance) {
+  const Survey survey = Simulate({0.5, 2.0, 0.0, {18, 20}, 2.0}, 11, 600);
+  testing::TempDir dir;
+  DesignOptions design;
+  design.shareBelow = 100;
+  design.usual.enabled = true;
+  design.usual.ratios.push_back({kValue, 0.0});
+  design.usual.bootstrapReplicates = 400;
+  const std::string file = dir.Write("first.csv", survey.firstRowsCsv);
+  const std::vector<std::string> lines = Tabulate(file, design);
+  for (const std::string& label : {kMale20s, kFemale30s}) {
+    const std::vector<double> linearised = Fields(lines, label, false);
+    const std::vector<double> bootstrap = Fields(lines, label, true);
+    EXPECT_NEAR(bootstrap[4] / linearised[4], 1.0, 0.15) << label;
+    EXPECT_NEAR(bootstrap[17] / linearised[17], 1.0, 0.15) << label;
+  }
+  EXPECT_EQ(Tabulate(file, design), lines);
+}
+
+// Every person on k days, equal weights, one band: the shrink factor is the
+// textbook sqrt(1 - MSW / MSB) of the one-way analysis of variance, and the
+// back-transform is the mean of the day distribution (lognormal and
+// polynomial moments).
+TEST(UsualIntake, BalancedDaysShrinkByTheTextbookFactor) {
+  constexpr int kPersons = 300, kDays = 3;
+  std::mt19937_64 random(3);
+  std::normal_distribution<double> normal(0.0, 1.0);
+  PersonIntakes intakes;
+  intakes.bandCount = 1;
+  for (int p = 0; p < kPersons; ++p) {
+    const double t = 6 + 0.4 * normal(random);
+    for (int d = 0; d < kDays; ++d) intakes.day.push_back(std::exp(t + 0.5 * normal(random)));
+    intakes.dayStart.push_back(static_cast<uint32_t>(intakes.day.size()));
+    intakes.weight.push_back(2.0);
+    intakes.cell.push_back(0);
+  }
+  const UsualIntakes fit = EstimateUsualIntakes(intakes);
+  const double lambda = fit.cells[0].lambda;
+  std::vector<double> means(kPersons);
+  double grand = 0, within = 0;
+  for (int p = 0; p < kPersons; ++p) {
+    for (int d = 0; d < kDays; ++d) means[p] += BoxCox(intakes.day[p * kDays + d], lambda) / kDays;
+    for (int d = 0; d < kDays; ++d) {
+      within += std::pow(BoxCox(intakes.day[p * kDays + d], lambda) - means[p], 2);
+    }
+    grand += means[p] / kPersons;
+  }
+  double between = 0;
+  for (double m : means) between += kDays * (m - grand) * (m - grand);
+  const double msb = between / (kPersons - 1), msw = within / (kPersons * (kDays - 1));
+  const double shrink = std::sqrt(1 - msw / msb);
+  EXPECT_FALSE(fit.cells[0].floored);
+  for (int p = 0; p < kPersons; ++p) {
+    EXPECT_NEAR(fit.transformed[p] - grand, (means[p] - grand) * shrink, 1e-9);
+  }
+  EXPECT_NEAR(MeanOfInverse(7.0, 0.0, 0.36) / std::exp(7.0 + 0.18), 1.0, 1e-12);
+  EXPECT_NEAR(MeanOfInverse(22.0, 0.25, 2.5) / TrueUsual(0.25, 22.0, 2.5), 1.0, 1e-12);
+}
+
+}  // namespace
+}  // namespace kelvara
