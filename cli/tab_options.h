@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kelvara {
@@ -24,6 +25,9 @@ struct TabOptions {
   bool coefficientOfVariation = false;
   bool designEffect = false;
   std::optional<double> shareBelow;
+  // --below VAR=X: a cut-off for one variable, in place of the one for all.
+  std::vector<std::pair<ColumnName, double>> shareBelowFor;
+  bool provenance = false;
   bool utf8 = false;
   std::string outputFile;  // empty: standard output
   bool help = false;

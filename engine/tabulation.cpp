@@ -70,7 +70,8 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
         progress.variableCount = variables;
         progress.column = request.variableColumns[v];
         reporter.Report(progress);
-        blocks[v] = TabulateColumn(data, layout, v, workspace);
+        const DesignOptions design = request.design.ForColumn(request.variableColumns[v]);
+        blocks[v] = TabulateColumn(data, layout, v, workspace, &design);
       }
     } catch (...) {
       std::lock_guard lock(failureMutex);
@@ -125,19 +126,25 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
   if (const int column = ConvertNames(request, control, data); column >= 0) {
     return {RunStatus::nameNotConvertible, column};
   }
-  if (request.variableColumns.empty()) return {};
+  const SchemeId scheme = SchemeForItemIndex(request.schemeItemIndex);
+  RunOutcome outcome;
+  outcome.coverage = CountGroupCoverage(data, scheme);
+  if (request.variableColumns.empty()) return outcome;
 
-  const RunLayout layout =
-      BuildRunLayout(data, SchemeForItemIndex(request.schemeItemIndex), request.design);
+  const RunLayout layout = BuildRunLayout(data, scheme, request.design);
   const std::vector<std::vector<std::string>> blocks =
       ComputeBlocks(data, layout, request, control, reporter);
   // A stop during the last variables leaves some blocks unfilled: the run
   // hands over all of them or none.
   if (control.stop.stop_requested()) return {RunStatus::stopped};
-  for (const auto& block : blocks) {
-    for (const std::string& line : block) sink(line);
+  for (size_t v = 0; v < blocks.size(); ++v) {
+    if (request.provenance) {
+      sink(ProvenanceLine(*request.provenance, scheme,
+                          request.design.ForColumn(request.variableColumns[v])));
+    }
+    for (const std::string& line : blocks[v]) sink(line);
   }
-  return {};
+  return outcome;
 }
 
 RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, unsigned threads) {

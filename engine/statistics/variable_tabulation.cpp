@@ -257,12 +257,13 @@ void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sum
 }  // namespace
 
 std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
-                                        size_t variable, ColumnWorkspace& work) {
+                                        size_t variable, ColumnWorkspace& work,
+                                        const DesignOptions* blockDesign) {
   const PersonTable table = BuildPersonTable(data, layout, variable, work);
   std::vector<GroupSums> sums;
   DesignCounts counts;
   std::vector<GroupStatistics> results = GroupMoments(table, table.value, sums, counts, work);
-  const DesignOptions& design = layout.design;
+  const DesignOptions& design = blockDesign != nullptr ? *blockDesign : layout.design;
   if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
   FillPercentiles(table, sums, results, work);
 

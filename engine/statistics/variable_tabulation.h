@@ -23,8 +23,10 @@ struct ColumnWorkspace {
 };
 
 // The lines of one variable's block: header, column titles, one line per
-// group of the run's scheme, the strata line and an empty line.
+// group of the run's scheme, the strata line and an empty line. The added
+// figures are those of `design`, or of the run when it is null.
 std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
-                                        size_t variable, ColumnWorkspace& work);
+                                        size_t variable, ColumnWorkspace& work,
+                                        const DesignOptions* design = nullptr);
 
 }  // namespace kelvara
