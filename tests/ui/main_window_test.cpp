@@ -157,7 +157,9 @@ void MainWindowTest::menuEntriesAndAccelerators() {
                          QStringLiteral("終了(&X)"),
                          QStringLiteral("計算(&C)"),
                          QStringLiteral("標本設計と追加の列(&D)..."),
+                         QStringLiteral("出所の行を付ける(&P)"),
                          QStringLiteral("ヘルプ(&H)"),
+                         QStringLiteral("計算結果の見方(&H)"),
                          QStringLiteral("バージョン情報(&A)..."),
                      }));
   // Each entry runs its handler: with unsaved results, "clear" and "exit"
@@ -316,6 +318,7 @@ void MainWindowTest::settingsAreRememberedByTheNextWindow() {
       return true;
     };
     MainForm->FilePrintSetup();
+    Pane()->AppendLines({"\"\x81yx\x81z\""});  // 【x】
     dialogs.fileAnswers.push_back(saved);
     MainForm->FileSaveAs();
     QVERIFY(MainForm->close());
@@ -342,6 +345,7 @@ void MainWindowTest::settingsAreRememberedByTheNextWindow() {
   QCOMPARE(Find<QComboBox>("ComboBoxBunrui1")->currentText(), QStringLiteral("6.性別"));
   QListWidget* list = Find<QListWidget>("CheckListEiyoso");
   for (int i = 0; i < list->count(); ++i) QCOMPARE(list->item(i)->checkState() == Qt::Checked, i == 3);
+  Pane()->AppendLines({"\"\x81yx\x81z\""});
   dialogs.fileAnswers.push_back(std::nullopt);
   MainForm->FileSaveAs();
   QCOMPARE(dialogs.offeredDirectories.last(), dir_.filePath(QStringLiteral("results")));

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScreen>
 #include <QTabWidget>
@@ -26,6 +27,11 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/window/main_window.h"
 #include "ui/window/kelvara_application.h"
+#include "ui/about/about_box.h"
+#include "ui/dialogs/help_page.h"
+#include "ui/results/results_pane.h"
+#include "ui/results/results_printing.h"
+#include "ui/settings/radio_group.h"
 
 namespace {
 
@@ -126,5 +132,53 @@ int main(int argc, char** argv) {
   ok = Save(MainForm, out.filePath(QStringLiteral("settings-tab-design%1.png").arg(tag))) && ok;
   MainForm->ButtonRunClick();
   ok = Save(MainForm, out.filePath(QStringLiteral("results-tab-design%1.png").arg(tag))) && ok;
+
+  // The help page (F1) and the about box.
+  MainForm->HelpContents();
+  if (auto* help = MainForm->findChild<HelpPage*>()) {
+    ok = Save(help, out.filePath(QStringLiteral("help-page%1.png").arg(tag))) && ok;
+    help->close();
+  }
+  AboutBox->show();
+  ok = Save(AboutBox, out.filePath(QStringLiteral("about-box%1.png").arg(tag))) && ok;
+  AboutBox->hide();
+
+  // The print preview of the pane, on portrait and on landscape paper.
+  for (const auto orientation : {QPageLayout::Portrait, QPageLayout::Landscape}) {
+    QPrinter& printer = MainForm->printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString());
+    printer.setPageOrientation(orientation);
+    QPrintPreviewWidget preview(&printer);
+    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [](QPrinter* target) {
+      PrintResults(*Pane(), *target, QStringLiteral("計算結果: C:\\調査\\results.csv"));
+    });
+    preview.resize(1000, 760);
+    preview.setZoomMode(QPrintPreviewWidget::FitInView);
+    preview.show();
+    preview.updatePreview();
+    ok = Save(&preview, out.filePath(QStringLiteral("print-preview-%1%2.png")
+                                         .arg(orientation == QPageLayout::Portrait
+                                                  ? QStringLiteral("portrait")
+                                                  : QStringLiteral("landscape"),
+                                              tag))) && ok;
+  }
+
+  // A run whose ages fall in no age band of the scheme: the notice above
+  // the results; another file, whose headers lack some chosen columns: the
+  // notice above the selectors.
+  Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(3);
+  MainForm->ButtonRunClick();
+  ok = Save(MainForm, out.filePath(QStringLiteral("results-tab-no-group%1.png").arg(tag))) && ok;
+  Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(0);
+  const QString other = out.filePath(QStringLiteral("other-headers.csv"));
+  QFile file(other);
+  if (file.open(QIODevice::WriteOnly)) {
+    file.write("ID,sex,age,preg,kcal\r\n1,1,30,0,2000\r\n");
+    file.close();
+  }
+  LoadSurveyFile(dialogs, other);
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet2"));
+  ok = Save(MainForm, out.filePath(QStringLiteral("settings-tab-choices-notice%1.png").arg(tag))) && ok;
   return ok && same && dialogs.errors.isEmpty() ? 0 : 1;
 }

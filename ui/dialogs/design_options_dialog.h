@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 #include "engine/design_options.h"
 
@@ -14,6 +15,7 @@ class QComboBox;
 class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
+class QTableWidget;
 
 class DesignOptionsDialog : public QDialog {
   Q_OBJECT
@@ -24,6 +26,10 @@ class DesignOptionsDialog : public QDialog {
   // strata column beyond the labels shows as none).
   DesignOptionsDialog(const QStringList& columnLabels, const kelvara::DesignOptions& initial,
                       QWidget* parent = nullptr);
+
+  // The variables that may have a cut-off of their own (the ticked ones),
+  // by column index; those that have one in `initial` are listed too.
+  void SetVariables(const std::vector<int>& columns);
 
   // The choice as it stands; once the dialog is accepted, with a cut-off
   // whenever the share below it is ticked.
@@ -45,5 +51,9 @@ class DesignOptionsDialog : public QDialog {
   QCheckBox* shareBelow_;
   QLineEdit* cutOff_;
   QLabel* cutOffHint_;
+  QTableWidget* ownCutOffs_;  // variable label, its own cut-off (empty: the common one)
+  std::vector<int> ownCutOffColumns_;
+  QStringList columnLabels_;
+  kelvara::DesignOptions initial_;
   QDialogButtonBox* buttons_;
 };

@@ -13,4 +13,7 @@ struct ColumnChoices {
   QString pregnancy;
   QString strata;         // the stratum column of the sampling design
   QStringList variables;  // the ticked analysis variables
+  // Cut-offs of single variables, each as "7.5=header" (a number holds no
+  // '=', a header may).
+  QStringList cutOffs;
 };
