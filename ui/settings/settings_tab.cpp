@@ -181,7 +181,7 @@ void SettingsTab::CreateSelectorPanel() {
   // column is wide enough for 妊婦1・授乳婦2 on one line.
   const int labelColumnWidth =
       std::max(kLabelColumnWidth,
-               fontMetrics().horizontalAdvance(QStringLiteral("妊婦1・授乳婦2")) + 6);
+               fontMetrics().horizontalAdvance(QStringLiteral("妊婦1・授乳婦2")) + 10);
   ComboBoxID1 = Selector("ComboBoxID1");
   GroupBox1 = SelectorBox("GroupBox1", QStringLiteral("抽出単位（単位区等）"), ComboBoxID1,
                           labelColumnWidth);
