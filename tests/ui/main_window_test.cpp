@@ -22,6 +22,7 @@
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/about/about_box.h"
+#include "ui/dialogs/help_page.h"
 #include "ui/window/main_window.h"
 #include "ui/window/progress_window.h"
 #include "ui/window/program_entry.h"
@@ -162,6 +163,15 @@ void MainWindowTest::menuEntriesAndAccelerators() {
                          QStringLiteral("計算結果の見方(&H)"),
                          QStringLiteral("バージョン情報(&A)..."),
                      }));
+  // F1 shows the help page beside the window, explaining what puzzles
+  // readers of the report.
+  QCOMPARE(Find<QAction>("HelpContentsItem")->shortcut(), QKeySequence(QKeySequence::HelpContents));
+  Find<QAction>("HelpContentsItem")->trigger();
+  const HelpPage* help = MainForm->findChild<HelpPage*>();
+  QVERIFY(help != nullptr && help->isVisible() && !help->isModal());
+  for (const char* topic : {"欠損値人数", "層の数", "抽出単位の数", "n < 2", "男総数", "変数ごとに"}) {
+    QVERIFY2(help->text().contains(QString::fromUtf8(topic)), topic);
+  }
   // Each entry runs its handler: with unsaved results, "clear" and "exit"
   // ask their questions.
   Pane()->AppendLines({"unsaved"});

@@ -2,6 +2,7 @@
 // names the dialogs remember.
 #include <QFile>
 #include <QListWidget>
+#include <QMarginsF>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
@@ -322,6 +323,9 @@ void ResultsCommandsTest::printsTheWholePaneTitledKelvara() {
     return true;
   };
   MainForm->FilePrintSetup();
+  // Margins leave room for the heading, the page number and binding.
+  const QMarginsF margins = MainForm->printer().pageLayout().margins(QPageLayout::Millimeter);
+  QVERIFY(margins.left() >= 10 && margins.top() >= 10 && margins.right() >= 10 && margins.bottom() >= 10);
   // The widest group lines a report holds: every statistic in exponent form.
   std::vector<std::string> lines;
   lines.push_back("\"\x81y\x83G\x83l\x83\x8B\x83M\x81[\x81z\"");  // "【エネルギー】"
