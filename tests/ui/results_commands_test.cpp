@@ -53,6 +53,7 @@ class ResultsCommandsTest : public QObject {
   void printsTheWholePaneTitledKelvara();
   void surveyFileIsNeverOverwrittenNorOpenedAsResults();
   void utf8ResultsLoadAsTheirCodePage932Bytes();
+  void quitQuestionOffersToSaveFirst();
 
  private:
   ScriptedDialogs dialogs_;
@@ -454,6 +455,32 @@ void ResultsCommandsTest::utf8ResultsLoadAsTheirCodePage932Bytes() {
     MainForm->FileSaveAs();
     QCOMPARE(ReadBytes(dir().filePath(QStringLiteral("saved.csv"))), cp932);
   }
+}
+
+// Quitting with unsaved results: キャンセル keeps the window, 保存 saves
+// first and closes only when the results were saved, 保存しない closes.
+void ResultsCommandsTest::quitQuestionOffersToSaveFirst() {
+  using Answer = DialogService::SaveAnswer;
+  MainForm->show();
+  Pane()->AppendLines({"\"\x81ya\x81z\"", "b,1"});
+  dialogs_.saveAnswers = {Answer::cancel, Answer::save};
+  dialogs_.fileAnswers = {std::nullopt};
+  QVERIFY(!MainForm->close());
+  MainForm->FileExit();  // 保存, then the save dialog cancelled
+  QVERIFY(MainForm->isVisible());
+  QCOMPARE(dialogs_.questions.size(), 2);
+
+  const QString path = dir().filePath(QStringLiteral("before-quit.csv"));
+  dialogs_.saveAnswers = {Answer::save};
+  dialogs_.fileAnswers = {path};
+  QVERIFY(MainForm->close());
+  QCOMPARE(ReadBytes(path), std::string("\"\x81ya\x81z\"\r\nb,1\r\n"));
+
+  MainForm->show();
+  Pane()->AppendLines({"c"});
+  dialogs_.saveAnswers = {Answer::discard};
+  QVERIFY(MainForm->close());
+  QVERIFY(dialogs_.errors.isEmpty());
 }
 
 QTEST_MAIN(ResultsCommandsTest)
