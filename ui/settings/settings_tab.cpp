@@ -1,7 +1,6 @@
 #include "ui/settings/settings_tab.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
 #include <QFrame>
@@ -80,7 +79,8 @@ QString ColumnLabel(int column, const QString& header) {
 // goes on to the button it was meant for.
 class ClickThroughPopup : public QObject {
  public:
-  using QObject::QObject;
+  // `field` is the box whose completion list this watches.
+  explicit ClickThroughPopup(QWidget* field) : QObject(field), field_(field) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -90,12 +90,17 @@ class ClickThroughPopup : public QObject {
     const QPoint at = press->globalPosition().toPoint();
     if (popup->rect().contains(popup->mapFromGlobal(at))) return false;
     popup->hide();
-    auto* button = qobject_cast<QAbstractButton*>(QApplication::widgetAt(at));
+    // The button under the press in the field's own window.
+    QWidget* window = field_->window();
+    auto* button = qobject_cast<QAbstractButton*>(window->childAt(window->mapFromGlobal(at)));
     if (button != nullptr && button->isEnabled()) {
       QTimer::singleShot(0, button, [button] { button->click(); });
     }
     return true;
   }
+
+ private:
+  QWidget* field_;
 };
 
 }  // namespace
@@ -196,7 +201,7 @@ void SettingsTab::CreateSelectorPanel() {
   completer->setFilterMode(Qt::MatchContains);
   completer->setCompletionMode(QCompleter::PopupCompletion);
   ComboBoxWeight->setCompleter(completer);
-  completer->popup()->installEventFilter(new ClickThroughPopup(completer));
+  completer->popup()->installEventFilter(new ClickThroughPopup(ComboBoxWeight));
   GroupBox4 = SelectorBox("GroupBox4", QStringLiteral("重み（サンプリング・ウエイト）"), ComboBoxWeight,
                          labelColumnWidth);
 
