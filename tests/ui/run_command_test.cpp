@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTabWidget>
 #include <QtTest>
 #include <clocale>
@@ -90,6 +91,7 @@ class RunCommandTest : public QObject {
   void decimalCommaLocaleChangesNothing();
   void fileGoneSinceLoadingIsReportedAndNothingAppended();
   void personsInNoAgeBandAreCountedAndSaid();
+  void ownCutOffRunsAsTheTabulatorsAndTheButtonStays();
 
  private:
   void ExpectRefusal(const QString& message);
@@ -428,6 +430,36 @@ void RunCommandTest::personsInNoAgeBandAreCountedAndSaid() {
   Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(1);
   MainForm->ButtonRunClick();
   QVERIFY(Find<NoticeBar>("NoticeRun")->text().isEmpty());
+}
+
+// A cut-off for energy alone: the age block has no share columns, energy's
+// has them at 2000, as kelvara-tab --below 5=2000 writes. The note that
+// appears under 計算実行 does not move the button.
+void RunCommandTest::ownCutOffRunsAsTheTabulatorsAndTheButtonStays() {
+  LoadSurveyFile(dialogs_, path_);
+  ChooseColumns();
+  Tick({2, 4});
+  MainForm->show();
+  QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+  const QPushButton* run = Find<QPushButton>("ButtonRun");
+  const QPoint before = run->mapTo(MainForm, QPoint());
+  dialogs_.onDialog = [](QDialog& dialog) {
+    dialog.findChild<QCheckBox*>(QStringLiteral("shareBelow"))->setChecked(true);
+    auto* own = dialog.findChild<QTableWidget*>(QStringLiteral("ownCutOffs"));
+    if (own->rowCount() != 2 || own->item(1, 0)->text() != QStringLiteral("5.エネルギー")) return false;
+    own->item(1, 1)->setText(QStringLiteral("2000"));
+    return true;
+  };
+  Find<QAction>("DesignOptionsItem")->trigger();
+  QVERIFY(Find<QLabel>("LabelDesignOptions")->isVisible());
+  QCOMPARE(Find<QLabel>("LabelDesignOptions")->text(), QStringLiteral("指定中：\nエネルギー 2000未満"));
+  QTest::qWait(50);  // the layout settles
+  QCOMPARE(run->mapTo(MainForm, QPoint()), before);
+  MainForm->ButtonRunClick();
+  QVERIFY(dialogs_.errors.isEmpty());
+  const QByteArray expected = TabulatorReport(path_, 0, {"3", "5"}, {"--below", "5=2000"});
+  QVERIFY(expected.contains("2000"));
+  QCOMPARE(PaneBytes(), expected);
 }
 
 QTEST_MAIN(RunCommandTest)
