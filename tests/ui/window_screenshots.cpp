@@ -3,13 +3,16 @@
 // at the size it opens with and at the size of the screen's free area, and
 // prints that run's results to a PDF file, for looking at by eye
 // (scripts/screenshots.sh); then saves the results, loads them back and saves
-// them again, checking the bytes.
+// them again, checking the bytes. Last come the help page, the about box, the
+// print preview, the notices of persons in no age band and of choices not
+// made again, and two of the toolkit's message boxes.
 //
 //   kelvara_screenshots SURVEY.csv OUT_DIR [TAG]
 //
 // TAG (say "150" for a run under QT_SCALE_FACTOR=1.5) goes into the names of
 // the PNG files.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -22,7 +25,9 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/window/main_window.h"
@@ -180,5 +185,21 @@ int main(int argc, char** argv) {
   LoadSurveyFile(dialogs, other);
   Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet2"));
   ok = Save(MainForm, out.filePath(QStringLiteral("settings-tab-choices-notice%1.png").arg(tag))) && ok;
+
+  // The toolkit's message boxes: a sentence per line, and the quit question.
+  const std::unique_ptr<DialogService> boxes = MakeToolkitDialogs(MainForm);
+  const auto grabBox = [&](const QString& name) {
+    QTimer::singleShot(300, [&ok, &out, name] {
+      if (QWidget* box = QApplication::activeModalWidget()) {
+        ok = Save(box, out.filePath(name)) && ok;
+        box->close();
+      }
+    });
+  };
+  grabBox(QStringLiteral("message-box%1.png").arg(tag));
+  boxes->ShowError(QStringLiteral("重み（サンプリング・ウエイト）の「重さ」という列はありません. "
+                                  "一覧から選ぶか、列の番号か見出しを入力してください."));
+  grabBox(QStringLiteral("quit-question%1.png").arg(tag));
+  boxes->AskToSave(QStringLiteral("計算結果が保存されていません。\n\n終了します"));
   return ok && same && dialogs.errors.isEmpty() ? 0 : 1;
 }

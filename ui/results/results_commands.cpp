@@ -8,6 +8,8 @@
 #include "ui/results/results_file.h"
 #include "ui/results/results_pane.h"
 #include "ui/results/results_printing.h"
+#include "ui/results/results_tab.h"
+#include "ui/window/notice_bar.h"
 #include "ui/settings/settings_tab.h"
 #include "ui/window/wait_cursor.h"
 #include "ui/window/window_settings.h"
@@ -57,6 +59,7 @@ void TMainForm::FileNew() {
   RunGuarded(dialogs(), [this] {
     if (!MayLoseResults(QStringLiteral("計算結果をクリアします"))) return;
     pane().ClearLines();
+    TabSheet3->notice().Clear();  // it spoke of results now gone
     SaveDialog->fileName.clear();
     OpenDialog->fileName.clear();
   });
@@ -100,6 +103,7 @@ void TMainForm::FileOpen() {
       throw;
     }
     pane().setVisible(true);
+    TabSheet3->notice().Clear();
     SaveDialog->fileName = path;
   });
 }
