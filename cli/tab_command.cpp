@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <new>
 
 #include "cli/column_lookup.h"
@@ -10,6 +11,7 @@
 #include "cli/report_writer.h"
 #include "cli/standard_streams.h"
 #include "cli/tab_options.h"
+#include "codec/cp932.h"
 #include "platform/utf8_path.h"
 
 namespace kelvara {
@@ -91,6 +93,30 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
   request.design.coefficientOfVariation = options.coefficientOfVariation;
   request.design.designEffect = options.designEffect;
   request.design.shareBelow = options.shareBelow;
+  for (const auto& [name, cutOff] : options.shareBelowFor) {
+    int column = -1;
+    if (!resolve(name, "cut-off variable", column)) return false;
+    request.design.shareBelowByColumn[column] = cutOff;
+  }
+  if (options.provenance) {
+    const auto label = [&](int column) {
+      return column < 0 ? std::string()
+                        : std::to_string(column + 1) + "." + header[static_cast<size_t>(column)];
+    };
+    Provenance provenance;
+    // The path as given on the command line, in the report's code page.
+    provenance.file = Utf8ToCp932(options.fileName).value_or(options.fileName);
+    provenance.unit = label(c.unitColumn);
+    provenance.weight = label(c.weightColumn);
+    provenance.strata = label(request.design.strataColumn);
+    const std::time_t now = std::time(nullptr);
+    char stamp[32] = {};
+    if (const std::tm* local = std::localtime(&now)) {
+      std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
+    }
+    provenance.dateTime = stamp;
+    request.provenance = provenance;
+  }
   for (const ColumnName& variable : options.variables) {
     int column = -1;
     if (!resolve(variable, "analysis variable", column)) return false;
@@ -112,6 +138,27 @@ std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
     case RunStatus::ok: break;
   }
   return {};
+}
+
+const char* const kSchemeNames[] = {"table1", "table2", "part5", "category"};
+
+// Persons the report leaves out of every age band, said on standard error so
+// that the report stays as it is.
+void WarnOfCoverage(const GroupCoverage& coverage, int schemeItemIndex) {
+  const SchemeId scheme = SchemeForItemIndex(schemeItemIndex);
+  const std::string name = kSchemeNames[static_cast<int>(scheme)];
+  if (coverage.outsideAgeBands > 0) {
+    WriteUtf8(stderr, "kelvara-tab: note: " + std::to_string(coverage.outsideAgeBands) + " of " +
+                          std::to_string(coverage.persons) +
+                          " persons with usable sex, age and other classification cells are in "
+                          "no age group of the " + name +
+                          " scheme (they count at most in totals that take every age); check the "
+                          "--age column and the --scheme\n");
+  }
+  if (scheme != SchemeId::category && coverage.agesLookLikeCategories) {
+    WriteUtf8(stderr, "kelvara-tab: note: every age is a whole number from 1 to 10: if the --age "
+                      "column holds category numbers, use --scheme category\n");
+  }
 }
 
 }  // namespace
@@ -140,6 +187,7 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
   if (!writer.Open(error)) return Fail(error, kExitRunFailed);
   for (const std::string& line : lines) writer.WriteLine(line);
   if (!writer.Commit(error)) return Fail(error, kExitRunFailed);
+  WarnOfCoverage(outcome.coverage, options->schemeItemIndex);
   return 0;
 }
 

@@ -35,6 +35,13 @@ const char* const kTabUsage =
     "  --below X         percentage of the group (weighted) whose value lies below\n"
     "                    X, with its standard error under the design: the\n"
     "                    cut-point estimate of inadequate intake (X as 7.5, not 7,5)\n"
+    "  --below VAR=X     the same for the variable VAR alone, with a cut-off of its\n"
+    "                    own (--below 7.5 for every variable, --below 5=2000 for\n"
+    "                    column 5 only: energy does not share salt's cut-off);\n"
+    "                    may be given for several variables\n"
+    "  --provenance      a line before each block naming the survey file, the\n"
+    "                    scheme, the unit, weight and stratum columns, the added\n"
+    "                    columns, the date and time and the program version\n"
     "\n"
     "Usual intake (day-to-day variation taken out before percentiles and shares):\n"
     "  --person COL      respondent id: the file holds a row per person-day; a\n"
@@ -98,7 +105,8 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       {"--ci", &options.confidenceInterval},
       {"--cv", &options.coefficientOfVariation},
       {"--deff", &options.designEffect},
-      {"--usual", &options.usual}};
+      {"--usual", &options.usual},
+      {"--provenance", &options.provenance}};
   std::vector<std::string> positional;
   bool optionsEnded = false;
 
@@ -142,10 +150,19 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       }
       options.schemeItemIndex = scheme->second;
     } else if (arg == "--below") {
-      options.shareBelow = ParseCutOff(value);
-      if (!options.shareBelow) {
-        error = "--below needs a number such as 400 or 7.5 (a point, not a comma), not " + value;
+      // VAR=X for one variable; the number never holds '=', a header may.
+      const size_t equals = value.rfind('=');
+      const std::string number = equals == std::string::npos ? value : value.substr(equals + 1);
+      const std::optional<double> cutOff = ParseCutOff(number);
+      if (!cutOff || equals == 0) {
+        error = "--below needs a number such as 400 or 7.5 (a point, not a comma), or VAR=X, not " +
+                value;
         return std::nullopt;
+      }
+      if (equals == std::string::npos) {
+        options.shareBelow = cutOff;
+      } else {
+        options.shareBelowFor.emplace_back(ColumnName{value.substr(0, equals)}, *cutOff);
       }
     } else if (arg == "--variance-ratios") {
       options.ratioTable = value;

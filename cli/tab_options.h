@@ -32,6 +32,9 @@ struct TabOptions {
   std::vector<std::pair<ColumnName, double>> varianceRatios;
   std::string ratioTable;  // --variance-ratios FILE, UTF-8 path
   int bootstrapReplicates = 0;
+  // --below VAR=X: a cut-off for one variable, in place of the one for all.
+  std::vector<std::pair<ColumnName, double>> shareBelowFor;
+  bool provenance = false;
   bool utf8 = false;
   std::string outputFile;  // empty: standard output
   bool help = false;

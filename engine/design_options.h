@@ -2,6 +2,7 @@
 // of their column titles.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string_view>
 
@@ -34,9 +35,22 @@ struct DesignOptions {
   std::optional<double> shareBelow;
   // A person column (rows per person-day) and the usual-intake blocks.
   UsualIntakeOptions usual;
+  // Cut-offs of single variables, by column index, in place of shareBelow
+  // for that variable: energy does not share salt's 7.5.
+  std::map<int, double> shareBelowByColumn;
 
   bool addsColumns() const {
     return confidenceInterval || coefficientOfVariation || designEffect || shareBelow.has_value();
+  }
+
+  // The options of the block of the variable in `column`: its own cut-off,
+  // when it has one, as the cut-off.
+  DesignOptions ForColumn(int column) const {
+    DesignOptions options = *this;
+    if (const auto own = shareBelowByColumn.find(column); own != shareBelowByColumn.end()) {
+      options.shareBelow = own->second;
+    }
+    return options;
   }
 };
 

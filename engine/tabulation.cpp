@@ -55,14 +55,15 @@ struct PersonRun {
 
 // Adds to variable v's block what a person column and the usual intake ask.
 void ExtendBlock(const PersonRun& run, const RunLayout& layout, const RunRequest& request,
-                 size_t v, std::vector<std::string>& block, ColumnWorkspace& workspace) {
+                 const DesignOptions& design, size_t v, std::vector<std::string>& block,
+                 ColumnWorkspace& workspace) {
   if (run.byPerson) {
     block.insert(block.end() - 1, FirstRowsLine(run.persons.personCount(), run.days->rowCount));
   }
   if (request.design.usual.enabled) {
     std::vector<std::string> usual =
         UsualIntakeBlock(*run.days, run.persons, layout, v, request.variableColumns[v],
-                         request.design.usual, workspace);
+                         request.design.usual, design, workspace);
     block.insert(block.end(), std::make_move_iterator(usual.begin()),
                  std::make_move_iterator(usual.end()));
   }
@@ -98,8 +99,9 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
         progress.variableCount = variables;
         progress.column = request.variableColumns[v];
         reporter.Report(progress);
-        blocks[v] = TabulateColumn(data, layout, v, workspace);
-        ExtendBlock(run, layout, request, v, blocks[v], workspace);
+        const DesignOptions design = request.design.ForColumn(request.variableColumns[v]);
+        blocks[v] = TabulateColumn(data, layout, v, workspace, &design);
+        ExtendBlock(run, layout, request, design, v, blocks[v], workspace);
       }
     } catch (...) {
       std::lock_guard lock(failureMutex);
@@ -155,7 +157,10 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
   if (const int column = ConvertNames(request, control, data); column >= 0) {
     return {RunStatus::nameNotConvertible, column};
   }
-  if (request.variableColumns.empty()) return {};
+  const SchemeId scheme = SchemeForItemIndex(request.schemeItemIndex);
+  RunOutcome outcome;
+  outcome.coverage = CountGroupCoverage(data, scheme);
+  if (request.variableColumns.empty()) return outcome;
 
   PersonRun run;
   run.days = &data;
@@ -168,17 +173,20 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
     run.persons = OneDayPerRow(data.rowCount);
   }
   const SurveyData& tabulated = run.byPerson ? firstRows : data;
-  const RunLayout layout =
-      BuildRunLayout(tabulated, SchemeForItemIndex(request.schemeItemIndex), request.design);
+  const RunLayout layout = BuildRunLayout(tabulated, scheme, request.design);
   const std::vector<std::vector<std::string>> blocks =
       ComputeBlocks(tabulated, layout, request, control, reporter, run);
   // A stop during the last variables leaves some blocks unfilled: the run
   // hands over all of them or none.
   if (control.stop.stop_requested()) return {RunStatus::stopped};
-  for (const auto& block : blocks) {
-    for (const std::string& line : block) sink(line);
+  for (size_t v = 0; v < blocks.size(); ++v) {
+    if (request.provenance) {
+      sink(ProvenanceLine(*request.provenance, scheme,
+                          request.design.ForColumn(request.variableColumns[v])));
+    }
+    for (const std::string& line : blocks[v]) sink(line);
   }
-  return {};
+  return outcome;
 }
 
 RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, unsigned threads) {

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "engine/design_options.h"
+#include "engine/report/provenance.h"
 #include "engine/reading/survey_data.h"
+#include "engine/statistics/run_layout.h"
 
 namespace kelvara {
 
@@ -29,6 +31,8 @@ struct RunRequest {
   std::vector<int> variableColumns;  // one block per entry, in this order
   int schemeItemIndex = 0;           // 0 table 1, 1 table 2, 2 part 5, else category
   DesignOptions design;              // figures beyond the fixed report (none by default)
+  // When given, each block is preceded by a line on where it came from.
+  std::optional<Provenance> provenance;
 };
 
 // How far a run has come.
@@ -61,11 +65,13 @@ struct RunControl {
 };
 
 // How a run ended; for RunStatus::nameNotConvertible, the column whose name
-// code page 932 cannot hold.
+// code page 932 cannot hold. After a run that read the file, who the scheme's
+// age bands leave out (the report itself does not say).
 struct RunOutcome {
   RunOutcome(RunStatus status = RunStatus::ok, int column = -1) : status(status), column(column) {}
   RunStatus status;
   int column;
+  GroupCoverage coverage;
 };
 
 // Runs every variable of the request and hands the blocks to `sink`, in the

@@ -4,8 +4,9 @@
 # opens with and the size of the screen's free area: at 100 % on a 1920 x 1080
 # screen and at 150 % (QT_SCALE_FACTOR=1.5) on a 1366 x 768 laptop screen.
 # Also prints that run's results to PDF (with a PNG of its first page and its
-# text through pdftotext), for checking by eye that Japanese text renders and
-# nothing overlaps or is clipped.
+# text through pdftotext), the help page, the about box, the print preview on
+# portrait and landscape paper, both notices and two message boxes, for
+# checking by eye that Japanese text renders and nothing overlaps or is clipped.
 #   scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]
 set -eu
 cd "$(dirname "$0")/.."

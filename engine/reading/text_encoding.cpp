@@ -33,6 +33,19 @@ size_t CharacterLength(std::string_view text) {
 
 }  // namespace
 
+bool IsValidUtf8(std::string_view text) {
+  for (size_t pos = 0; pos < text.size();) {
+    if (static_cast<unsigned char>(text[pos]) < 0x80) {
+      ++pos;
+      continue;
+    }
+    const size_t length = CharacterLength(text.substr(pos));
+    if (length == 0) return false;
+    pos += length;
+  }
+  return true;
+}
+
 bool LooksLikeUtf8(std::string_view text) {
   bool nonAscii = false;
   for (size_t pos = 0; pos < text.size();) {

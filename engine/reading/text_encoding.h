@@ -20,10 +20,17 @@ inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 // and does not count.
 bool LooksLikeUtf8(std::string_view text);
 
-// The encoding of a file from the evidence at its start: a byte order mark,
-// or a header row that looks like UTF-8. Otherwise code page 932.
+// Whether every byte from 0x80 up in `text` forms a valid UTF-8 character;
+// true for ASCII text.
+bool IsValidUtf8(std::string_view text);
+
+// The encoding of a file from the evidence at its start: a header row that
+// looks like UTF-8, or a byte order mark before a header that is valid UTF-8.
+// Otherwise code page 932: some tools put a byte order mark before code page
+// 932 text, whose header then does not decode as UTF-8.
 inline TextEncoding RecogniseEncoding(bool byteOrderMark, std::string_view headerRow) {
-  return byteOrderMark || LooksLikeUtf8(headerRow) ? TextEncoding::utf8 : TextEncoding::cp932;
+  const bool utf8 = byteOrderMark ? IsValidUtf8(headerRow) : LooksLikeUtf8(headerRow);
+  return utf8 ? TextEncoding::utf8 : TextEncoding::cp932;
 }
 
 }  // namespace kelvara

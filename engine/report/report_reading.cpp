@@ -167,6 +167,7 @@ std::vector<ReportBlock> ReadReportBlocks(std::span<const std::string> lines) {
     }
     ReportBlock& block = blocks.emplace_back();
     block.name = HeaderName(lines[i]);
+    if (i > 0) block.provenance = ReadProvenanceLine(lines[i - 1]);
     block.headerLine = i++;
     if (i < lines.size() && !IsHeaderLine(lines[i])) {
       SplitLine(lines[i], kFieldLimit, cellText, cells);
@@ -178,7 +179,7 @@ std::vector<ReportBlock> ReadReportBlocks(std::span<const std::string> lines) {
     if (block.titles.empty()) continue;  // no columns to read the groups by
     for (; i < lines.size(); ++i) {
       const std::string& line = lines[i];
-      if (line.empty() || IsHeaderLine(line)) break;
+      if (line.empty() || IsHeaderLine(line) || ReadProvenanceLine(line)) break;
       if (std::optional<StrataNote> note = ReadStrataLine(line)) {
         block.strata = *note;
         ++i;

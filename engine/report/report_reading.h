@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/report/provenance.h"
+
 namespace kelvara {
 
 // The line on the sampling design that ends a block.
@@ -40,6 +42,8 @@ struct ReportBlock {
   std::vector<std::string> titles;
   std::vector<ReportGroupLine> groups;
   std::optional<StrataNote> strata;
+  // The provenance line just before the header, when the report has them.
+  std::optional<ProvenanceFields> provenance;
 
   // The position in `values` of the column with this title.
   std::optional<size_t> Column(std::string_view title) const;
@@ -60,8 +64,9 @@ std::string_view ColumnTitle(ReportColumn column);
 // The blocks among `lines`, in order. A block starts at a 【name】 header
 // line, takes its column titles from the line after it, and its groups from
 // the lines that follow until its strata line, an empty line or the next
-// header. Lines outside blocks, and lines inside that are none of these, are
-// passed over.
+// header. A provenance line right before the header belongs to the block.
+// Lines outside blocks, and lines inside that are none of these, are passed
+// over.
 std::vector<ReportBlock> ReadReportBlocks(std::span<const std::string> lines);
 
 }  // namespace kelvara

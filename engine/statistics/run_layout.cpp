@@ -1,6 +1,7 @@
 #include "engine/statistics/run_layout.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace kelvara {
@@ -33,6 +34,29 @@ void LayOutStrata(const SurveyData& data, RunLayout& layout) {
 }
 
 }  // namespace
+
+GroupCoverage CountGroupCoverage(const SurveyData& data, SchemeId scheme) {
+  std::vector<AgeRange> bands;
+  for (const AgeGroup& group : SchemeGroups(scheme)) {
+    if (group.role == GroupRole::ageBand) bands.push_back(group.age);
+  }
+  const auto inBand = [&](double age) {
+    return std::any_of(bands.begin(), bands.end(), [age](const AgeRange& band) {
+      return band.from <= age && (band.toIncluded ? age <= band.to : age < band.to);
+    });
+  };
+  GroupCoverage coverage;
+  bool categoryLike = true;
+  for (size_t row = 0; row < data.rowCount; ++row) {
+    if (!data.classifiable[row]) continue;
+    ++coverage.persons;
+    const double age = data.age[row];
+    if (!inBand(age)) ++coverage.outsideAgeBands;
+    categoryLike = categoryLike && age >= 1 && age <= 10 && age == std::floor(age);
+  }
+  coverage.agesLookLikeCategories = coverage.persons > 0 && categoryLike;
+  return coverage;
+}
 
 RunLayout BuildRunLayout(const SurveyData& data, SchemeId scheme, const DesignOptions& design) {
   RunLayout layout;

@@ -59,6 +59,24 @@ void ForEachGroup(uint64_t mask, Visit&& visit) {
   for (; mask != 0; mask &= mask - 1) visit(static_cast<size_t>(std::countr_zero(mask)));
 }
 
+// Who the age bands of a scheme leave out. A person counts when every
+// classification cell of the row is usable (sampling unit, stratum, sex, age,
+// pregnant/lactating, weight), whatever the analysis variables hold. Such a
+// person is outside the age bands when the age lies in none of the scheme's
+// age bands, judged by the age alone; summaries that take every age (男総数
+// of table 1, 女妊婦, 男女計 of part 5) may still count them, which is why such
+// a total can exceed the sum of its bands. Sex and pregnant/lactating codes do
+// not enter: every sex of a scheme has the same bands.
+struct GroupCoverage {
+  size_t persons = 0;          // rows with usable classification cells
+  size_t outsideAgeBands = 0;  // of those, aged outside every age band
+  // Every such person's age is a whole number from 1 to 10: the age column
+  // may hold category numbers rather than years.
+  bool agesLookLikeCategories = false;
+};
+
+GroupCoverage CountGroupCoverage(const SurveyData& data, SchemeId scheme);
+
 RunLayout BuildRunLayout(const SurveyData& data, SchemeId scheme,
                          const DesignOptions& design = {});
 

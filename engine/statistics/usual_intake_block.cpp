@@ -200,7 +200,7 @@ PersonIntakes GatherPersonIntakes(const SurveyData& days, const PersonDays& pers
 std::vector<std::string> UsualIntakeBlock(const SurveyData& days, const PersonDays& persons,
                                           const RunLayout& layout, size_t variable, int column,
                                           const UsualIntakeOptions& options,
-                                          ColumnWorkspace& work) {
+                                          const DesignOptions& design, ColumnWorkspace& work) {
   const PersonIntakes intakes =
       GatherPersonIntakes(days, persons, layout, variable, column, options);
   const UsualIntakes fit = EstimateUsualIntakes(intakes);
@@ -223,10 +223,10 @@ std::vector<std::string> UsualIntakeBlock(const SurveyData& days, const PersonDa
     // Each variable its own stream of draws, whichever thread computes it.
     errors = BootstrapUsualIntakeErrors(intakes, fit, layout, replicates,
                                         options.bootstrapSeed + static_cast<uint64_t>(column),
-                                        layout.design.shareBelow);
+                                        design.shareBelow);
   }
   std::vector<std::string> lines =
-      TabulateColumn(usual, layout, work, errors ? &*errors : nullptr);
+      TabulateColumn(usual, layout, work, errors ? &*errors : nullptr, &design);
   lines.insert(lines.end() - 1, MethodLine(fit, SchemeBands(layout), replicates));
   return lines;
 }

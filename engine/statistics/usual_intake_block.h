@@ -27,7 +27,7 @@ PersonIntakes GatherPersonIntakes(const SurveyData& days, const PersonDays& pers
 std::vector<std::string> UsualIntakeBlock(const SurveyData& days, const PersonDays& persons,
                                           const RunLayout& layout, size_t variable, int column,
                                           const UsualIntakeOptions& options,
-                                          ColumnWorkspace& work);
+                                          const DesignOptions& design, ColumnWorkspace& work);
 
 // The line telling that the ordinary block counts each person's first row
 // only, with the numbers of persons and rows.

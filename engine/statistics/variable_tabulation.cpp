@@ -256,17 +256,19 @@ void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sum
 }  // namespace
 
 std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
-                                        size_t variable, ColumnWorkspace& work) {
-  return TabulateColumn(data.variables[variable], layout, work);
+                                        size_t variable, ColumnWorkspace& work,
+                                        const DesignOptions* blockDesign) {
+  return TabulateColumn(data.variables[variable], layout, work, nullptr, blockDesign);
 }
 
 std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunLayout& layout,
-                                        ColumnWorkspace& work, const GroupErrors* errors) {
+                                        ColumnWorkspace& work, const GroupErrors* errors,
+                                        const DesignOptions* blockDesign) {
   const PersonTable table = BuildPersonTable(column, layout, work);
   std::vector<GroupSums> sums;
   DesignCounts counts;
   std::vector<GroupStatistics> results = GroupMoments(table, table.value, sums, counts, work);
-  const DesignOptions& design = layout.design;
+  const DesignOptions& design = blockDesign != nullptr ? *blockDesign : layout.design;
   if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
   FillPercentiles(table, sums, results, work);
   for (size_t g = 0; errors != nullptr && g < results.size(); ++g) {

@@ -23,9 +23,11 @@ struct ColumnWorkspace {
 };
 
 // The lines of one variable's block: header, column titles, one line per
-// group of the run's scheme, the strata line and an empty line.
+// group of the run's scheme, the strata line and an empty line. The added
+// figures are those of `design`, or of the run when it is null.
 std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
-                                        size_t variable, ColumnWorkspace& work);
+                                        size_t variable, ColumnWorkspace& work,
+                                        const DesignOptions* design = nullptr);
 
 // Standard errors per group that replace the design's linearised ones (those
 // of a replicate method): of the mean, and of the share below the cut-off.
@@ -36,9 +38,11 @@ struct GroupErrors {
 
 // The same for a column of values laid out like the layout's rows (such as
 // the persons' usual intakes), headed by the column's name; with `errors`
-// the added columns follow from those standard errors.
+// the added columns follow from those standard errors. The added figures are
+// those of `design`, or of the run when it is null.
 std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunLayout& layout,
                                         ColumnWorkspace& work,
-                                        const GroupErrors* errors = nullptr);
+                                        const GroupErrors* errors = nullptr,
+                                        const DesignOptions* design = nullptr);
 
 }  // namespace kelvara

@@ -166,6 +166,53 @@ TEST(TabReports, DesignOptionsAddTheirColumns) {
   }
 }
 
+// A cut-off per variable gives each block what a run of that variable with
+// that cut-off alone gives; the provenance lines add a line before each block
+// and change no other byte; a code page 932 file behind a UTF-8 byte order
+// mark reads as the file without it, its Japanese headers too.
+TEST(TabReports, OwnCutOffsProvenanceAndAMarkBeforeCodePage932) {
+  const std::vector<std::string> base = {"--unit", "1", "--weight", "5", "--ci"};
+  const auto run = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = Args(base);
+    args.insert(args.end(), extra.begin(), extra.end());
+    const Outcome outcome = Tab(args);
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    return outcome.out;
+  };
+  const std::string both = run({"--below", "7.5", "--below", "エネルギー=2000", kSurvey, "6", "7"});
+  EXPECT_EQ(both, run({"--below", "2000", kSurvey, "6"}) + run({"--below", "7.5", kSurvey, "7"}));
+  EXPECT_EQ(run({"--below", "6=2000", kSurvey, "6", "7"}),
+            run({"--below", "2000", kSurvey, "6"}) + run({kSurvey, "7"}));
+  EXPECT_EQ(Tab(Args({"--below", "=7", kSurvey, "6"})).status, 2);
+
+  const std::string withProvenance = run({"--provenance", kSurvey, "6", "7"});
+  const std::vector<std::string> lines = Lines(withProvenance);
+  std::string rest;
+  int provenanceLines = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    // 出所 in code page 932
+    if (lines[i].rfind("\"\x8Fo\x8F\x8A\",", 0) == 0) {
+      ++provenanceLines;
+      EXPECT_NE(lines[i].find("\"Kelvara "), std::string::npos);
+      EXPECT_NE(lines[i].find("survey_small.csv"), std::string::npos);
+      ASSERT_LT(i + 1, lines.size());
+      EXPECT_EQ(lines[i + 1].rfind("\"\x81y", 0), 0u) << "a block's header follows";  // 【
+      continue;
+    }
+    rest += lines[i] + "\n";
+  }
+  EXPECT_EQ(provenanceLines, 2);
+  EXPECT_EQ(rest, run({kSurvey, "6", "7"}));
+
+  TempDir dir;
+  const std::string marked = Utf8FromPath(dir.path() / "marked.csv");
+  std::ofstream(PathFromUtf8(marked), std::ios::binary) << "\xEF\xBB\xBF" << ReadBytes(kSurvey);
+  const Outcome byName = Tab({"--unit", "地区", "--weight", "重み", "--sex", "性別", "--age",
+                              "年齢", "--pregnancy", "妊婦授乳婦", marked, "エネルギー", "食塩相当量"});
+  EXPECT_EQ(byName.status, 0) << byName.err;
+  EXPECT_EQ(byName.out, ReadBytes(kData + "/table1_unit_weight.expected"));
+}
+
 TEST(TabErrors, UnreadableFilesAreStatusOne) {
   TempDir dir;
   const Outcome missing = Tab(Args({dir.PathOf("absent.csv"), "6"}));

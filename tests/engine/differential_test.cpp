@@ -177,7 +177,7 @@ TEST(Differential, EngineMatchesTheReferenceByteForByte) {
       expected.insert(expected.end(), block.begin(), block.end());
     }
     std::vector<std::string> actual;
-    const RunRequest request{file, {unit, 1, 2, 3, weight}, {5, 6, 7}, scheme, design};
+    const RunRequest request{file, {unit, 1, 2, 3, weight}, {5, 6, 7}, scheme, design, {}};
     ASSERT_EQ(TabulateVariables(request, [&](std::string_view l) { actual.emplace_back(l); }, 2),
               RunStatus::ok);
     ASSERT_EQ(actual.size(), expected.size()) << "seed " << seed;

@@ -49,7 +49,7 @@ inline std::vector<std::string> Tabulate(Path path, const std::string& file, Cho
   if (choice.design.strataColumn < 0 && !choice.design.addsColumns()) {
     TabulateVariable(file, unit, 1, 2, 3, 4, weight, choice.scheme, sink);
   } else {
-    const RunRequest request{file, {unit, 1, 2, 3, weight}, {4}, choice.scheme, choice.design};
+    const RunRequest request{file, {unit, 1, 2, 3, weight}, {4}, choice.scheme, choice.design, {}};
     TabulateVariables(request, sink);
   }
   return lines;

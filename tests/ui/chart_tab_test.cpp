@@ -1,8 +1,10 @@
 // The chart tab: which groups each chart draws or leaves out, every block of
 // every scheme drawn from kelvara-tab's reports, the tab following the pane
 // (runs, clearing, a loaded CR LF file), and the saved and printed pictures.
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QListWidget>
 #include <QPrinter>
@@ -17,6 +19,7 @@
 #include "ui/window/main_window.h"
 #include "ui/chart/chart_data.h"
 #include "ui/chart/chart_tab.h"
+#include "ui/window/display_text.h"
 #include "ui/settings/radio_group.h"
 #include "ui/results/results_pane.h"
 
@@ -95,6 +98,7 @@ class ChartTabTest : public QObject {
   void tabFollowsRunsClearingAndALoadedFile();
   void savedAndPrintedPictures();
   void usualIntakeStandsBesideTheOneDayValues();
+  void provenanceLinesAreReadBackByTheChart();
 
  private:
   ScriptedDialogs dialogs_;
@@ -226,7 +230,7 @@ void ChartTabTest::tabFollowsRunsClearingAndALoadedFile() {
   Find<QListWidget>("CheckListEiyoso")->item(6)->setCheckState(Qt::Checked);
   MainForm->ButtonRunClick();
   QVERIFY(dialogs_.errors.isEmpty());
-  QCOMPARE(ItemTexts(tab->blockList()), QStringList({"エネルギー", "たんぱく質"}));
+  QCOMPARE(ItemTexts(tab->blockList()), QStringList({"エネルギー\n第5部", "たんぱく質\n第5部"}));
   QCOMPARE(tab->chartData().title, QStringLiteral("エネルギー"));
   QVERIFY(tab->chartData().categories.contains(QStringLiteral("妊婦")));
 
@@ -237,7 +241,9 @@ void ChartTabTest::tabFollowsRunsClearingAndALoadedFile() {
   // Another run appends: the list grows, the chosen chart stays.
   Find<QListWidget>("CheckListEiyoso")->item(6)->setCheckState(Qt::Unchecked);
   MainForm->ButtonRunClick();
-  QCOMPARE(ItemTexts(tab->blockList()), QStringList({"エネルギー", "たんぱく質", "エネルギー"}));
+  // The second block of a name says so.
+  QCOMPARE(ItemTexts(tab->blockList()),
+           QStringList({"エネルギー\n第5部", "たんぱく質\n第5部", "エネルギー\n第5部・2つ目"}));
   QCOMPARE(tab->blockList()->currentRow(), 1);
   QCOMPARE(tab->chartData().note, protein.note);
 
@@ -357,6 +363,73 @@ void ChartTabTest::usualIntakeStandsBesideTheOneDayValues() {
     }
   }
   QVERIFY(data.note.startsWith(QStringLiteral("淡い箱：1日の値、濃い箱：習慣的摂取量。")));
+}
+
+// With provenance lines on, each block is preceded by one; the chart reads
+// the blocks as before, lists them with their scheme and run time, shows the
+// provenance as the item's tip, and offers the variable and scheme as the
+// picture's file name. Loaded back from a saved file, the same.
+void ChartTabTest::provenanceLinesAreReadBackByTheChart() {
+  ChartTab* tab = Tab();
+  LoadSurveyFile(dialogs_, QStringLiteral(KELVARA_EXAMPLE_SURVEY));
+  Find<QComboBox>("ComboBoxID1")->setCurrentIndex(1);
+  Find<QComboBox>("ComboBoxBunrui1")->setCurrentIndex(2);
+  Find<QComboBox>("ComboBoxBunrui2")->setCurrentIndex(3);
+  Find<QComboBox>("ComboBoxBunrui3")->setCurrentIndex(4);
+  Find<QComboBox>("ComboBoxWeight")->setCurrentIndex(5);
+  Find<QListWidget>("CheckListEiyoso")->item(5)->setCheckState(Qt::Checked);
+  MainForm->ButtonRunClick();  // table 1, without provenance
+  const ChartData plain = tab->chartData();
+  QAction* provenance = Find<QAction>("ProvenanceItem");
+  QVERIFY(!provenance->isChecked());
+  provenance->setChecked(true);
+  for (int scheme : {0, 2}) {
+    Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(scheme);
+    MainForm->ButtonRunClick();
+  }
+  QVERIFY(dialogs_.errors.isEmpty());
+  const std::vector<std::string> lines = Pane()->lines();
+  const std::vector<kelvara::ReportBlock> blocks = kelvara::ReadReportBlocks(lines);
+  QCOMPARE(blocks.size(), size_t{3});
+  QVERIFY(!blocks[0].provenance);
+  for (size_t b = 1; b < 3; ++b) {
+    QVERIFY(blocks[b].provenance.has_value());
+    QCOMPARE(DisplayText(lines[blocks[b].headerLine - 1]).left(5), QStringLiteral("\"出所\","));
+    QCOMPARE(DisplayText(blocks[b].provenance->unit), QStringLiteral("1.地区"));
+    QCOMPARE(DisplayText(blocks[b].provenance->weight), QStringLiteral("5.重み"));
+    QVERIFY(blocks[b].provenance->strata.empty());
+  }
+  QCOMPARE(DisplayText(blocks[1].provenance->scheme), QStringLiteral("NHNS報告書　第１表の区分"));
+  QCOMPARE(DisplayText(blocks[2].provenance->scheme), QStringLiteral("NHNS報告書　第５部の区分"));
+  QCOMPARE(blocks[1].groups, blocks[0].groups);
+
+  const auto check = [&] {
+    QCOMPARE(tab->blockList()->count(), 3);
+    const QString time = DisplayText(blocks[1].provenance->dateTime);
+    QCOMPARE(tab->blockList()->item(1)->text(), QStringLiteral("エネルギー\n第1表・") + time +
+                                                    QStringLiteral("・2つ目"));
+    QVERIFY(tab->blockList()->item(2)->text().startsWith(QStringLiteral("エネルギー\n第5部・")));
+    const QString tip = tab->blockList()->item(1)->toolTip();
+    QVERIFY2(tip.contains(QDir::toNativeSeparators(QStringLiteral(KELVARA_EXAMPLE_SURVEY))) &&
+                 tip.contains(QStringLiteral("Kelvara 1.6")),
+             qPrintable(tip));
+    tab->blockList()->setCurrentRow(1);
+    QCOMPARE(MarkCount(tab->chartData()), MarkCount(plain));
+    QCOMPARE(tab->chartData().series[0].bands.back().mean, plain.series[0].bands.back().mean);
+  };
+  check();
+  dialogs_.fileAnswers = {std::nullopt};
+  tab->SaveAsPng();
+  QCOMPARE(QFileInfo(dialogs_.offeredFileNames.last()).fileName(), QStringLiteral("エネルギー_第1表.png"));
+
+  const QString saved = tmp_->filePath(QStringLiteral("provenance.csv"));
+  dialogs_.fileAnswers = {saved, saved};
+  MainForm->FileSaveAs();
+  Pane()->ClearLines();
+  MainForm->FileOpen();
+  QVERIFY(dialogs_.errors.isEmpty());
+  QCOMPARE(Pane()->lines(), lines);
+  check();
 }
 
 QTEST_MAIN(ChartTabTest)

@@ -3,9 +3,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QtTest>
 
 #include "ui/dialogs/design_options_dialog.h"
@@ -17,6 +19,7 @@ class DesignOptionsDialogTest : public QObject {
   void showsAndReturnsTheChoice();
   void cutOffMustBeADecimalWithAPoint();
   void usualIntakeNeedsPersonsOrARatio();
+  void cutOffsOfTheirOwnAndAFixedWidth();
 };
 
 namespace {
@@ -110,6 +113,48 @@ void DesignOptionsDialogTest::usualIntakeNeedsPersonsOrARatio() {
   QCOMPARE(chosen.usual.ratios.size(), size_t{1});
   QCOMPARE(chosen.usual.RatioFor(5, 2, 30, 40), 1.5);
   QCOMPARE(DesignOptionsDialog(kLabels, chosen).options().usual.RatioFor(5, 0), 1.5);
+}
+
+// The ticked variables may have cut-offs of their own; with none in common,
+// only they get the share columns. Typing, and the hint coming and going,
+// change neither the box's nor the dialog's width.
+void DesignOptionsDialogTest::cutOffsOfTheirOwnAndAFixedWidth() {
+  kelvara::DesignOptions initial;
+  initial.shareBelowByColumn[2] = 7.5;  // 3.層, not ticked now: still listed
+  DesignOptionsDialog dialog(kLabels, initial);
+  dialog.SetVariables({0, 1});
+  dialog.show();
+  auto* ok = Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok);
+  auto* own = Find<QTableWidget>(dialog, "ownCutOffs");
+  auto* cutOff = Find<QLineEdit>(dialog, "cutOff");
+  QVERIFY(Find<QCheckBox>(dialog, "shareBelow")->isChecked());
+  QCOMPARE(own->rowCount(), 3);
+  QCOMPARE(own->item(2, 0)->text(), QStringLiteral("3.層"));
+  QCOMPARE(own->item(2, 1)->text(), QStringLiteral("7.5"));
+  QVERIFY(ok->isEnabled());
+  const int boxWidth = cutOff->width();
+  const int dialogWidth = dialog.sizeHint().width();
+
+  own->item(0, 1)->setText(QStringLiteral("2,000"));
+  QVERIFY(!ok->isEnabled());
+  QVERIFY(!Find<QLabel>(dialog, "cutOffHint")->text().isEmpty());
+  QCOMPARE(dialog.sizeHint().width(), dialogWidth);
+  own->item(0, 1)->setText(QStringLiteral("2000"));
+  own->item(2, 1)->setText(QString());
+  QVERIFY(ok->isEnabled());
+  kelvara::DesignOptions chosen = dialog.options();
+  QCOMPARE(chosen.shareBelow, std::nullopt);
+  QCOMPARE(chosen.shareBelowByColumn, (std::map<int, double>{{0, 2000}}));
+
+  cutOff->setText(QStringLiteral("123456.75"));
+  QCOMPARE(cutOff->width(), boxWidth);
+  QCOMPARE(dialog.sizeHint().width(), dialogWidth);
+  chosen = dialog.options();
+  QCOMPARE(chosen.ForColumn(0).shareBelow, std::optional<double>(2000));
+  QCOMPARE(chosen.ForColumn(1).shareBelow, std::optional<double>(123456.75));
+  // Unticked, the share has no cut-off at all.
+  Find<QCheckBox>(dialog, "shareBelow")->setChecked(false);
+  QVERIFY(dialog.options().shareBelowByColumn.empty());
 }
 
 QTEST_MAIN(DesignOptionsDialogTest)

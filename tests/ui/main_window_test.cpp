@@ -22,6 +22,7 @@
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/about/about_box.h"
+#include "ui/dialogs/help_page.h"
 #include "ui/window/main_window.h"
 #include "ui/window/progress_window.h"
 #include "ui/window/program_entry.h"
@@ -157,9 +158,20 @@ void MainWindowTest::menuEntriesAndAccelerators() {
                          QStringLiteral("終了(&X)"),
                          QStringLiteral("計算(&C)"),
                          QStringLiteral("標本設計と追加の列(&D)..."),
+                         QStringLiteral("出所の行を付ける(&P)"),
                          QStringLiteral("ヘルプ(&H)"),
+                         QStringLiteral("計算結果の見方(&H)"),
                          QStringLiteral("バージョン情報(&A)..."),
                      }));
+  // F1 shows the help page beside the window, explaining what puzzles
+  // readers of the report.
+  QCOMPARE(Find<QAction>("HelpContentsItem")->shortcut(), QKeySequence(QKeySequence::HelpContents));
+  Find<QAction>("HelpContentsItem")->trigger();
+  const HelpPage* help = MainForm->findChild<HelpPage*>();
+  QVERIFY(help != nullptr && help->isVisible() && !help->isModal());
+  for (const char* topic : {"欠損値人数", "層の数", "抽出単位の数", "n < 2", "男総数", "変数ごとに"}) {
+    QVERIFY2(help->text().contains(QString::fromUtf8(topic)), topic);
+  }
   // Each entry runs its handler: with unsaved results, "clear" and "exit"
   // ask their questions.
   Pane()->AppendLines({"unsaved"});
@@ -316,6 +328,7 @@ void MainWindowTest::settingsAreRememberedByTheNextWindow() {
       return true;
     };
     MainForm->FilePrintSetup();
+    Pane()->AppendLines({"\"\x81yx\x81z\""});  // 【x】
     dialogs.fileAnswers.push_back(saved);
     MainForm->FileSaveAs();
     QVERIFY(MainForm->close());
@@ -342,6 +355,7 @@ void MainWindowTest::settingsAreRememberedByTheNextWindow() {
   QCOMPARE(Find<QComboBox>("ComboBoxBunrui1")->currentText(), QStringLiteral("6.性別"));
   QListWidget* list = Find<QListWidget>("CheckListEiyoso");
   for (int i = 0; i < list->count(); ++i) QCOMPARE(list->item(i)->checkState() == Qt::Checked, i == 3);
+  Pane()->AppendLines({"\"\x81yx\x81z\""});
   dialogs.fileAnswers.push_back(std::nullopt);
   MainForm->FileSaveAs();
   QCOMPARE(dialogs.offeredDirectories.last(), dir_.filePath(QStringLiteral("results")));

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTabWidget>
 #include <QtTest>
 #include <clocale>
@@ -22,6 +23,7 @@
 #include "ui/window/progress_window.h"
 #include "ui/settings/radio_group.h"
 #include "ui/results/results_pane.h"
+#include "ui/window/notice_bar.h"
 #include "ui/settings/survey_grid_model.h"
 
 namespace {
@@ -88,6 +90,8 @@ class RunCommandTest : public QObject {
   void designOptionsAreShownRunAndRemembered();
   void decimalCommaLocaleChangesNothing();
   void fileGoneSinceLoadingIsReportedAndNothingAppended();
+  void personsInNoAgeBandAreCountedAndSaid();
+  void ownCutOffRunsAsTheTabulatorsAndTheButtonStays();
 
  private:
   void ExpectRefusal(const QString& message);
@@ -150,6 +154,7 @@ void RunCommandTest::weightFieldTakesAnEntryANumberOrAHeaderAndCompletes() {
   }
 
   // Typing offers the entries that hold what was typed.
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet2"));
   MainForm->show();
   QApplication::setActiveWindow(MainForm);
   QVERIFY(QTest::qWaitForWindowActive(MainForm));
@@ -164,7 +169,20 @@ void RunCommandTest::weightFieldTakesAnEntryANumberOrAHeaderAndCompletes() {
   typed.setCommitString(QStringLiteral("重"));
   QApplication::sendEvent(weight->lineEdit(), &typed);
   QCOMPARE(weight->completer()->currentCompletion(), QStringLiteral("6.重み"));
-  QVERIFY(weight->completer()->popup()->isVisible());
+  QWidget* popup = weight->completer()->popup();
+  QVERIFY(popup->isVisible());
+
+  // The list takes the press on 計算実行 that closes it (it holds the mouse
+  // while it is up); the press goes on to the button, which runs.
+  QInputMethodEvent more;
+  more.setCommitString(QStringLiteral("み"));
+  QApplication::sendEvent(weight->lineEdit(), &more);
+  QVERIFY(popup->isVisible());
+  Pane()->ClearLines();
+  const QPushButton* run = Find<QPushButton>("ButtonRun");
+  QTest::mousePress(popup, Qt::LeftButton, {}, popup->mapFromGlobal(run->mapToGlobal(run->rect().center())));
+  QVERIFY(!popup->isVisible());
+  QTRY_COMPARE(PaneBytes(), expected);
 }
 
 void RunCommandTest::nothingTickedIsSaidAndTheSettingsTabStays() {
@@ -344,6 +362,109 @@ void RunCommandTest::stoppedRunAppendsNothing() {
   MainForm->ButtonRunClick();
   QCOMPARE(Find<QTabWidget>("PageControl1")->currentWidget(), Find<QWidget>("TabSheet3"));
   QCOMPARE(PaneBytes(), TabulatorReport(path_, 0, {"1", "2", "3", "4", "5", "6"}));
+
+  // Closing during a run asks whether to stop it; No lets it go on, Yes
+  // stops it and closes, after the question on the unsaved results.
+  MainForm->show();
+  dialogs_.questions.clear();
+  dialogs_.confirmAnswers = {false, true, true};
+  QTimer::singleShot(0, FormProgress, [] {
+    QVERIFY(!MainForm->close());
+    QVERIFY(FormProgress->isVisible());
+    MainForm->close();
+  });
+  const size_t before = Pane()->lines().size();
+  MainForm->ButtonRunClick();
+  QTRY_VERIFY(!MainForm->isVisible());
+  QCOMPARE(Pane()->lines().size(), before);
+  QCOMPARE(dialogs_.questions.size(), 3);
+  QVERIFY(dialogs_.questions[0].contains(QStringLiteral("中止して終了しますか")));
+  QCOMPARE(dialogs_.questions[2], QStringLiteral("計算結果が保存されていません。\n\n終了します"));
+}
+
+
+// Ages at and beyond the ends of the bands: table 1's bands run from 1 up to,
+// not including, 199, the category scheme's are the whole numbers 1 to 10.
+// The window's notice and kelvara-tab's standard error give the same count,
+// out of the persons whose classification cells are usable; the report stays
+// kelvara-tab's.
+void RunCommandTest::personsInNoAgeBandAreCountedAndSaid() {
+  // ID,性別,年齢,妊婦,エネルギー,重み
+  std::string bytes = SmallSurveyBytes().substr(0, SmallSurveyBytes().find("\r\n") + 2);
+  const char* ages[] = {"0", "0.5", "1", "6.99", "198.9", "199", "250", "-3", "35"};
+  int row = 0;
+  for (const char* age : ages) {
+    bytes += std::to_string(1 + row % 2) + "," + std::to_string(1 + row % 2) + "," + age +
+             ",0,2000,1\r\n";
+    ++row;
+  }
+  // Unusable classification cells: counted nowhere, whatever the age.
+  bytes += "1,1,300,,2000,1\r\n2,2,\x95s\x96\xBE,0,2000,1\r\n";  // 不明
+  const QString path = WriteFile(dir_, QStringLiteral("ages.csv"), bytes);
+  LoadSurveyFile(dialogs_, path);
+  ChooseColumns();
+  Tick({4});
+  struct Case {
+    int scheme;
+    int outside;
+  };
+  // Table 1: 0, 0.5, 199, 250 and -3; category: all but 1.
+  for (const Case& c : {Case{0, 5}, Case{3, 8}}) {
+    const size_t before = Pane()->lines().size();
+    Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(c.scheme);
+    MainForm->ButtonRunClick();
+    QVERIFY(dialogs_.errors.isEmpty());
+    const QString notice = Find<NoticeBar>("NoticeRun")->text();
+    QVERIFY2(notice.contains(QStringLiteral("使える 9 人のうち %1 人").arg(c.outside)),
+             qPrintable(notice));
+    QVERIFY(notice.contains(QStringLiteral("3.年齢")));
+
+    QProcess process;
+    process.start(QStringLiteral(KELVARA_TAB_PATH),
+                  QStringList{"--unit", "1", "--weight", "6", "--sex", "2", "--age", "3",
+                              "--pregnancy", "4", "--scheme", kSchemeNames[c.scheme], path, "5"});
+    QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+    QCOMPARE(PaneBytes(before), process.readAllStandardOutput());
+    const QString said = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(said.contains(QStringLiteral("%1 of 9 persons").arg(c.outside)), qPrintable(said));
+  }
+  // Every age inside a band: no notice.
+  LoadSurveyFile(dialogs_, path_);
+  ChooseColumns();
+  Tick({4});
+  Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(1);
+  MainForm->ButtonRunClick();
+  QVERIFY(Find<NoticeBar>("NoticeRun")->text().isEmpty());
+}
+
+// A cut-off for energy alone: the age block has no share columns, energy's
+// has them at 2000, as kelvara-tab --below 5=2000 writes. The note that
+// appears under 計算実行 does not move the button.
+void RunCommandTest::ownCutOffRunsAsTheTabulatorsAndTheButtonStays() {
+  LoadSurveyFile(dialogs_, path_);
+  ChooseColumns();
+  Tick({2, 4});
+  MainForm->show();
+  QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+  const QPushButton* run = Find<QPushButton>("ButtonRun");
+  const QPoint before = run->mapTo(MainForm, QPoint());
+  dialogs_.onDialog = [](QDialog& dialog) {
+    dialog.findChild<QCheckBox*>(QStringLiteral("shareBelow"))->setChecked(true);
+    auto* own = dialog.findChild<QTableWidget*>(QStringLiteral("ownCutOffs"));
+    if (own->rowCount() != 2 || own->item(1, 0)->text() != QStringLiteral("5.エネルギー")) return false;
+    own->item(1, 1)->setText(QStringLiteral("2000"));
+    return true;
+  };
+  Find<QAction>("DesignOptionsItem")->trigger();
+  QVERIFY(Find<QLabel>("LabelDesignOptions")->isVisible());
+  QCOMPARE(Find<QLabel>("LabelDesignOptions")->text(), QStringLiteral("指定中：\nエネルギー 2000未満"));
+  QTest::qWait(50);  // the layout settles
+  QCOMPARE(run->mapTo(MainForm, QPoint()), before);
+  MainForm->ButtonRunClick();
+  QVERIFY(dialogs_.errors.isEmpty());
+  const QByteArray expected = TabulatorReport(path_, 0, {"3", "5"}, {"--below", "5=2000"});
+  QVERIFY(expected.contains("2000"));
+  QCOMPARE(PaneBytes(), expected);
 }
 
 QTEST_MAIN(RunCommandTest)

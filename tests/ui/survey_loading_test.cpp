@@ -1,6 +1,8 @@
 // Loading a survey data file: labels, selectors, check list, grid, progress
 // window, and what cancelling, failing and re-opening leave behind.
+#include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -12,6 +14,7 @@
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/window/main_window.h"
+#include "ui/window/notice_bar.h"
 #include "ui/window/progress_window.h"
 #include "ui/settings/survey_grid_model.h"
 
@@ -50,6 +53,7 @@ class SurveyLoadingTest : public QObject {
   void cancelKeepsTheFileAndResetsTheSelectors();
   void secondFileReplacesChoicesAndTicks();
   void fileThatCannotBeOpenedChangesNothing();
+  void choicesComeBackWithTheirFile();
 
  private:
   ScriptedDialogs dialogs_;
@@ -238,6 +242,23 @@ void SurveyLoadingTest::aClickOnACheckBoxMakesItsItemCurrent() {
   for (int i = 0; i < list->count(); ++i) {
     QCOMPARE(list->item(i)->checkState() == Qt::Checked, i == 3 || i == 4);
   }
+  // A click on the label ticks too; with Shift, the range from the item
+  // clicked last takes its state. The buttons tick and untick everything.
+  const auto label = [&](int row) { return list->visualItemRect(list->item(row)).center(); };
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, label(0));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, label(2));
+  for (int i = 0; i < list->count(); ++i) {
+    QCOMPARE(list->item(i)->checkState() == Qt::Checked, i <= 4);
+  }
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, label(1));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, label(4));
+  for (int i = 0; i < list->count(); ++i) {
+    QCOMPARE(list->item(i)->checkState() == Qt::Checked, i == 0);
+  }
+  Find<QPushButton>("ButtonTickAll")->click();
+  for (int i = 0; i < list->count(); ++i) QCOMPARE(list->item(i)->checkState(), Qt::Checked);
+  Find<QPushButton>("ButtonTickNone")->click();
+  for (int i = 0; i < list->count(); ++i) QCOMPARE(list->item(i)->checkState(), Qt::Unchecked);
 }
 
 void SurveyLoadingTest::onlyTheFirst256ColumnsAppear() {
@@ -336,6 +357,58 @@ void SurveyLoadingTest::fileThatCannotBeOpenedChangesNothing() {
   LoadSurveyFile(dialogs_, dir_.path());
   QCOMPARE(dialogs_.errors.size(), 2);
   QCOMPARE(Find<QLabel>("PanelDietFileName")->text(), path);
+}
+
+// A file with strata, then one with other headers, then the first again: the
+// first gets its own choices back, strata included, also in the next window;
+// what the second file lacks is said once, beside the selectors.
+void SurveyLoadingTest::choicesComeBackWithTheirFile() {
+  QTemporaryDir dir;
+  const QString settings = dir.filePath(QStringLiteral("files.ini"));
+  windows_.reset();
+  windows_ = std::make_unique<TestWindows>(dialogs_, settings);
+  const QString first = WriteFile(dir, QStringLiteral("first.csv"), SmallSurveyBytes());
+  // The same headers but the sex column, and no weight column.
+  const QString second =
+      WriteFile(dir, QStringLiteral("second.csv"), "ID,sex,\x94N\x97\xEE,\x94\x44\x95\x77\r\n1,1,30,0\r\n");
+  LoadSurveyFile(dialogs_, first);
+  QVERIFY(Find<NoticeBar>("NoticeChoices")->text().isEmpty());
+  const QList<int> chosen = {1, 6, 2, 3, 4};
+  for (int k = 0; k < 5; ++k) Selectors()[k]->setCurrentIndex(chosen[k]);
+  Find<QListWidget>("CheckListEiyoso")->item(4)->setCheckState(Qt::Checked);
+  dialogs_.onDialog = [](QDialog& dialog) {
+    dialog.findChild<QComboBox*>(QStringLiteral("strataColumn"))->setCurrentIndex(1);  // 1.ID
+    return true;
+  };
+  Find<QAction>("DesignOptionsItem")->trigger();
+  QCOMPARE(Find<QLabel>("LabelDesignOptions")->text(), QStringLiteral("指定中：\n層（1.ID）"));
+
+  LoadSurveyFile(dialogs_, second);
+  // Unit, age, pregnant/lactating and strata carry over by header text.
+  QCOMPARE(Selectors()[0]->currentIndex(), 1);
+  QCOMPARE(Selectors()[2]->currentIndex(), 0);
+  QCOMPARE(Selectors()[3]->currentIndex(), 3);
+  const QString notice = Find<NoticeBar>("NoticeChoices")->text();
+  for (const char* missed : {"重み「重み」", "性別「性別」", "分析変数「エネルギー」"}) {
+    QVERIFY2(notice.contains(QString::fromUtf8(missed)), qPrintable(notice));
+  }
+  QVERIFY(!notice.contains(QStringLiteral("層")));
+  QVERIFY(dialogs_.errors.isEmpty());  // no box per column
+  // Changed here, and kept for this file alone.
+  Selectors()[3]->setCurrentIndex(0);
+
+  for (int window = 0; window < 2; ++window) {
+    LoadSurveyFile(dialogs_, first);
+    for (int k = 0; k < 5; ++k) QCOMPARE(Selectors()[k]->currentIndex(), chosen[k]);
+    QCOMPARE(Find<QListWidget>("CheckListEiyoso")->item(4)->checkState(), Qt::Checked);
+    QCOMPARE(Find<QLabel>("LabelDesignOptions")->text(), QStringLiteral("指定中：\n層（1.ID）"));
+    QVERIFY(Find<NoticeBar>("NoticeChoices")->text().isEmpty());
+    LoadSurveyFile(dialogs_, second);
+    QCOMPARE(Selectors()[3]->currentIndex(), 0);
+    QVERIFY(MainForm->close());
+    windows_.reset();
+    windows_ = std::make_unique<TestWindows>(dialogs_, settings);
+  }
 }
 
 QTEST_MAIN(SurveyLoadingTest)

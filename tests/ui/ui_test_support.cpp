@@ -41,6 +41,14 @@ bool ScriptedDialogs::Confirm(const QString& text) {
   return answer;
 }
 
+DialogService::SaveAnswer ScriptedDialogs::AskToSave(const QString& text) {
+  if (saveAnswers.empty()) return DialogService::AskToSave(text);
+  questions.append(text);
+  const SaveAnswer answer = saveAnswers.front();
+  saveAnswers.pop_front();
+  return answer;
+}
+
 TestWindows::TestWindows(ScriptedDialogs& dialogs, const QString& settingsFile) {
   CreateWindows(settingsFile.isEmpty() ? settingsDir_.filePath(QStringLiteral("kelvara.ini"))
                                        : settingsFile);

@@ -27,6 +27,9 @@ class ScriptedDialogs : public DialogService {
  public:
   std::deque<std::optional<QString>> fileAnswers;  // nullopt: cancel
   std::deque<bool> confirmAnswers;
+  // Answers to the question before unsaved results are lost; while none is
+  // queued, the question is answered as a Yes/No question from confirmAnswers.
+  std::deque<SaveAnswer> saveAnswers;
   std::function<bool(QPrinter&)> onPrint;
   std::function<bool(QPrinter&)> onPrintSetup;
   std::function<bool(QDialog&)> onDialog;  // fills in and answers a dialog
@@ -43,6 +46,7 @@ class ScriptedDialogs : public DialogService {
   bool ExecuteDialog(QDialog& dialog) override;
   void ShowError(const QString& text) override;
   bool Confirm(const QString& text) override;
+  SaveAnswer AskToSave(const QString& text) override;
 };
 
 // Creates MainForm, AboutBox and FormProgress as the program does, with the

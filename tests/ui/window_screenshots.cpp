@@ -3,13 +3,16 @@
 // at the size it opens with and at the size of the screen's free area, and
 // prints that run's results to a PDF file, for looking at by eye
 // (scripts/screenshots.sh); then saves the results, loads them back and saves
-// them again, checking the bytes.
+// them again, checking the bytes. Last come the help page, the about box, the
+// print preview, the notices of persons in no age band and of choices not
+// made again, and two of the toolkit's message boxes.
 //
 //   kelvara_screenshots SURVEY.csv OUT_DIR [TAG]
 //
 // TAG (say "150" for a run under QT_SCALE_FACTOR=1.5) goes into the names of
 // the PNG files.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -18,14 +21,22 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/window/main_window.h"
 #include "ui/window/kelvara_application.h"
+#include "ui/about/about_box.h"
+#include "ui/dialogs/help_page.h"
+#include "ui/results/results_pane.h"
+#include "ui/results/results_printing.h"
+#include "ui/settings/radio_group.h"
 
 namespace {
 
@@ -126,5 +137,69 @@ int main(int argc, char** argv) {
   ok = Save(MainForm, out.filePath(QStringLiteral("settings-tab-design%1.png").arg(tag))) && ok;
   MainForm->ButtonRunClick();
   ok = Save(MainForm, out.filePath(QStringLiteral("results-tab-design%1.png").arg(tag))) && ok;
+
+  // The help page (F1) and the about box.
+  MainForm->HelpContents();
+  if (auto* help = MainForm->findChild<HelpPage*>()) {
+    ok = Save(help, out.filePath(QStringLiteral("help-page%1.png").arg(tag))) && ok;
+    help->close();
+  }
+  AboutBox->show();
+  ok = Save(AboutBox, out.filePath(QStringLiteral("about-box%1.png").arg(tag))) && ok;
+  AboutBox->hide();
+
+  // The print preview of the pane, on portrait and on landscape paper.
+  for (const auto orientation : {QPageLayout::Portrait, QPageLayout::Landscape}) {
+    QPrinter& printer = MainForm->printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString());
+    printer.setPageOrientation(orientation);
+    QPrintPreviewWidget preview(&printer);
+    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [](QPrinter* target) {
+      PrintResults(*Pane(), *target, QStringLiteral("計算結果: C:\\調査\\results.csv"));
+    });
+    preview.resize(1000, 760);
+    preview.setZoomMode(QPrintPreviewWidget::FitInView);
+    preview.show();
+    preview.updatePreview();
+    ok = Save(&preview, out.filePath(QStringLiteral("print-preview-%1%2.png")
+                                         .arg(orientation == QPageLayout::Portrait
+                                                  ? QStringLiteral("portrait")
+                                                  : QStringLiteral("landscape"),
+                                              tag))) && ok;
+  }
+
+  // A run whose ages fall in no age band of the scheme: the notice above
+  // the results; another file, whose headers lack some chosen columns: the
+  // notice above the selectors.
+  Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(3);
+  MainForm->ButtonRunClick();
+  ok = Save(MainForm, out.filePath(QStringLiteral("results-tab-no-group%1.png").arg(tag))) && ok;
+  Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(0);
+  const QString other = out.filePath(QStringLiteral("other-headers.csv"));
+  QFile file(other);
+  if (file.open(QIODevice::WriteOnly)) {
+    file.write("ID,sex,age,preg,kcal\r\n1,1,30,0,2000\r\n");
+    file.close();
+  }
+  LoadSurveyFile(dialogs, other);
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet2"));
+  ok = Save(MainForm, out.filePath(QStringLiteral("settings-tab-choices-notice%1.png").arg(tag))) && ok;
+
+  // The toolkit's message boxes: a sentence per line, and the quit question.
+  const std::unique_ptr<DialogService> boxes = MakeToolkitDialogs(MainForm);
+  const auto grabBox = [&](const QString& name) {
+    QTimer::singleShot(300, [&ok, &out, name] {
+      if (QWidget* box = QApplication::activeModalWidget()) {
+        ok = Save(box, out.filePath(name)) && ok;
+        box->close();
+      }
+    });
+  };
+  grabBox(QStringLiteral("message-box%1.png").arg(tag));
+  boxes->ShowError(QStringLiteral("重み（サンプリング・ウエイト）の「重さ」という列はありません. "
+                                  "一覧から選ぶか、列の番号か見出しを入力してください."));
+  grabBox(QStringLiteral("quit-question%1.png").arg(tag));
+  boxes->AskToSave(QStringLiteral("計算結果が保存されていません。\n\n終了します"));
   return ok && same && dialogs.errors.isEmpty() ? 0 : 1;
 }

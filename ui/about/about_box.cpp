@@ -47,6 +47,11 @@ QLabel* AddLabel(QWidget* panel, const char* name, const QString& text, const QF
   return label;
 }
 
+// Moves a label sized to its text to the middle of the panel's width.
+void CentreAcross(const QWidget* panel, QLabel* label) {
+  label->move((panel->width() - label->width()) / 2, label->y());
+}
+
 }  // namespace
 
 TAboutBox::TAboutBox(QWidget* parent)
@@ -72,6 +77,7 @@ TAboutBox::TAboutBox(QWidget* parent)
 
   LabelDeveloper = AddLabel(Panel1, "LabelDeveloper", QStringLiteral("開発：Kelvara開発チーム"),
                             FontOfPixels(kProportionalGothic, 15), QRect(121, 64, 0, 0), false);
+  CentreAcross(Panel1, LabelDeveloper);
 
   OKButton = new QPushButton(QStringLiteral("OK"), this);
   OKButton->setObjectName(QStringLiteral("OKButton"));
@@ -79,13 +85,19 @@ TAboutBox::TAboutBox(QWidget* parent)
   OKButton->setDefault(true);
   connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
+  // The funding sentence stands whole in one label, the next sentence right
+  // under it, so that no blank line splits the paragraph.
   Label1 = AddLabel(Panel1, "Label1",
-                    QStringLiteral("本ソフトウェアは、健康・栄養調査の集計手法に関する研究助成の"),
-                    FontOfPixels(kProportionalGothic, 13), QRect(16, 96, 464, 26), true);
+                    QStringLiteral("本ソフトウェアは、健康・栄養調査の集計手法に関する研究助成の"
+                                   "支援を受けて開発されました。"),
+                    FontOfPixels(kProportionalGothic, 13), QRect(16, 96, 464, 0), true);
+  // Title and version centred one under the other.
   Label2 = AddLabel(Panel1, "Label2", QStringLiteral("Kelvaraソフト"),
                     FontOfPixels(kProportionalGothic, 19), QRect(110, 16, 0, 0), false);
   Label3 = AddLabel(Panel1, "Label3", QStringLiteral("バージョン1.6"),
                     FontOfPixels(kProportionalGothic, 15), QRect(193, 40, 0, 0), false);
+  CentreAcross(Panel1, Label2);
+  CentreAcross(Panel1, Label3);
 
   // The address is the label's caption: what it shows is exactly what opens.
   Label4 = AddLabel(Panel1, "Label4", QStringLiteral("https://kelvara.example/download/"),
@@ -102,9 +114,9 @@ TAboutBox::TAboutBox(QWidget* parent)
                                    "（URLをダブルクリックするとブラウザで開きます）"),
                     font(), QRect(16, 169, 469, 36), true);
   Label6 = AddLabel(Panel1, "Label6",
-                    QStringLiteral("支援を受けて開発されました。重み付き平均、分位点、"
-                                   "標準誤差などの集計にご利用ください。"),
-                    FontOfPixels(kProportionalGothic, 13), QRect(16, 120, 460, 39), true);
+                    QStringLiteral("重み付き平均、分位点、標準誤差などの集計にご利用ください。"),
+                    FontOfPixels(kProportionalGothic, 13),
+                    QRect(16, Label1->geometry().bottom() + 1, 460, 0), true);
 }
 
 void TAboutBox::SetRegistryReader(RegistryReader reader) {

@@ -17,7 +17,10 @@
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <map>
 
+#include "engine/design_options.h"
+#include "engine/report/block_scheme.h"
 #include "ui/chart/chart_export.h"
 #include "ui/dialogs/common_dialogs.h"
 #include "ui/window/display_text.h"
@@ -43,6 +46,52 @@ QString FileNameFor(const QString& title, const QString& extension) {
                QStringLiteral("_"));
   if (name.trimmed().isEmpty()) name = QStringLiteral("chart");
   return name + QLatin1Char('.') + extension;
+}
+
+// The scheme's short name, as a list or a file name can hold it.
+QString SchemeShortName(const kelvara::ReportBlock& block) {
+  const std::optional<kelvara::BlockScheme> match = kelvara::MatchScheme(block);
+  if (!match) return {};
+  switch (match->scheme) {
+    case kelvara::SchemeId::table1: return QStringLiteral("第1表");
+    case kelvara::SchemeId::table2: return QStringLiteral("第2表");
+    case kelvara::SchemeId::part5: return QStringLiteral("第5部");
+    case kelvara::SchemeId::category: return QStringLiteral("カテゴリー");
+  }
+  return {};
+}
+
+// How a block differs from others of the same variable: its scheme, its
+// place among the blocks of that name, the added columns and, when the
+// report has provenance lines, when it was run and on which file.
+QString BlockDetails(const kelvara::ReportBlock& block, int occurrence) {
+  QStringList details;
+  if (const QString scheme = SchemeShortName(block); !scheme.isEmpty()) details.append(scheme);
+  if (block.strata && block.strata->units) details.append(QStringLiteral("層別"));
+  if (block.Column(kelvara::kConfidenceLowerTitle)) details.append(QStringLiteral("信頼区間"));
+  if (block.Column(kelvara::kCoefficientOfVariationTitle)) details.append(QStringLiteral("変動係数"));
+  if (block.Column(kelvara::kDesignEffectTitle)) details.append(QStringLiteral("デザイン効果"));
+  for (const std::string& title : block.titles) {
+    const std::string_view text(title);
+    if (text.ends_with(kelvara::kShareBelowTitleSuffix)) {
+      details.append(DisplayText(text.substr(0, text.size() - kelvara::kShareBelowTitleSuffix.size())) +
+                     QStringLiteral("未満"));
+    }
+  }
+  if (block.provenance) details.append(DisplayText(block.provenance->dateTime));
+  if (occurrence > 0) details.append(QStringLiteral("%1つ目").arg(occurrence + 1));
+  return details.join(QStringLiteral("・"));
+}
+
+QString ProvenanceTip(const kelvara::ReportBlock& block) {
+  if (!block.provenance) return {};
+  const kelvara::ProvenanceFields& p = *block.provenance;
+  const auto none = [](const std::string& text) {
+    return text.empty() ? QStringLiteral("なし") : DisplayText(text);
+  };
+  return QStringLiteral("ファイル: %1\n年齢階級区分: %2\n抽出単位: %3\n重み: %4\n層: %5\n追加の列: %6\n日時: %7\n%8")
+      .arg(none(p.file), none(p.scheme), none(p.unit), none(p.weight), none(p.strata),
+           none(p.addedColumns), none(p.dateTime), DisplayText(p.program));
 }
 
 }  // namespace
@@ -152,7 +201,16 @@ void ChartTab::RefreshBlocks() {
   blocks_ = kelvara::ReadReportBlocks(pane_.lines());
   const QSignalBlocker blocker(list_);
   list_->clear();
-  for (const kelvara::ReportBlock& block : blocks_) list_->addItem(DisplayText(block.name));
+  // Blocks of one variable (four schemes, two designs) read alike by name:
+  // a second line tells them apart.
+  std::map<std::string, int> seen;
+  for (const kelvara::ReportBlock& block : blocks_) {
+    const QString details = BlockDetails(block, seen[block.name]++);
+    auto* item = new QListWidgetItem(DisplayText(block.name) +
+                                     (details.isEmpty() ? QString() : QLatin1Char('\n') + details));
+    item->setToolTip(ProvenanceTip(block));
+    list_->addItem(item);
+  }
 
   // Nothing chosen yet: the first block is drawn as soon as there is one.
   if (!chosen_ && !blocks_.empty()) chosen_ = BlockKey{blocks_.front().name, 0};
@@ -225,7 +283,9 @@ bool ChartTab::AskSavePath(const QString& filter, const QString& extension, QStr
   saveDialog_->filter = filter;
   saveDialog_->defaultExt = extension;
   // Offer the variable's name, in the folder of the last chart saved.
-  const QString offered = FileNameFor(data_.title, extension);
+  const QString scheme = drawnBlock_ ? SchemeShortName(*drawnBlock_) : QString();
+  const QString offered =
+      FileNameFor(scheme.isEmpty() ? data_.title : data_.title + QLatin1Char('_') + scheme, extension);
   saveDialog_->fileName = saveDialog_->fileName.isEmpty()
                               ? offered
                               : QFileInfo(saveDialog_->fileName).dir().filePath(offered);

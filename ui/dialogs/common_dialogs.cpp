@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -16,6 +17,35 @@ TFileDialog::TFileDialog(Kind kind, const QString& name, QObject* parent)
 }
 
 namespace {
+
+// Japanese lines may break between any two characters, so a message box
+// wrapping a long sentence can cut a word in two (「くださ」 / 「い」). Each
+// sentence goes on a line of its own instead, and lines are not wrapped.
+QString SentencePerLine(const QString& text) {
+  QString lines;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    const bool more = i + 1 < text.size() && text[i + 1] != QLatin1Char('\n');
+    if (c == QChar(0x3002) && more) {  // 。
+      lines += c;
+      lines += QLatin1Char('\n');
+    } else if (c == QLatin1Char('.') && more && text[i + 1] == QLatin1Char(' ')) {
+      lines += c;
+      lines += QLatin1Char('\n');
+      ++i;  // the blank after the full stop
+    } else {
+      lines += c;
+    }
+  }
+  return lines;
+}
+
+void KeepLinesWhole(QMessageBox& box) {
+  box.setText(SentencePerLine(box.text()));
+  if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+    label->setWordWrap(false);
+  }
+}
 
 class ToolkitDialogs : public DialogService {
  public:
@@ -58,6 +88,7 @@ class ToolkitDialogs : public DialogService {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("エラー"), text, QMessageBox::Ok,
                     parent_);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    KeepLinesWhole(box);
     box.exec();
   }
 
@@ -67,7 +98,24 @@ class ToolkitDialogs : public DialogService {
     box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
     box.setDefaultButton(QMessageBox::No);
+    KeepLinesWhole(box);
     return box.exec() == QMessageBox::Yes;
+  }
+
+  SaveAnswer AskToSave(const QString& text) override {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
+    box.button(QMessageBox::Save)->setText(QStringLiteral("保存(&S)..."));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("保存しない(&N)"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    KeepLinesWhole(box);
+    switch (box.exec()) {
+      case QMessageBox::Save: return SaveAnswer::save;
+      case QMessageBox::Discard: return SaveAnswer::discard;
+      default: return SaveAnswer::cancel;
+    }
   }
 
  private:

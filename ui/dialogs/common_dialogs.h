@@ -44,6 +44,14 @@ class DialogService {
   virtual void ShowError(const QString& text) = 0;
   // A confirmation box with Yes and No; true only for Yes.
   virtual bool Confirm(const QString& text) = 0;
+
+  // A question before unsaved results would be lost: 保存 (save them first),
+  // 保存しない (go on without them) or キャンセル. Where only Yes and No
+  // can be given, Yes goes on without them.
+  enum class SaveAnswer { save, discard, cancel };
+  virtual SaveAnswer AskToSave(const QString& text) {
+    return Confirm(text) ? SaveAnswer::discard : SaveAnswer::cancel;
+  }
 };
 
 // A saved file's name with the save dialog's default extension added when it

@@ -9,9 +9,10 @@
 void TMainForm::ChooseDesignOptions() {
   RunGuarded(dialogs(), [this] {
     DesignOptionsDialog dialog(TabSheet2->columnLabels(), TabSheet2->designOptions(), this);
+    dialog.SetVariables(TabSheet2->tickedColumns());
     if (!dialogs().ExecuteDialog(dialog)) return;
     TabSheet2->setDesignOptions(dialog.options());
     settings_->setDesign(dialog.options());
-    if (TabSheet2->hasSurvey()) settings_->setColumns(TabSheet2->choices());
+    RememberChoices();
   });
 }

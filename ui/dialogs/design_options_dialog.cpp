@@ -6,10 +6,14 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -28,7 +32,7 @@ QCheckBox* AddCheckBox(QVBoxLayout* layout, const char* name, const QString& tex
 
 DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
                                          const kelvara::DesignOptions& initial, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), columnLabels_(columnLabels), initial_(initial) {
   setWindowTitle(QStringLiteral("標本設計と追加の列"));
 
   strata_ = new QComboBox;
@@ -62,14 +66,37 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
   cutOff_ = new QLineEdit;
   cutOff_->setObjectName(QStringLiteral("cutOff"));
   if (initial.shareBelow) cutOff_->setText(QString::number(*initial.shareBelow, 'g', 17));
+  if (!initial.shareBelow && !initial.shareBelowByColumn.empty()) shareBelow_->setChecked(true);
   cutOffHint_ = new QLabel;
   cutOffHint_->setObjectName(QStringLiteral("cutOffHint"));
+  // The box is as wide as a cut-off needs, empty or not, and the hint has a
+  // line of its own: typing changes neither the box nor the dialog's width.
+  cutOff_->setFixedWidth(cutOff_->fontMetrics().horizontalAdvance(QStringLiteral("0000000.000")) + 12);
+  cutOffHint_->setWordWrap(true);
+  cutOffHint_->setMinimumHeight(cutOffHint_->fontMetrics().height());
   auto* cutOffRow = new QHBoxLayout;
   cutOffRow->addSpacing(20);
   cutOffRow->addWidget(new QLabel(QStringLiteral("基準値:")));
   cutOffRow->addWidget(cutOff_);
-  cutOffRow->addWidget(cutOffHint_, 1);
+  cutOffRow->addStretch(1);
   columnsLayout->addLayout(cutOffRow);
+  // Cut-offs of single variables, in place of the common one: energy does
+  // not share salt's 7.5. A variable left empty takes the common cut-off,
+  // or, when that is empty too, has no share columns.
+  ownCutOffs_ = new QTableWidget(0, 2);
+  ownCutOffs_->setObjectName(QStringLiteral("ownCutOffs"));
+  ownCutOffs_->setHorizontalHeaderLabels({QStringLiteral("変数"), QStringLiteral("変数ごとの基準値")});
+  ownCutOffs_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  ownCutOffs_->verticalHeader()->hide();
+  ownCutOffs_->setMaximumHeight(6 * ownCutOffs_->fontMetrics().height() + 16);
+  auto* ownRow = new QHBoxLayout;
+  ownRow->addSpacing(20);
+  ownRow->addWidget(ownCutOffs_, 1);
+  columnsLayout->addLayout(ownRow);
+  auto* hintRow = new QHBoxLayout;
+  hintRow->addSpacing(20);
+  hintRow->addWidget(cutOffHint_, 1);
+  columnsLayout->addLayout(hintRow);
 
   auto* usual = new QGroupBox(QStringLiteral("習慣的摂取量"));
   auto* usualLayout = new QFormLayout(usual);
@@ -110,6 +137,7 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
   connect(usual_, &QCheckBox::toggled, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(person_, &QComboBox::currentIndexChanged, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(ratio_, &QLineEdit::textChanged, this, &DesignOptionsDialog::UpdateAcceptance);
+  connect(ownCutOffs_, &QTableWidget::itemChanged, this, &DesignOptionsDialog::UpdateAcceptance);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(design);
@@ -128,13 +156,44 @@ std::optional<double> DesignOptionsDialog::ParseCutOff(const QString& text) {
   return value;
 }
 
+void DesignOptionsDialog::SetVariables(const std::vector<int>& columns) {
+  std::vector<int> listed = columns;
+  for (const auto& [column, cutOff] : initial_.shareBelowByColumn) listed.push_back(column);
+  std::sort(listed.begin(), listed.end());
+  listed.erase(std::unique(listed.begin(), listed.end()), listed.end());
+  ownCutOffColumns_.clear();
+  const QSignalBlocker blocker(ownCutOffs_);
+  ownCutOffs_->setRowCount(0);
+  for (int column : listed) {
+    if (column < 0 || column >= columnLabels_.size()) continue;
+    const int row = ownCutOffs_->rowCount();
+    ownCutOffs_->insertRow(row);
+    auto* name = new QTableWidgetItem(columnLabels_[column]);
+    name->setFlags(Qt::ItemIsEnabled);
+    ownCutOffs_->setItem(row, 0, name);
+    const auto own = initial_.shareBelowByColumn.find(column);
+    ownCutOffs_->setItem(row, 1, new QTableWidgetItem(
+        own == initial_.shareBelowByColumn.end() ? QString() : QString::number(own->second, 'g', 17)));
+    ownCutOffColumns_.push_back(column);
+  }
+  UpdateAcceptance();
+}
+
 kelvara::DesignOptions DesignOptionsDialog::options() const {
   kelvara::DesignOptions design;
   design.strataColumn = strata_->currentIndex() - 1;
   design.confidenceInterval = confidenceInterval_->isChecked();
   design.coefficientOfVariation = coefficientOfVariation_->isChecked();
   design.designEffect = designEffect_->isChecked();
-  if (shareBelow_->isChecked()) design.shareBelow = ParseCutOff(cutOff_->text());
+  if (shareBelow_->isChecked()) {
+    design.shareBelow = ParseCutOff(cutOff_->text());
+    for (size_t row = 0; row < ownCutOffColumns_.size(); ++row) {
+      const QTableWidgetItem* cell = ownCutOffs_->item(static_cast<int>(row), 1);
+      if (const auto own = ParseCutOff(cell != nullptr ? cell->text() : QString())) {
+        design.shareBelowByColumn[ownCutOffColumns_[row]] = *own;
+      }
+    }
+  }
   design.usual.enabled = usual_->isChecked();
   design.usual.personColumn = person_->currentIndex() - 1;
   const std::optional<double> ratio = ParseCutOff(ratio_->text());
@@ -145,7 +204,19 @@ kelvara::DesignOptions DesignOptionsDialog::options() const {
 void DesignOptionsDialog::UpdateAcceptance() {
   const bool needed = shareBelow_->isChecked();
   cutOff_->setEnabled(needed);
-  const bool usable = !needed || ParseCutOff(cutOff_->text()).has_value();
+  ownCutOffs_->setEnabled(needed);
+  // Each cut-off given must be a number; at least one must be given.
+  bool numbers = cutOff_->text().trimmed().isEmpty() || ParseCutOff(cutOff_->text()).has_value();
+  bool any = ParseCutOff(cutOff_->text()).has_value();
+  for (int row = 0; row < ownCutOffs_->rowCount(); ++row) {
+    const QTableWidgetItem* cell = ownCutOffs_->item(row, 1);
+    const QString text = cell != nullptr ? cell->text().trimmed() : QString();
+    if (text.isEmpty()) continue;
+    const bool number = ParseCutOff(text).has_value();
+    numbers = numbers && number;
+    any = any || number;
+  }
+  const bool usable = !needed || (numbers && any);
   cutOffHint_->setText(usable ? QString() : QStringLiteral("数値を入力してください（例：7.5）"));
   // The usual intake needs repeated days (a person column) or a ratio; a
   // ratio typed must be a number of 0 or more.

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 #include "engine/design_options.h"
 
@@ -15,6 +16,7 @@ class QComboBox;
 class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
+class QTableWidget;
 
 class DesignOptionsDialog : public QDialog {
   Q_OBJECT
@@ -25,6 +27,10 @@ class DesignOptionsDialog : public QDialog {
   // strata column beyond the labels shows as none).
   DesignOptionsDialog(const QStringList& columnLabels, const kelvara::DesignOptions& initial,
                       QWidget* parent = nullptr);
+
+  // The variables that may have a cut-off of their own (the ticked ones),
+  // by column index; those that have one in `initial` are listed too.
+  void SetVariables(const std::vector<int>& columns);
 
   // The choice as it stands; once the dialog is accepted, with a cut-off
   // whenever the share below it is ticked.
@@ -50,5 +56,9 @@ class DesignOptionsDialog : public QDialog {
   QComboBox* person_;
   QLineEdit* ratio_;
   QLabel* usualHint_;
+  QTableWidget* ownCutOffs_;  // variable label, its own cut-off (empty: the common one)
+  std::vector<int> ownCutOffColumns_;
+  QStringList columnLabels_;
+  kelvara::DesignOptions initial_;
   QDialogButtonBox* buttons_;
 };

@@ -8,6 +8,8 @@
 #include "ui/results/results_file.h"
 #include "ui/results/results_pane.h"
 #include "ui/results/results_printing.h"
+#include "ui/results/results_tab.h"
+#include "ui/window/notice_bar.h"
 #include "ui/settings/settings_tab.h"
 #include "ui/window/wait_cursor.h"
 #include "ui/window/window_settings.h"
@@ -18,7 +20,35 @@ const QString kResultsFilter = QStringLiteral("計算結果 (*.csv)");
 
 QString FolderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
 
+// Whether two names lead to one file (links and letter case as the file
+// system sees them).
+bool SameFile(const QString& a, const QString& b) {
+  const QFileInfo first(a), second(b);
+  return first.exists() && second.exists() && first == second;
+}
+
 }  // namespace
+
+QString TMainForm::PrintHeading() const {
+  // The results file when the pane was loaded or saved, else the survey
+  // file the results were computed from.
+  if (!SaveDialog->fileName.isEmpty() && !pane().hasUnsavedLines()) {
+    return QStringLiteral("計算結果: ") + SaveDialog->fileName;
+  }
+  if (TabSheet2->hasSurvey()) {
+    return QStringLiteral("計算結果（栄養調査データ: ") + TabSheet2->surveyPath() + QStringLiteral("）");
+  }
+  return QStringLiteral("計算結果");
+}
+
+QString TMainForm::ResultsFolder() const {
+  // Where results were saved or opened last, else beside the survey file.
+  for (const QString& use : {dialog_use::kResultsSave, dialog_use::kResultsOpen}) {
+    const QString folder = settings_->folder(use);
+    if (!folder.isEmpty()) return folder;
+  }
+  return TabSheet2->hasSurvey() ? FolderOf(TabSheet2->surveyPath()) : QString();
+}
 
 bool TMainForm::MayLoseResults(const QString& question) {
   if (!pane().hasUnsavedLines()) return true;
@@ -29,6 +59,7 @@ void TMainForm::FileNew() {
   RunGuarded(dialogs(), [this] {
     if (!MayLoseResults(QStringLiteral("計算結果をクリアします"))) return;
     pane().ClearLines();
+    TabSheet3->notice().Clear();  // it spoke of results now gone
     SaveDialog->fileName.clear();
     OpenDialog->fileName.clear();
   });
@@ -37,17 +68,26 @@ void TMainForm::FileNew() {
 void TMainForm::FileOpen() {
   RunGuarded(dialogs(), [this] {
     OpenDialog->filter = kResultsFilter;
-    OpenDialog->directory = settings_->folder(dialog_use::kResultsOpen);
+    // The dialog is shared with the survey file's: results are looked for
+    // where results were opened or saved last, with no file offered, so that
+    // the survey file is not one click away.
+    OpenDialog->fileName.clear();
+    OpenDialog->directory = ResultsFolder();
     if (!dialogs().Execute(*OpenDialog)) return;
     const QString path = OpenDialog->fileName;
+    OpenDialog->fileName.clear();
     settings_->setFolder(dialog_use::kResultsOpen, FolderOf(path));
     WaitCursor wait;
     // The whole file is read before the pane changes, so a file that cannot
-    // be read leaves the pane as it was.
-    std::optional<std::vector<std::string>> lines = ReadResultsFile(path);
+    // be read, or is no results file, leaves the pane as it was.
+    QString refusal;
+    std::optional<std::vector<std::string>> lines = ReadResultsFile(path, &refusal);
     if (!lines) {
-      dialogs().ShowError(FailureMessage(QStringLiteral("ファイルを開けませんでした。"), path,
-                                         ReadProblem(path)));
+      dialogs().ShowError(refusal.isEmpty()
+                              ? FailureMessage(QStringLiteral("ファイルを開けませんでした。"), path,
+                                               ReadProblem(path))
+                              : FailureMessage(QStringLiteral("ファイルを開きませんでした。"), path,
+                                               refusal));
       return;
     }
     // Asked only now that something would be lost.
@@ -63,34 +103,65 @@ void TMainForm::FileOpen() {
       throw;
     }
     pane().setVisible(true);
+    TabSheet3->notice().Clear();
     SaveDialog->fileName = path;
   });
 }
 
+bool TMainForm::MayQuit() {
+  if (!pane().hasUnsavedLines()) return true;
+  switch (dialogs().AskToSave(QStringLiteral("計算結果が保存されていません。\n\n終了します"))) {
+    case DialogService::SaveAnswer::save: return SaveResults();
+    case DialogService::SaveAnswer::discard: return true;
+    case DialogService::SaveAnswer::cancel: break;
+  }
+  return false;
+}
+
 void TMainForm::FileSaveAs() {
-  RunGuarded(dialogs(), [this] {
-    SaveDialog->filter = kResultsFilter;
-    SaveDialog->defaultExt = QStringLiteral("csv");
-    // With no name to offer, the dialog opens where results were saved last,
-    // or else beside the survey data file.
-    SaveDialog->directory = settings_->folder(dialog_use::kResultsSave);
-    if (SaveDialog->directory.isEmpty() && TabSheet2->hasSurvey()) {
-      SaveDialog->directory = FolderOf(TabSheet2->surveyPath());
+  RunGuarded(dialogs(), [this] { SaveResults(); });
+}
+
+bool TMainForm::SaveResults() {
+  // An empty pane is refused as printing it is: no 0-byte results file.
+  if (pane().lines().empty()) {
+    dialogs().ShowError(QStringLiteral("保存する計算結果がありません。"));
+    return false;
+  }
+  SaveDialog->filter = kResultsFilter;
+  SaveDialog->defaultExt = QStringLiteral("csv");
+  // With no name to offer, the dialog opens where results were saved last,
+  // or else beside the survey data file.
+  SaveDialog->directory = ResultsFolder();
+  if (!dialogs().Execute(*SaveDialog)) return false;
+  SaveDialog->fileName = WithDefaultExtension(SaveDialog->fileName, SaveDialog->defaultExt);
+  const QString fileName = SaveDialog->fileName;
+  // The survey data are never replaced by results; other files that are
+  // no results are replaced only when the user, told what they are, agrees.
+  if (TabSheet2->hasSurvey() && SameFile(fileName, TabSheet2->surveyPath())) {
+    dialogs().ShowError(QStringLiteral("計算結果を、開いている健康・栄養調査データ[") +
+                        TabSheet2->surveyPath() +
+                        QStringLiteral("]に上書きすることはできません。別の名前をつけて保存してください。"));
+    return false;
+  }
+  if (const QString other = NonResultsFileDescription(fileName); !other.isEmpty()) {
+    if (!dialogs().Confirm(fileName + QStringLiteral("は計算結果のファイルではなく、") + other +
+                           QStringLiteral("です。\n\n上書きすると、元の内容は失われます。上書きしますか？"))) {
+      return false;
     }
-    if (!dialogs().Execute(*SaveDialog)) return;
-    SaveDialog->fileName = WithDefaultExtension(SaveDialog->fileName, SaveDialog->defaultExt);
-    const QString fileName = SaveDialog->fileName;
-    if (!ConfirmOverwrite(dialogs(), fileName)) return;
-    WaitCursor wait;
-    QString cause;
-    if (!WriteResultsFile(fileName, pane().lines(), &cause)) {
-      dialogs().ShowError(
-          FailureMessage(QStringLiteral("ファイルを保存できませんでした。"), fileName, cause));
-      return;
-    }
-    pane().MarkSaved();
-    settings_->setFolder(dialog_use::kResultsSave, FolderOf(fileName));
-  });
+  } else if (!ConfirmOverwrite(dialogs(), fileName)) {
+    return false;
+  }
+  WaitCursor wait;
+  QString cause;
+  if (!WriteResultsFile(fileName, pane().lines(), &cause)) {
+    dialogs().ShowError(
+        FailureMessage(QStringLiteral("ファイルを保存できませんでした。"), fileName, cause));
+    return false;
+  }
+  pane().MarkSaved();
+  settings_->setFolder(dialog_use::kResultsSave, FolderOf(fileName));
+  return true;
 }
 
 void TMainForm::FilePrint() {
@@ -102,7 +173,7 @@ void TMainForm::FilePrint() {
     if (!dialogs().ExecutePrint(printer())) return;
     WaitCursor wait;
     printer().setDocName(windowTitle());
-    PrintResults(pane(), printer());
+    PrintResults(pane(), printer(), PrintHeading());
     if (printer().printerState() == QPrinter::Error) {
       const QString target = printer().outputFileName().isEmpty()
                                  ? QStringLiteral("プリンタ: ") + printer().printerName()
@@ -122,7 +193,7 @@ void TMainForm::FilePrintSetup() {
 
 void TMainForm::FileExit() {
   RunGuarded(dialogs(), [this] {
-    if (!MayLoseResults(QStringLiteral("終了します"))) return;
+    if (!MayQuit()) return;
     exitConfirmed_ = true;
     close();
   });

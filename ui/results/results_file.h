@@ -8,9 +8,19 @@
 
 // Reads a results file as the pane's lines: CR bytes are dropped, LF ends a
 // line, a byte 0x1A ends the file, and a last line without a line end counts
-// whole. Lines of any length are kept whole. Nothing when the file cannot be
-// opened or read.
-std::optional<std::vector<std::string>> ReadResultsFile(const QString& path);
+// whole. Lines of any length are kept whole. A file in UTF-8 (with a byte
+// order mark, or without one when its text is valid UTF-8), as kelvara-tab
+// --utf8 writes it, is read as the code page 932 lines it stands for.
+// Nothing when the file cannot be opened or read, or, with `refusal` set,
+// when it is no results file: it has no block heading 【…】, or a UTF-8
+// character that code page 932 lacks.
+std::optional<std::vector<std::string>> ReadResultsFile(const QString& path,
+                                                        QString* refusal = nullptr);
+
+// What an existing file that a save would replace is, when it is not a
+// results file (no 【…】 heading among its first lines): a few words such as
+// "空のファイル". Empty when there is no such file or it is a results file.
+QString NonResultsFileDescription(const QString& path);
 
 // Writes every line followed by CR LF into a temporary file beside `path` and
 // renames it over `path` only when all of it was written, so a failed save

@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+class NoticeBar;
 class ResultsPane;
 
 class ResultsTab : public QWidget {
@@ -10,7 +11,10 @@ class ResultsTab : public QWidget {
   explicit ResultsTab(QWidget* parent = nullptr);
 
   ResultsPane& pane() const { return *RichEditKekka; }
+  // Above the pane: what the last run left out of the report.
+  NoticeBar& notice() const { return *notice_; }
 
  private:
+  NoticeBar* notice_;
   ResultsPane* RichEditKekka;
 };

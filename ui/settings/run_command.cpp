@@ -1,6 +1,8 @@
 // The run command: one report block per ticked analysis variable, computed
 // off the window's thread and appended to the results pane.
 #include <QScopedValueRollback>
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QTabWidget>
 #include <map>
@@ -14,6 +16,7 @@
 #include "ui/window/handler_guard.h"
 #include "ui/results/results_pane.h"
 #include "ui/results/results_tab.h"
+#include "ui/window/notice_bar.h"
 #include "ui/settings/settings_tab.h"
 #include "ui/window/window_settings.h"
 
@@ -73,6 +76,29 @@ void NoteProgress(ProgressNote& note, const kelvara::RunProgress& progress,
   note.Set(ProgressText(progress, labels), value, maximum);
 }
 
+// What the report does not show: persons whose age lies in no age band of
+// the scheme, who appear at most in totals without an age range. Empty when
+// everyone has a band.
+QString CoverageNotice(const kelvara::GroupCoverage& coverage, int scheme,
+                       const QString& schemeCaption, const QString& ageLabel) {
+  QStringList notes;
+  if (coverage.outsideAgeBands > 0) {
+    notes.append(QStringLiteral("分類（性・年齢・妊婦授乳婦など）の使える %L1 人のうち %L2 人は、"
+                                "「%3」のどの年齢階級にも入りません（年齢を問わない総数などにだけ数えられます）。"
+                                "年齢の列（%4）と年齢階級区分が合っているか確かめてください。")
+                     .arg(coverage.persons)
+                     .arg(coverage.outsideAgeBands)
+                     .arg(schemeCaption, ageLabel));
+  }
+  constexpr int kCategoryScheme = 3;
+  if (scheme != kCategoryScheme && coverage.agesLookLikeCategories) {
+    notes.append(QStringLiteral("年齢の列（%1）の値はすべて 1 から 10 の整数です。"
+                                "カテゴリー番号なら「カテゴリー番号1,2,3,...,10」を選んでください。")
+                     .arg(ageLabel));
+  }
+  return notes.join(QLatin1Char('\n'));
+}
+
 }  // namespace
 
 void TMainForm::ButtonRunClick() {
@@ -111,7 +137,7 @@ void TMainForm::RunTabulation() {
                                        "計算する変数にチェックを付けてください."));
     return;
   }
-  settings_->setColumns(TabSheet2->choices());
+  RememberChoices();
   settings_->setScheme(TabSheet2->scheme());
 
   const QString path = TabSheet2->surveyPath();
@@ -123,6 +149,23 @@ void TMainForm::RunTabulation() {
   request.columns.weightColumn = *weightColumn;
   request.schemeItemIndex = TabSheet2->scheme();
   request.design = TabSheet2->designOptions();
+  if (ProvenanceItem->isChecked()) {
+    // Names as the window shows them, in the report's code page.
+    const auto cp932 = [](const QString& text) {
+      return kelvara::Utf8ToCp932(text.toUtf8().toStdString()).value_or("?");
+    };
+    const auto label = [&](int column) {
+      return column < 0 ? std::string() : cp932(TabSheet2->columnLabel(column));
+    };
+    kelvara::Provenance provenance;
+    provenance.file = cp932(QDir::toNativeSeparators(path));
+    provenance.unit = label(request.columns.unitColumn);
+    provenance.weight = label(request.columns.weightColumn);
+    provenance.strata = label(request.design.strataColumn);
+    provenance.dateTime =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
+    request.provenance = provenance;
+  }
   std::map<int, QString> labels;
   for (int column : request.variableColumns) labels[column] = TabSheet2->columnLabel(column);
 
@@ -154,5 +197,8 @@ void TMainForm::RunTabulation() {
     return;
   }
   pane().AppendLines(std::move(result->lines));
+  TabSheet3->notice().Show(CoverageNotice(outcome.coverage, request.schemeItemIndex,
+                                          TabSheet2->schemeCaption(),
+                                          TabSheet2->columnLabel(request.columns.ageColumn)));
   PageControl1->setCurrentWidget(TabSheet3);
 }

@@ -1,5 +1,6 @@
 #include "ui/settings/settings_tab.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QCompleter>
 #include <QFrame>
@@ -9,13 +10,17 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "engine/report/report_format.h"
 #include "ui/window/display_text.h"
+#include "ui/window/notice_bar.h"
 #include "ui/settings/radio_group.h"
 #include "ui/settings/survey_contents.h"
 #include "ui/settings/survey_grid_model.h"
@@ -52,10 +57,11 @@ QComboBox* Selector(const char* name) {
 }
 
 // A group box holding one selector, indented as the classification rows are.
-QGroupBox* SelectorBox(const char* name, const QString& title, QComboBox* selector) {
+QGroupBox* SelectorBox(const char* name, const QString& title, QComboBox* selector,
+                       int labelColumnWidth) {
   auto* box = Named(new QGroupBox(title), name);
   auto* layout = new QHBoxLayout(box);
-  layout->setContentsMargins(kLabelColumnWidth + 12, 6, 14, 8);
+  layout->setContentsMargins(labelColumnWidth + 12, 6, 14, 8);
   layout->addWidget(selector);
   return box;
 }
@@ -67,6 +73,35 @@ int PositionToColumn(int position) { return position < 0 ? -2 : position - 1; }
 QString ColumnLabel(int column, const QString& header) {
   return QString::number(column + 1) + QLatin1Char('.') + header;
 }
+
+// A completion list closes on a click outside it and keeps the click, so
+// the first press on 計算実行 after typing a weight did nothing. The click
+// goes on to the button it was meant for.
+class ClickThroughPopup : public QObject {
+ public:
+  // `field` is the box whose completion list this watches.
+  explicit ClickThroughPopup(QWidget* field) : QObject(field), field_(field) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* popup = qobject_cast<QWidget*>(watched);
+    if (popup == nullptr || event->type() != QEvent::MouseButtonPress) return false;
+    const auto* press = static_cast<QMouseEvent*>(event);
+    const QPoint at = press->globalPosition().toPoint();
+    if (popup->rect().contains(popup->mapFromGlobal(at))) return false;
+    popup->hide();
+    // The button under the press in the field's own window.
+    QWidget* window = field_->window();
+    auto* button = qobject_cast<QAbstractButton*>(window->childAt(window->mapFromGlobal(at)));
+    if (button != nullptr && button->isEnabled()) {
+      QTimer::singleShot(0, button, [button] { button->click(); });
+    }
+    return true;
+  }
+
+ private:
+  QWidget* field_;
+};
 
 }  // namespace
 
@@ -105,6 +140,8 @@ SettingsTab::SettingsTab(QWidget* parent) : QWidget(parent), gridModel_(new Surv
   upperLayout->addWidget(StringGridDietFile, 1);
   tabLayout->addWidget(Panel2, 1);
 
+  notice_ = Named(new NoticeBar, "NoticeChoices");
+  tabLayout->addWidget(notice_);
   CreateSelectorPanel();
   tabLayout->addWidget(Panel3);
 
@@ -145,9 +182,14 @@ void SettingsTab::CreateSelectorPanel() {
   panel->setContentsMargins(8, 10, 8, 8);
   panel->setSpacing(15);
 
-  // Left: sampling unit, weight, classification variables.
+  // Left: sampling unit, weight, classification variables. The labels'
+  // column is wide enough for 妊婦1・授乳婦2 on one line.
+  const int labelColumnWidth =
+      std::max(kLabelColumnWidth,
+               fontMetrics().horizontalAdvance(QStringLiteral("妊婦1・授乳婦2")) + 10);
   ComboBoxID1 = Selector("ComboBoxID1");
-  GroupBox1 = SelectorBox("GroupBox1", QStringLiteral("抽出単位（単位区等）"), ComboBoxID1);
+  GroupBox1 = SelectorBox("GroupBox1", QStringLiteral("抽出単位（単位区等）"), ComboBoxID1,
+                          labelColumnWidth);
   ComboBoxWeight = Selector("ComboBoxWeight");
   ComboBoxWeight->setEditable(true);
   // Typed text never becomes a list entry: it names a column or is refused.
@@ -159,14 +201,16 @@ void SettingsTab::CreateSelectorPanel() {
   completer->setFilterMode(Qt::MatchContains);
   completer->setCompletionMode(QCompleter::PopupCompletion);
   ComboBoxWeight->setCompleter(completer);
-  GroupBox4 = SelectorBox("GroupBox4", QStringLiteral("重み（サンプリング・ウエイト）"), ComboBoxWeight);
+  completer->popup()->installEventFilter(new ClickThroughPopup(ComboBoxWeight));
+  GroupBox4 = SelectorBox("GroupBox4", QStringLiteral("重み（サンプリング・ウエイト）"), ComboBoxWeight,
+                         labelColumnWidth);
 
   GroupBox3 = Named(new QGroupBox(QStringLiteral("分類変数（性/年齢/妊婦・授乳婦）")), "GroupBox3");
   auto* classification = new QGridLayout(GroupBox3);
   classification->setContentsMargins(12, 6, 14, 8);
   classification->setHorizontalSpacing(0);
   classification->setVerticalSpacing(6);
-  classification->setColumnMinimumWidth(0, kLabelColumnWidth);
+  classification->setColumnMinimumWidth(0, labelColumnWidth);
   Label7 = Named(new QLabel(QStringLiteral("性別")), "Label7");
   Label8 = Named(new QLabel(QStringLiteral("年齢")), "Label8");
   Label9 = Named(new QLabel(QStringLiteral("妊婦1・")), "Label9");
@@ -177,7 +221,7 @@ void SettingsTab::CreateSelectorPanel() {
   Label7->setBuddy(ComboBoxBunrui1);
   Label8->setBuddy(ComboBoxBunrui2);
   Label9->setBuddy(ComboBoxBunrui3);
-  auto* pregnancyLabel = new QVBoxLayout;
+  auto* pregnancyLabel = new QHBoxLayout;
   pregnancyLabel->setSpacing(0);
   pregnancyLabel->addWidget(Label9);
   pregnancyLabel->addWidget(Label2);
@@ -187,6 +231,12 @@ void SettingsTab::CreateSelectorPanel() {
   classification->addWidget(ComboBoxBunrui2, 1, 1);
   classification->addLayout(pregnancyLabel, 2, 0);
   classification->addWidget(ComboBoxBunrui3, 2, 1);
+  // The selectors give up what the labels' column gained, so that the panel
+  // is no wider than before.
+  for (QComboBox* selector :
+       {ComboBoxID1, ComboBoxWeight, ComboBoxBunrui1, ComboBoxBunrui2, ComboBoxBunrui3}) {
+    selector->setMinimumWidth(kSelectorWidth - (labelColumnWidth - kLabelColumnWidth));
+  }
 
   auto* left = new QVBoxLayout;
   left->setSpacing(7);
@@ -202,8 +252,18 @@ void SettingsTab::CreateSelectorPanel() {
   auto* variables = new QVBoxLayout(GroupBox2);
   variables->setContentsMargins(16, 6, 16, 12);
   CheckListEiyoso = Named(new VariableCheckList, "CheckListEiyoso");
-  CheckListEiyoso->setMinimumSize(177, 120);
+  CheckListEiyoso->setMinimumSize(177, 96);
+  CheckListEiyoso->setToolTip(QStringLiteral("Shift を押しながらクリックすると、前にクリックした変数からここまでをまとめて選べます。"));
   variables->addWidget(CheckListEiyoso);
+  auto* tickAll = Named(new QPushButton(QStringLiteral("すべて選択")), "ButtonTickAll");
+  auto* tickNone = Named(new QPushButton(QStringLiteral("すべて解除")), "ButtonTickNone");
+  auto* tickButtons = new QHBoxLayout;
+  tickButtons->addWidget(tickAll);
+  tickButtons->addWidget(tickNone);
+  tickButtons->addStretch(1);
+  variables->addLayout(tickButtons);
+  connect(tickAll, &QPushButton::clicked, this, [this] { CheckListEiyoso->SetAllChecked(true); });
+  connect(tickNone, &QPushButton::clicked, this, [this] { CheckListEiyoso->SetAllChecked(false); });
   panel->addWidget(GroupBox2, 1);
 
   // Right: the age-group scheme, then the run button.
@@ -219,7 +279,9 @@ void SettingsTab::CreateSelectorPanel() {
   auto* right = new QVBoxLayout;
   right->setSpacing(7);
   right->addWidget(RadioGroupFormat);
-  right->addStretch(1);
+  // The button stands at a fixed distance under the schemes: the note that
+  // appears under it does not move it.
+  right->addSpacing(12);
   LabelDesignOptions = Named(new QLabel, "LabelDesignOptions");
   LabelDesignOptions->setWordWrap(true);
   LabelDesignOptions->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -281,9 +343,11 @@ void SettingsTab::ShowSurvey(const QString& path, SurveyContents contents) {
   ComboBoxWeight->clearEditText();
   CheckListEiyoso->SetItems(labels);
   SelectNoColumn();
-  // Like the selectors, the strata column names a column of the file shown.
+  // Like the selectors, the strata column and the variables' own cut-offs
+  // name columns of the file shown.
   design_.strataColumn = -1;
   design_.usual.personColumn = -1;
+  design_.shareBelowByColumn.clear();
   ShowDesignOptions();
 }
 
@@ -351,6 +415,14 @@ void SettingsTab::setScheme(int itemIndex) {
   RadioGroupFormat->setItemIndex(std::clamp(itemIndex, 0, RadioGroupFormat->itemCount() - 1));
 }
 
+QString SettingsTab::schemeCaption() const {
+  const auto buttons = RadioGroupFormat->findChildren<QRadioButton*>();
+  for (const QRadioButton* button : buttons) {
+    if (button->isChecked()) return button->text();
+  }
+  return {};
+}
+
 QString SettingsTab::columnLabel(int column) const {
   return ColumnLabel(column, headerText(column));
 }
@@ -383,31 +455,51 @@ ColumnChoices SettingsTab::choices() const {
   choices.strata = headerText(design_.strataColumn);
   choices.person = headerText(design_.usual.personColumn);
   for (int column : tickedColumns()) choices.variables.append(headerText(column));
+  for (const auto& [column, cutOff] : design_.shareBelowByColumn) {
+    choices.cutOffs.append(QString::number(cutOff, 'g', 17) + QLatin1Char('=') + headerText(column));
+  }
   return choices;
 }
 
-void SettingsTab::applyChoices(const ColumnChoices& choices) {
-  const auto choose = [this](QComboBox* selector, const QString& text) {
+QStringList SettingsTab::applyChoices(const ColumnChoices& choices) {
+  QStringList missed;
+  const auto find = [&](const QString& role, const QString& text) {
+    if (text.isEmpty()) return -1;
     const int column = ColumnOfHeader(text);
+    if (column < 0) missed.append(role + QStringLiteral("「") + text + QStringLiteral("」"));
+    return column;
+  };
+  const auto choose = [&](QComboBox* selector, const QString& role, const QString& text) {
+    const int column = find(role, text);
     if (column >= 0) selector->setCurrentIndex(column + 1);
   };
-  choose(ComboBoxID1, choices.unit);
-  choose(ComboBoxWeight, choices.weight);
-  choose(ComboBoxBunrui1, choices.sex);
-  choose(ComboBoxBunrui2, choices.age);
-  choose(ComboBoxBunrui3, choices.pregnancy);
-  if (const int person = ColumnOfHeader(choices.person); person >= 0) {
+  choose(ComboBoxID1, QStringLiteral("抽出単位"), choices.unit);
+  choose(ComboBoxWeight, QStringLiteral("重み"), choices.weight);
+  choose(ComboBoxBunrui1, QStringLiteral("性別"), choices.sex);
+  choose(ComboBoxBunrui2, QStringLiteral("年齢"), choices.age);
+  choose(ComboBoxBunrui3, QStringLiteral("妊婦・授乳婦"), choices.pregnancy);
+  if (const int person = find(QStringLiteral("個人ID"), choices.person); person >= 0) {
     design_.usual.personColumn = person;
     ShowDesignOptions();
   }
-  if (const int strata = ColumnOfHeader(choices.strata); strata >= 0) {
+  if (const int strata = find(QStringLiteral("層"), choices.strata); strata >= 0) {
     design_.strataColumn = strata;
     ShowDesignOptions();
   }
   for (const QString& text : choices.variables) {
-    const int column = ColumnOfHeader(text);
+    const int column = find(QStringLiteral("分析変数"), text);
     if (column >= 0) CheckListEiyoso->item(column)->setCheckState(Qt::Checked);
   }
+  for (const QString& entry : choices.cutOffs) {
+    const qsizetype equals = entry.indexOf(QLatin1Char('='));
+    bool number = false;
+    const double cutOff = entry.left(equals).toDouble(&number);
+    if (equals < 0 || !number) continue;
+    const int column = find(QStringLiteral("基準値の変数"), entry.mid(equals + 1));
+    if (column >= 0) design_.shareBelowByColumn[column] = cutOff;
+  }
+  ShowDesignOptions();
+  return missed;
 }
 
 QStringList SettingsTab::columnLabels() const {
@@ -432,6 +524,10 @@ void SettingsTab::ShowDesignOptions() {
   if (design_.shareBelow) {
     chosen.append(QString::fromStdString(kelvara::FormatNumber(*design_.shareBelow)) +
                   QStringLiteral("未満の割合"));
+  }
+  for (const auto& [column, cutOff] : design_.shareBelowByColumn) {
+    chosen.append(headerText(column) + QLatin1Char(' ') +
+                  QString::fromStdString(kelvara::FormatNumber(cutOff)) + QStringLiteral("未満"));
   }
   if (design_.usual.personColumn >= 0) {
     chosen.append(QStringLiteral("個人ID（%1）").arg(columnLabel(design_.usual.personColumn)));

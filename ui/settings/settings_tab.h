@@ -17,6 +17,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTableView;
+class NoticeBar;
 class QVBoxLayout;
 class SurveyGridModel;
 class TRadioGroup;
@@ -55,6 +56,8 @@ class SettingsTab : public QWidget {
 
   int scheme() const;
   void setScheme(int itemIndex);
+  // The chosen scheme's caption, as its radio button reads.
+  QString schemeCaption() const;
 
   // A column's label ("5.エネルギー") and its header text.
   QString columnLabel(int column) const;
@@ -63,9 +66,14 @@ class SettingsTab : public QWidget {
   const std::string& headerBytes(int column) const;
 
   // The choices by header text, and choosing them again where the file
-  // shown has exactly one column of that text.
+  // shown has exactly one column of that text. Returns the choices that
+  // could not be made, each as its role and header text.
   ColumnChoices choices() const;
-  void applyChoices(const ColumnChoices& choices);
+  QStringList applyChoices(const ColumnChoices& choices);
+
+  // Between the grid and the selectors: what the last opening could not
+  // choose again.
+  NoticeBar& notice() const { return *notice_; }
 
   // The column labels of the file shown, in column order.
   QStringList columnLabels() const;
@@ -113,6 +121,7 @@ class SettingsTab : public QWidget {
   QGroupBox* GroupBox4;
   QComboBox* ComboBoxWeight;
   QLabel* LabelDesignOptions;
+  NoticeBar* notice_;
   kelvara::DesignOptions design_;
 
   std::vector<std::string> header_;  // the header cells of the file shown

@@ -13,6 +13,7 @@
 #include "ui/window/file_path.h"
 #include "ui/window/file_problem.h"
 #include "ui/window/handler_guard.h"
+#include "ui/window/notice_bar.h"
 #include "ui/settings/settings_tab.h"
 #include "ui/settings/survey_contents.h"
 #include "ui/window/window_settings.h"
@@ -103,11 +104,20 @@ void TMainForm::LoadSurvey(const QString& path) {
   const bool readFailed = contents->readFailed;
   const bool utf8 = contents->encoding == kelvara::TextEncoding::utf8;
   const size_t columns = contents->header.size();
-  // The choices made for the file shown so far are kept for files with the
-  // same headers, this one included.
-  if (TabSheet2->hasSurvey()) settings_->setColumns(TabSheet2->choices());
+  // The choices made for the file shown so far are kept, for it and for
+  // files with the same headers. A file chosen before gets its own choices
+  // back; another file those of the last file, where its headers match.
+  RememberChoices();
   TabSheet2->ShowSurvey(path, std::move(*contents));
-  TabSheet2->applyChoices(settings_->columns());
+  const std::optional<ColumnChoices> own = settings_->columnsForFile(path);
+  const QStringList missed = TabSheet2->applyChoices(own ? *own : settings_->columns());
+  // Said once, beside the selectors, so that no choice is lost unnoticed.
+  TabSheet2->notice().Show(
+      missed.isEmpty()
+          ? QString()
+          : (own ? QStringLiteral("このファイルで前に選んだ列のうち、次の列が見つからないため選べませんでした: ")
+                 : QStringLiteral("前のファイルで選んだ列のうち、次の列はこのファイルにないため選ばれていません: ")) +
+                missed.join(QStringLiteral("、")) + QStringLiteral("。"));
 
   if (readFailed) {
     dialogs().ShowError(Survey(path) + QStringLiteral("を最後まで読み込めませんでした."));

@@ -9,9 +9,18 @@ class VariableCheckList : public QListWidget {
 
   // Items with unticked boxes, one per label.
   void SetItems(const QStringList& labels);
+  // Ticks or unticks every item.
+  void SetAllChecked(bool checked);
 
  protected:
-  // A click on an item's box ticks it and also makes the item current, so
-  // that the keys (Down, Space) go on from the item the user touched.
+  // A click on an item, on its box or its label, ticks or unticks it and
+  // makes it current, so that the keys (Down, Space) go on from there. A
+  // click with Shift gives every item from the one clicked last to this one
+  // the state the last click gave, as a range is ticked in a spreadsheet.
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  int anchor_ = -1;  // the item clicked last without Shift
 };

@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMarginsF>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
@@ -16,6 +17,7 @@
 #include <QTimer>
 
 #include "ui/about/about_box.h"
+#include "ui/dialogs/help_page.h"
 #include "ui/window/progress_window.h"
 #include "ui/window/background_work.h"
 #include "platform/browser_command.h"
@@ -99,6 +101,8 @@ TMainForm::TMainForm(const QString& settingsFile, QWidget* parent)
 
   TabSheet2->setScheme(settings_->scheme());
   TabSheet2->setDesignOptions(settings_->design());
+  ProvenanceItem->setChecked(settings_->provenance());
+  connect(ProvenanceItem, &QAction::toggled, this, [this](bool on) { settings_->setProvenance(on); });
   PlaceOnScreen();
 }
 
@@ -127,7 +131,14 @@ void TMainForm::CreateMenu() {
   DesignOptionsItem =
       AddMenuEntry(CalculationMenu, "DesignOptionsItem", QStringLiteral("標本設計と追加の列(&D)..."),
                    QStringLiteral("層、信頼区間、変動係数、デザイン効果、基準値未満の割合を指定します"));
+  ProvenanceItem =
+      AddMenuEntry(CalculationMenu, "ProvenanceItem", QStringLiteral("出所の行を付ける(&P)"),
+                   QStringLiteral("各変数の前に、データファイル、区分、標本設計、追加の列、日時、版を書いた行を入れます"));
+  ProvenanceItem->setCheckable(true);
   HelpMenu = Named(MainMenu->addMenu(QStringLiteral("ヘルプ(&H)")), "HelpMenu");
+  HelpContentsItem = AddMenuEntry(HelpMenu, "HelpContentsItem", QStringLiteral("計算結果の見方(&H)"),
+                                  QStringLiteral("計算結果の各列の意味と、空欄や総数のわけを説明します"));
+  HelpContentsItem->setShortcut(QKeySequence::HelpContents);
   HelpAboutItem = AddMenuEntry(HelpMenu, "HelpAboutItem", QStringLiteral("バージョン情報(&A)..."),
                                QStringLiteral("プログラムの情報を表示します"));
 
@@ -138,6 +149,7 @@ void TMainForm::CreateMenu() {
   connect(FilePrintSetupItem, &QAction::triggered, this, &TMainForm::FilePrintSetup);
   connect(FileExitItem, &QAction::triggered, this, &TMainForm::FileExit);
   connect(DesignOptionsItem, &QAction::triggered, this, &TMainForm::ChooseDesignOptions);
+  connect(HelpContentsItem, &QAction::triggered, this, &TMainForm::HelpContents);
   connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAbout);
 }
 
@@ -168,8 +180,15 @@ void TMainForm::PlaceOnScreen() {
 void TMainForm::RememberWindow() {
   settings_->setGeometry(saveGeometry());
   settings_->setScheme(TabSheet2->scheme());
-  if (TabSheet2->hasSurvey()) settings_->setColumns(TabSheet2->choices());
+  RememberChoices();
   settings_->sync();
+}
+
+void TMainForm::RememberChoices() {
+  if (!TabSheet2->hasSurvey()) return;
+  const ColumnChoices choices = TabSheet2->choices();
+  settings_->setColumns(choices);
+  settings_->setColumnsForFile(TabSheet2->surveyPath(), choices);
 }
 
 void TMainForm::SetDialogService(DialogService* dialogs) {
@@ -186,8 +205,10 @@ TFormProgress& TMainForm::progressWindow() {
 QPrinter& TMainForm::printer() {
   if (!printer_) {
     printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    // A report line is long: across the page it prints whole.
+    // A report line is long: across the page it prints whole. Margins leave
+    // room for the page's heading and number, and for binding.
     printer_->setPageOrientation(QPageLayout::Landscape);
+    printer_->setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
     settings_->loadPageSetup(*printer_);
   }
   return *printer_;
@@ -203,14 +224,30 @@ void TMainForm::HelpAbout() {
   });
 }
 
+void TMainForm::HelpContents() {
+  RunGuarded(dialogs(), [this] {
+    if (helpPage_ == nullptr) helpPage_ = new HelpPage(this);
+    helpPage_->show();
+    helpPage_->raise();
+    helpPage_->activateWindow();
+  });
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
-  // Work under way ends first, by 中止 or by itself.
+  // Work under way is stopped first, if the user wants that.
   if (working_) {
     event->ignore();
+    if (closingAfterWork_) return;
+    if (dialogs().Confirm(QStringLiteral("ファイルの読み込みか計算の途中です。\n\n中止して終了しますか？"))) {
+      closingAfterWork_ = true;
+      emit progressWindow().stopRequested();  // as 中止
+      CloseWhenIdle();
+    }
     return;
   }
+  closingAfterWork_ = false;
   // The close box, the system menu and 終了 all end here; 終了 has asked.
-  const bool mayClose = exitConfirmed_ || MayLoseResults(QStringLiteral("終了します"));
+  const bool mayClose = exitConfirmed_ || MayQuit();
   exitConfirmed_ = false;
   if (!mayClose) {
     event->ignore();
@@ -218,6 +255,16 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   }
   RememberWindow();
   event->accept();
+}
+
+void TMainForm::CloseWhenIdle() {
+  // The stopped work gives the window back from its own event loop, which
+  // must be left before the window can close.
+  if (working_) {
+    QTimer::singleShot(50, this, [this] { CloseWhenIdle(); });
+    return;
+  }
+  close();
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {

@@ -11,6 +11,7 @@ class QAction;
 class QMenu;
 class QPrinter;
 class QTabWidget;
+class HelpPage;
 class ResultsPane;
 class ResultsTab;
 class SettingsTab;
@@ -37,6 +38,9 @@ class TMainForm : public QMainWindow {
   void FilePrintSetup();
   void FileExit();
   void HelpAbout();
+  // The page that explains the report's columns (F1): shown beside the
+  // window, which stays usable.
+  void HelpContents();
   // Chooses the sampling design's strata and the figures added to the report.
   void ChooseDesignOptions();
   void Button1Click();
@@ -72,6 +76,9 @@ class TMainForm : public QMainWindow {
   void CreateMenu();
   void PlaceOnScreen();
   void RememberWindow();
+  // Keeps the choices made for the file shown, for it by its path and for
+  // files with the same headers.
+  void RememberChoices();
 
   void ChooseSurveyFile();
   void LoadSurvey(const QString& path);
@@ -82,13 +89,24 @@ class TMainForm : public QMainWindow {
   // Whether unsaved results may be lost: true when there are none, or when
   // the user answers Yes to `question` after being told they are unsaved.
   bool MayLoseResults(const QString& question);
+  // Whether the window may close: no unsaved results, or the user saved
+  // them or chose to go without them.
+  bool MayQuit();
+  // The save command; true when the results were saved.
+  bool SaveResults();
+  // Closes once the work under way has ended (it was asked to stop).
+  void CloseWhenIdle();
   ResultsPane& pane() const;
+  // The folder results dialogs start in.
+  QString ResultsFolder() const;
+  // What a printed page of results says at its top.
+  QString PrintHeading() const;
   // The progress window, for a load or a run: while it is up, the window
   // neither closes nor takes a dropped file.
   TFormProgress& progressWindow();
 
   // Handlers that no menu entry or control reaches: the window holds no
-  // child windows to arrange and no help file is configured.
+  // child windows to arrange.
   void EditUndo() {}
   void EditCut() {}
   void EditCopy() {}
@@ -96,7 +114,6 @@ class TMainForm : public QMainWindow {
   void WindowTile() {}
   void WindowCascade() {}
   void WindowArrange() {}
-  void HelpContents() {}
   void HelpSearch() {}
   void HelpHowToUse() {}
 
@@ -112,7 +129,9 @@ class TMainForm : public QMainWindow {
   QAction* FileExitItem;
   QMenu* CalculationMenu;
   QAction* DesignOptionsItem;
+  QAction* ProvenanceItem;  // a provenance line before each block
   QMenu* HelpMenu;
+  QAction* HelpContentsItem;
   QAction* HelpAboutItem;
   TFileDialog* OpenDialog;
   TFileDialog* SaveDialog;
@@ -128,7 +147,9 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<StoppedWork> stoppedWork_;  // loads and runs still ending after 中止
   TAboutBox* aboutBox_ = nullptr;
+  HelpPage* helpPage_ = nullptr;
   TFormProgress* progress_ = nullptr;
   bool exitConfirmed_ = false;
+  bool closingAfterWork_ = false;  // the user chose to stop the work and close
   bool working_ = false;  // a load or a run is under way in the background
 };

@@ -1,5 +1,7 @@
 #include "ui/window/window_settings.h"
 
+#include <QCryptographicHash>
+#include <QFileInfo>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -10,18 +12,22 @@ namespace {
 
 const QString kGeometry = QStringLiteral("window/geometry");
 const QString kScheme = QStringLiteral("run/scheme");
-const QString kUnit = QStringLiteral("columns/unit");
-const QString kWeight = QStringLiteral("columns/weight");
-const QString kSex = QStringLiteral("columns/sex");
-const QString kAge = QStringLiteral("columns/age");
-const QString kPregnancy = QStringLiteral("columns/pregnancy");
-const QString kVariables = QStringLiteral("columns/variables");
-const QString kStrata = QStringLiteral("columns/strata");
+const QString kProvenance = QStringLiteral("run/provenance");
+const QString kColumns = QStringLiteral("columns/");
+const QString kUnit = QStringLiteral("unit");
+const QString kWeight = QStringLiteral("weight");
+const QString kSex = QStringLiteral("sex");
+const QString kAge = QStringLiteral("age");
+const QString kPregnancy = QStringLiteral("pregnancy");
+const QString kVariables = QStringLiteral("variables");
+const QString kStrata = QStringLiteral("strata");
+const QString kPath = QStringLiteral("path");
+const QString kCutOffs = QStringLiteral("cutOffs");
 const QString kConfidenceInterval = QStringLiteral("design/confidenceInterval");
 const QString kCoefficientOfVariation = QStringLiteral("design/coefficientOfVariation");
 const QString kDesignEffect = QStringLiteral("design/designEffect");
 const QString kShareBelow = QStringLiteral("design/shareBelow");
-const QString kPerson = QStringLiteral("columns/person");
+const QString kPerson = QStringLiteral("person");
 const QString kUsual = QStringLiteral("design/usualIntake");
 const QString kVarianceRatio = QStringLiteral("design/varianceRatio");
 const QString kPageSize = QStringLiteral("page/size");
@@ -29,6 +35,42 @@ const QString kOrientation = QStringLiteral("page/orientation");
 const QString kMargins = QStringLiteral("page/marginsMillimetres");
 
 QString FolderKey(const QString& dialog) { return QStringLiteral("folders/") + dialog; }
+
+// A file's choices stand under a key made from its path, which may hold any
+// character a settings key cannot; the path itself is kept beside them.
+QString FileKey(const QString& path) {
+  const QString absolute = QFileInfo(path).absoluteFilePath();
+  return QStringLiteral("files/") +
+         QString::fromLatin1(
+             QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha1).toHex()) +
+         QLatin1Char('/');
+}
+
+ColumnChoices ReadChoices(const QSettings& store, const QString& prefix) {
+  ColumnChoices choices;
+  choices.unit = store.value(prefix + kUnit).toString();
+  choices.weight = store.value(prefix + kWeight).toString();
+  choices.sex = store.value(prefix + kSex).toString();
+  choices.age = store.value(prefix + kAge).toString();
+  choices.pregnancy = store.value(prefix + kPregnancy).toString();
+  choices.strata = store.value(prefix + kStrata).toString();
+  choices.person = store.value(prefix + kPerson).toString();
+  choices.variables = store.value(prefix + kVariables).toStringList();
+  choices.cutOffs = store.value(prefix + kCutOffs).toStringList();
+  return choices;
+}
+
+void WriteChoices(QSettings& store, const QString& prefix, const ColumnChoices& choices) {
+  store.setValue(prefix + kUnit, choices.unit);
+  store.setValue(prefix + kWeight, choices.weight);
+  store.setValue(prefix + kSex, choices.sex);
+  store.setValue(prefix + kAge, choices.age);
+  store.setValue(prefix + kPregnancy, choices.pregnancy);
+  store.setValue(prefix + kStrata, choices.strata);
+  store.setValue(prefix + kPerson, choices.person);
+  store.setValue(prefix + kVariables, choices.variables);
+  store.setValue(prefix + kCutOffs, choices.cutOffs);
+}
 
 }  // namespace
 
@@ -55,28 +97,25 @@ int WindowSettings::scheme() const { return store_->value(kScheme, 0).toInt(); }
 
 void WindowSettings::setScheme(int itemIndex) { store_->setValue(kScheme, itemIndex); }
 
-ColumnChoices WindowSettings::columns() const {
-  ColumnChoices choices;
-  choices.unit = store_->value(kUnit).toString();
-  choices.weight = store_->value(kWeight).toString();
-  choices.sex = store_->value(kSex).toString();
-  choices.age = store_->value(kAge).toString();
-  choices.pregnancy = store_->value(kPregnancy).toString();
-  choices.strata = store_->value(kStrata).toString();
-  choices.person = store_->value(kPerson).toString();
-  choices.variables = store_->value(kVariables).toStringList();
-  return choices;
-}
+ColumnChoices WindowSettings::columns() const { return ReadChoices(*store_, kColumns); }
 
 void WindowSettings::setColumns(const ColumnChoices& choices) {
-  store_->setValue(kUnit, choices.unit);
-  store_->setValue(kWeight, choices.weight);
-  store_->setValue(kSex, choices.sex);
-  store_->setValue(kAge, choices.age);
-  store_->setValue(kPregnancy, choices.pregnancy);
-  store_->setValue(kStrata, choices.strata);
-  store_->setValue(kPerson, choices.person);
-  store_->setValue(kVariables, choices.variables);
+  WriteChoices(*store_, kColumns, choices);
+}
+
+std::optional<ColumnChoices> WindowSettings::columnsForFile(const QString& path) const {
+  const QString prefix = FileKey(path);
+  // Two paths of one hash are practically impossible, but cost nothing to tell apart.
+  if (store_->value(prefix + kPath).toString() != QFileInfo(path).absoluteFilePath()) {
+    return std::nullopt;
+  }
+  return ReadChoices(*store_, prefix);
+}
+
+void WindowSettings::setColumnsForFile(const QString& path, const ColumnChoices& choices) {
+  const QString prefix = FileKey(path);
+  store_->setValue(prefix + kPath, QFileInfo(path).absoluteFilePath());
+  WriteChoices(*store_, prefix, choices);
 }
 
 kelvara::DesignOptions WindowSettings::design() const {
@@ -112,6 +151,10 @@ void WindowSettings::setDesign(const kelvara::DesignOptions& design) {
   }
   store_->setValue(kVarianceRatio, ratio);
 }
+
+bool WindowSettings::provenance() const { return store_->value(kProvenance, false).toBool(); }
+
+void WindowSettings::setProvenance(bool on) { store_->setValue(kProvenance, on); }
 
 void WindowSettings::loadPageSetup(QPrinter& printer) const {
   if (store_->contains(kPageSize)) {

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "engine/design_options.h"
 #include "ui/settings/column_choices.h"
@@ -33,13 +34,23 @@ class WindowSettings {
   int scheme() const;
   void setScheme(int itemIndex);
 
+  // The choices made last, for a file not seen before with the same headers.
   ColumnChoices columns() const;
   void setColumns(const ColumnChoices& choices);
+  // The choices made for one file, by its full path; nothing when that file
+  // was never run or left with choices.
+  std::optional<ColumnChoices> columnsForFile(const QString& path) const;
+  void setColumnsForFile(const QString& path, const ColumnChoices& choices);
 
   // The figures added to the report; the strata column is kept with the
   // column choices, by its header text, and is -1 here.
   kelvara::DesignOptions design() const;
   void setDesign(const kelvara::DesignOptions& design);
+
+  // Whether each block is preceded by its provenance line; off unless the
+  // user turned it on.
+  bool provenance() const;
+  void setProvenance(bool on);
 
   // Page size, orientation and margins; the printer keeps its own unless
   // some were remembered.
