@@ -1,8 +1,8 @@
 #include "cli/tab_options.h"
 
-#include <charconv>
-#include <cmath>
 #include <map>
+
+#include "engine/cut_off.h"
 
 namespace kelvara {
 
@@ -49,16 +49,6 @@ namespace {
 
 const std::map<std::string, int> kSchemes = {
     {"table1", 0}, {"table2", 1}, {"part5", 2}, {"category", 3}};
-
-// A decimal number as written in C, whatever the locale: an optional minus
-// sign, digits with an optional fraction and exponent, nothing else.
-std::optional<double> ParseCutOff(const std::string& text) {
-  double value = 0.0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, error] = std::from_chars(text.data(), end, value, std::chars_format::general);
-  if (error != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
 
 }  // namespace
 

@@ -10,7 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cmath>
+
+#include "engine/cut_off.h"
 
 namespace {
 
@@ -87,12 +88,7 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
 }
 
 std::optional<double> DesignOptionsDialog::ParseCutOff(const QString& text) {
-  // QString::toDouble reads the C locale's notation whatever the user's
-  // locale; it also takes "inf" and "nan", which are no cut-offs.
-  bool ok = false;
-  const double value = text.trimmed().toDouble(&ok);
-  if (!ok || !std::isfinite(value)) return std::nullopt;
-  return value;
+  return kelvara::ParseCutOff(text.trimmed().toStdString());
 }
 
 kelvara::DesignOptions DesignOptionsDialog::options() const {

@@ -6,6 +6,8 @@
 #include <QPrinter>
 #include <QSettings>
 
+#include "engine/cut_off.h"
+
 namespace {
 
 const QString kGeometry = QStringLiteral("window/geometry");
@@ -81,12 +83,7 @@ kelvara::DesignOptions WindowSettings::design() const {
   design.designEffect = store_->value(kDesignEffect, false).toBool();
   // The cut-off is kept as text with a decimal point, so that no locale
   // changes the number read back.
-  const QString cutOff = store_->value(kShareBelow).toString();
-  if (!cutOff.isEmpty()) {
-    bool ok = false;
-    const double value = cutOff.toDouble(&ok);
-    if (ok) design.shareBelow = value;
-  }
+  design.shareBelow = kelvara::ParseCutOff(store_->value(kShareBelow).toString().toStdString());
   return design;
 }
 
