@@ -36,7 +36,7 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     return index.has_value();
   };
   request.fileName = PathFromUtf8(options.fileName);
-  request.schemeItemIndex = options.schemeItemIndex;
+  request.scheme = options.scheme;
   ColumnChoice& c = request.columns;
   if (!resolve(options.unit, "sampling-unit", c.unitColumn) ||
       !resolve(options.weight, "weight", c.weightColumn) ||

@@ -47,9 +47,6 @@ const char* const kTabUsage =
 
 namespace {
 
-const std::map<std::string, int> kSchemes = {
-    {"table1", 0}, {"table2", 1}, {"part5", 2}, {"category", 3}};
-
 }  // namespace
 
 std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
@@ -99,12 +96,12 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
     if (auto column = columnOptions.find(arg); column != columnOptions.end()) {
       column->second->text = value;
     } else if (arg == "--scheme") {
-      const auto scheme = kSchemes.find(value);
-      if (scheme == kSchemes.end()) {
+      const std::optional<SchemeId> scheme = SchemeNamed(value);
+      if (!scheme) {
         error = "unknown scheme " + value + " (table1, table2, part5 or category)";
         return std::nullopt;
       }
-      options.schemeItemIndex = scheme->second;
+      options.scheme = *scheme;
     } else if (arg == "--below") {
       options.shareBelow = ParseCutOff(value);
       if (!options.shareBelow) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/statistics/age_group_scheme.h"
+
 namespace kelvara {
 
 // A column as the user named it: a 1-based column number or a header text
@@ -18,7 +20,7 @@ struct TabOptions {
   std::string fileName;
   ColumnName unit, weight, sex, age, pregnancy, strata;
   std::vector<ColumnName> variables;
-  int schemeItemIndex = 0;
+  SchemeId scheme = SchemeId::table1;
   // Figures beyond the fixed report; the strata column is in `strata`.
   bool confidenceInterval = false;
   bool coefficientOfVariation = false;

@@ -128,7 +128,7 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
   if (request.variableColumns.empty()) return {};
 
   const RunLayout layout =
-      BuildRunLayout(data, SchemeForItemIndex(request.schemeItemIndex), request.design);
+      BuildRunLayout(data, request.scheme, request.design);
   const std::vector<std::vector<std::string>> blocks =
       ComputeBlocks(data, layout, request, control, reporter);
   // A stop during the last variables leaves some blocks unfilled: the run
@@ -148,12 +148,12 @@ RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, uns
 
 RunStatus TabulateVariable(const std::filesystem::path& fileName, int unitColumn, int sexColumn,
                            int ageColumn, int pregnancyColumn, int variableColumn,
-                           int weightColumn, int schemeItemIndex, const LineSink& sink) {
+                           int weightColumn, SchemeId scheme, const LineSink& sink) {
   RunRequest request;
   request.fileName = fileName;
   request.columns = {unitColumn, sexColumn, ageColumn, pregnancyColumn, weightColumn};
   request.variableColumns = {variableColumn};
-  request.schemeItemIndex = schemeItemIndex;
+  request.scheme = scheme;
   return TabulateVariables(request, sink);
 }
 

@@ -71,7 +71,7 @@ double StratifiedVariance(const VariableSummary& summary, bool hasUnitColumn);
 std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName, int unitColumn,
                                           int sexColumn, int ageColumn, int pregnancyColumn,
                                           int variableColumn, int weightColumn,
-                                          int schemeItemIndex,
+                                          SchemeId scheme,
                                           const DesignOptions& design = {});
 
 }  // namespace kelvara::reference

@@ -121,7 +121,7 @@ void TMainForm::RunTabulation() {
   request.columns.ageColumn = TabSheet2->ageColumn();
   request.columns.pregnancyColumn = TabSheet2->pregnancyColumn();
   request.columns.weightColumn = *weightColumn;
-  request.schemeItemIndex = TabSheet2->scheme();
+  request.scheme = TabSheet2->scheme();
   request.design = TabSheet2->designOptions();
   std::map<int, QString> labels;
   for (int column : request.variableColumns) labels[column] = TabSheet2->columnLabel(column);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/design_options.h"
+#include "engine/statistics/age_group_scheme.h"
 #include "ui/settings/column_choices.h"
 
 class QComboBox;
@@ -53,8 +54,9 @@ class SettingsTab : public QWidget {
   // The ticked analysis variables' column indices, in list order.
   std::vector<int> tickedColumns() const;
 
-  int scheme() const;
-  void setScheme(int itemIndex);
+  // The age-group scheme of the radio item chosen.
+  kelvara::SchemeId scheme() const;
+  void setScheme(kelvara::SchemeId scheme);
 
   // A column's label ("5.エネルギー") and its header text.
   QString columnLabel(int column) const;

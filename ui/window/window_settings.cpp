@@ -5,6 +5,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QSettings>
+#include <algorithm>
 
 #include "engine/cut_off.h"
 
@@ -50,9 +51,19 @@ void WindowSettings::setFolder(const QString& dialog, const QString& folder) {
   store_->setValue(FolderKey(dialog), folder);
 }
 
-int WindowSettings::scheme() const { return store_->value(kScheme, 0).toInt(); }
+kelvara::SchemeId WindowSettings::scheme() const {
+  const QString stored = store_->value(kScheme).toString();
+  if (const auto named = kelvara::SchemeNamed(stored.toStdString())) return *named;
+  bool isNumber = false;
+  const int itemIndex = stored.toInt(&isNumber);
+  if (isNumber) return kelvara::SchemeForItemIndex(std::clamp(itemIndex, 0, 3));
+  return kelvara::SchemeId::table1;
+}
 
-void WindowSettings::setScheme(int itemIndex) { store_->setValue(kScheme, itemIndex); }
+void WindowSettings::setScheme(kelvara::SchemeId scheme) {
+  const std::string_view name = kelvara::SchemeName(scheme);
+  store_->setValue(kScheme, QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+}
 
 ColumnChoices WindowSettings::columns() const {
   ColumnChoices choices;
