@@ -11,6 +11,7 @@
 
 #include "engine/statistics/design_figures.h"
 #include "engine/design_options.h"
+#include "engine/statistics/age_group_scheme.h"
 #include "engine/statistics/group_statistics.h"
 
 namespace kelvara::reference {
