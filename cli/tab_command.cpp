@@ -4,10 +4,10 @@
 #include <new>
 
 #include "cli/column_lookup.h"
-#include "cli/program_arguments.h"
 #include "cli/report_writer.h"
-#include "cli/standard_streams.h"
 #include "cli/tab_options.h"
+#include "platform/program_arguments.h"
+#include "platform/standard_streams.h"
 #include "platform/utf8_path.h"
 
 namespace kelvara {
