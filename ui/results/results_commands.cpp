@@ -1,8 +1,10 @@
 // The File menu: clear, load, save and print the results pane; exit.
 #include <QFileInfo>
 #include <QPrinter>
+#include <QScopedValueRollback>
 
 #include "ui/window/main_window.h"
+#include "ui/window/background_work.h"
 #include "ui/window/file_problem.h"
 #include "ui/window/handler_guard.h"
 #include "ui/results/results_file.h"
@@ -41,10 +43,21 @@ void TMainForm::FileOpen() {
     if (!dialogs().Execute(*OpenDialog)) return;
     const QString path = OpenDialog->fileName;
     settings_->setFolder(dialog_use::kResultsOpen, FolderOf(path));
-    WaitCursor wait;
-    // The whole file is read before the pane changes, so a file that cannot
-    // be read leaves the pane as it was.
-    std::optional<std::vector<std::string>> lines = ReadResultsFile(path);
+    // The whole file is read before the pane changes, off the window's thread
+    // with progress and 中止, so a file that cannot be read, or whose reading
+    // is stopped, leaves the pane as it was.
+    using Lines = std::optional<std::vector<std::string>>;
+    std::optional<Lines> read;
+    {
+      const QScopedValueRollback<bool> busy(working_, true);
+      read = RunWithProgress<Lines>(progressWindow(), *stoppedWork_, this,
+                                    QStringLiteral("ファイルを読み込み中"),
+                                    [path](std::stop_token stop, ProgressNote& note) {
+                                      return ReadResultsFile(path, stop, &note);
+                                    });
+    }
+    if (!read) return;  // stopped
+    Lines& lines = *read;
     if (!lines) {
       dialogs().ShowError(FailureMessage(QStringLiteral("ファイルを開けませんでした。"), path,
                                          ReadProblem(path)));
@@ -55,6 +68,7 @@ void TMainForm::FileOpen() {
       return;
     }
     // The pane is hidden while it fills, and shown again however that ends.
+    WaitCursor wait;
     pane().setVisible(false);
     try {
       pane().ReplaceLines(std::move(*lines));

@@ -2,21 +2,36 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 #include <string_view>
 
 #include "engine/reading/text_blocks.h"
+#include "ui/window/background_work.h"
 #include "ui/window/file_problem.h"
 #include "ui/window/file_path.h"
 
-std::optional<std::vector<std::string>> ReadResultsFile(const QString& path) {
+std::optional<std::vector<std::string>> ReadResultsFile(const QString& path,
+                                                        std::stop_token stop,
+                                                        ProgressNote* note) {
   // Results files are read in text mode like survey files: CR bytes dropped,
   // 0x1A ends the file, lines of any length arrive whole, empty lines kept.
   kelvara::TextFileBlocks blocks(1 << 20);
   if (!blocks.Open(FileSystemPath(path))) return std::nullopt;
   std::vector<std::string> lines;
-  for (std::string block; blocks.Next(block);) {
+  size_t bytesRead = 0;  // without the dropped CR bytes: near enough for a bar
+  for (std::string block; !stop.stop_requested() && blocks.Next(block);) {
     kelvara::LineCursor cursor(block);
     for (std::string_view line; cursor.Next(line);) lines.emplace_back(line);
+    bytesRead += block.size();
+    if (note != nullptr) {
+      constexpr int kSteps = 1000;
+      const size_t size = blocks.fileSize();
+      const double share =
+          size == 0 ? 0.0
+                    : std::min(1.0, static_cast<double>(bytesRead) / static_cast<double>(size));
+      note->Set(QStringLiteral("%L1 行を読み込みました").arg(lines.size()),
+                static_cast<int>(share * kSteps), size == 0 ? 0 : kSteps);
+    }
   }
   if (blocks.failed()) return std::nullopt;
   return lines;
