@@ -37,6 +37,7 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
   };
   request.fileName = PathFromUtf8(options.fileName);
   request.scheme = options.scheme;
+  request.design = options.design;
   ColumnChoice& c = request.columns;
   if (!resolve(options.unit, "sampling-unit", c.unitColumn) ||
       !resolve(options.weight, "weight", c.weightColumn) ||
@@ -45,10 +46,6 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
       !resolve(options.strata, "stratum", request.design.strataColumn)) {
     return false;
   }
-  request.design.confidenceInterval = options.confidenceInterval;
-  request.design.coefficientOfVariation = options.coefficientOfVariation;
-  request.design.designEffect = options.designEffect;
-  request.design.shareBelow = options.shareBelow;
   for (const ColumnName& variable : options.variables) {
     int column = -1;
     if (!resolve(variable, "analysis variable", column)) return false;

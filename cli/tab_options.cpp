@@ -58,9 +58,9 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       {"--strata", &options.strata}};
   const std::map<std::string, bool*> flagOptions = {
       {"--utf8", &options.utf8},
-      {"--ci", &options.confidenceInterval},
-      {"--cv", &options.coefficientOfVariation},
-      {"--deff", &options.designEffect}};
+      {"--ci", &options.design.confidenceInterval},
+      {"--cv", &options.design.coefficientOfVariation},
+      {"--deff", &options.design.designEffect}};
   std::vector<std::string> positional;
   bool optionsEnded = false;
 
@@ -103,8 +103,8 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       }
       options.scheme = *scheme;
     } else if (arg == "--below") {
-      options.shareBelow = ParseCutOff(value);
-      if (!options.shareBelow) {
+      options.design.shareBelow = ParseCutOff(value);
+      if (!options.design.shareBelow) {
         error = "--below needs a number such as 400 or 7.5 (a point, not a comma), not " + value;
         return std::nullopt;
       }

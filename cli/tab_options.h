@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/design_options.h"
 #include "engine/statistics/age_group_scheme.h"
 
 namespace kelvara {
@@ -21,11 +22,9 @@ struct TabOptions {
   ColumnName unit, weight, sex, age, pregnancy, strata;
   std::vector<ColumnName> variables;
   SchemeId scheme = SchemeId::table1;
-  // Figures beyond the fixed report; the strata column is in `strata`.
-  bool confidenceInterval = false;
-  bool coefficientOfVariation = false;
-  bool designEffect = false;
-  std::optional<double> shareBelow;
+  // Figures beyond the fixed report. The strata column is named in `strata`
+  // and matched against the file later; design.strataColumn stays -1 here.
+  DesignOptions design;
   bool utf8 = false;
   std::string outputFile;  // empty: standard output
   bool help = false;

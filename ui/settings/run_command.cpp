@@ -1,7 +1,6 @@
 // The run command: one report block per ticked analysis variable, computed
 // off the window's thread and appended to the results pane.
 #include <QScopedValueRollback>
-#include <QFileInfo>
 #include <QTabWidget>
 #include <map>
 
@@ -10,24 +9,19 @@
 #include "ui/window/main_window.h"
 #include "ui/window/background_work.h"
 #include "ui/window/file_path.h"
-#include "ui/window/file_problem.h"
 #include "ui/window/handler_guard.h"
 #include "ui/results/results_pane.h"
 #include "ui/results/results_tab.h"
 #include "ui/settings/settings_tab.h"
+#include "ui/settings/survey_messages.h"
 #include "ui/window/window_settings.h"
 
 namespace {
 
-QString Survey(const QString& path) {
-  return QStringLiteral("栄養調査データ[") + path + QStringLiteral("]");
-}
-
 QString RunFailureMessage(kelvara::RunOutcome outcome, const QString& path, const QString& label) {
   switch (outcome.status) {
     case kelvara::RunStatus::cannotOpen:
-      if (!QFileInfo::exists(path)) return Survey(path) + QStringLiteral("が見つかりません.");
-      return Survey(path) + QStringLiteral("を開けませんでした.\n\n原因: ") + ReadProblem(path);
+      return CannotOpenSurveyMessage(path);
     case kelvara::RunStatus::noHeaderRow:
       return Survey(path) +
              QStringLiteral("に見出しの行がありません（開いた後でファイルが空になりました）.");
