@@ -24,7 +24,12 @@ for target in reader report tabulation chart; do
     find "fuzz/regressions/$target" -type f ! -name '*.md' -exec cp {} "$scratch/$target/" \;
   fi
   echo "== $target: ${seconds} s"
-  if ! "./build-fuzz/${target}_fuzzer" "$scratch/$target" \
+  # The chart target paints with Qt, whose font set-up (fontconfig) keeps
+  # memory for the life of the process: leaks are not looked for there.
+  leaks=1
+  [ "$target" = chart ] && leaks=0
+  if ! ASAN_OPTIONS="detect_leaks=$leaks${ASAN_OPTIONS:+:$ASAN_OPTIONS}" \
+      "./build-fuzz/${target}_fuzzer" "$scratch/$target" \
       -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$target/" \
       2>"$scratch/$target.log"; then
