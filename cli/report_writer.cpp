@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "cli/file_replacement.h"
-#include "cli/standard_streams.h"
 #include "codec/cp932.h"
-#include "engine/reading/file_stream.h"
+#include "platform/file_opening.h"
+#include "platform/file_replacement.h"
+#include "platform/standard_streams.h"
 #include "platform/utf8_path.h"
 
 namespace kelvara {

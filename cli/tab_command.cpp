@@ -6,12 +6,12 @@
 #include <new>
 
 #include "cli/column_lookup.h"
-#include "cli/program_arguments.h"
 #include "cli/ratio_table.h"
 #include "cli/report_writer.h"
-#include "cli/standard_streams.h"
 #include "cli/tab_options.h"
 #include "codec/cp932.h"
+#include "platform/program_arguments.h"
+#include "platform/standard_streams.h"
 #include "platform/utf8_path.h"
 
 namespace kelvara {
@@ -79,7 +79,8 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     return index.has_value();
   };
   request.fileName = PathFromUtf8(options.fileName);
-  request.schemeItemIndex = options.schemeItemIndex;
+  request.scheme = options.scheme;
+  request.design = options.design;
   ColumnChoice& c = request.columns;
   if (!resolve(options.unit, "sampling-unit", c.unitColumn) ||
       !resolve(options.weight, "weight", c.weightColumn) ||
@@ -89,10 +90,6 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
       !resolve(options.person, "person", request.design.usual.personColumn)) {
     return false;
   }
-  request.design.confidenceInterval = options.confidenceInterval;
-  request.design.coefficientOfVariation = options.coefficientOfVariation;
-  request.design.designEffect = options.designEffect;
-  request.design.shareBelow = options.shareBelow;
   for (const auto& [name, cutOff] : options.shareBelowFor) {
     int column = -1;
     if (!resolve(name, "cut-off variable", column)) return false;
@@ -140,13 +137,10 @@ std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
   return {};
 }
 
-const char* const kSchemeNames[] = {"table1", "table2", "part5", "category"};
-
 // Persons the report leaves out of every age band, said on standard error so
 // that the report stays as it is.
-void WarnOfCoverage(const GroupCoverage& coverage, int schemeItemIndex) {
-  const SchemeId scheme = SchemeForItemIndex(schemeItemIndex);
-  const std::string name = kSchemeNames[static_cast<int>(scheme)];
+void WarnOfCoverage(const GroupCoverage& coverage, SchemeId scheme) {
+  const std::string name(SchemeName(scheme));
   if (coverage.outsideAgeBands > 0) {
     WriteUtf8(stderr, "kelvara-tab: note: " + std::to_string(coverage.outsideAgeBands) + " of " +
                           std::to_string(coverage.persons) +
@@ -187,7 +181,7 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
   if (!writer.Open(error)) return Fail(error, kExitRunFailed);
   for (const std::string& line : lines) writer.WriteLine(line);
   if (!writer.Commit(error)) return Fail(error, kExitRunFailed);
-  WarnOfCoverage(outcome.coverage, options->schemeItemIndex);
+  WarnOfCoverage(outcome.coverage, options->scheme);
   return 0;
 }
 

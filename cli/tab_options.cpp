@@ -1,8 +1,10 @@
 #include "cli/tab_options.h"
 
 #include <charconv>
-#include <cmath>
 #include <map>
+#include <system_error>
+
+#include "engine/cut_off.h"
 
 namespace kelvara {
 
@@ -78,19 +80,6 @@ const char* const kTabUsage =
 
 namespace {
 
-const std::map<std::string, int> kSchemes = {
-    {"table1", 0}, {"table2", 1}, {"part5", 2}, {"category", 3}};
-
-// A decimal number as written in C, whatever the locale: an optional minus
-// sign, digits with an optional fraction and exponent, nothing else.
-std::optional<double> ParseCutOff(const std::string& text) {
-  double value = 0.0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, error] = std::from_chars(text.data(), end, value, std::chars_format::general);
-  if (error != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
 }  // namespace
 
 std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
@@ -102,9 +91,9 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       {"--strata", &options.strata}, {"--person", &options.person}};
   const std::map<std::string, bool*> flagOptions = {
       {"--utf8", &options.utf8},
-      {"--ci", &options.confidenceInterval},
-      {"--cv", &options.coefficientOfVariation},
-      {"--deff", &options.designEffect},
+      {"--ci", &options.design.confidenceInterval},
+      {"--cv", &options.design.coefficientOfVariation},
+      {"--deff", &options.design.designEffect},
       {"--usual", &options.usual},
       {"--provenance", &options.provenance}};
   std::vector<std::string> positional;
@@ -143,12 +132,12 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
     if (auto column = columnOptions.find(arg); column != columnOptions.end()) {
       column->second->text = value;
     } else if (arg == "--scheme") {
-      const auto scheme = kSchemes.find(value);
-      if (scheme == kSchemes.end()) {
+      const std::optional<SchemeId> scheme = SchemeNamed(value);
+      if (!scheme) {
         error = "unknown scheme " + value + " (table1, table2, part5 or category)";
         return std::nullopt;
       }
-      options.schemeItemIndex = scheme->second;
+      options.scheme = *scheme;
     } else if (arg == "--below") {
       // VAR=X for one variable; the number never holds '=', a header may.
       const size_t equals = value.rfind('=');
@@ -160,7 +149,7 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
         return std::nullopt;
       }
       if (equals == std::string::npos) {
-        options.shareBelow = cutOff;
+        options.design.shareBelow = cutOff;
       } else {
         options.shareBelowFor.emplace_back(ColumnName{value.substr(0, equals)}, *cutOff);
       }

@@ -6,6 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "engine/design_options.h"
+#include "engine/statistics/age_group_scheme.h"
+
 namespace kelvara {
 
 // A column as the user named it: a 1-based column number or a header text
@@ -19,12 +22,10 @@ struct TabOptions {
   std::string fileName;
   ColumnName unit, weight, sex, age, pregnancy, strata;
   std::vector<ColumnName> variables;
-  int schemeItemIndex = 0;
-  // Figures beyond the fixed report; the strata column is in `strata`.
-  bool confidenceInterval = false;
-  bool coefficientOfVariation = false;
-  bool designEffect = false;
-  std::optional<double> shareBelow;
+  SchemeId scheme = SchemeId::table1;
+  // Figures beyond the fixed report. The strata column is named in `strata`
+  // and matched against the file later; design.strataColumn stays -1 here.
+  DesignOptions design;
   // Usual intake: the person column of a file with a row per person-day, and
   // the within/between variance ratios given per variable.
   ColumnName person;

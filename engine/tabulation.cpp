@@ -157,7 +157,7 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
   if (const int column = ConvertNames(request, control, data); column >= 0) {
     return {RunStatus::nameNotConvertible, column};
   }
-  const SchemeId scheme = SchemeForItemIndex(request.schemeItemIndex);
+  const SchemeId scheme = request.scheme;
   RunOutcome outcome;
   outcome.coverage = CountGroupCoverage(data, scheme);
   if (request.variableColumns.empty()) return outcome;
@@ -173,7 +173,7 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
     run.persons = OneDayPerRow(data.rowCount);
   }
   const SurveyData& tabulated = run.byPerson ? firstRows : data;
-  const RunLayout layout = BuildRunLayout(tabulated, scheme, request.design);
+  const RunLayout layout = BuildRunLayout(tabulated, request.scheme, request.design);
   const std::vector<std::vector<std::string>> blocks =
       ComputeBlocks(tabulated, layout, request, control, reporter, run);
   // A stop during the last variables leaves some blocks unfilled: the run
@@ -197,12 +197,12 @@ RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, uns
 
 RunStatus TabulateVariable(const std::filesystem::path& fileName, int unitColumn, int sexColumn,
                            int ageColumn, int pregnancyColumn, int variableColumn,
-                           int weightColumn, int schemeItemIndex, const LineSink& sink) {
+                           int weightColumn, SchemeId scheme, const LineSink& sink) {
   RunRequest request;
   request.fileName = fileName;
   request.columns = {unitColumn, sexColumn, ageColumn, pregnancyColumn, weightColumn};
   request.variableColumns = {variableColumn};
-  request.schemeItemIndex = schemeItemIndex;
+  request.scheme = scheme;
   return TabulateVariables(request, sink);
 }
 

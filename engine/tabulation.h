@@ -13,6 +13,7 @@
 #include "engine/report/provenance.h"
 #include "engine/reading/survey_data.h"
 #include "engine/statistics/run_layout.h"
+#include "engine/statistics/age_group_scheme.h"
 
 namespace kelvara {
 
@@ -29,7 +30,7 @@ struct RunRequest {
   std::filesystem::path fileName;
   ColumnChoice columns;
   std::vector<int> variableColumns;  // one block per entry, in this order
-  int schemeItemIndex = 0;           // 0 table 1, 1 table 2, 2 part 5, else category
+  SchemeId scheme = SchemeId::table1;
   DesignOptions design;              // figures beyond the fixed report (none by default)
   // When given, each block is preceded by a line on where it came from.
   std::optional<Provenance> provenance;
@@ -91,6 +92,6 @@ RunStatus TabulateVariables(const RunRequest& request, const LineSink& sink, uns
 // -1 for none.
 RunStatus TabulateVariable(const std::filesystem::path& fileName, int unitColumn, int sexColumn,
                            int ageColumn, int pregnancyColumn, int variableColumn,
-                           int weightColumn, int schemeItemIndex, const LineSink& sink);
+                           int weightColumn, SchemeId scheme, const LineSink& sink);
 
 }  // namespace kelvara

@@ -53,6 +53,10 @@ if [ ! -f "$source_dir/CMakeLists.txt" ]; then
   (cd "$cache/src" && apt_private source --download-only "qt6-base=$host_version" >&2)
   tar -C "$cache/src" -xf "$cache/src/qt6-base_${host_version%-*}.orig.tar.xz"
 fi
+# Qt 6.4's Windows platform plugin takes the dynamic OpenGL code whenever that
+# feature is on, even with OpenGL itself off, and then fails to compile.
+sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
+  "$source_dir/src/plugins/platforms/windows/qwindowswindow.cpp"
 
 toolchain="$cache/mingw-w64-qt.cmake"
 cat > "$toolchain" <<'EOF'

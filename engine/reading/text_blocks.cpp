@@ -5,8 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "engine/reading/file_stream.h"
 #include "engine/reading/text_encoding.h"
+#include "platform/file_opening.h"
 
 namespace kelvara {
 namespace {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 #include "engine/reading/csv_line.h"
@@ -72,13 +73,14 @@ std::string HeaderName(std::string_view line) {
   return std::string(line);
 }
 
-// A whole field as a number, locale-free; an empty field or trailing text
-// gives nothing.
+// A whole field as a number, locale-free; an empty field, trailing text, inf
+// or nan gives nothing: no statistic of a report is either.
 std::optional<double> FieldNumber(std::string_view field) {
   if (field.empty()) return std::nullopt;
   double value = 0;
   const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
   if (error != std::errc() || end != field.data() + field.size()) return std::nullopt;
+  if (!std::isfinite(value)) return std::nullopt;
   return value;
 }
 

@@ -280,6 +280,23 @@ SchemeId SchemeForItemIndex(int itemIndex) {
   }
 }
 
+std::string_view SchemeName(SchemeId scheme) {
+  switch (scheme) {
+    case SchemeId::table1: return "table1";
+    case SchemeId::table2: return "table2";
+    case SchemeId::part5: return "part5";
+    case SchemeId::category: return "category";
+  }
+  return "category";
+}
+
+std::optional<SchemeId> SchemeNamed(std::string_view name) {
+  for (SchemeId scheme : {SchemeId::table1, SchemeId::table2, SchemeId::part5, SchemeId::category}) {
+    if (SchemeName(scheme) == name) return scheme;
+  }
+  return std::nullopt;
+}
+
 std::span<const AgeGroup> SchemeGroups(SchemeId scheme) {
   switch (scheme) {
     case SchemeId::table1: return kTable1Groups;

@@ -1,13 +1,14 @@
 #include "engine/statistics/run_layout.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <numeric>
 
 namespace kelvara {
 namespace {
 
-constexpr size_t kMaxGroups = 64;  // one bit per group in a respondent's mask
+[[maybe_unused]] constexpr size_t kMaxGroups = 64;  // one bit per group in a respondent's mask
 
 template <typename T>
 std::vector<T> InUnitOrder(const std::vector<T>& byRow, const std::vector<uint32_t>& order) {
@@ -84,7 +85,10 @@ RunLayout BuildRunLayout(const SurveyData& data, SchemeId scheme, const DesignOp
     layout.unitCodes = {1};
   }
 
-  const size_t groupCount = std::min(layout.groups.size(), kMaxGroups);
+  // Every scheme has fewer groups than a mask holds bits; a scheme with more
+  // would lose groups without a word.
+  assert(layout.groups.size() <= kMaxGroups && "no more groups than a membership mask holds");
+  const size_t groupCount = layout.groups.size();
   layout.groupMask.resize(rows);
   for (size_t i = 0; i < rows; ++i) {
     const uint32_t row = layout.unitOrder[i];

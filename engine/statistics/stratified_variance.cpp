@@ -19,9 +19,10 @@ class StrataWalk {
         stratumShares_(shares),
         variance_(groups.size(), 0.0),
         deviation_(groups.size(), 0.0),
+        outsideDeviation_(groups.size(), 0.0),
         zMean_(groups.size(), 0.0),
         squares_(groups.size(), 0.0),
-        unitsWithMembers_(groups.size(), 0),
+        runsWithMembers_(groups.size(), 0),
         unitsWithMembersInStratum_(groups.size(), 0) {
     counts_ = {};
     stratumShares_.clear();
@@ -39,8 +40,17 @@ class StrataWalk {
   }
 
   // A usable respondent who belongs to no unit (unit code -999): a member of
-  // its groups' means, but of none of their units' z.
-  void AddOutsideUnits(uint64_t groupMask) { outsideUnits_ |= groupMask; }
+  // its groups' means, and, as in the report without strata, of the run of
+  // such respondents whose z counts in its stratum's average z (over the units
+  // and that run) but adds no square of its own.
+  void AddOutsideUnits(double x, double w, uint64_t groupMask) {
+    stratumHasOutsideRun_ = true;
+    ForEachGroup(groupMask, [&](size_t g) {
+      if (groups_[g].weight == 0) return;
+      outsideDeviation_[g] += w * (x - groups_[g].mean);
+      outsideTouched_ |= uint64_t{1} << g;
+    });
+  }
 
   void CloseUnit() {
     if (!unitHasRespondent_) return;
@@ -48,7 +58,7 @@ class StrataWalk {
     ForEachGroup(touched_, [&](size_t g) {
       stratumShares_.emplace_back(static_cast<uint32_t>(g), deviation_[g] / groups_[g].weight);
       deviation_[g] = 0.0;
-      ++unitsWithMembers_[g];
+      ++runsWithMembers_[g];
       ++unitsWithMembersInStratum_[g];
     });
     stratumTouched_ |= touched_;
@@ -58,28 +68,31 @@ class StrataWalk {
 
   void CloseStratum() {
     CloseUnit();
-    if (unitsInStratum_ == 0) return;
-    ++counts_.strata;
-    counts_.units += unitsInStratum_;
-    if (unitsInStratum_ == 1) ++counts_.singleUnitStrata;
-    if (unitsInStratum_ > 1) AddStratum();
-    ForEachGroup(stratumTouched_, [&](size_t g) {
-      zMean_[g] = squares_[g] = 0.0;
+    if (unitsInStratum_ > 0) {
+      ++counts_.strata;
+      counts_.units += unitsInStratum_;
+      if (unitsInStratum_ == 1) ++counts_.singleUnitStrata;
+      ForEachGroup(outsideTouched_, [&](size_t g) { ++runsWithMembers_[g]; });
+      if (unitsInStratum_ > 1) AddStratum();
+    }
+    ForEachGroup(stratumTouched_ | outsideTouched_, [&](size_t g) {
+      zMean_[g] = squares_[g] = outsideDeviation_[g] = 0.0;
       unitsWithMembersInStratum_[g] = 0;
     });
     stratumShares_.clear();
-    stratumTouched_ = 0;
+    stratumTouched_ = outsideTouched_ = 0;
+    stratumHasOutsideRun_ = false;
     unitsInStratum_ = 0;
   }
 
   // The variances, once every stratum is closed.
   std::vector<double> Finish() {
     for (size_t g = 0; g < groups_.size(); ++g) {
-      // All members in one unit: the deviations from the mean add up to 0
-      // exactly; summed in floating point they leave rounding noise that
-      // would print as a meaningless standard error like 4e-13.
-      const bool outside = (outsideUnits_ >> g) & 1;
-      if (unitsWithMembers_[g] <= 1 && !outside) variance_[g] = 0.0;
+      // All members in one unit (or all outside units): the deviations from
+      // the mean add up to 0 exactly; summed in floating point they leave
+      // rounding noise that would print as a meaningless standard error like
+      // 4e-13.
+      if (runsWithMembers_[g] <= 1) variance_[g] = 0.0;
     }
     return std::move(variance_);
   }
@@ -87,13 +100,17 @@ class StrataWalk {
  private:
   void AddStratum() {
     const double n = unitsInStratum_;
+    const double runs = stratumHasOutsideRun_ ? n + 1 : n;
     for (const auto& [g, z] : stratumShares_) zMean_[g] += z;
-    ForEachGroup(stratumTouched_, [&](size_t g) { zMean_[g] = zMean_[g] / n; });
+    ForEachGroup(outsideTouched_, [&](size_t g) {
+      zMean_[g] += outsideDeviation_[g] / groups_[g].weight;
+    });
+    ForEachGroup(stratumTouched_ | outsideTouched_, [&](size_t g) { zMean_[g] = zMean_[g] / runs; });
     for (const auto& [g, z] : stratumShares_) {
       const double d = z - zMean_[g];
       squares_[g] += d * d;
     }
-    ForEachGroup(stratumTouched_, [&](size_t g) {
+    ForEachGroup(stratumTouched_ | outsideTouched_, [&](size_t g) {
       // Units of the stratum without members of the group: z = 0.
       const double empty = n - unitsWithMembersInStratum_[g];
       squares_[g] += empty * zMean_[g] * zMean_[g];
@@ -106,13 +123,15 @@ class StrataWalk {
   StratumShares& stratumShares_;  // (group, z) of the stratum being walked, in unit order
   std::vector<double> variance_;
   std::vector<double> deviation_;  // t of the unit being walked, per group
+  std::vector<double> outsideDeviation_;  // t of the stratum's respondents outside units
   std::vector<double> zMean_;
   std::vector<double> squares_;
-  std::vector<int32_t> unitsWithMembers_;
+  std::vector<int32_t> runsWithMembers_;  // units, and strata's runs outside units
   std::vector<int32_t> unitsWithMembersInStratum_;
   uint64_t touched_ = 0;         // groups with members in the unit being walked
   uint64_t stratumTouched_ = 0;  // groups with members in the stratum being walked
-  uint64_t outsideUnits_ = 0;    // groups with members outside every unit
+  uint64_t outsideTouched_ = 0;  // groups with members outside units in the stratum
+  bool stratumHasOutsideRun_ = false;
   bool unitHasRespondent_ = false;
   int32_t unitsInStratum_ = 0;
 };
@@ -138,7 +157,7 @@ std::vector<double> StratifiedVariances(const RunLayout& layout, std::span<const
     }
     if (missing[i]) continue;
     if (layout.hasUnitColumn && layout.codedMissingUnit[i]) {
-      walk.AddOutsideUnits(layout.groupMask[i]);
+      walk.AddOutsideUnits(value[i], layout.weight[i], layout.groupMask[i]);
     } else {
       walk.Add(value[i], layout.weight[i], layout.groupMask[i]);
     }

@@ -32,8 +32,9 @@ struct GroupMean {
 // nothing (a certainty unit). Units and strata are those of the usable
 // respondents (`missing` 0), all groups together; with a sampling-unit column
 // a respondent whose unit code is the missing-unit code forms no unit, as in
-// the report without strata, and without one every respondent is a unit of
-// its own. `value` and `missing` are per layout position; `counts` receives
+// the report without strata: the members of a stratum outside units add their
+// z to the stratum's zbar_h, which is then taken over n_h + 1 runs, and add
+// no square. Without a unit column every respondent is a unit of its own. `value` and `missing` are per layout position; `counts` receives
 // the numbers of strata and units.
 std::vector<double> StratifiedVariances(const RunLayout& layout, std::span<const double> value,
                                         std::span<const uint8_t> missing,

@@ -1,5 +1,6 @@
 #include "engine/statistics/weighted_percentiles.h"
 
+#include <cassert>
 #include <cstddef>
 
 namespace kelvara {
@@ -10,6 +11,8 @@ WeightedPercentiles::WeightedPercentiles(double totalWeight, double memberCount)
 }
 
 void WeightedPercentiles::Finish(std::array<double, 101>& pct) {
+  // A group without members has no percentiles; the caller leaves them out.
+  assert((risingTargets_ ? !first_ : !kept_.empty()) && "a group with members");
   if (risingTargets_) {
     // Targets beyond the total weight take the largest value.
     for (; next_ <= 100; ++next_) pct_[static_cast<std::size_t>(next_)] = current_;

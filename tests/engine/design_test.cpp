@@ -2,6 +2,8 @@
 // against R's survey package too), through the engine and the reference.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "engine/report/report_format.h"
 #include "tests/engine/survey_builder.h"
 
@@ -83,6 +85,41 @@ TEST_P(DesignTest, OneStratumIsTheReportsFormula) {
   EXPECT_EQ(LineOf(Tabulate(GetParam(), rows, {.unit = true}), kMaleTotal), expected);
   EXPECT_EQ(LineOf(Tabulate(GetParam(), rows, {.unit = true, .design = strata}), kMaleTotal),
             expected);
+}
+
+TEST_P(DesignTest, OneStratumIsTheReportEvenWithRespondentsOutsideUnits) {
+  // Members coded -999 count in the mean and in the average unit share the
+  // report centres on, but form no unit. By hand: values 1 | 3 | 5 (-999),
+  // z = -2/3, 0, 2/3 over three runs, zbar 0, SE sqrt(2 * 4/9) = 0.942809.
+  DesignOptions strata;
+  strata.strataColumn = kStratumColumn;
+  const std::vector<Respondent> small = {Man("1", "1", "1"), Man("1", "2", "3"),
+                                         Man("1", "-999", "5")};
+  EXPECT_EQ(LineOf(Tabulate(GetParam(), small, {.unit = true, .design = strata}), kMaleTotal)
+                .substr(0, 25),
+            ",3,0,3,1.41421,0.942809,1");
+  // A weighted survey of every age, many members outside units, missing
+  // values and units that hold no member of a group: every group line of the
+  // one-stratum report is the report's.
+  std::mt19937 random(20261207);
+  std::vector<Respondent> rows;
+  for (int i = 0; i < 600; ++i) {
+    Respondent r;
+    const int unit = static_cast<int>(random() % 14);
+    r.unit = unit < 3 ? "-999" : std::to_string(unit);
+    r.sex = random() % 2 ? "1" : "2";
+    r.age = std::to_string(1 + random() % 90);
+    r.value = random() % 23 == 0 ? "NA" : std::to_string(100 + random() % 2000) + ".5";
+    r.weight = std::to_string(1 + random() % 7) + ".25";
+    rows.push_back(r);
+  }
+  const std::vector<std::string> plain =
+      Tabulate(GetParam(), rows, {.unit = true, .weight = true});
+  const std::vector<std::string> stratified =
+      Tabulate(GetParam(), rows, {.unit = true, .weight = true, .design = strata});
+  ASSERT_EQ(plain.size(), stratified.size());
+  ASSERT_GT(plain.size(), 30u);
+  for (size_t i = 0; i + 2 < plain.size(); ++i) EXPECT_EQ(stratified[i], plain[i]);
 }
 
 TEST_P(DesignTest, DegreesOfFreedomWithoutStrata) {

@@ -40,16 +40,17 @@ struct Choice {
 inline std::vector<std::string> Tabulate(Path path, const std::string& file, Choice choice) {
   const int unit = choice.unit ? 0 : -1;
   const int weight = choice.weight ? 5 : -1;
+  const SchemeId scheme = SchemeForItemIndex(choice.scheme);
   if (path == Path::reference) {
-    return reference::TabulateVariable(file, unit, 1, 2, 3, 4, weight, choice.scheme,
+    return reference::TabulateVariable(file, unit, 1, 2, 3, 4, weight, scheme,
                                        choice.design);
   }
   std::vector<std::string> lines;
   const LineSink sink = [&](std::string_view line) { lines.emplace_back(line); };
   if (choice.design.strataColumn < 0 && !choice.design.addsColumns()) {
-    TabulateVariable(file, unit, 1, 2, 3, 4, weight, choice.scheme, sink);
+    TabulateVariable(file, unit, 1, 2, 3, 4, weight, scheme, sink);
   } else {
-    const RunRequest request{file, {unit, 1, 2, 3, weight}, {4}, choice.scheme, choice.design, {}};
+    const RunRequest request{file, {unit, 1, 2, 3, weight}, {4}, scheme, choice.design, {}};
     TabulateVariables(request, sink);
   }
   return lines;

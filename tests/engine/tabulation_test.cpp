@@ -81,13 +81,13 @@ TEST(Tabulation, ShortRowsAreMissingNotReadPastTheirEnd) {
   TempDir dir;
   const std::string file = dir.Write("short.csv", "u,s,a,p,v,w\n1,1,30,0,5,1\n1,1,30\n");
   std::vector<std::string> lines;
-  ASSERT_EQ(TabulateVariable(file, -1, 1, 2, 3, 4, -1, 0,
+  ASSERT_EQ(TabulateVariable(file, -1, 1, 2, 3, 4, -1, SchemeId::table1,
                              [&](std::string_view l) { lines.emplace_back(l); }),
             RunStatus::ok);
   EXPECT_EQ(LineOf(lines, kMaleTotal), ",1,1,5,,,5,5,5,5,5,5,5,5,5,5,5");
   EXPECT_EQ(lines[0], "\"\x81yv\x81z\"");
   lines.clear();
-  TabulateVariable(file, -1, 1, 2, 3, 9, -1, 0, [&](std::string_view l) { lines.emplace_back(l); });
+  TabulateVariable(file, -1, 1, 2, 3, 9, -1, SchemeId::table1, [&](std::string_view l) { lines.emplace_back(l); });
   EXPECT_EQ(lines[0], "\"\x81y\x81z\"") << "a column beyond the header has an empty name";
 }
 
@@ -105,7 +105,7 @@ TEST(Tabulation, SeveralVariablesEqualOneAtATime) {
     rows.push_back(r);
   }
   const std::string file = dir.Write("many.csv", SurveyFile(rows));
-  RunRequest request{file, {0, 1, 2, 3, 5}, {4, 2, 5, 4}, 2, {}, {}};
+  RunRequest request{file, {0, 1, 2, 3, 5}, {4, 2, 5, 4}, SchemeId::part5, {}, {}};
   std::vector<std::string> together;
   ASSERT_EQ(TabulateVariables(request, [&](std::string_view l) { together.emplace_back(l); }, 1),
             RunStatus::ok);
@@ -114,7 +114,7 @@ TEST(Tabulation, SeveralVariablesEqualOneAtATime) {
   EXPECT_EQ(parallel, together) << "the number of threads changes nothing";
   std::vector<std::string> oneByOne;
   for (int variable : request.variableColumns) {
-    TabulateVariable(file, 0, 1, 2, 3, variable, 5, 2,
+    TabulateVariable(file, 0, 1, 2, 3, variable, 5, SchemeId::part5,
                      [&](std::string_view l) { oneByOne.emplace_back(l); });
   }
   EXPECT_EQ(together, oneByOne);
@@ -125,14 +125,14 @@ TEST(Tabulation, FailuresHandNothingOver) {
   TempDir dir;
   int lines = 0;
   const LineSink count = [&](std::string_view) { ++lines; };
-  EXPECT_EQ(TabulateVariable(dir.PathOf("gone.csv"), -1, 1, 2, 3, 4, -1, 0, count),
+  EXPECT_EQ(TabulateVariable(dir.PathOf("gone.csv"), -1, 1, 2, 3, 4, -1, SchemeId::table1, count),
             RunStatus::cannotOpen);
-  EXPECT_EQ(TabulateVariable(dir.Write("blank.csv", "\r\n,,\r\n"), -1, 1, 2, 3, 4, -1, 0, count),
+  EXPECT_EQ(TabulateVariable(dir.Write("blank.csv", "\r\n,,\r\n"), -1, 1, 2, 3, 4, -1, SchemeId::table1, count),
             RunStatus::noHeaderRow);
   const std::string file = dir.Write("ok.csv", SurveyFile({Man("1")}));
-  EXPECT_EQ(TabulateVariable(file, -2, 1, 2, 3, 4, -1, 0, count), RunStatus::invalidColumn);
-  EXPECT_EQ(TabulateVariable(file, -1, -1, 2, 3, 4, -1, 0, count), RunStatus::invalidColumn);
-  EXPECT_EQ(TabulateVariable(file, -1, 1, 2, 3, -1, -1, 0, count), RunStatus::invalidColumn);
+  EXPECT_EQ(TabulateVariable(file, -2, 1, 2, 3, 4, -1, SchemeId::table1, count), RunStatus::invalidColumn);
+  EXPECT_EQ(TabulateVariable(file, -1, -1, 2, 3, 4, -1, SchemeId::table1, count), RunStatus::invalidColumn);
+  EXPECT_EQ(TabulateVariable(file, -1, 1, 2, 3, -1, -1, SchemeId::table1, count), RunStatus::invalidColumn);
   EXPECT_EQ(lines, 0);
 }
 
@@ -143,7 +143,7 @@ TEST(Tabulation, ProgressAndStop) {
   TempDir dir;
   std::vector<Respondent> rows(500, Man("7"));
   const std::string file = dir.Write("progress.csv", SurveyFile(rows));
-  RunRequest request{file, {0, 1, 2, 3, -1}, {4, 0, 4, 2}, 0, {}, {}};
+  RunRequest request{file, {0, 1, 2, 3, -1}, {4, 0, 4, 2}, SchemeId::table1, {}, {}};
   std::vector<RunProgress> reports;
   RunControl control;
   control.threads = 3;

@@ -95,7 +95,7 @@ Survey Simulate(const Scenario& s, uint64_t seed, int personsPerBand = 2500) {
 }
 
 std::vector<std::string> Tabulate(const std::string& file, DesignOptions design) {
-  RunRequest request{file, {6, 1, 2, 3, 5}, {kValue}, 0, design, {}};
+  RunRequest request{file, {6, 1, 2, 3, 5}, {kValue}, SchemeId::table1, design, {}};
   std::vector<std::string> lines;
   EXPECT_EQ(TabulateVariables(request, [&](std::string_view l) { lines.emplace_back(l); }),
             RunStatus::ok);

@@ -19,7 +19,7 @@ struct Outcome {
 
 Outcome Tabulate(const std::string& file, ColumnChoice columns, std::vector<int> variables,
                  int scheme = 0) {
-  RunRequest request{file, columns, std::move(variables), scheme, {}, {}};
+  RunRequest request{file, columns, std::move(variables), SchemeForItemIndex(scheme), {}, {}};
   Outcome outcome{RunStatus::ok, {}};
   outcome.status = TabulateVariables(
       request, [&](std::string_view line) { outcome.lines.emplace_back(line); });

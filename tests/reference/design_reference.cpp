@@ -63,13 +63,28 @@ DesignCounts CountDesign(const VariableSummary& s, bool hasUnitColumn) {
 }
 
 double StratifiedVariance(const VariableSummary& s, bool hasUnitColumn) {
+  // The usable respondents of each stratum outside units: their run's z, as
+  // in the report without strata, counts in the stratum's average z only.
+  double W = 0;
+  for (const SurveyRecord& r : s.records) {
+    if (r.inGroup == 1.0) W += r.weight;
+  }
+  std::map<int32_t, double> outsideZ;
+  if (hasUnitColumn) {
+    for (const SurveyRecord& r : s.records) {
+      if (r.missing || r.stratum != kMissingUnit) continue;
+      double& z = outsideZ[r.designStratum];
+      if (r.inGroup == 1.0 && W != 0) z += r.weight * (r.value - s.mean) / W;
+    }
+  }
   double v = 0;
   for (const auto& [stratum, z] : UnitShares(s, hasUnitColumn)) {
     const double n = static_cast<double>(z.size());
     if (n < 2) continue;  // a certainty unit
-    double zSum = 0;
+    const auto outside = outsideZ.find(stratum);
+    double zSum = outside == outsideZ.end() ? 0 : outside->second;
     for (double zi : z) zSum += zi;
-    const double zMean = zSum / n;
+    const double zMean = zSum / (outside == outsideZ.end() ? n : n + 1);
     double q = 0;
     for (double zi : z) q += (zi - zMean) * (zi - zMean);
     v += n / (n - 1) * q;

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
         for (int variable : request.variableColumns) {
           const std::vector<std::string> lines = kelvara::reference::TabulateVariable(
               request.fileName, c.unitColumn, c.sexColumn, c.ageColumn, c.pregnancyColumn,
-              variable, c.weightColumn, request.schemeItemIndex, request.design);
+              variable, c.weightColumn, request.scheme, request.design);
           if (lines.empty()) return kelvara::RunStatus::cannotOpen;
           for (const std::string& line : lines) sink(line);
         }

@@ -11,6 +11,7 @@
 
 #include "engine/statistics/design_figures.h"
 #include "engine/design_options.h"
+#include "engine/statistics/age_group_scheme.h"
 #include "engine/statistics/group_statistics.h"
 
 namespace kelvara::reference {
@@ -71,7 +72,7 @@ double StratifiedVariance(const VariableSummary& summary, bool hasUnitColumn);
 std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName, int unitColumn,
                                           int sexColumn, int ageColumn, int pregnancyColumn,
                                           int variableColumn, int weightColumn,
-                                          int schemeItemIndex,
+                                          SchemeId scheme,
                                           const DesignOptions& design = {});
 
 }  // namespace kelvara::reference

@@ -12,7 +12,7 @@ namespace kelvara::reference {
 std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName, int unitColumn,
                                           int sexColumn, int ageColumn, int pregnancyColumn,
                                           int variableColumn, int weightColumn,
-                                          int schemeItemIndex, const DesignOptions& design) {
+                                          SchemeId scheme, const DesignOptions& design) {
   const int strataColumn = design.strataColumn;
   CsvTable table;
   if (!table.Open(fileName)) return {};
@@ -58,7 +58,7 @@ std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName,
   lines.push_back(HeaderLine(summary.name));
   lines.push_back(design.addsColumns() ? ColumnTitleLine(design)
                                        : std::string(ColumnTitleLine()));
-  for (const AgeGroup& group : SchemeGroups(SchemeForItemIndex(schemeItemIndex))) {
+  for (const AgeGroup& group : SchemeGroups(scheme)) {
     for (SurveyRecord& r : summary.records) {
       r.inGroup = group.Contains(r.sex, r.age, r.pregnancy) ? 1.0 : 0.0;
     }

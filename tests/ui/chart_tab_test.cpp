@@ -7,21 +7,25 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QListWidget>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QTabWidget>
 #include <QtTest>
 
 #include "engine/report/report_reading.h"
+#include "fuzz/chart_check.h"
 #include "engine/reading/text_blocks.h"
 #include "tests/support/report_fields.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/window/main_window.h"
 #include "ui/chart/chart_data.h"
+#include "ui/chart/chart_picture.h"
 #include "ui/chart/chart_tab.h"
 #include "ui/window/display_text.h"
 #include "ui/settings/radio_group.h"
 #include "ui/results/results_pane.h"
+#include "ui/window/display_text.h"
 
 namespace {
 
@@ -99,6 +103,7 @@ class ChartTabTest : public QObject {
   void savedAndPrintedPictures();
   void usualIntakeStandsBesideTheOneDayValues();
   void provenanceLinesAreReadBackByTheChart();
+  void fuzzInputsReplayed();
 
  private:
   ScriptedDialogs dialogs_;
@@ -276,6 +281,37 @@ void ChartTabTest::tabFollowsRunsClearingAndALoadedFile() {
   const std::vector<kelvara::ReportBlock> blocks = kelvara::ReadReportBlocks(Pane()->lines());
   QVERIFY(blocks.back().strata.has_value());
   QCOMPARE(blocks.back().groups.size(), size_t{29});
+
+  // A hand-edited file: every value 1 or the next double above it, a person
+  // count of -1e300 and one of inf. The counts are named, not cast; inf is no
+  // number; the axis ticks, though finer than the doubles there, end.
+  std::vector<std::string> edited = Pane()->lines();
+  const kelvara::ReportBlock& block = blocks[1];
+  for (size_t g = 0; g < block.groups.size(); ++g) {
+    std::vector<std::string> fields = kelvara::testing::ReportFields(edited[block.headerLine + 2 + g]);
+    for (size_t f = 3; f <= 16; ++f) fields[f] = g % 2 ? "1.0000000000000002" : "1";
+    if (g < 2) fields[1] = g == 0 ? "-1e300" : "inf";
+    std::string line = fields[0];
+    for (size_t f = 1; f < fields.size(); ++f) line += "," + fields[f];
+    edited[block.headerLine + 2 + g] = line;
+  }
+  std::string editedBytes;
+  for (const std::string& line : edited) editedBytes += line + "\r\n";
+  dialogs_.fileAnswers = {WriteFile(*tmp_, QStringLiteral("edited.csv"), editedBytes)};
+  MainForm->FileOpen();
+  QVERIFY(dialogs_.errors.isEmpty());
+  tab->blockList()->setCurrentRow(1);
+  tab->SetKind(ChartKind::distribution);
+  const ChartData hostile = tab->chartData();
+  QCOMPARE(MarkCount(hostile),
+           MarkCount(BuildChartData(block, ChartKind::distribution, false)) - 2);
+  const QString first = DisplayText(block.groups[0].label);
+  const QString second = DisplayText(block.groups[1].label);
+  QVERIFY2(hostile.note.contains(first + QStringLiteral("（人数-1e+300）")), qPrintable(hostile.note));
+  QVERIFY2(hostile.note.contains(second + QStringLiteral("（人数が空欄）")), qPrintable(hostile.note));
+  QImage picture(kChartPictureSize.toSize(), QImage::Format_RGB32);
+  QPainter painter(&picture);
+  PaintChartPicture(painter, QRectF(QPointF(0, 0), kChartPictureSize), hostile, tab->font());
 }
 
 void ChartTabTest::savedAndPrintedPictures() {
@@ -430,6 +466,21 @@ void ChartTabTest::provenanceLinesAreReadBackByTheChart() {
   QVERIFY(dialogs_.errors.isEmpty());
   QCOMPARE(Pane()->lines(), lines);
   check();
+}
+
+void ChartTabTest::fuzzInputsReplayed() {
+  // Every seed and regression input of the chart fuzz target, through its check.
+  int inputs = 0;
+  for (const char* kind : {"corpus", "regressions"}) {
+    const QDir dir(QStringLiteral(KELVARA_FUZZ_DIR "/%1/chart").arg(QLatin1String(kind)));
+    for (const QString& name : dir.entryList(QDir::Files)) {
+      if (name.endsWith(QStringLiteral(".md"))) continue;
+      ++inputs;
+      const std::string failure = kelvara::fuzz::CheckChartDrawing(ReadBytes(dir.filePath(name)));
+      QVERIFY2(failure.empty(), qPrintable(name + QStringLiteral(": ") + QString::fromStdString(failure)));
+    }
+  }
+  QVERIFY(inputs >= 5);
 }
 
 QTEST_MAIN(ChartTabTest)

@@ -24,6 +24,7 @@
 #include "ui/about/about_box.h"
 #include "ui/dialogs/help_page.h"
 #include "ui/window/main_window.h"
+#include "ui/settings/settings_tab.h"
 #include "ui/window/progress_window.h"
 #include "ui/window/program_entry.h"
 #include "ui/settings/radio_group.h"
@@ -334,6 +335,20 @@ void MainWindowTest::settingsAreRememberedByTheNextWindow() {
     QVERIFY(MainForm->close());
   }
   QVERIFY(dialogs.errors.isEmpty());
+  QVERIFY(ReadBytes(settings).find("scheme=part5") != std::string::npos);
+
+  // A settings file of an earlier version: the scheme as the radio item's
+  // number, read as that scheme and written back by its name; a cut-off of
+  // inf, which cuts off nothing, is not taken.
+  const QString old = WriteFile(dir_, QStringLiteral("old.ini"),
+                                "[run]\nscheme=3\n[design]\nshareBelow=inf\n");
+  {
+    TestWindows oldWindows(dialogs, old);
+    QCOMPARE(Find<TRadioGroup>("RadioGroupFormat")->itemIndex(), 3);
+    QVERIFY(!MainForm->findChild<SettingsTab*>()->designOptions().shareBelow.has_value());
+    QVERIFY(MainForm->close());
+  }
+  QVERIFY(ReadBytes(old).find("scheme=category") != std::string::npos);
 
   // Another file with the same headers in another order: the same columns
   // are chosen again by their header texts.

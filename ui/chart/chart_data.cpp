@@ -67,8 +67,10 @@ GroupReading ReadGroup(const ReportBlock& block, const kelvara::ReportGroupLine&
   auto value = [&](ReportColumn column) { return block.Value(line, kelvara::ColumnTitle(column)); };
   GroupReading reading;
   const std::optional<double> persons = value(ReportColumn::persons);
-  if (persons && *persons < 2) {
-    reading.reason = QStringLiteral("人数%1").arg(static_cast<int>(*persons));
+  // Any number a loaded file holds, printed as read rather than cast to a
+  // count it may not fit.
+  if (persons && !(*persons >= 2)) {
+    reading.reason = QStringLiteral("人数%1").arg(*persons, 0, 'g', 6);
     return reading;
   }
   std::vector<ReportColumn> needed = {ReportColumn::persons, ReportColumn::mean};

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
+#include <limits>
 
 #include "ui/chart/chart_style.h"
 
@@ -17,16 +18,34 @@ struct ValueScale {
 };
 
 ValueScale NiceScale(double low, double high) {
+  constexpr double kLargest = std::numeric_limits<double>::max();
   if (!(high > low)) {
     const double spread = low != 0 ? std::abs(low) * 0.1 : 1;
-    low -= spread;
-    high += spread;
+    low = std::max(low - spread, -kLargest);
+    high = std::min(high + spread, kLargest);
   }
-  const double rough = (high - low) / 5;
+  // Fifths before the difference, so that values of either sign near the
+  // largest double still give a finite scale.
+  const double rough = high / 5 - low / 5;
+  if (!(rough >= std::numeric_limits<double>::min())) return {-1, 1, 0.5};  // below normal doubles
   const double power = std::pow(10.0, std::floor(std::log10(rough)));
   const double fraction = rough / power;
   const double step = (fraction < 1.5 ? 1 : fraction < 3 ? 2 : fraction < 7 ? 5 : 10) * power;
-  return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
+  return {std::max(std::floor(low / step) * step, -kLargest),
+          std::min(std::ceil(high / step) * step, kLargest), step};
+}
+
+// The ticks are counted, not stepped through: where the step is below the
+// spacing of doubles near a value, adding it leaves the value as it was.
+constexpr int kMostTicks = 100;
+
+int TickCount(const ValueScale& scale) {
+  const double intervals = std::round(scale.high / scale.step - scale.low / scale.step);
+  return intervals >= 0 && intervals < kMostTicks ? static_cast<int>(intervals) + 1 : 0;
+}
+
+double Tick(const ValueScale& scale, int i) {
+  return std::min(scale.low + i * scale.step, scale.high);
 }
 
 QString TickText(double value) { return QString::number(value, 'g', 6); }
@@ -91,8 +110,10 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
   // The plot: value labels and the axis title on the left, age labels below.
   const ValueScale scale = NiceScale(data.empty() ? 0 : data.Lowest(),
                                      data.empty() ? 1 : data.Highest());
+  const int ticks = TickCount(scale);
   double labelWidth = 0;
-  for (double v = scale.low; v <= scale.high + scale.step / 2; v += scale.step) {
+  for (int tick = 0; tick < ticks; ++tick) {
+    const double v = Tick(scale, tick);
     labelWidth = std::max(labelWidth, labelMetrics.horizontalAdvance(TickText(v)));
   }
   const double left = area.left() + lineHeight + 8 + labelWidth + 6;
@@ -109,7 +130,10 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
   const double bottom = area.bottom() - labelsHeight;
   const QRectF plot(left, top, right - left, bottom - top);
   auto yOf = [&](double value) {
-    return plot.bottom() - (value - scale.low) / (scale.high - scale.low) * plot.height();
+    // In halves, exact for all but the smallest doubles, so that no difference
+    // overflows.
+    return plot.bottom() -
+           (value / 2 - scale.low / 2) / (scale.high / 2 - scale.low / 2) * plot.height();
   };
   auto xOf = [&](double position) { return plot.left() + (position + 0.5) * categoryWidth; };
 
@@ -119,7 +143,8 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
                      SummaryShade());
   }
   painter.setPen(QPen(QColor(0xD0, 0xD0, 0xD0), 1));
-  for (double v = scale.low; v <= scale.high + scale.step / 2; v += scale.step) {
+  for (int tick = 0; tick < ticks; ++tick) {
+    const double v = Tick(scale, tick);
     painter.drawLine(QPointF(plot.left(), yOf(v)), QPointF(plot.right(), yOf(v)));
   }
   for (int i = 1; i < count; ++i) {
@@ -130,7 +155,8 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(plot);
 
-  for (double v = scale.low; v <= scale.high + scale.step / 2; v += scale.step) {
+  for (int tick = 0; tick < ticks; ++tick) {
+    const double v = Tick(scale, tick);
     painter.drawText(QRectF(plot.left() - 6 - labelWidth, yOf(v) - lineHeight / 2, labelWidth,
                             lineHeight),
                      Qt::AlignRight | Qt::AlignVCenter, TickText(v));

@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/cut_off.h"
+
 namespace {
 
 const QString kNone = QStringLiteral("(なし)");
@@ -148,12 +150,7 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
 }
 
 std::optional<double> DesignOptionsDialog::ParseCutOff(const QString& text) {
-  // QString::toDouble reads the C locale's notation whatever the user's
-  // locale; it also takes "inf" and "nan", which are no cut-offs.
-  bool ok = false;
-  const double value = text.trimmed().toDouble(&ok);
-  if (!ok || !std::isfinite(value)) return std::nullopt;
-  return value;
+  return kelvara::ParseCutOff(text.trimmed().toStdString());
 }
 
 void DesignOptionsDialog::SetVariables(const std::vector<int>& columns) {

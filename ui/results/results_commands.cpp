@@ -1,8 +1,10 @@
 // The File menu: clear, load, save and print the results pane; exit.
 #include <QFileInfo>
 #include <QPrinter>
+#include <QScopedValueRollback>
 
 #include "ui/window/main_window.h"
+#include "ui/window/background_work.h"
 #include "ui/window/file_problem.h"
 #include "ui/window/handler_guard.h"
 #include "ui/results/results_file.h"
@@ -77,11 +79,29 @@ void TMainForm::FileOpen() {
     const QString path = OpenDialog->fileName;
     OpenDialog->fileName.clear();
     settings_->setFolder(dialog_use::kResultsOpen, FolderOf(path));
-    WaitCursor wait;
-    // The whole file is read before the pane changes, so a file that cannot
-    // be read, or is no results file, leaves the pane as it was.
-    QString refusal;
-    std::optional<std::vector<std::string>> lines = ReadResultsFile(path, &refusal);
+    // The whole file is read before the pane changes, off the window's thread
+    // with progress and 中止, so a file that cannot be read, is no results
+    // file, or whose reading is stopped, leaves the pane as it was. The
+    // reading owns what it returns: a stopped one may end after this returns.
+    struct Reading {
+      std::optional<std::vector<std::string>> lines;
+      QString refusal;
+    };
+    std::optional<Reading> read;
+    {
+      const QScopedValueRollback<bool> busy(working_, true);
+      read = RunWithProgress<Reading>(progressWindow(), *stoppedWork_, this,
+                                      QStringLiteral("ファイルを読み込み中"),
+                                      [path](std::stop_token stop, ProgressNote& note) {
+                                        Reading reading;
+                                        reading.lines =
+                                            ReadResultsFile(path, stop, &note, &reading.refusal);
+                                        return reading;
+                                      });
+    }
+    if (!read) return;  // stopped
+    std::optional<std::vector<std::string>>& lines = read->lines;
+    const QString& refusal = read->refusal;
     if (!lines) {
       dialogs().ShowError(refusal.isEmpty()
                               ? FailureMessage(QStringLiteral("ファイルを開けませんでした。"), path,
@@ -95,6 +115,7 @@ void TMainForm::FileOpen() {
       return;
     }
     // The pane is hidden while it fills, and shown again however that ends.
+    WaitCursor wait;
     pane().setVisible(false);
     try {
       pane().ReplaceLines(std::move(*lines));

@@ -12,25 +12,37 @@
 #include "engine/reading/text_blocks.h"
 #include "engine/reading/text_encoding.h"
 #include "engine/report/report_reading.h"
+#include "ui/window/background_work.h"
 #include "ui/window/file_problem.h"
 #include "ui/window/file_path.h"
 
 namespace {
 
 // The first lines of a file, or all of them; nothing when it cannot be read.
+// With a note, the lines read so far are noted as the reading goes; a stop
+// request ends it early, with whatever lines were read.
 std::optional<std::vector<std::string>> ReadLines(const QString& path, size_t byteLimit,
-                                                  bool& byteOrderMark) {
+                                                  bool& byteOrderMark, std::stop_token stop = {},
+                                                  ProgressNote* note = nullptr) {
   // Results files are read in text mode like survey files: CR bytes dropped,
   // 0x1A ends the file, lines of any length arrive whole, empty lines kept.
   kelvara::TextFileBlocks blocks(std::min<size_t>(byteLimit, 1 << 20),
                                  kelvara::TextFileBlocks::ByteOrderMark::drop);
   if (!blocks.Open(FileSystemPath(path))) return std::nullopt;
   std::vector<std::string> lines;
-  size_t read = 0;
-  for (std::string block; read < byteLimit && blocks.Next(block);) {
+  size_t read = 0;  // without the dropped CR bytes: near enough for a bar
+  for (std::string block; read < byteLimit && !stop.stop_requested() && blocks.Next(block);) {
     read += block.size();
     kelvara::LineCursor cursor(block);
     for (std::string_view line; cursor.Next(line);) lines.emplace_back(line);
+    if (note != nullptr) {
+      constexpr int kSteps = 1000;
+      const size_t size = blocks.fileSize();
+      const double share =
+          size == 0 ? 0.0 : std::min(1.0, static_cast<double>(read) / static_cast<double>(size));
+      note->Set(QStringLiteral("%L1 行を読み込みました").arg(lines.size()),
+                static_cast<int>(share * kSteps), size == 0 ? 0 : kSteps);
+    }
   }
   if (blocks.failed()) return std::nullopt;
   byteOrderMark = blocks.droppedByteOrderMark();
@@ -74,9 +86,12 @@ constexpr size_t kSampleBytes = 64 * 1024;
 
 }  // namespace
 
-std::optional<std::vector<std::string>> ReadResultsFile(const QString& path, QString* refusal) {
+std::optional<std::vector<std::string>> ReadResultsFile(const QString& path, std::stop_token stop,
+                                                        ProgressNote* note, QString* refusal) {
   bool byteOrderMark = false;
-  std::optional<std::vector<std::string>> lines = ReadLines(path, kWholeFile, byteOrderMark);
+  std::optional<std::vector<std::string>> lines =
+      ReadLines(path, kWholeFile, byteOrderMark, stop, note);
+  if (stop.stop_requested()) return lines;  // the caller drops a stopped reading
   if (!lines) return std::nullopt;
   size_t badLine = 0;
   if (ToCodePage932(*lines, byteOrderMark, badLine) == Conversion::lacking) {

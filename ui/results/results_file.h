@@ -3,8 +3,11 @@
 
 #include <QString>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
+
+class ProgressNote;
 
 // Reads a results file as the pane's lines: CR bytes are dropped, LF ends a
 // line, a byte 0x1A ends the file, and a last line without a line end counts
@@ -13,8 +16,12 @@
 // --utf8 writes it, is read as the code page 932 lines it stands for.
 // Nothing when the file cannot be opened or read, or, with `refusal` set,
 // when it is no results file: it has no block heading 【…】, or a UTF-8
-// character that code page 932 lacks.
+// character that code page 932 lacks. With a note, the lines read so far are
+// noted as the reading goes; a stop request ends it early, with whatever
+// lines were read.
 std::optional<std::vector<std::string>> ReadResultsFile(const QString& path,
+                                                        std::stop_token stop = {},
+                                                        ProgressNote* note = nullptr,
                                                         QString* refusal = nullptr);
 
 // What an existing file that a save would replace is, when it is not a

@@ -12,25 +12,20 @@
 #include "ui/window/main_window.h"
 #include "ui/window/background_work.h"
 #include "ui/window/file_path.h"
-#include "ui/window/file_problem.h"
 #include "ui/window/handler_guard.h"
 #include "ui/results/results_pane.h"
 #include "ui/results/results_tab.h"
 #include "ui/window/notice_bar.h"
 #include "ui/settings/settings_tab.h"
+#include "ui/settings/survey_messages.h"
 #include "ui/window/window_settings.h"
 
 namespace {
 
-QString Survey(const QString& path) {
-  return QStringLiteral("栄養調査データ[") + path + QStringLiteral("]");
-}
-
 QString RunFailureMessage(kelvara::RunOutcome outcome, const QString& path, const QString& label) {
   switch (outcome.status) {
     case kelvara::RunStatus::cannotOpen:
-      if (!QFileInfo::exists(path)) return Survey(path) + QStringLiteral("が見つかりません.");
-      return Survey(path) + QStringLiteral("を開けませんでした.\n\n原因: ") + ReadProblem(path);
+      return CannotOpenSurveyMessage(path);
     case kelvara::RunStatus::noHeaderRow:
       return Survey(path) +
              QStringLiteral("に見出しの行がありません（開いた後でファイルが空になりました）.");
@@ -79,7 +74,7 @@ void NoteProgress(ProgressNote& note, const kelvara::RunProgress& progress,
 // What the report does not show: persons whose age lies in no age band of
 // the scheme, who appear at most in totals without an age range. Empty when
 // everyone has a band.
-QString CoverageNotice(const kelvara::GroupCoverage& coverage, int scheme,
+QString CoverageNotice(const kelvara::GroupCoverage& coverage, kelvara::SchemeId scheme,
                        const QString& schemeCaption, const QString& ageLabel) {
   QStringList notes;
   if (coverage.outsideAgeBands > 0) {
@@ -90,8 +85,7 @@ QString CoverageNotice(const kelvara::GroupCoverage& coverage, int scheme,
                      .arg(coverage.outsideAgeBands)
                      .arg(schemeCaption, ageLabel));
   }
-  constexpr int kCategoryScheme = 3;
-  if (scheme != kCategoryScheme && coverage.agesLookLikeCategories) {
+  if (scheme != kelvara::SchemeId::category && coverage.agesLookLikeCategories) {
     notes.append(QStringLiteral("年齢の列（%1）の値はすべて 1 から 10 の整数です。"
                                 "カテゴリー番号なら「カテゴリー番号1,2,3,...,10」を選んでください。")
                      .arg(ageLabel));
@@ -147,7 +141,7 @@ void TMainForm::RunTabulation() {
   request.columns.ageColumn = TabSheet2->ageColumn();
   request.columns.pregnancyColumn = TabSheet2->pregnancyColumn();
   request.columns.weightColumn = *weightColumn;
-  request.schemeItemIndex = TabSheet2->scheme();
+  request.scheme = TabSheet2->scheme();
   request.design = TabSheet2->designOptions();
   if (ProvenanceItem->isChecked()) {
     // Names as the window shows them, in the report's code page.
@@ -197,7 +191,7 @@ void TMainForm::RunTabulation() {
     return;
   }
   pane().AppendLines(std::move(result->lines));
-  TabSheet3->notice().Show(CoverageNotice(outcome.coverage, request.schemeItemIndex,
+  TabSheet3->notice().Show(CoverageNotice(outcome.coverage, request.scheme,
                                           TabSheet2->schemeCaption(),
                                           TabSheet2->columnLabel(request.columns.ageColumn)));
   PageControl1->setCurrentWidget(TabSheet3);

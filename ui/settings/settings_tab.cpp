@@ -409,10 +409,14 @@ std::vector<int> SettingsTab::tickedColumns() const {
   return columns;
 }
 
-int SettingsTab::scheme() const { return RadioGroupFormat->itemIndex(); }
+kelvara::SchemeId SettingsTab::scheme() const {
+  return kelvara::SchemeForItemIndex(RadioGroupFormat->itemIndex());
+}
 
-void SettingsTab::setScheme(int itemIndex) {
-  RadioGroupFormat->setItemIndex(std::clamp(itemIndex, 0, RadioGroupFormat->itemCount() - 1));
+void SettingsTab::setScheme(kelvara::SchemeId scheme) {
+  for (int item = 0; item < RadioGroupFormat->itemCount(); ++item) {
+    if (kelvara::SchemeForItemIndex(item) == scheme) RadioGroupFormat->setItemIndex(item);
+  }
 }
 
 QString SettingsTab::schemeCaption() const {

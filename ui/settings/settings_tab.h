@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/design_options.h"
+#include "engine/statistics/age_group_scheme.h"
 #include "ui/settings/column_choices.h"
 
 class QComboBox;
@@ -54,8 +55,9 @@ class SettingsTab : public QWidget {
   // The ticked analysis variables' column indices, in list order.
   std::vector<int> tickedColumns() const;
 
-  int scheme() const;
-  void setScheme(int itemIndex);
+  // The age-group scheme of the radio item chosen.
+  kelvara::SchemeId scheme() const;
+  void setScheme(kelvara::SchemeId scheme);
   // The chosen scheme's caption, as its radio button reads.
   QString schemeCaption() const;
 

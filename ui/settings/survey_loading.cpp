@@ -11,23 +11,14 @@
 #include "ui/window/main_window.h"
 #include "ui/window/background_work.h"
 #include "ui/window/file_path.h"
-#include "ui/window/file_problem.h"
 #include "ui/window/handler_guard.h"
 #include "ui/window/notice_bar.h"
 #include "ui/settings/settings_tab.h"
 #include "ui/settings/survey_contents.h"
+#include "ui/settings/survey_messages.h"
 #include "ui/window/window_settings.h"
 
 namespace {
-
-QString Survey(const QString& path) {
-  return QStringLiteral("栄養調査データ[") + path + QStringLiteral("]");
-}
-
-QString CannotOpenMessage(const QString& path) {
-  if (!QFileInfo::exists(path)) return Survey(path) + QStringLiteral("が見つかりません.");
-  return Survey(path) + QStringLiteral("を開けませんでした.\n\n原因: ") + ReadProblem(path);
-}
 
 // Why a file is refused outright, or nothing.
 QString RefusalOf(FileKind kind, const QString& path) {
@@ -85,7 +76,7 @@ void TMainForm::LoadSurvey(const QString& path) {
   // been given back by 中止.
   auto table = std::make_shared<kelvara::CsvTable>();
   if (!table->Open(fileName)) {
-    dialogs().ShowError(CannotOpenMessage(path));
+    dialogs().ShowError(CannotOpenSurveyMessage(path));
     return;
   }
   if (const QString refusal = RefusalOf(KindOfFile(fileName), path); !refusal.isEmpty()) {

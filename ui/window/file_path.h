@@ -5,5 +5,5 @@
 #include <filesystem>
 
 // On Windows the name as chosen, in UTF-16, so that any script opens; elsewhere
-// its bytes in the file system's encoding (QFile::encodeName).
+// its UTF-8 bytes, the file-name encoding Qt 6 assumes there.
 std::filesystem::path FileSystemPath(const QString& name);

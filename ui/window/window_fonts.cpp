@@ -1,19 +1,17 @@
 #include "ui/window/window_fonts.h"
 
-QStringList WindowFontFamilies() {
-#ifdef _WIN32
-  return {QStringLiteral("Yu Gothic UI"), QStringLiteral("Meiryo UI"),
-          QStringLiteral("MS UI Gothic")};
-#else
-  return {QStringLiteral("MS Sans Serif"), QStringLiteral("VL PGothic"),
-          QStringLiteral("sans-serif")};
-#endif
+#include "platform/font_families.h"
+
+namespace {
+
+QStringList Families(const std::vector<std::string>& names) {
+  QStringList families;
+  for (const std::string& name : names) families.append(QString::fromStdString(name));
+  return families;
 }
 
-QStringList FixedWidthFontFamilies() {
-#ifdef _WIN32
-  return {QStringLiteral("MS Gothic")};
-#else
-  return {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("VL Gothic"), QStringLiteral("monospace")};
-#endif
-}
+}  // namespace
+
+QStringList WindowFontFamilies() { return Families(kelvara::WindowFontFamilyNames()); }
+
+QStringList FixedWidthFontFamilies() { return Families(kelvara::FixedWidthFontFamilyNames()); }

@@ -1,13 +1,8 @@
-// The window's Japanese fonts, by platform.
+// The window's Japanese fonts, by platform (platform/font_families.h), as Qt
+// takes them.
 #pragma once
 
 #include <QStringList>
 
-// Families for the window's texts, best first: on Windows its Japanese user
-// interface fonts (Yu Gothic UI, then Meiryo UI, then MS UI Gothic); elsewhere
-// the VL Gothic face that stands in for the Windows fonts.
 QStringList WindowFontFamilies();
-
-// Families for the fixed-width results pane: MS Gothic on Windows; elsewhere
-// VL Gothic.
 QStringList FixedWidthFontFamilies();

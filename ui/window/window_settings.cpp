@@ -7,6 +7,9 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QSettings>
+#include <algorithm>
+
+#include "engine/cut_off.h"
 
 namespace {
 
@@ -93,9 +96,19 @@ void WindowSettings::setFolder(const QString& dialog, const QString& folder) {
   store_->setValue(FolderKey(dialog), folder);
 }
 
-int WindowSettings::scheme() const { return store_->value(kScheme, 0).toInt(); }
+kelvara::SchemeId WindowSettings::scheme() const {
+  const QString stored = store_->value(kScheme).toString();
+  if (const auto named = kelvara::SchemeNamed(stored.toStdString())) return *named;
+  bool isNumber = false;
+  const int itemIndex = stored.toInt(&isNumber);
+  if (isNumber) return kelvara::SchemeForItemIndex(std::clamp(itemIndex, 0, 3));
+  return kelvara::SchemeId::table1;
+}
 
-void WindowSettings::setScheme(int itemIndex) { store_->setValue(kScheme, itemIndex); }
+void WindowSettings::setScheme(kelvara::SchemeId scheme) {
+  const std::string_view name = kelvara::SchemeName(scheme);
+  store_->setValue(kScheme, QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+}
 
 ColumnChoices WindowSettings::columns() const { return ReadChoices(*store_, kColumns); }
 
@@ -125,16 +138,11 @@ kelvara::DesignOptions WindowSettings::design() const {
   design.designEffect = store_->value(kDesignEffect, false).toBool();
   // The cut-off is kept as text with a decimal point, so that no locale
   // changes the number read back.
-  const QString cutOff = store_->value(kShareBelow).toString();
-  if (!cutOff.isEmpty()) {
-    bool ok = false;
-    const double value = cutOff.toDouble(&ok);
-    if (ok) design.shareBelow = value;
-  }
+  design.shareBelow = kelvara::ParseCutOff(store_->value(kShareBelow).toString().toStdString());
   design.usual.enabled = store_->value(kUsual, false).toBool();
-  bool ratioRead = false;
-  const double ratio = store_->value(kVarianceRatio).toString().toDouble(&ratioRead);
-  if (ratioRead && ratio >= 0) design.usual.ratios.push_back({-1, ratio});
+  const std::optional<double> ratio =
+      kelvara::ParseCutOff(store_->value(kVarianceRatio).toString().toStdString());
+  if (ratio && *ratio >= 0) design.usual.ratios.push_back({-1, *ratio});
   return design;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "engine/design_options.h"
+#include "engine/statistics/age_group_scheme.h"
 #include "ui/settings/column_choices.h"
 
 class QPrinter;
@@ -30,9 +31,11 @@ class WindowSettings {
   QString folder(const QString& dialog) const;
   void setFolder(const QString& dialog, const QString& folder);
 
-  // The age-group scheme's item index, 0 when none is remembered.
-  int scheme() const;
-  void setScheme(int itemIndex);
+  // The age-group scheme, kept by its name; table 1 when none is
+  // remembered. A settings file of an earlier version holds the radio item's
+  // index instead, which is read as such.
+  kelvara::SchemeId scheme() const;
+  void setScheme(kelvara::SchemeId scheme);
 
   // The choices made last, for a file not seen before with the same headers.
   ColumnChoices columns() const;

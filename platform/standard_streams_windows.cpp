@@ -1,16 +1,12 @@
-#include "cli/standard_streams.h"
+#include "platform/standard_streams.h"
 
-#ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include "platform/utf16_text.h"
-#endif
 
 namespace kelvara {
-
-#ifdef _WIN32
 
 namespace {
 
@@ -42,15 +38,5 @@ bool WriteUtf8(std::FILE* stream, std::string_view text) {
   }
   return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
 }
-
-#else
-
-void UseBinaryStandardStreams() {}
-
-bool WriteUtf8(std::FILE* stream, std::string_view text) {
-  return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
-}
-
-#endif
 
 }  // namespace kelvara

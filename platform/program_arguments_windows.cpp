@@ -1,16 +1,13 @@
-#include "cli/program_arguments.h"
+#include "platform/program_arguments.h"
 
-#ifdef _WIN32
 #include <windows.h>
 #include <shellapi.h>
 
 #include "platform/utf16_text.h"
-#endif
 
 namespace kelvara {
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
-#ifdef _WIN32
   // argv holds the ANSI code page's rendering, with ? for what it lacks.
   int count = 0;
   if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
@@ -19,7 +16,6 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
     LocalFree(wide);
     return arguments;
   }
-#endif
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 

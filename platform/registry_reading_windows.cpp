@@ -1,7 +1,5 @@
 #include "platform/registry_reading.h"
 
-#ifdef _WIN32
-
 #include <windows.h>
 
 #include "platform/utf16_text.h"
@@ -36,9 +34,3 @@ std::string ReadRegistryText(RegistryRoot root, const std::string& key,
   RegCloseKey(handle);
   return status == ERROR_SUCCESS ? kelvara::Utf8FromUtf16(value) : std::string();
 }
-
-#else
-
-std::string ReadRegistryText(RegistryRoot, const std::string&, const std::string&) { return {}; }
-
-#endif
