@@ -5,6 +5,7 @@
 
 #include "cli/column_lookup.h"
 #include "cli/program_arguments.h"
+#include "cli/reference_loading.h"
 #include "cli/report_writer.h"
 #include "cli/standard_streams.h"
 #include "cli/tab_options.h"
@@ -49,6 +50,11 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
   request.design.coefficientOfVariation = options.coefficientOfVariation;
   request.design.designEffect = options.designEffect;
   request.design.shareBelow = options.shareBelow;
+  request.design.medianInterval = options.medianInterval;
+  if (!options.reference.empty()) {
+    request.design.reference = LoadReferenceChoice(options, header, error);
+    if (!request.design.reference) return false;
+  }
   for (const ColumnName& variable : options.variables) {
     int column = -1;
     if (!resolve(variable, "analysis variable", column)) return false;

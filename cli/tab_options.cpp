@@ -35,6 +35,26 @@ const char* const kTabUsage =
     "  --below X         percentage of the group (weighted) whose value lies below\n"
     "                    X, with its standard error under the design: the\n"
     "                    cut-point estimate of inadequate intake (X as 7.5, not 7,5)\n"
+    "  --median-ci       95% confidence interval of the median (Woodruff): the SE of\n"
+    "                    the share at or below the median gives p = 0.5 -/+ t x SE\n"
+    "                    (df as for --ci), each end read back by the percentile\n"
+    "                    rule; empty where an end falls outside 0-1\n"
+    "\n"
+    "Intake judged against each person's own dietary reference values (sex, age\n"
+    "band, pregnancy or lactation):\n"
+    "  --reference T     dri2025 | dri2020 (the shipped Dietary Reference Intakes\n"
+    "                    for Japanese) | a table file (see reference/README.md);\n"
+    "                    adds the percentages below the EAR, at or above the AI,\n"
+    "                    above the UL and outside the DG with their SEs, among the\n"
+    "                    members who have that value, and a line naming the table\n"
+    "                    and counting the persons not judged\n"
+    "  --nutrient VAR=KEY  judge VAR as the table's nutrient KEY (else a variable\n"
+    "                    finds its nutrient by its header text); repeatable\n"
+    "  --pregnancy-stage early|mid|late   the stage whose additions apply to\n"
+    "                    pregnant women (without it, where the stages differ,\n"
+    "                    pregnant women are not judged)\n"
+    "  --menstruation yes|no   the iron values for women 10-64 (without it they\n"
+    "                    are not judged for iron)\n"
     "\n"
     "  --utf8            UTF-8 with LF line ends, for reading in a terminal (a\n"
     "                    Windows console is given Unicode, whatever its code page)\n"
@@ -73,7 +93,8 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       {"--utf8", &options.utf8},
       {"--ci", &options.confidenceInterval},
       {"--cv", &options.coefficientOfVariation},
-      {"--deff", &options.designEffect}};
+      {"--deff", &options.designEffect},
+      {"--median-ci", &options.medianInterval}};
   std::vector<std::string> positional;
   bool optionsEnded = false;
 
@@ -95,8 +116,9 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       *flag->second = true;
       continue;
     }
-    const bool takesValue =
-        columnOptions.count(arg) || arg == "--scheme" || arg == "--below" || arg == "-o";
+    const bool takesValue = columnOptions.count(arg) || arg == "--scheme" || arg == "--below" ||
+                            arg == "-o" || arg == "--reference" || arg == "--nutrient" ||
+                            arg == "--pregnancy-stage" || arg == "--menstruation";
     if (!takesValue) {
       error = "unknown option " + arg + " (see --help)";
       return std::nullopt;
@@ -121,9 +143,35 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
         error = "--below needs a number such as 400 or 7.5 (a point, not a comma), not " + value;
         return std::nullopt;
       }
+    } else if (arg == "--reference") {
+      options.reference = value;
+    } else if (arg == "--nutrient") {
+      const size_t equals = value.rfind('=');
+      if (equals == std::string::npos || equals == 0 || equals + 1 == value.size()) {
+        error = "--nutrient needs VARIABLE=KEY, such as 12=iron, not " + value;
+        return std::nullopt;
+      }
+      options.nutrients.emplace_back(ColumnName{value.substr(0, equals)}, value.substr(equals + 1));
+    } else if (arg == "--pregnancy-stage") {
+      if (value != "early" && value != "mid" && value != "late") {
+        error = "--pregnancy-stage is early, mid or late, not " + value;
+        return std::nullopt;
+      }
+      options.pregnancyStage = value;
+    } else if (arg == "--menstruation") {
+      if (value != "yes" && value != "no") {
+        error = "--menstruation is yes or no, not " + value;
+        return std::nullopt;
+      }
+      options.menstruation = value;
     } else {
       options.outputFile = value;
     }
+  }
+  if (options.reference.empty() && (!options.nutrients.empty() || !options.pregnancyStage.empty() ||
+                                    !options.menstruation.empty())) {
+    error = "--nutrient, --pregnancy-stage and --menstruation need --reference";
+    return std::nullopt;
   }
 
   if (positional.empty()) {

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "engine/statistics/reference_judgement.h"
 #include "engine/statistics/run_layout.h"
 #include "engine/statistics/variable_tabulation.h"
 
@@ -127,8 +128,12 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
   }
   if (request.variableColumns.empty()) return {};
 
-  const RunLayout layout =
+  RunLayout layout =
       BuildRunLayout(data, SchemeForItemIndex(request.schemeItemIndex), request.design);
+  if (request.design.reference) {
+    layout.reference = BuildReferenceRun(data, layout.unitOrder, request.variableColumns,
+                                         request.design.reference);
+  }
   const std::vector<std::vector<std::string>> blocks =
       ComputeBlocks(data, layout, request, control, reporter);
   // A stop during the last variables leaves some blocks unfilled: the run

@@ -7,6 +7,10 @@
 
 #include "engine/statistics/design_figures.h"
 #include "engine/statistics/group_statistics.h"
+#include "engine/statistics/median_interval.h"
+#include "engine/statistics/person_values.h"
+#include "engine/statistics/reference_judgement.h"
+#include "engine/report/reference_line.h"
 #include "engine/report/report_format.h"
 #include "engine/statistics/stratified_variance.h"
 #include "engine/statistics/weighted_percentiles.h"
@@ -25,6 +29,7 @@ struct PersonTable {
   int32_t unitCount = 0;             // sampling units L, the -999 code excluded
   int32_t runCount = 0;              // runs H of equal codes, -999 included
   int32_t usableCount = 0;           // usable respondents, all groups
+  std::span<const uint64_t> groupMask;  // the groups each respondent is in
 };
 
 PersonTable BuildPersonTable(const SurveyData& data, const RunLayout& layout, size_t variable,
@@ -33,7 +38,7 @@ PersonTable BuildPersonTable(const SurveyData& data, const RunLayout& layout, si
   const size_t size = layout.size();
   work.value.resize(size);
   work.missing.resize(size);
-  PersonTable table{layout, work.value, work.missing, {}};
+  PersonTable table{layout, work.value, work.missing, {}, 0, 0, 0, layout.groupMask};
   table.unitPresent.assign(layout.unitCodes.size(), 0);
   bool anyMissing = false;
   for (size_t i = 0; i < size; ++i) {
@@ -84,17 +89,17 @@ struct GroupSums {
 };
 
 // First walk: counts, weighted sums and means.
-void SumGroups(const PersonTable& table, std::span<const double> value,
+void SumGroups(const PersonTable& table, const PersonValues& values,
                std::vector<GroupSums>& groups) {
   const RunLayout& layout = table.layout;
   for (size_t i = 0; i < layout.size(); ++i) {
     if (table.missing[i]) {
-      ForEachGroup(layout.groupMask[i], [&](size_t g) { ++groups[g].nMissing; });
+      ForEachGroup(values.groupMask[i], [&](size_t g) { ++groups[g].nMissing; });
       continue;
     }
     const double w = layout.weight[i];
-    const double x = value[i];
-    ForEachGroup(layout.groupMask[i], [&](size_t g) {
+    ForEachGroup(values.groupMask[i], [&](size_t g) {
+      const double x = values(i, g);
       GroupSums& s = groups[g];
       s.sum += w * x;
       s.weight += w;
@@ -107,7 +112,7 @@ void SumGroups(const PersonTable& table, std::span<const double> value,
 // Second walk, unit by unit: each unit's weighted deviations from the group
 // mean, and the weighted sum of squares (respondents coded -999 form no unit
 // and stay out of it).
-void SumDeviations(const PersonTable& table, std::span<const double> value,
+void SumDeviations(const PersonTable& table, const PersonValues& values,
                    std::vector<GroupSums>& groups) {
   const RunLayout& layout = table.layout;
   uint64_t touched = 0;  // groups with members in the unit being walked
@@ -125,11 +130,11 @@ void SumDeviations(const PersonTable& table, std::span<const double> value,
     if (i > 0 && layout.unitRank[i] != layout.unitRank[i - 1]) closeUnit(layout.unitRank[i - 1]);
     if (table.missing[i]) continue;
     const double w = layout.weight[i];
-    const double x = value[i];
     const bool inUnit = !(layout.hasUnitColumn && layout.codedMissingUnit[i]);
-    ForEachGroup(layout.groupMask[i], [&](size_t g) {
+    ForEachGroup(values.groupMask[i], [&](size_t g) {
       GroupSums& s = groups[g];
       if (s.weight == 0) return;
+      const double x = values(i, g);
       s.unitDeviation += w * (x - s.mean);
       touched |= uint64_t{1} << g;
       if (inUnit) s.squares += (x - s.mean) * w * (x - s.mean);
@@ -183,17 +188,17 @@ GroupStatistics Finish(const PersonTable& table, GroupSums& s) {
   return result;
 }
 
-// Counts, means, spreads and standard errors of every group for `value`
-// (the analysis variable, or an indicator derived from it). With a strata
-// column the standard error is the stratified one and `counts` receives the
-// design's strata and units.
-std::vector<GroupStatistics> GroupMoments(const PersonTable& table, std::span<const double> value,
+// Counts, means, spreads and standard errors of every group for `values`
+// (the analysis variable, or an indicator derived from it, over the groups
+// each respondent counts in). With a strata column the standard error is the
+// stratified one and `counts` receives the design's strata and units.
+std::vector<GroupStatistics> GroupMoments(const PersonTable& table, const PersonValues& values,
                                           std::vector<GroupSums>& sums, DesignCounts& counts,
                                           ColumnWorkspace& work) {
   const RunLayout& layout = table.layout;
   sums.assign(layout.groups.size(), GroupSums{});
-  SumGroups(table, value, sums);
-  SumDeviations(table, value, sums);
+  SumGroups(table, values, sums);
+  SumDeviations(table, values, sums);
   std::vector<GroupStatistics> results;
   results.reserve(sums.size());
   for (GroupSums& s : sums) results.push_back(Finish(table, s));
@@ -204,7 +209,7 @@ std::vector<GroupStatistics> GroupMoments(const PersonTable& table, std::span<co
     means.reserve(sums.size());
     for (const GroupSums& s : sums) means.push_back({s.mean, s.weight});
     const std::vector<double> variances =
-        StratifiedVariances(layout, value, table.missing, means, counts, work.stratumShares);
+        StratifiedVariances(layout, values, table.missing, means, counts, work.stratumShares);
     for (size_t g = 0; g < results.size(); ++g) results[g].se = std::sqrt(variances[g]);
   }
   return results;
@@ -221,10 +226,62 @@ void AddSharesBelow(const PersonTable& table, double cutOff, std::vector<GroupSt
   std::vector<GroupSums> sums;
   DesignCounts counts;
   const std::vector<GroupStatistics> shares =
-      GroupMoments(table, work.indicator, sums, counts, work);
+      GroupMoments(table, PersonValues{work.indicator, table.groupMask, {}}, sums, counts, work);
   for (size_t g = 0; g < results.size(); ++g) {
     results[g].shareBelow = shares[g].mean;
     results[g].shareBelowSe = shares[g].se;
+  }
+}
+
+// Each figure the table gives for the nutrient, judged person by person:
+// the share of the group's members who have that value, with its standard
+// error. Members without a value stay out of the share's numerator and
+// denominator (a domain of the design) and are counted in `notJudged`.
+void AddJudgedShares(const PersonTable& table, const ReferenceRun& run,
+                     const NutrientReference& nutrient, std::vector<GroupStatistics>& results,
+                     ColumnWorkspace& work, NotJudgedCounts& notJudged) {
+  for (size_t f = 0; f < kJudgedFigures; ++f) {
+    const auto figure = static_cast<JudgedFigure>(f);
+    if (!nutrient.gives(figure)) continue;
+    JudgePersons(run, nutrient, figure, table.value, table.missing, table.groupMask,
+                 work.indicator, work.judgedMask, notJudged);
+    std::vector<GroupSums> sums;
+    DesignCounts counts;
+    const std::vector<GroupStatistics> shares =
+        GroupMoments(table, PersonValues{work.indicator, work.judgedMask, {}}, sums, counts, work);
+    for (size_t g = 0; g < results.size(); ++g) {
+      if (shares[g].n == 0) continue;
+      results[g].judgedShare[f] = shares[g].mean;
+      results[g].judgedShareSe[f] = shares[g].se;
+    }
+  }
+}
+
+// Woodruff's interval for each group's median: the design SE of the share
+// at or below the median, p = 0.5 -/+ t * SE, each end mapped back to a
+// value by the percentile rule over the members, still in order of value.
+void AddMedianIntervals(const PersonTable& table, const std::vector<GroupSums>& groupSums,
+                        double multiplier, std::vector<GroupStatistics>& results,
+                        ColumnWorkspace& work) {
+  std::vector<double> medians(results.size(), GroupStatistics::kNoFigure);
+  for (size_t g = 0; g < results.size(); ++g) {
+    if (results[g].n > 0) medians[g] = results[g].pct[50];
+  }
+  std::vector<GroupSums> sums;
+  DesignCounts counts;
+  const std::vector<GroupStatistics> shares =
+      GroupMoments(table, PersonValues{table.value, table.groupMask, medians}, sums, counts, work);
+  std::vector<ShareEnds> ends(results.size());
+  for (size_t g = 0; g < results.size(); ++g) {
+    ends[g].totalWeight = groupSums[g].weight;
+    ends[g].memberCount = groupSums[g].count;
+    ends[g].share[0] = 0.5 - multiplier * shares[g].se;
+    ends[g].share[1] = 0.5 + multiplier * shares[g].se;
+  }
+  ValuesAtShares(work.members, ends);
+  for (size_t g = 0; g < results.size(); ++g) {
+    results[g].medianLower = ends[g].value[0];
+    results[g].medianUpper = ends[g].value[1];
   }
 }
 
@@ -261,16 +318,24 @@ std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout&
   const PersonTable table = BuildPersonTable(data, layout, variable, work);
   std::vector<GroupSums> sums;
   DesignCounts counts;
-  std::vector<GroupStatistics> results = GroupMoments(table, table.value, sums, counts, work);
+  std::vector<GroupStatistics> results =
+      GroupMoments(table, PersonValues{table.value, table.groupMask, {}}, sums, counts, work);
   const DesignOptions& design = layout.design;
   if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
   FillPercentiles(table, sums, results, work);
 
   const double multiplier =
-      design.confidenceInterval
+      design.confidenceInterval || design.medianInterval
           ? ConfidenceMultiplier(DegreesOfFreedom(layout.hasStrata, layout.hasUnitColumn, counts,
                                                   table.usableCount))
           : 0.0;
+  if (design.medianInterval) AddMedianIntervals(table, sums, multiplier, results, work);
+  NotJudgedCounts notJudged{};
+  const NutrientReference* nutrient =
+      layout.reference ? layout.reference->nutrients[variable].get() : nullptr;
+  if (design.reference && nutrient) {
+    AddJudgedShares(table, *layout.reference, *nutrient, results, work, notJudged);
+  }
   std::vector<std::string> lines;
   lines.reserve(layout.groups.size() + 4);
   lines.push_back(HeaderLine(data.variables[variable].name));
@@ -284,6 +349,9 @@ std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout&
     lines.push_back(GroupLine(layout.groups[g].label, results[g], added));
   }
   lines.push_back(layout.hasStrata ? StrataLine(counts) : StrataLine(table.unitCount));
+  if (design.reference) {
+    lines.push_back(ReferenceLine(design.reference->table.title, nutrient, notJudged));
+  }
   lines.emplace_back();
   return lines;
 }

@@ -16,6 +16,7 @@ namespace kelvara {
 struct ColumnWorkspace {
   std::vector<double> value;
   std::vector<double> indicator;  // value < cut-off, for the share below it
+  std::vector<uint64_t> judgedMask;  // the groups a judged person counts in
   std::vector<uint8_t> missing;
   std::vector<ValuedMember> members;
   std::vector<ValuedMember> scratch;
