@@ -3,6 +3,8 @@
 #include <string>
 #include <system_error>
 
+#include "platform/utf8_path.h"
+
 namespace kelvara {
 
 bool IsShippedReferenceName(std::string_view name) {
@@ -21,6 +23,27 @@ std::optional<std::filesystem::path> ShippedReferenceFile(
     if (std::filesystem::is_regular_file(place / file, error)) return place / file;
   }
   return std::nullopt;
+}
+
+std::optional<ReferenceTable> ReadNamedReferenceTable(const std::string& nameOrPath,
+                                                      const std::filesystem::path& programDirectory,
+                                                      const TextConversion& utf8ToCp932,
+                                                      std::string& error) {
+  std::filesystem::path file;
+  if (IsShippedReferenceName(nameOrPath)) {
+    const auto shipped = ShippedReferenceFile(programDirectory, nameOrPath);
+    if (!shipped) {
+      error = "the reference table " + nameOrPath + " is not installed (reference/" +
+              nameOrPath + ".csv beside the program)";
+      return std::nullopt;
+    }
+    file = *shipped;
+  } else {
+    file = PathFromUtf8(nameOrPath);
+  }
+  std::optional<ReferenceTable> table = ReadReferenceTable(file, utf8ToCp932, error);
+  if (!table) error = Utf8FromPath(file) + ": " + error;
+  return table;
 }
 
 }  // namespace kelvara

@@ -3,7 +3,10 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
+
+#include "engine/reading/reference_table.h"
 
 namespace kelvara {
 
@@ -17,5 +20,12 @@ bool IsShippedReferenceName(std::string_view name);
 // neither exists.
 std::optional<std::filesystem::path> ShippedReferenceFile(
     const std::filesystem::path& programDirectory, std::string_view name);
+
+// Reads a shipped table by its name, or a table file by its path (UTF-8).
+// Nothing, with a one-line message in `error`, when it cannot be read.
+std::optional<ReferenceTable> ReadNamedReferenceTable(const std::string& nameOrPath,
+                                                      const std::filesystem::path& programDirectory,
+                                                      const TextConversion& utf8ToCp932,
+                                                      std::string& error);
 
 }  // namespace kelvara

@@ -26,6 +26,17 @@ constexpr std::string_view kReasonWords[] = {
 
 std::string_view ReferenceLinePrefix() { return kPrefix; }
 
+std::optional<std::string> ReferenceLineTable(std::string_view line) {
+  if (line.size() < kPrefix.size() + 1 || !line.starts_with(kPrefix) || !line.ends_with('"')) {
+    return std::nullopt;
+  }
+  const std::string_view rest = line.substr(kPrefix.size(), line.size() - kPrefix.size() - 1);
+  // A title may hold 、栄養素： itself: the line's own word is the last one.
+  const size_t end = rest.rfind(kNutrient);
+  if (end == std::string_view::npos) return std::nullopt;
+  return std::string(rest.substr(0, end));
+}
+
 std::string ReferenceLine(std::string_view title, const NutrientReference* nutrient,
                           const NotJudgedCounts& counts) {
   std::string line(kPrefix);

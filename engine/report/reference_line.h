@@ -2,6 +2,7 @@
 // used, the nutrient, and how many persons were not judged and why.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,8 @@ std::string ReferenceLine(std::string_view title, const NutrientReference* nutri
 
 // The start of every such line, its opening quote included.
 std::string_view ReferenceLinePrefix();
+
+// The table's title named by such a line; nothing when `line` is not one.
+std::optional<std::string> ReferenceLineTable(std::string_view line);
 
 }  // namespace kelvara

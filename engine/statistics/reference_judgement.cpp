@@ -208,10 +208,14 @@ std::shared_ptr<const ReferenceRun> BuildReferenceRun(
   for (size_t v = 0; v < data.variables.size(); ++v) {
     std::optional<std::string> key;
     const int column = v < variableColumns.size() ? variableColumns[v] : -1;
+    const std::string& name = data.variables[v].name;
     if (const auto byHand = choice->keyByColumn.find(column); byHand != choice->keyByColumn.end()) {
       key = byHand->second;
+    } else if (const auto byHeader = choice->keyByHeader.find(name);
+               byHeader != choice->keyByHeader.end()) {
+      key = byHeader->second;
     } else {
-      key = choice->table.KeyForHeader(data.variables[v].name);
+      key = choice->table.KeyForHeader(name);
     }
     std::shared_ptr<const NutrientReference> nutrient;
     if (key && choice->table.HasKey(*key)) {

@@ -22,14 +22,19 @@ enum class Menstruation : uint8_t { notChosen, yes, no };
 
 // What a run judges intake against.
 struct ReferenceChoice {
+  // What the user chose the table by: a shipped table's name (dri2025) or a
+  // file's path, UTF-8.
+  std::string origin;
   ReferenceTable table;
   // The alternatives the survey does not record; a person whose value
   // depends on one not chosen is not judged for that figure.
   PregnancyStage pregnancyStage = PregnancyStage::notChosen;
   Menstruation menstruation = Menstruation::notChosen;
-  // Nutrient keys set by hand, by survey column index; other columns find
-  // theirs by header text.
+  // Nutrient keys set by hand, by survey column index or by header text (code
+  // page 932); an empty key judges the column against nothing. Other columns
+  // find theirs by the table's names.
   std::map<int, std::string> keyByColumn;
+  std::map<std::string, std::string> keyByHeader;
 };
 
 // The judged figures, in report order.

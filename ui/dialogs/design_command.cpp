@@ -8,7 +8,8 @@
 
 void TMainForm::ChooseDesignOptions() {
   RunGuarded(dialogs(), [this] {
-    DesignOptionsDialog dialog(TabSheet2->columnLabels(), TabSheet2->designOptions(), this);
+    DesignOptionsDialog dialog(TabSheet2->columnLabels(), TabSheet2->designOptions(), this,
+                               TabSheet2->headerTexts());
     if (!dialogs().ExecuteDialog(dialog)) return;
     TabSheet2->setDesignOptions(dialog.options());
     settings_->setDesign(dialog.options());

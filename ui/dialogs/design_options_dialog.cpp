@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "ui/dialogs/reference_choice_box.h"
+
 namespace {
 
 const QString kNone = QStringLiteral("(なし)");
@@ -27,7 +29,8 @@ QCheckBox* AddCheckBox(QVBoxLayout* layout, const char* name, const QString& tex
 }  // namespace
 
 DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
-                                         const kelvara::DesignOptions& initial, QWidget* parent)
+                                         const kelvara::DesignOptions& initial, QWidget* parent,
+                                         const QStringList& headerTexts)
     : QDialog(parent) {
   setWindowTitle(QStringLiteral("標本設計と追加の列"));
 
@@ -70,6 +73,15 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
   cutOffRow->addWidget(cutOff_);
   cutOffRow->addWidget(cutOffHint_, 1);
   columnsLayout->addLayout(cutOffRow);
+  medianInterval_ = AddCheckBox(columnsLayout, "medianInterval",
+                                QStringLiteral("中央値の95%信頼区間（下限・上限）"),
+                                initial.medianInterval);
+  reference_ = new ReferenceChoiceBox(columnLabels, headerTexts.isEmpty() ? columnLabels : headerTexts,
+                                      initial.reference);
+  reference_->setObjectName(QStringLiteral("reference"));
+  referenceProblem_ = new QLabel;
+  referenceProblem_->setObjectName(QStringLiteral("referenceProblem"));
+  referenceProblem_->setWordWrap(true);
 
   buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   buttons_->setObjectName(QStringLiteral("buttons"));
@@ -78,10 +90,13 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
   connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(shareBelow_, &QCheckBox::toggled, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(cutOff_, &QLineEdit::textChanged, this, &DesignOptionsDialog::UpdateAcceptance);
+  connect(reference_, &ReferenceChoiceBox::changed, this, &DesignOptionsDialog::UpdateAcceptance);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(design);
   layout->addWidget(columns);
+  layout->addWidget(reference_);
+  layout->addWidget(referenceProblem_);
   layout->addWidget(buttons_);
   UpdateAcceptance();
 }
@@ -102,6 +117,8 @@ kelvara::DesignOptions DesignOptionsDialog::options() const {
   design.coefficientOfVariation = coefficientOfVariation_->isChecked();
   design.designEffect = designEffect_->isChecked();
   if (shareBelow_->isChecked()) design.shareBelow = ParseCutOff(cutOff_->text());
+  design.medianInterval = medianInterval_->isChecked();
+  design.reference = reference_->choice();
   return design;
 }
 
@@ -110,5 +127,7 @@ void DesignOptionsDialog::UpdateAcceptance() {
   cutOff_->setEnabled(needed);
   const bool usable = !needed || ParseCutOff(cutOff_->text()).has_value();
   cutOffHint_->setText(usable ? QString() : QStringLiteral("数値を入力してください（例：7.5）"));
-  buttons_->button(QDialogButtonBox::Ok)->setEnabled(usable);
+  const QString problem = reference_ ? reference_->problem() : QString();
+  referenceProblem_->setText(problem);
+  buttons_->button(QDialogButtonBox::Ok)->setEnabled(usable && problem.isEmpty());
 }

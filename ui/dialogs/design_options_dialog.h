@@ -14,16 +14,18 @@ class QComboBox;
 class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
+class ReferenceChoiceBox;
 
 class DesignOptionsDialog : public QDialog {
   Q_OBJECT
 
  public:
   // `columnLabels` are the survey file's column labels in column order, as
-  // the column selectors show them; `initial` is the choice shown first (a
-  // strata column beyond the labels shows as none).
+  // the column selectors show them, and `headerTexts` their header texts;
+  // `initial` is the choice shown first (a strata column beyond the labels
+  // shows as none).
   DesignOptionsDialog(const QStringList& columnLabels, const kelvara::DesignOptions& initial,
-                      QWidget* parent = nullptr);
+                      QWidget* parent = nullptr, const QStringList& headerTexts = {});
 
   // The choice as it stands; once the dialog is accepted, with a cut-off
   // whenever the share below it is ticked.
@@ -45,5 +47,8 @@ class DesignOptionsDialog : public QDialog {
   QCheckBox* shareBelow_;
   QLineEdit* cutOff_;
   QLabel* cutOffHint_;
+  QCheckBox* medianInterval_;
+  ReferenceChoiceBox* reference_ = nullptr;
+  QLabel* referenceProblem_ = nullptr;
   QDialogButtonBox* buttons_;
 };

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "engine/report/report_format.h"
+#include "engine/statistics/reference_judgement.h"
 #include "ui/window/display_text.h"
 #include "ui/settings/radio_group.h"
 #include "ui/settings/survey_contents.h"
@@ -426,6 +427,11 @@ void SettingsTab::ShowDesignOptions() {
   if (design_.shareBelow) {
     chosen.append(QString::fromStdString(kelvara::FormatNumber(*design_.shareBelow)) +
                   QStringLiteral("未満の割合"));
+  }
+  if (design_.medianInterval) chosen.append(QStringLiteral("中央値の95%信頼区間"));
+  if (design_.reference) {
+    chosen.append(QStringLiteral("基準値（%1）")
+                      .arg(DisplayText(design_.reference->table.title)));
   }
   // One line a figure, so that none is broken across lines.
   LabelDesignOptions->setText(QStringLiteral("指定中：\n") + chosen.join(QLatin1Char('\n')));

@@ -5,6 +5,12 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QSettings>
+#include <algorithm>
+
+#include "codec/cp932.h"
+#include "engine/reading/reference_location.h"
+#include "engine/statistics/reference_judgement.h"
+#include "platform/program_directory.h"
 
 namespace {
 
@@ -21,6 +27,12 @@ const QString kConfidenceInterval = QStringLiteral("design/confidenceInterval");
 const QString kCoefficientOfVariation = QStringLiteral("design/coefficientOfVariation");
 const QString kDesignEffect = QStringLiteral("design/designEffect");
 const QString kShareBelow = QStringLiteral("design/shareBelow");
+const QString kMedianInterval = QStringLiteral("design/medianInterval");
+const QString kReference = QStringLiteral("design/reference");
+const QString kPregnancyStage = QStringLiteral("design/pregnancyStage");
+const QString kMenstruation = QStringLiteral("design/menstruation");
+// Nutrient keys set by hand, as "header<TAB>key" (the header decoded).
+const QString kNutrientKeys = QStringLiteral("design/nutrientKeys");
 const QString kPageSize = QStringLiteral("page/size");
 const QString kOrientation = QStringLiteral("page/orientation");
 const QString kMargins = QStringLiteral("page/marginsMillimetres");
@@ -87,6 +99,30 @@ kelvara::DesignOptions WindowSettings::design() const {
     const double value = cutOff.toDouble(&ok);
     if (ok) design.shareBelow = value;
   }
+  design.medianInterval = store_->value(kMedianInterval, false).toBool();
+  // The table is read again; one that can no longer be read is not chosen.
+  const QString origin = store_->value(kReference).toString();
+  if (!origin.isEmpty()) {
+    std::string error;
+    std::optional<kelvara::ReferenceTable> table = kelvara::ReadNamedReferenceTable(
+        origin.toStdString(), kelvara::ProgramDirectory(),
+        [](std::string_view text) { return kelvara::Utf8ToCp932(text); }, error);
+    if (table) {
+      auto choice = std::make_shared<kelvara::ReferenceChoice>();
+      choice->origin = origin.toStdString();
+      choice->table = std::move(*table);
+      choice->pregnancyStage = static_cast<kelvara::PregnancyStage>(
+          std::clamp(store_->value(kPregnancyStage, 0).toInt(), 0, 3));
+      choice->menstruation = static_cast<kelvara::Menstruation>(
+          std::clamp(store_->value(kMenstruation, 0).toInt(), 0, 2));
+      for (const QString& entry : store_->value(kNutrientKeys).toStringList()) {
+        const QStringList parts = entry.split(QLatin1Char('\t'));
+        const auto header = kelvara::Utf8ToCp932(parts.value(0).toStdString());
+        if (parts.size() == 2 && header) choice->keyByHeader[*header] = parts[1].toStdString();
+      }
+      design.reference = std::move(choice);
+    }
+  }
   return design;
 }
 
@@ -96,6 +132,19 @@ void WindowSettings::setDesign(const kelvara::DesignOptions& design) {
   store_->setValue(kDesignEffect, design.designEffect);
   store_->setValue(kShareBelow, design.shareBelow ? QString::number(*design.shareBelow, 'g', 17)
                                                   : QString());
+  store_->setValue(kMedianInterval, design.medianInterval);
+  const kelvara::ReferenceChoice* reference = design.reference.get();
+  store_->setValue(kReference, reference ? QString::fromStdString(reference->origin) : QString());
+  store_->setValue(kPregnancyStage, reference ? static_cast<int>(reference->pregnancyStage) : 0);
+  store_->setValue(kMenstruation, reference ? static_cast<int>(reference->menstruation) : 0);
+  QStringList keys;
+  if (reference) {
+    for (const auto& [header, key] : reference->keyByHeader) {
+      keys.append(QString::fromStdString(kelvara::Cp932ToUtf8(header)) + QLatin1Char('\t') +
+                  QString::fromStdString(key));
+    }
+  }
+  store_->setValue(kNutrientKeys, keys);
 }
 
 void WindowSettings::loadPageSetup(QPrinter& printer) const {
