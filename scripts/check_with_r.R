@@ -9,8 +9,12 @@
 # time. For every group line of two or more persons the mean, the standard
 # error, the confidence limits, the coefficient of variation, the design
 # effect, the share below the cut-off and its standard error are compared with
-# R's, printed the same way (%g, 6 significant digits). Exit status 0 when
-# every figure agrees.
+# R's, printed the same way (%g, 6 significant digits). Then the api data are
+# judged against a small reference table of person-level cut-offs (by sex,
+# category band and pregnancy): each share below the EAR, at or above the AI,
+# above the UL and outside the DG against svymean over that figure's domain,
+# and the median's Woodruff interval against R code applying the report's
+# percentile rule. Exit status 0 when every figure agrees.
 
 suppressMessages(library(survey))
 options(survey.lonely.psu = "certainty")
