@@ -1,9 +1,11 @@
 #include "engine/statistics/variable_tabulation.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <span>
+#include <tuple>
 
 #include "engine/statistics/design_figures.h"
 #include "engine/statistics/group_statistics.h"
@@ -257,31 +259,155 @@ void AddJudgedShares(const PersonTable& table, const ReferenceRun& run,
   }
 }
 
-// Woodruff's interval for each group's median: the design SE of the share
-// at or below the median, p = 0.5 -/+ t * SE, each end mapped back to a
-// value by the percentile rule over the members, still in order of value.
-void AddMedianIntervals(const PersonTable& table, const std::vector<GroupSums>& groupSums,
-                        double multiplier, std::vector<GroupStatistics>& results,
-                        ColumnWorkspace& work) {
+// Each group's median, where it has members.
+std::vector<double> GroupMedians(const std::vector<GroupStatistics>& results) {
   std::vector<double> medians(results.size(), GroupStatistics::kNoFigure);
   for (size_t g = 0; g < results.size(); ++g) {
     if (results[g].n > 0) medians[g] = results[g].pct[50];
   }
+  return medians;
+}
+
+// The design SE of each group's share at or below its own median.
+std::vector<double> MedianShareErrors(const PersonTable& table,
+                                      const std::vector<GroupStatistics>& results,
+                                      ColumnWorkspace& work) {
+  const std::vector<double> medians = GroupMedians(results);
   std::vector<GroupSums> sums;
   DesignCounts counts;
   const std::vector<GroupStatistics> shares =
       GroupMoments(table, PersonValues{table.value, table.groupMask, medians}, sums, counts, work);
+  std::vector<double> errors(results.size());
+  for (size_t g = 0; g < results.size(); ++g) errors[g] = shares[g].se;
+  return errors;
+}
+
+// Woodruff's interval for each group's median: from the SE of the share at
+// or below the median, p = 0.5 -/+ t * SE, each end mapped back to a value by
+// the percentile rule over the members, still in order of value.
+void AddMedianIntervals(const std::vector<GroupSums>& groupSums, double multiplier,
+                        const std::vector<double>& shareErrors,
+                        std::vector<GroupStatistics>& results, ColumnWorkspace& work) {
   std::vector<ShareEnds> ends(results.size());
   for (size_t g = 0; g < results.size(); ++g) {
     ends[g].totalWeight = groupSums[g].weight;
     ends[g].memberCount = groupSums[g].count;
-    ends[g].share[0] = 0.5 - multiplier * shares[g].se;
-    ends[g].share[1] = 0.5 + multiplier * shares[g].se;
+    ends[g].share[0] = 0.5 - multiplier * shareErrors[g];
+    ends[g].share[1] = 0.5 + multiplier * shareErrors[g];
   }
   ValuesAtShares(work.members, ends);
   for (size_t g = 0; g < results.size(); ++g) {
     results[g].medianLower = ends[g].value[0];
     results[g].medianUpper = ends[g].value[1];
+  }
+}
+
+// The shares of 0/1 indicators without strata, all in one walk: the judged
+// figures and the share at or below the median. For an indicator the sums a
+// unit's z needs are its weighted count A_u and weight B_u over the domain,
+// z_u = (A_u - p B_u) / W, so one walk gives what the mean's two walks give
+// for a value; the variance is then the mean's own (Finish).
+constexpr size_t kMedianChannel = kJudgedFigures;
+constexpr size_t kChannels = kJudgedFigures + 1;
+
+struct ChannelSums {
+  double indicator = 0.0;  // A: weight of members on the judged side
+  double weight = 0.0;     // W
+  double count = 0.0;
+  double unitIndicator = 0.0, unitWeight = 0.0;      // A_u, B_u of the unit being walked
+  double inUnitIndicator = 0.0, inUnitWeight = 0.0;  // over members inside units
+  std::vector<std::tuple<uint32_t, double, double>> units;  // (rank, A_u, B_u)
+};
+
+void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
+                     const NutrientReference* nutrient, std::span<const double> medians,
+                     std::vector<GroupStatistics>& results, std::vector<double>& medianErrors,
+                     NotJudgedCounts& notJudged) {
+  const RunLayout& layout = table.layout;
+  const size_t groups = results.size();
+  std::vector<std::array<ChannelSums, kChannels>> sums(groups);
+  std::array<uint64_t, kChannels> touched{};
+  std::array<bool, kChannels> active{};
+  for (size_t f = 0; f < kJudgedFigures; ++f) {
+    active[f] = nutrient && nutrient->gives(static_cast<JudgedFigure>(f));
+  }
+  active[kMedianChannel] = !medians.empty();
+  auto closeUnit = [&](uint32_t rank) {
+    for (size_t c = 0; c < kChannels; ++c) {
+      ForEachGroup(touched[c], [&](size_t g) {
+        ChannelSums& s = sums[g][c];
+        s.units.emplace_back(rank, s.unitIndicator, s.unitWeight);
+        s.unitIndicator = s.unitWeight = 0.0;
+      });
+      touched[c] = 0;
+    }
+  };
+  for (size_t i = 0; i < layout.size(); ++i) {
+    if (i > 0 && layout.unitRank[i] != layout.unitRank[i - 1]) closeUnit(layout.unitRank[i - 1]);
+    if (table.missing[i]) continue;
+    const double w = layout.weight[i];
+    const double x = table.value[i];
+    const bool inUnit = !(layout.hasUnitColumn && layout.codedMissingUnit[i]);
+    std::array<double, kChannels> indicator{};
+    uint32_t judged = 0;  // bit c: the person counts in channel c
+    for (size_t f = 0; f < kJudgedFigures; ++f) {
+      if (!active[f]) continue;
+      NotJudged reason;
+      indicator[f] = nutrient->Judge(static_cast<JudgedFigure>(f), run->personClass[i], x, reason);
+      ++notJudged[f][static_cast<size_t>(reason)];
+      if (reason == NotJudged::judged) judged |= 1u << f;
+    }
+    if (active[kMedianChannel]) judged |= 1u << kMedianChannel;
+    if (judged == 0) continue;
+    ForEachGroup(table.groupMask[i], [&](size_t g) {
+      if (active[kMedianChannel]) indicator[kMedianChannel] = x <= medians[g] ? 1.0 : 0.0;
+      for (size_t c = 0; c < kChannels; ++c) {
+        if (!((judged >> c) & 1)) continue;
+        ChannelSums& s = sums[g][c];
+        s.indicator += w * indicator[c];
+        s.weight += w;
+        s.count += 1;
+        s.unitIndicator += w * indicator[c];
+        s.unitWeight += w;
+        if (inUnit) {
+          s.inUnitIndicator += w * indicator[c];
+          s.inUnitWeight += w;
+        }
+        touched[c] |= uint64_t{1} << g;
+      }
+    });
+  }
+  if (layout.size() > 0) closeUnit(layout.unitRank.back());
+  for (auto& figures : notJudged) figures[0] = 0;
+
+  for (size_t g = 0; g < groups; ++g) {
+    for (size_t c = 0; c < kChannels; ++c) {
+      const ChannelSums& channel = sums[g][c];
+      if (!active[c] || channel.count == 0) continue;
+      GroupSums s;
+      s.sum = channel.indicator;
+      s.weight = channel.weight;
+      s.count = channel.count;
+      s.mean = s.weight != 0 ? s.sum / s.weight : s.sum;
+      const double p = s.mean;
+      if (s.weight != 0) {
+        for (const auto& [rank, a, b] : channel.units) {
+          const double z = (a - p * b) / s.weight;
+          s.zSum += z;
+          s.unitShares.emplace_back(rank, z);
+        }
+      }
+      // Members on the judged side deviate by 1 - p, the others by -p.
+      s.squares = channel.inUnitIndicator * (1 - p) * (1 - p) +
+                  (channel.inUnitWeight - channel.inUnitIndicator) * p * p;
+      const GroupStatistics share = Finish(table, s);
+      if (c == kMedianChannel) {
+        medianErrors[g] = share.se;
+      } else {
+        results[g].judgedShare[c] = share.mean;
+        results[g].judgedShareSe[c] = share.se;
+      }
+    }
   }
 }
 
@@ -329,13 +455,20 @@ std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout&
           ? ConfidenceMultiplier(DegreesOfFreedom(layout.hasStrata, layout.hasUnitColumn, counts,
                                                   table.usableCount))
           : 0.0;
-  if (design.medianInterval) AddMedianIntervals(table, sums, multiplier, results, work);
   NotJudgedCounts notJudged{};
   const NutrientReference* nutrient =
-      layout.reference ? layout.reference->nutrients[variable].get() : nullptr;
-  if (design.reference && nutrient) {
-    AddJudgedShares(table, *layout.reference, *nutrient, results, work, notJudged);
+      design.reference && layout.reference ? layout.reference->nutrients[variable].get() : nullptr;
+  std::vector<double> medianErrors(results.size(), GroupStatistics::kNoFigure);
+  if (layout.hasStrata) {
+    if (design.medianInterval) medianErrors = MedianShareErrors(table, results, work);
+    if (nutrient) AddJudgedShares(table, *layout.reference, *nutrient, results, work, notJudged);
+  } else if (design.medianInterval || nutrient) {
+    const std::vector<double> medians =
+        design.medianInterval ? GroupMedians(results) : std::vector<double>();
+    AddSharesByUnit(table, layout.reference.get(), nutrient, medians, results, medianErrors,
+                    notJudged);
   }
+  if (design.medianInterval) AddMedianIntervals(sums, multiplier, medianErrors, results, work);
   std::vector<std::string> lines;
   lines.reserve(layout.groups.size() + 4);
   lines.push_back(HeaderLine(data.variables[variable].name));
