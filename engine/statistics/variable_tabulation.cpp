@@ -5,7 +5,6 @@
 #include <bit>
 #include <cmath>
 #include <span>
-#include <tuple>
 
 #include "engine/statistics/design_figures.h"
 #include "engine/statistics/group_statistics.h"
@@ -310,13 +309,13 @@ void AddMedianIntervals(const std::vector<GroupSums>& groupSums, double multipli
 constexpr size_t kMedianChannel = kJudgedFigures;
 constexpr size_t kChannels = kJudgedFigures + 1;
 
-struct ChannelSums {
-  double indicator = 0.0;  // A: weight of members on the judged side
-  double weight = 0.0;     // W
+// A domain's weighted count on the judged side, weight and members within
+// one sampling unit.
+struct UnitShare {
+  uint32_t rank = 0;
+  double indicator = 0.0;  // A_u
+  double weight = 0.0;     // B_u
   double count = 0.0;
-  double unitIndicator = 0.0, unitWeight = 0.0;      // A_u, B_u of the unit being walked
-  double inUnitIndicator = 0.0, inUnitWeight = 0.0;  // over members inside units
-  std::vector<std::tuple<uint32_t, double, double>> units;  // (rank, A_u, B_u)
 };
 
 void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
@@ -325,9 +324,11 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
                      NotJudgedCounts& notJudged) {
   const RunLayout& layout = table.layout;
   const size_t groups = results.size();
-  std::vector<std::array<ChannelSums, kChannels>> sums(groups);
-  std::array<uint64_t, kChannels> touched{};
-  std::array<bool, kChannels> active{};
+  // Per group and channel: the unit being walked, and the units walked.
+  std::vector<UnitShare> current(groups * kChannels);
+  std::vector<std::vector<UnitShare>> units(groups * kChannels);
+  uint64_t touched[kChannels] = {};
+  bool active[kChannels] = {};
   for (size_t f = 0; f < kJudgedFigures; ++f) {
     active[f] = nutrient && nutrient->gives(static_cast<JudgedFigure>(f));
   }
@@ -335,9 +336,10 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
   auto closeUnit = [&](uint32_t rank) {
     for (size_t c = 0; c < kChannels; ++c) {
       ForEachGroup(touched[c], [&](size_t g) {
-        ChannelSums& s = sums[g][c];
-        s.units.emplace_back(rank, s.unitIndicator, s.unitWeight);
-        s.unitIndicator = s.unitWeight = 0.0;
+        UnitShare& unit = current[g * kChannels + c];
+        unit.rank = rank;
+        units[g * kChannels + c].push_back(unit);
+        unit = UnitShare{};
       });
       touched[c] = 0;
     }
@@ -347,8 +349,7 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
     if (table.missing[i]) continue;
     const double w = layout.weight[i];
     const double x = table.value[i];
-    const bool inUnit = !(layout.hasUnitColumn && layout.codedMissingUnit[i]);
-    std::array<double, kChannels> indicator{};
+    double indicator[kChannels] = {};
     uint32_t judged = 0;  // bit c: the person counts in channel c
     for (size_t f = 0; f < kJudgedFigures; ++f) {
       if (!active[f]) continue;
@@ -359,21 +360,18 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
     }
     if (active[kMedianChannel]) judged |= 1u << kMedianChannel;
     if (judged == 0) continue;
-    ForEachGroup(table.groupMask[i], [&](size_t g) {
+    const uint64_t mask = table.groupMask[i];
+    for (size_t c = 0; c < kChannels; ++c) {
+      if ((judged >> c) & 1) touched[c] |= mask;
+    }
+    ForEachGroup(mask, [&](size_t g) {
       if (active[kMedianChannel]) indicator[kMedianChannel] = x <= medians[g] ? 1.0 : 0.0;
+      UnitShare* share = &current[g * kChannels];
       for (size_t c = 0; c < kChannels; ++c) {
         if (!((judged >> c) & 1)) continue;
-        ChannelSums& s = sums[g][c];
-        s.indicator += w * indicator[c];
-        s.weight += w;
-        s.count += 1;
-        s.unitIndicator += w * indicator[c];
-        s.unitWeight += w;
-        if (inUnit) {
-          s.inUnitIndicator += w * indicator[c];
-          s.inUnitWeight += w;
-        }
-        touched[c] |= uint64_t{1} << g;
+        share[c].indicator += w * indicator[c];
+        share[c].weight += w;
+        share[c].count += 1;
       }
     });
   }
@@ -382,24 +380,32 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
 
   for (size_t g = 0; g < groups; ++g) {
     for (size_t c = 0; c < kChannels; ++c) {
-      const ChannelSums& channel = sums[g][c];
-      if (!active[c] || channel.count == 0) continue;
+      const std::vector<UnitShare>& walked = units[g * kChannels + c];
+      if (!active[c] || walked.empty()) continue;
+      // Totals over the units; those inside units (not coded -999) for the
+      // sum of squares.
       GroupSums s;
-      s.sum = channel.indicator;
-      s.weight = channel.weight;
-      s.count = channel.count;
+      double inIndicator = 0.0, inWeight = 0.0;
+      for (const UnitShare& unit : walked) {
+        s.sum += unit.indicator;
+        s.weight += unit.weight;
+        s.count += unit.count;
+        if (!(layout.hasUnitColumn && layout.unitCodes[unit.rank] == kMissingUnitCode)) {
+          inIndicator += unit.indicator;
+          inWeight += unit.weight;
+        }
+      }
       s.mean = s.weight != 0 ? s.sum / s.weight : s.sum;
       const double p = s.mean;
       if (s.weight != 0) {
-        for (const auto& [rank, a, b] : channel.units) {
-          const double z = (a - p * b) / s.weight;
+        for (const UnitShare& unit : walked) {
+          const double z = (unit.indicator - p * unit.weight) / s.weight;
           s.zSum += z;
-          s.unitShares.emplace_back(rank, z);
+          s.unitShares.emplace_back(unit.rank, z);
         }
       }
       // Members on the judged side deviate by 1 - p, the others by -p.
-      s.squares = channel.inUnitIndicator * (1 - p) * (1 - p) +
-                  (channel.inUnitWeight - channel.inUnitIndicator) * p * p;
+      s.squares = inIndicator * (1 - p) * (1 - p) + (inWeight - inIndicator) * p * p;
       const GroupStatistics share = Finish(table, s);
       if (c == kMedianChannel) {
         medianErrors[g] = share.se;
