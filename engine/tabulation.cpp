@@ -131,8 +131,8 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
   RunLayout layout =
       BuildRunLayout(data, SchemeForItemIndex(request.schemeItemIndex), request.design);
   if (request.design.reference) {
-    layout.reference = BuildReferenceRun(data, layout.unitOrder, request.variableColumns,
-                                         request.design.reference);
+    layout.reference = BuildReferenceRun(data, layout.unitOrder, layout.groupMask,
+                                         request.variableColumns, request.design.reference);
   }
   const std::vector<std::vector<std::string>> blocks =
       ComputeBlocks(data, layout, request, control, reporter);

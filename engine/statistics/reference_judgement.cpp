@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 
 namespace kelvara {
 namespace {
@@ -196,13 +197,20 @@ double NutrientReference::Judge(JudgedFigure figure, uint16_t personClass, doubl
 
 std::shared_ptr<const ReferenceRun> BuildReferenceRun(
     const SurveyData& data, std::span<const uint32_t> unitOrder,
-    std::span<const int> variableColumns, std::shared_ptr<const ReferenceChoice> choice) {
+    std::span<const uint64_t> groupMask, std::span<const int> variableColumns,
+    std::shared_ptr<const ReferenceChoice> choice) {
   auto run = std::make_shared<ReferenceRun>();
   run->choice = choice;
   run->personClass.resize(unitOrder.size());
+  run->maskIndex.resize(unitOrder.size());
+  std::unordered_map<uint64_t, uint32_t> indexOfMask;
   for (size_t i = 0; i < unitOrder.size(); ++i) {
     const uint32_t row = unitOrder[i];
     run->personClass[i] = PersonClass(data.sex[row], data.age[row], data.pregnancy[row]);
+    const auto [at, added] =
+        indexOfMask.try_emplace(groupMask[i], static_cast<uint32_t>(run->masks.size()));
+    if (added) run->masks.push_back(groupMask[i]);
+    run->maskIndex[i] = at->second;
   }
   std::map<std::string, std::shared_ptr<const NutrientReference>> byKey;
   for (size_t v = 0; v < data.variables.size(); ++v) {

@@ -89,14 +89,20 @@ class NutrientReference {
 struct ReferenceRun {
   std::shared_ptr<const ReferenceChoice> choice;
   std::vector<uint16_t> personClass;
+  // The distinct group masks of the run, and each position's among them:
+  // persons of one mask share every group, so their sums can be gathered
+  // once per unit before they are added to the groups.
+  std::vector<uint64_t> masks;
+  std::vector<uint32_t> maskIndex;
   std::vector<std::shared_ptr<const NutrientReference>> nutrients;  // per variable
 };
 
-// `unitOrder` gives the file row of each position; `variableColumns` the
-// survey column of each variable.
+// `unitOrder` gives the file row of each position, `groupMask` its groups;
+// `variableColumns` the survey column of each variable.
 std::shared_ptr<const ReferenceRun> BuildReferenceRun(
     const SurveyData& data, std::span<const uint32_t> unitOrder,
-    std::span<const int> variableColumns, std::shared_ptr<const ReferenceChoice> choice);
+    std::span<const uint64_t> groupMask, std::span<const int> variableColumns,
+    std::shared_ptr<const ReferenceChoice> choice);
 
 // The indicator of one figure for every usable person (`missing` 0) and the
 // groups they count in: their groups when judged, none when not. Persons

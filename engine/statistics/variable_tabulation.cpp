@@ -333,7 +333,30 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
     active[f] = nutrient && nutrient->gives(static_cast<JudgedFigure>(f));
   }
   active[kMedianChannel] = !medians.empty();
+  // The judged figures are the same for every group of a person: they are
+  // gathered per group mask within the unit, and added to the groups when the
+  // unit closes.
+  const size_t maskCount = nutrient ? run->masks.size() : 0;
+  std::vector<UnitShare> byMask(maskCount * kJudgedFigures);
+  std::vector<uint8_t> maskSeen(maskCount, 0);
+  std::vector<uint32_t> masksInUnit;
   auto closeUnit = [&](uint32_t rank) {
+    for (const uint32_t m : masksInUnit) {
+      for (size_t f = 0; f < kJudgedFigures; ++f) {
+        UnitShare& gathered = byMask[m * kJudgedFigures + f];
+        if (gathered.count == 0) continue;
+        ForEachGroup(run->masks[m], [&](size_t g) {
+          UnitShare& unit = current[g * kChannels + f];
+          unit.indicator += gathered.indicator;
+          unit.weight += gathered.weight;
+          unit.count += gathered.count;
+        });
+        touched[f] |= run->masks[m];
+        gathered = UnitShare{};
+      }
+      maskSeen[m] = 0;
+    }
+    masksInUnit.clear();
     for (size_t c = 0; c < kChannels; ++c) {
       ForEachGroup(touched[c], [&](size_t g) {
         UnitShare& unit = current[g * kChannels + c];
@@ -358,21 +381,28 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
       ++notJudged[f][static_cast<size_t>(reason)];
       if (reason == NotJudged::judged) judged |= 1u << f;
     }
-    if (active[kMedianChannel]) judged |= 1u << kMedianChannel;
-    if (judged == 0) continue;
-    const uint64_t mask = table.groupMask[i];
-    for (size_t c = 0; c < kChannels; ++c) {
-      if ((judged >> c) & 1) touched[c] |= mask;
-    }
-    ForEachGroup(mask, [&](size_t g) {
-      if (active[kMedianChannel]) indicator[kMedianChannel] = x <= medians[g] ? 1.0 : 0.0;
-      UnitShare* share = &current[g * kChannels];
-      for (size_t c = 0; c < kChannels; ++c) {
-        if (!((judged >> c) & 1)) continue;
-        share[c].indicator += w * indicator[c];
-        share[c].weight += w;
-        share[c].count += 1;
+    if (judged != 0 && table.groupMask[i] != 0) {
+      const uint32_t m = run->maskIndex[i];
+      if (!maskSeen[m]) {
+        maskSeen[m] = 1;
+        masksInUnit.push_back(m);
       }
+      UnitShare* gathered = &byMask[m * kJudgedFigures];
+      for (size_t f = 0; f < kJudgedFigures; ++f) {
+        if (!((judged >> f) & 1)) continue;
+        gathered[f].indicator += w * indicator[f];
+        gathered[f].weight += w;
+        gathered[f].count += 1;
+      }
+    }
+    if (!active[kMedianChannel]) continue;
+    const uint64_t mask = table.groupMask[i];
+    touched[kMedianChannel] |= mask;
+    ForEachGroup(mask, [&](size_t g) {
+      UnitShare& share = current[g * kChannels + kMedianChannel];
+      share.indicator += x <= medians[g] ? w : 0.0;
+      share.weight += w;
+      share.count += 1;
     });
   }
   if (layout.size() > 0) closeUnit(layout.unitRank.back());
