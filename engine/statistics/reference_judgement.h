@@ -72,6 +72,24 @@ class NutrientReference {
   // person was judged at all.
   double Judge(JudgedFigure figure, uint16_t personClass, double value, NotJudged& reason) const;
 
+  // The same for the four figures at once, in report order: bit f of the
+  // result is set when figure f judges the person, bit 4 + f when the value
+  // is on its judged side. Kept inline: it runs for every person.
+  uint32_t JudgeAll(uint16_t personClass, double value, NotJudged* reasons) const {
+    const std::array<Bounds, kJudgedFigures>& b = classes_[personClass];
+    uint32_t bits = 0;
+    for (size_t f = 0; f < kJudgedFigures; ++f) {
+      reasons[f] = b[f].reason;
+      if (b[f].reason == NotJudged::judged) bits |= 1u << f;
+    }
+    // A bound the table does not give is not a number: no comparison holds.
+    if (value < b[0].value) bits |= 1u << 4;
+    if (value >= b[1].value) bits |= 1u << 5;
+    if (value > b[2].value) bits |= 1u << 6;
+    if (value < b[3].low || value >= b[3].below || value > b[3].high) bits |= 1u << 7;
+    return bits;
+  }
+
  private:
   struct Bounds {
     // Not a number where the table gives none. The DG is outside below

@@ -333,6 +333,10 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
     active[f] = nutrient && nutrient->gives(static_cast<JudgedFigure>(f));
   }
   active[kMedianChannel] = !medians.empty();
+  uint32_t activeBits = 0;  // the figures the nutrient has, and their sides
+  for (size_t f = 0; f < kJudgedFigures; ++f) {
+    if (active[f]) activeBits |= (1u << f) | (1u << (4 + f));
+  }
   // The judged figures are the same for every group of a person: they are
   // gathered per group mask within the unit, and added to the groups when the
   // unit closes.
@@ -372,16 +376,15 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
     if (table.missing[i]) continue;
     const double w = layout.weight[i];
     const double x = table.value[i];
-    double indicator[kChannels] = {};
-    uint32_t judged = 0;  // bit c: the person counts in channel c
-    for (size_t f = 0; f < kJudgedFigures; ++f) {
-      if (!active[f]) continue;
-      NotJudged reason;
-      indicator[f] = nutrient->Judge(static_cast<JudgedFigure>(f), run->personClass[i], x, reason);
-      ++notJudged[f][static_cast<size_t>(reason)];
-      if (reason == NotJudged::judged) judged |= 1u << f;
+    uint32_t judged = 0;  // bit f: the person counts in figure f; bit 4 + f: on its judged side
+    if (nutrient) {
+      NotJudged reasons[kJudgedFigures];
+      judged = nutrient->JudgeAll(run->personClass[i], x, reasons) & activeBits;
+      for (size_t f = 0; f < kJudgedFigures; ++f) {
+        if (active[f]) ++notJudged[f][static_cast<size_t>(reasons[f])];
+      }
     }
-    if (judged != 0 && table.groupMask[i] != 0) {
+    if ((judged & 0xF) != 0 && table.groupMask[i] != 0) {
       const uint32_t m = run->maskIndex[i];
       if (!maskSeen[m]) {
         maskSeen[m] = 1;
@@ -390,7 +393,7 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
       UnitShare* gathered = &byMask[m * kJudgedFigures];
       for (size_t f = 0; f < kJudgedFigures; ++f) {
         if (!((judged >> f) & 1)) continue;
-        gathered[f].indicator += w * indicator[f];
+        gathered[f].indicator += (judged >> (4 + f)) & 1 ? w : 0.0;
         gathered[f].weight += w;
         gathered[f].count += 1;
       }
