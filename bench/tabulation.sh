@@ -1,7 +1,8 @@
 #!/bin/bash
 # Whole-process benchmark of kelvara-tab: wall time and peak memory of
 # tabulating a 1,000,000-row survey file (300 sampling units, weights, Table 1
-# groups) for 1 and for 50 analysis variables. When the build also holds
+# groups) for 1 and for 50 analysis variables, and for the 50 judged against
+# reference values with the median's interval. When the build also holds
 # kelvara-tab-reference (the straightforward per-variable, per-group
 # tabulation), both are timed on the same runs of 1 and of 50 variables, at
 # sizes the reference finishes in a minute, their speed compared and their
@@ -106,6 +107,35 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "survey file: $big ($(stat -c %s "$big") bytes)" >&2
 measure "kelvara-tab, 1 variable, 1000000 rows" "$work/one.csv" "$tab" "${columns[@]}" "$big" 6
 measure "kelvara-tab, 50 variables, 1000000 rows" "$work/fifty.csv" "$tab" "${columns[@]}" "$big" \
+  "${fifty_variables[@]}"
+
+# The same run judged against reference values with the median's interval:
+# every variable has an EAR, AI, UL and DG of its own by sex and age band
+# (near its typical intake, so that persons fall on both sides), additions
+# by pregnancy stage and for lactation, so that every added figure is formed.
+reference_table=$work/reference_values.csv
+typical=(2000 70 60 260 10 500 8 100 1.2 15 2300 0.65 9 350 2.8 45 18 6000 0.95 120)
+{
+  echo "title,bench"
+  for v in $(seq 1 50); do
+    t=${typical[$(((v - 1) % 20))]}
+    echo "name,n$v,栄養素$v"
+    for sex in 1 2; do
+      for band in "1,17" "18,64" "65,"; do
+        echo "value,n$v,$sex,$band,,EAR,$(awk -v t="$t" 'BEGIN { printf "%.3f", t * 0.8 }'),u,total,bench"
+        echo "value,n$v,$sex,$band,,AI,$(awk -v t="$t" 'BEGIN { printf "%.3f", t * 0.9 }'),u,total,bench"
+        echo "value,n$v,$sex,$band,,UL,$(awk -v t="$t" 'BEGIN { printf "%.3f", t * 1.4 }'),u,total,bench"
+        echo "value,n$v,$sex,$band,,DG_min,$(awk -v t="$t" 'BEGIN { printf "%.3f", t * 0.6 }'),u,total,bench"
+        echo "value,n$v,$sex,$band,,DG_below,$(awk -v t="$t" 'BEGIN { printf "%.3f", t * 1.2 }'),u,total,bench"
+      done
+    done
+    for state in pregnant_early pregnant_mid pregnant_late lactating; do
+      echo "value,n$v,2,,,$state,EAR,+$(awk -v t="$t" 'BEGIN { printf "%.3f", t * 0.1 }'),u,total,bench"
+    done
+  done
+} >"$reference_table"
+measure "kelvara-tab, 50 variables, --reference --median-ci" "$work/judged.csv" "$tab" \
+  "${columns[@]}" --reference "$reference_table" --pregnancy-stage mid --median-ci "$big" \
   "${fifty_variables[@]}"
 
 # compare LABEL ROWS VARIABLE...: times the reference and kelvara-tab on the

@@ -7,6 +7,7 @@
 
 #include "cli/column_lookup.h"
 #include "cli/ratio_table.h"
+#include "cli/reference_loading.h"
 #include "cli/report_writer.h"
 #include "cli/tab_options.h"
 #include "codec/cp932.h"
@@ -113,6 +114,10 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     }
     provenance.dateTime = stamp;
     request.provenance = provenance;
+  }
+  if (!options.reference.empty()) {
+    request.design.reference = LoadReferenceChoice(options, header, error);
+    if (!request.design.reference) return false;
   }
   for (const ColumnName& variable : options.variables) {
     int column = -1;

@@ -44,6 +44,26 @@ const char* const kTabUsage =
     "  --provenance      a line before each block naming the survey file, the\n"
     "                    scheme, the unit, weight and stratum columns, the added\n"
     "                    columns, the date and time and the program version\n"
+    "  --median-ci       95% confidence interval of the median (Woodruff): the SE of\n"
+    "                    the share at or below the median gives p = 0.5 -/+ t x SE\n"
+    "                    (df as for --ci), each end read back by the percentile\n"
+    "                    rule; empty where an end falls outside 0-1\n"
+    "\n"
+    "Intake judged against each person's own dietary reference values (sex, age\n"
+    "band, pregnancy or lactation):\n"
+    "  --reference T     dri2025 | dri2020 (the shipped Dietary Reference Intakes\n"
+    "                    for Japanese) | a table file (see reference/README.md);\n"
+    "                    adds the percentages below the EAR, at or above the AI,\n"
+    "                    above the UL and outside the DG with their SEs, among the\n"
+    "                    members who have that value, and a line naming the table\n"
+    "                    and counting the persons not judged\n"
+    "  --nutrient VAR=KEY  judge VAR as the table's nutrient KEY (else a variable\n"
+    "                    finds its nutrient by its header text); repeatable\n"
+    "  --pregnancy-stage early|mid|late   the stage whose additions apply to\n"
+    "                    pregnant women (without it, where the stages differ,\n"
+    "                    pregnant women are not judged)\n"
+    "  --menstruation yes|no   the iron values for women 10-64 (without it they\n"
+    "                    are not judged for iron)\n"
     "\n"
     "Usual intake (day-to-day variation taken out before percentiles and shares):\n"
     "  --person COL      respondent id: the file holds a row per person-day; a\n"
@@ -95,7 +115,8 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       {"--cv", &options.design.coefficientOfVariation},
       {"--deff", &options.design.designEffect},
       {"--usual", &options.usual},
-      {"--provenance", &options.provenance}};
+      {"--provenance", &options.provenance},
+      {"--median-ci", &options.design.medianInterval}};
   std::vector<std::string> positional;
   bool optionsEnded = false;
 
@@ -119,7 +140,9 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
     }
     const bool takesValue =
         columnOptions.count(arg) || arg == "--scheme" || arg == "--below" || arg == "-o" ||
-        arg == "--variance-ratio" || arg == "--variance-ratios" || arg == "--bootstrap";
+        arg == "--variance-ratio" || arg == "--variance-ratios" || arg == "--bootstrap" ||
+        arg == "--reference" || arg == "--nutrient" || arg == "--pregnancy-stage" ||
+        arg == "--menstruation";
     if (!takesValue) {
       error = "unknown option " + arg + " (see --help)";
       return std::nullopt;
@@ -175,9 +198,35 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
         return std::nullopt;
       }
       options.varianceRatios.emplace_back(ColumnName{value.substr(0, equals)}, *ratio);
+    } else if (arg == "--reference") {
+      options.reference = value;
+    } else if (arg == "--nutrient") {
+      const size_t equals = value.rfind('=');
+      if (equals == std::string::npos || equals == 0 || equals + 1 == value.size()) {
+        error = "--nutrient needs VARIABLE=KEY, such as 12=iron, not " + value;
+        return std::nullopt;
+      }
+      options.nutrients.emplace_back(ColumnName{value.substr(0, equals)}, value.substr(equals + 1));
+    } else if (arg == "--pregnancy-stage") {
+      if (value != "early" && value != "mid" && value != "late") {
+        error = "--pregnancy-stage is early, mid or late, not " + value;
+        return std::nullopt;
+      }
+      options.pregnancyStage = value;
+    } else if (arg == "--menstruation") {
+      if (value != "yes" && value != "no") {
+        error = "--menstruation is yes or no, not " + value;
+        return std::nullopt;
+      }
+      options.menstruation = value;
     } else {
       options.outputFile = value;
     }
+  }
+  if (options.reference.empty() && (!options.nutrients.empty() || !options.pregnancyStage.empty() ||
+                                    !options.menstruation.empty())) {
+    error = "--nutrient, --pregnancy-stage and --menstruation need --reference";
+    return std::nullopt;
   }
 
   if (positional.empty()) {

@@ -36,6 +36,11 @@ struct TabOptions {
   // --below VAR=X: a cut-off for one variable, in place of the one for all.
   std::vector<std::pair<ColumnName, double>> shareBelowFor;
   bool provenance = false;
+  // Reference values: dri2025, dri2020 or a table file; empty for none.
+  std::string reference;
+  std::vector<std::pair<ColumnName, std::string>> nutrients;  // --nutrient VAR=KEY
+  std::string pregnancyStage;  // early, mid, late or empty
+  std::string menstruation;    // yes, no or empty
   bool utf8 = false;
   std::string outputFile;  // empty: standard output
   bool help = false;

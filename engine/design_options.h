@@ -3,12 +3,15 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string_view>
 
 #include "engine/usual_intake_options.h"
 
 namespace kelvara {
+
+struct ReferenceChoice;
 
 // What a run adds to the fixed report. With every field at its default the
 // report is the fixed one, byte for byte.
@@ -38,9 +41,19 @@ struct DesignOptions {
   // Cut-offs of single variables, by column index, in place of shareBelow
   // for that variable: energy does not share salt's 7.5.
   std::map<int, double> shareBelowByColumn;
+  // Adds the 95% confidence interval of the median by Woodruff's method: the
+  // design SE of the share at or below the median, p = 0.5 -/+ t(0.975, df)
+  // * SE, each end mapped back to a value by the percentile rule.
+  bool medianInterval = false;
+  // Judges each person's value against the reference values of their own
+  // sex, age band and state, and adds the shares below the EAR, at or above
+  // the AI, above the UL and outside the DG with their SEs; the block ends
+  // with a line naming the table and counting the persons not judged.
+  std::shared_ptr<const ReferenceChoice> reference;
 
   bool addsColumns() const {
-    return confidenceInterval || coefficientOfVariation || designEffect || shareBelow.has_value();
+    return confidenceInterval || coefficientOfVariation || designEffect ||
+           shareBelow.has_value() || medianInterval || reference != nullptr;
   }
 
   // The options of the block of the variable in `column`: its own cut-off,
@@ -69,5 +82,27 @@ inline constexpr std::string_view kShareBelowTitleSuffix =
 // 未満の割合の標準誤差
 inline constexpr std::string_view kShareBelowErrorTitleSuffix =
     "\x96\xA2\x96\x9E\x82\xCC\x8A\x84\x8D\x87\x82\xCC\x95W\x8F\x80\x8C\xEB\x8D\xB7";
+
+inline constexpr std::string_view kMedianLowerTitle =
+    "\x92\x86\x89\x9B\x92l\x82\xCC" "95%\x90M\x97\x8A\x8B\xE6\x8A\xD4\x89\xBA\x8C\xC0";  // 中央値の95%信頼区間下限
+inline constexpr std::string_view kMedianUpperTitle =
+    "\x92\x86\x89\x9B\x92l\x82\xCC" "95%\x90M\x97\x8A\x8B\xE6\x8A\xD4\x8F\xE3\x8C\xC0";  // 中央値の95%信頼区間上限
+// The judged shares and their standard errors: EAR, AI, UL, DG.
+inline constexpr std::string_view kJudgedShareTitles[] = {
+    "EAR\x96\xA2\x96\x9E\x82\xCC\x8A\x84\x8D\x87(%)",  // EAR未満の割合(%)
+    "AI\x88\xC8\x8F\xE3\x82\xCC\x8A\x84\x8D\x87(%)",   // AI以上の割合(%)
+    "UL\x92\xB4\x82\xCC\x8A\x84\x8D\x87(%)",             // UL超の割合(%)
+    "DG\x8AO\x82\xCC\x8A\x84\x8D\x87(%)",                 // DG外の割合(%)
+};
+inline constexpr std::string_view kJudgedShareErrorTitles[] = {
+    // EAR未満の割合の標準誤差
+    "EAR\x96\xA2\x96\x9E\x82\xCC\x8A\x84\x8D\x87\x82\xCC\x95W\x8F\x80\x8C\xEB\x8D\xB7",
+    // AI以上の割合の標準誤差
+    "AI\x88\xC8\x8F\xE3\x82\xCC\x8A\x84\x8D\x87\x82\xCC\x95W\x8F\x80\x8C\xEB\x8D\xB7",
+    // UL超の割合の標準誤差
+    "UL\x92\xB4\x82\xCC\x8A\x84\x8D\x87\x82\xCC\x95W\x8F\x80\x8C\xEB\x8D\xB7",
+    // DG外の割合の標準誤差
+    "DG\x8AO\x82\xCC\x8A\x84\x8D\x87\x82\xCC\x95W\x8F\x80\x8C\xEB\x8D\xB7",
+};
 
 }  // namespace kelvara

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "engine/statistics/person_days.h"
+#include "engine/statistics/reference_judgement.h"
 #include "engine/statistics/run_layout.h"
 #include "engine/statistics/usual_intake_block.h"
 #include "engine/statistics/variable_tabulation.h"
@@ -173,7 +174,11 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
     run.persons = OneDayPerRow(data.rowCount);
   }
   const SurveyData& tabulated = run.byPerson ? firstRows : data;
-  const RunLayout layout = BuildRunLayout(tabulated, request.scheme, request.design);
+  RunLayout layout = BuildRunLayout(tabulated, request.scheme, request.design);
+  if (request.design.reference) {
+    layout.reference = BuildReferenceRun(tabulated, layout.unitOrder, layout.groupMask,
+                                         request.variableColumns, request.design.reference);
+  }
   const std::vector<std::vector<std::string>> blocks =
       ComputeBlocks(tabulated, layout, request, control, reporter, run);
   // A stop during the last variables leaves some blocks unfilled: the run

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Checks kelvara-tab's design-based figures (stratified standard error,
 # confidence interval, coefficient of variation, design effect, share below a
-# cut-off) against R's survey package on the example data sets that ship with
-# it: nhanes, apistrat and apiclus2. Needs R with the survey package (Debian:
+# cut-off, shares judged against person-level reference values, the median's
+# confidence interval) against R's survey package on the example data sets
+# that ship with it: nhanes, apistrat and apiclus2. Needs R with the survey package (Debian:
 # r-base-core r-cran-survey); not part of the test suite.
 #
 # Usage: scripts/check-with-r.sh [BUILD_DIR]      (default: build)

@@ -9,8 +9,12 @@
 # time. For every group line of two or more persons the mean, the standard
 # error, the confidence limits, the coefficient of variation, the design
 # effect, the share below the cut-off and its standard error are compared with
-# R's, printed the same way (%g, 6 significant digits). Exit status 0 when
-# every figure agrees.
+# R's, printed the same way (%g, 6 significant digits). Then the api data are
+# judged against a small reference table of person-level cut-offs (by sex,
+# category band and pregnancy): each share below the EAR, at or above the AI,
+# above the UL and outside the DG against svymean over that figure's domain,
+# and the median's Woodruff interval against R code applying the report's
+# percentile rule. Exit status 0 when every figure agrees.
 
 suppressMessages(library(survey))
 options(survey.lonely.psu = "certainty")
@@ -52,7 +56,9 @@ write_survey <- function(columns, path) {
   out <- data.frame(check.names = FALSE, row.names = NULL,
                     stratum = if (is.null(columns$stratum)) 1 else columns$stratum,
                     unit = if (is.null(columns$unit)) 1 else columns$unit,
-                    sex = columns$sex, c = columns$c, preg = 0, weight = columns$weight)
+                    sex = columns$sex, c = columns$c,
+                    preg = if (is.null(columns$preg)) 0 else columns$preg,
+                    weight = columns$weight)
   names(out) <- c(h_stratum, h_unit, h_sex, h_age, h_preg, h_weight)
   out <- cbind(out, columns$variables)
   write.csv(out, path, row.names = FALSE, na = "", fileEncoding = "CP932")
@@ -226,6 +232,137 @@ for (v in list(c("api00", 700), c("enroll", 500), c("acs.k3", 20))) {
   check_variable("apiclus2", ac, v[1], as.numeric(v[2]), strata = FALSE, units = TRUE)
   check_variable("apiclus2 (districts as strata)", acs, v[1], as.numeric(v[2]),
                  strata = TRUE, units = TRUE)
+}
+
+# Intake judged against person-level cut-offs, and the median's confidence
+# interval. A reference table is written for the api data: the "age" is the
+# category (1 to 10), "sex" whether the school met its target. Every cut-off
+# below is worked out again here, person by person, from the same rules the
+# table states: EAR by sex and category band plus the mid-pregnancy
+# addition; AI from category 3 on (categories 1 and 2 are not judged); UL for
+# sex 1 only; the DG "X未満" for sex 2 only.
+reference_table <- file.path(work, "r_check_table.csv")
+writeLines(c(
+  "title,R check table",
+  "name,score,api00", "name,class,acs.k3",
+  "value,score,1,1,3,,EAR,600,pt,total,r", "value,score,1,4,6,,EAR,650,pt,total,r",
+  "value,score,1,7,,,EAR,700,pt,total,r", "value,score,2,1,5,,EAR,620,pt,total,r",
+  "value,score,2,6,,,EAR,680,pt,total,r",
+  "value,score,2,,,pregnant_early,EAR,+10,pt,total,r",
+  "value,score,2,,,pregnant_mid,EAR,+30.5,pt,total,r",
+  "value,score,2,,,pregnant_late,EAR,+30.5,pt,total,r",
+  "value,score,1,3,,,AI,640,pt,total,r", "value,score,2,3,,,AI,660,pt,total,r",
+  "value,score,1,1,,,UL,800,pt,total,r",
+  "value,score,2,1,,,DG_below,750,pt,total,r",
+  "value,class,1,1,,,EAR,19,n,total,r", "value,class,2,1,,,EAR,20,n,total,r",
+  "value,class,1,1,,,UL,21,n,total,r", "value,class,2,1,,,UL,22,n,total,r"),
+  reference_table)
+
+cut_offs <- function(key, sex, c, preg) {
+  if (key == "score") {
+    ear <- ifelse(sex == 1, ifelse(c <= 3, 600, ifelse(c <= 6, 650, 700)),
+                  ifelse(c <= 5, 620, 680)) + ifelse(sex == 2 & preg == 1, 30.5, 0)
+    list(ear = ear, ai = ifelse(c >= 3, ifelse(sex == 1, 640, 660), NA),
+         ul = ifelse(sex == 1, 800, NA), dg_below = ifelse(sex == 2, 750, NA))
+  } else {
+    list(ear = ifelse(sex == 1, 19, 20), ai = rep(NA, length(sex)),
+         ul = ifelse(sex == 1, 21, 22), dg_below = rep(NA, length(sex)))
+  }
+}
+
+# The report's percentile rule at cumulative-weight target `target`.
+rule_value <- function(y, w, target) {
+  o <- order(y)
+  y <- y[o]
+  w <- w[o]
+  after <- cumsum(w)
+  m <- which(!(target > after))[1]
+  if (is.na(m)) return(y[length(y)])
+  if (m == 1) return(y[1])
+  before <- after[m - 1]
+  y[m - 1] + (target - before) / (after[m] - before) * (y[m] - y[m - 1])
+}
+
+judged_names <- c("median CI lower", "median CI upper", "EAR share", "EAR share SE",
+                  "AI share", "AI share SE", "UL share", "UL share SE", "DG share", "DG share SE")
+
+check_judged <- function(title, data, variable, key, strata, units) {
+  before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
+  on.exit({
+    counts <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed) - before
+    cat(sprintf("%s, %s judged and median CI: %d figures, %d agree, %d zero up to noise, %d differ\n",
+                title, variable, counts[1], counts[2], counts[3], counts[4]))
+  })
+  usable <- data[!is.na(data[[variable]]), ]
+  usable$y <- usable[[variable]]
+  usable$stratum <- usable[[h_stratum]]
+  usable$unit <- if (units) usable[[h_unit]] else seq_len(nrow(usable))
+  usable$w <- usable[[h_weight]]
+  cuts <- cut_offs(key, usable[[h_sex]], usable[[h_age]], usable[[h_preg]])
+  usable$below_ear <- as.numeric(usable$y < cuts$ear)
+  usable$above_ai <- as.numeric(usable$y >= cuts$ai)
+  usable$above_ul <- as.numeric(usable$y > cuts$ul)
+  usable$outside_dg <- as.numeric(usable$y >= cuts$dg_below)
+  judged <- list(below_ear = !is.na(cuts$ear), above_ai = !is.na(cuts$ai),
+                 above_ul = !is.na(cuts$ul), outside_dg = !is.na(cuts$dg_below))
+  for (v in names(judged)) usable[[v]][is.na(usable[[v]])] <- 0
+  design <- if (strata) {
+    svydesign(ids = ~unit, strata = ~stratum, weights = ~w, nest = TRUE, data = usable)
+  } else {
+    svydesign(ids = ~unit, weights = ~w, data = usable)
+  }
+  t <- qt(0.975, degf(design))
+
+  options <- c("--sex", "3", "--age", "4", "--pregnancy", "5", "--weight", "6",
+               "--scheme", "category", "--median-ci", "--reference", reference_table,
+               "--pregnancy-stage", "mid", "--utf8")
+  if (strata) options <- c(options, "--strata", "1")
+  if (units) options <- c(options, "--unit", "2")
+  lines <- system2(tab, c(options, paths[[title]], as.character(match(variable, names(data)))),
+                   stdout = TRUE)
+  if (!is.null(attr(lines, "status"))) stop("kelvara-tab failed on ", title)
+  Encoding(lines) <- "UTF-8"
+  for (line in lines[3:(length(lines) - 3)]) {
+    f <- fields_of(line)
+    n <- as.integer(f[2])
+    if (n < 2) next
+    members <- group_members(f[1], usable[[h_sex]], usable[[h_age]])
+    # Woodruff: the SE of the share at or below the median, p = 0.5 -/+ t SE,
+    # both ends read back by the percentile rule.
+    y <- usable$y[members]
+    w <- usable$w[members]
+    span <- sum(w) / length(y) + sum(w)
+    median <- rule_value(y, w, span * 50 * 0.01)
+    design$variables$at_or_below <- as.numeric(design$variables$y <= median)
+    se <- SE(svymean(~at_or_below, subset(design, members)))
+    p <- c(0.5 - t * se, 0.5 + t * se)
+    ends <- sapply(p, function(q) if (q >= 0 && q <= 1) rule_value(y, w, span * q) else NA)
+    r <- ends
+    for (v in names(judged)) {
+      domain <- members & judged[[v]]
+      if (!any(domain)) {
+        r <- c(r, NA, NA)
+        next
+      }
+      share <- svymean(as.formula(paste0("~", v)), subset(design, domain))
+      r <- c(r, 100 * coef(share), 100 * SE(share))
+    }
+    compare(paste(title, variable, f[1]), judged_names, f[18:27], unname(r), 50)
+  }
+}
+
+# Pregnant: every seventh school of sex 2, for the addition.
+as$preg_code <- ifelse(as[[h_sex]] == 2 & seq_len(nrow(as)) %% 7 == 0, 1, 0)
+paths$apistrat_judged <- file.path(work, "apistrat_judged.csv")
+asj <- write_survey(c(api_columns(apistrat, as.integer(apistrat$stype), NULL),
+                      list(preg = as$preg_code)), paths$apistrat_judged)
+paths$apiclus2_judged <- file.path(work, "apiclus2_judged.csv")
+acj <- write_survey(c(api_columns(apiclus2, NULL, apiclus2$dnum),
+                      list(preg = ifelse(ac[[h_sex]] == 2 & seq_len(nrow(ac)) %% 5 == 0, 1, 0))),
+                    paths$apiclus2_judged)
+for (v in list(c("api00", "score"), c("acs.k3", "class"))) {
+  check_judged("apistrat_judged", asj, v[1], v[2], strata = TRUE, units = FALSE)
+  check_judged("apiclus2_judged", acj, v[1], v[2], strata = FALSE, units = TRUE)
 }
 
 cat(sprintf(paste("%d figures compared: %d agree to the printed digits,",

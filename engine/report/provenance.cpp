@@ -31,11 +31,11 @@ constexpr int kFields = 9;
 void AppendField(std::string& line, std::string_view word, std::string_view value) {
   if (!line.empty()) line += ',';
   line += '"';
-  std::string text(word);
-  text += value.empty() ? kNone : value;
-  for (char c : text) {
-    if (c == '"') line += '"';
-    line += c;
+  for (std::string_view part : {word, value.empty() ? kNone : value}) {
+    for (char c : part) {
+      if (c == '"') line += '"';
+      line += c;
+    }
   }
   line += '"';
 }
@@ -83,7 +83,11 @@ std::string ProvenanceLine(const Provenance& provenance, SchemeId scheme,
 }
 
 std::optional<ProvenanceFields> ReadProvenanceLine(std::string_view line) {
-  if (!line.starts_with("\"" + std::string(kMarker) + "\",")) return std::nullopt;
+  // The marker cell, "出所", opens the line.
+  if (line.size() < kMarker.size() + 3 || line[0] != '"' ||
+      line.substr(1, kMarker.size()) != kMarker || line.substr(kMarker.size() + 1, 2) != "\",") {
+    return std::nullopt;
+  }
   std::string cellText;
   std::vector<std::string_view> cells;
   if (SplitLine(line, kFields + 1, cellText, cells) != kFields) return std::nullopt;

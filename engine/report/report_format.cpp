@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
 
 namespace kelvara {
 namespace {
@@ -84,6 +85,16 @@ std::vector<std::string> AddedColumnTitles(const DesignOptions& design) {
     const std::string cutOff = FormatNumber(*design.shareBelow);
     titles.push_back(cutOff + std::string(kShareBelowTitleSuffix));
     titles.push_back(cutOff + std::string(kShareBelowErrorTitleSuffix));
+  }
+  if (design.medianInterval) {
+    titles.emplace_back(kMedianLowerTitle);
+    titles.emplace_back(kMedianUpperTitle);
+  }
+  if (design.reference) {
+    for (size_t f = 0; f < std::size(kJudgedShareTitles); ++f) {
+      titles.emplace_back(kJudgedShareTitles[f]);
+      titles.emplace_back(kJudgedShareErrorTitles[f]);
+    }
   }
   return titles;
 }

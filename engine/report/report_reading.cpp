@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "engine/reading/csv_line.h"
+#include "engine/report/reference_line.h"
 #include "engine/report/report_format.h"
 
 namespace kelvara {
@@ -127,12 +128,29 @@ std::optional<StrataNote> ReadStrataLine(std::string_view line) {
   return note;
 }
 
+// The reference line, recognised and split in the writer's own words.
+std::optional<ReferenceNote> ReadReferenceLine(std::string_view line) {
+  const std::optional<std::string> table = ReferenceLineTable(line);
+  if (!table) return std::nullopt;
+  return ReferenceNote{std::string(line.substr(1, line.size() - 2)), *table};
+}
+
 }  // namespace
 
 std::string_view ColumnTitle(ReportColumn column) {
   switch (column) {
     case ReportColumn::ciLower: return kConfidenceLowerTitle;
     case ReportColumn::ciUpper: return kConfidenceUpperTitle;
+    case ReportColumn::medianLower: return kMedianLowerTitle;
+    case ReportColumn::medianUpper: return kMedianUpperTitle;
+    case ReportColumn::earShare: return kJudgedShareTitles[0];
+    case ReportColumn::earShareSe: return kJudgedShareErrorTitles[0];
+    case ReportColumn::aiShare: return kJudgedShareTitles[1];
+    case ReportColumn::aiShareSe: return kJudgedShareErrorTitles[1];
+    case ReportColumn::ulShare: return kJudgedShareTitles[2];
+    case ReportColumn::ulShareSe: return kJudgedShareErrorTitles[2];
+    case ReportColumn::dgShare: return kJudgedShareTitles[3];
+    case ReportColumn::dgShareSe: return kJudgedShareErrorTitles[3];
     default: {
       // The fixed titles in report order; the group column comes first.
       const auto index = static_cast<size_t>(column) + 1;
@@ -185,6 +203,10 @@ std::vector<ReportBlock> ReadReportBlocks(std::span<const std::string> lines) {
       if (std::optional<StrataNote> note = ReadStrataLine(line)) {
         block.strata = *note;
         ++i;
+        if (i < lines.size()) {
+          block.reference = ReadReferenceLine(lines[i]);
+          if (block.reference) ++i;
+        }
         break;
       }
       SplitLine(line, kFieldLimit, cellText, cells);

@@ -34,6 +34,14 @@ struct ReportGroupLine {
   bool operator==(const ReportGroupLine&) const = default;
 };
 
+// The line that ends a block judged against reference values.
+struct ReferenceNote {
+  std::string text;   // the whole line without its quotes, code page 932
+  std::string table;  // the table's title, as the line names it
+
+  bool operator==(const ReferenceNote&) const = default;
+};
+
 struct ReportBlock {
   std::string name;       // the variable's name, code page 932 bytes
   size_t headerLine = 0;  // the position of its 【name】 line among the lines read
@@ -44,6 +52,7 @@ struct ReportBlock {
   std::optional<StrataNote> strata;
   // The provenance line just before the header, when the report has them.
   std::optional<ProvenanceFields> provenance;
+  std::optional<ReferenceNote> reference;
 
   // The position in `values` of the column with this title.
   std::optional<size_t> Column(std::string_view title) const;
@@ -58,6 +67,9 @@ enum class ReportColumn {
   persons, missingPersons, mean, sd, se, minimum,
   p1, p5, p10, p25, median, p75, p90, p95, p99, maximum,
   ciLower, ciUpper,  // present only when the block was asked for confidence intervals
+  medianLower, medianUpper,  // the median's confidence interval, when asked for
+  // Judged against reference values: each share and its standard error.
+  earShare, earShareSe, aiShare, aiShareSe, ulShare, ulShareSe, dgShare, dgShareSe,
 };
 std::string_view ColumnTitle(ReportColumn column);
 

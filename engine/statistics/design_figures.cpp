@@ -43,6 +43,16 @@ std::vector<double> DesignFields(const GroupStatistics& s, const DesignOptions& 
     fields.push_back(100 * s.shareBelow);
     fields.push_back(100 * s.shareBelowSe);
   }
+  if (design.medianInterval) {
+    fields.push_back(s.medianLower);
+    fields.push_back(s.medianUpper);
+  }
+  if (design.reference) {
+    for (size_t f = 0; f < s.judgedShare.size(); ++f) {
+      fields.push_back(100 * s.judgedShare[f]);
+      fields.push_back(100 * s.judgedShareSe[f]);
+    }
+  }
   return fields;
 }
 

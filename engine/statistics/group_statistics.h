@@ -3,10 +3,13 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 namespace kelvara {
 
 struct GroupStatistics {
+  static constexpr double kNoFigure = std::numeric_limits<double>::quiet_NaN();
+
   int32_t n = 0;         // members used (not missing)
   int32_t nMissing = 0;  // members with a missing cell
   int32_t nUnits = 0;   // sampling units in the whole person table
@@ -18,6 +21,15 @@ struct GroupStatistics {
   // lies below it, and its standard error under the same design.
   double shareBelow = 0.0;
   double shareBelowSe = 0.0;
+  // The median's 95% confidence limits (Woodruff); not a number where an
+  // end falls outside 0-1.
+  double medianLower = std::numeric_limits<double>::quiet_NaN();
+  double medianUpper = std::numeric_limits<double>::quiet_NaN();
+  // Judged against reference values: the shares (fractions) below the EAR,
+  // at or above the AI, above the UL and outside the DG among the members
+  // who have that value, and their SEs; not a number when none has it.
+  std::array<double, 4> judgedShare{kNoFigure, kNoFigure, kNoFigure, kNoFigure};
+  std::array<double, 4> judgedShareSe{kNoFigure, kNoFigure, kNoFigure, kNoFigure};
   // Weighted percentiles by percent; [0] is the minimum, [100] the maximum.
   // Only meaningful when n > 0.
   std::array<double, 101> pct{};

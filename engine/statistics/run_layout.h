@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "engine/reading/survey_data.h"
 
 namespace kelvara {
+
+struct ReferenceRun;
 
 constexpr int32_t kMissingUnitCode = -999;
 
@@ -39,6 +42,8 @@ struct RunLayout {
 
   // The figures asked for beyond the fixed report.
   DesignOptions design;
+  // With reference values: each person's class and each variable's nutrient.
+  std::shared_ptr<const ReferenceRun> reference;
   // With a strata column, the stratified variance walks the respondents with
   // the units of each stratum together: strataOrder lists the positions by
   // stratum code, then unit code, then file order, and strataRank gives the

@@ -28,12 +28,12 @@ class StrataWalk {
     stratumShares_.clear();
   }
 
-  // A usable respondent of the unit being walked, a member of the groups in
-  // `groupMask`.
-  void Add(double x, double w, uint64_t groupMask) {
+  // A usable respondent of the unit being walked, at position i.
+  void Add(const PersonValues& values, size_t i, double w) {
     unitHasRespondent_ = true;
-    ForEachGroup(groupMask, [&](size_t g) {
+    ForEachGroup(values.groupMask[i], [&](size_t g) {
       if (groups_[g].weight == 0) return;  // no mean to deviate from
+      const double x = values(i, g);
       deviation_[g] += w * (x - groups_[g].mean);
       touched_ |= uint64_t{1} << g;
     });
@@ -43,10 +43,11 @@ class StrataWalk {
   // its groups' means, and, as in the report without strata, of the run of
   // such respondents whose z counts in its stratum's average z (over the units
   // and that run) but adds no square of its own.
-  void AddOutsideUnits(double x, double w, uint64_t groupMask) {
+  void AddOutsideUnits(const PersonValues& values, size_t i, double w) {
     stratumHasOutsideRun_ = true;
-    ForEachGroup(groupMask, [&](size_t g) {
+    ForEachGroup(values.groupMask[i], [&](size_t g) {
       if (groups_[g].weight == 0) return;
+      const double x = values(i, g);
       outsideDeviation_[g] += w * (x - groups_[g].mean);
       outsideTouched_ |= uint64_t{1} << g;
     });
@@ -138,7 +139,7 @@ class StrataWalk {
 
 }  // namespace
 
-std::vector<double> StratifiedVariances(const RunLayout& layout, std::span<const double> value,
+std::vector<double> StratifiedVariances(const RunLayout& layout, const PersonValues& values,
                                         std::span<const uint8_t> missing,
                                         std::span<const GroupMean> groups, DesignCounts& counts,
                                         StratumShares& scratch) {
@@ -157,9 +158,9 @@ std::vector<double> StratifiedVariances(const RunLayout& layout, std::span<const
     }
     if (missing[i]) continue;
     if (layout.hasUnitColumn && layout.codedMissingUnit[i]) {
-      walk.AddOutsideUnits(value[i], layout.weight[i], layout.groupMask[i]);
+      walk.AddOutsideUnits(values, i, layout.weight[i]);
     } else {
-      walk.Add(value[i], layout.weight[i], layout.groupMask[i]);
+      walk.Add(values, i, layout.weight[i]);
     }
   }
   walk.CloseStratum();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/statistics/design_figures.h"
+#include "engine/statistics/person_values.h"
 #include "engine/statistics/run_layout.h"
 
 namespace kelvara {
@@ -34,9 +35,10 @@ struct GroupMean {
 // a respondent whose unit code is the missing-unit code forms no unit, as in
 // the report without strata: the members of a stratum outside units add their
 // z to the stratum's zbar_h, which is then taken over n_h + 1 runs, and add
-// no square. Without a unit column every respondent is a unit of its own. `value` and `missing` are per layout position; `counts` receives
-// the numbers of strata and units.
-std::vector<double> StratifiedVariances(const RunLayout& layout, std::span<const double> value,
+// no square. Without a unit column every respondent is a unit of its own.
+// `values` (with the groups each respondent counts in) and `missing` are per
+// layout position; `counts` receives the numbers of strata and units.
+std::vector<double> StratifiedVariances(const RunLayout& layout, const PersonValues& values,
                                         std::span<const uint8_t> missing,
                                         std::span<const GroupMean> groups, DesignCounts& counts,
                                         StratumShares& scratch);

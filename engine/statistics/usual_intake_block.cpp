@@ -226,7 +226,7 @@ std::vector<std::string> UsualIntakeBlock(const SurveyData& days, const PersonDa
                                         design.shareBelow);
   }
   std::vector<std::string> lines =
-      TabulateColumn(usual, layout, work, errors ? &*errors : nullptr, &design);
+      TabulateColumn(usual, layout, work, errors ? &*errors : nullptr, &design, variable);
   lines.insert(lines.end() - 1, MethodLine(fit, SchemeBands(layout), replicates));
   return lines;
 }

@@ -1,12 +1,17 @@
 #include "engine/statistics/variable_tabulation.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <span>
 
 #include "engine/statistics/design_figures.h"
 #include "engine/statistics/group_statistics.h"
+#include "engine/statistics/median_interval.h"
+#include "engine/statistics/person_values.h"
+#include "engine/statistics/reference_judgement.h"
+#include "engine/report/reference_line.h"
 #include "engine/report/report_format.h"
 #include "engine/statistics/stratified_variance.h"
 #include "engine/statistics/weighted_percentiles.h"
@@ -25,6 +30,7 @@ struct PersonTable {
   int32_t unitCount = 0;             // sampling units L, the -999 code excluded
   int32_t runCount = 0;              // runs H of equal codes, -999 included
   int32_t usableCount = 0;           // usable respondents, all groups
+  std::span<const uint64_t> groupMask;  // the groups each respondent is in
 };
 
 PersonTable BuildPersonTable(const VariableColumn& column, const RunLayout& layout,
@@ -32,7 +38,7 @@ PersonTable BuildPersonTable(const VariableColumn& column, const RunLayout& layo
   const size_t size = layout.size();
   work.value.resize(size);
   work.missing.resize(size);
-  PersonTable table{layout, work.value, work.missing, {}};
+  PersonTable table{layout, work.value, work.missing, {}, 0, 0, 0, layout.groupMask};
   table.unitPresent.assign(layout.unitCodes.size(), 0);
   bool anyMissing = false;
   for (size_t i = 0; i < size; ++i) {
@@ -83,17 +89,17 @@ struct GroupSums {
 };
 
 // First walk: counts, weighted sums and means.
-void SumGroups(const PersonTable& table, std::span<const double> value,
+void SumGroups(const PersonTable& table, const PersonValues& values,
                std::vector<GroupSums>& groups) {
   const RunLayout& layout = table.layout;
   for (size_t i = 0; i < layout.size(); ++i) {
     if (table.missing[i]) {
-      ForEachGroup(layout.groupMask[i], [&](size_t g) { ++groups[g].nMissing; });
+      ForEachGroup(values.groupMask[i], [&](size_t g) { ++groups[g].nMissing; });
       continue;
     }
     const double w = layout.weight[i];
-    const double x = value[i];
-    ForEachGroup(layout.groupMask[i], [&](size_t g) {
+    ForEachGroup(values.groupMask[i], [&](size_t g) {
+      const double x = values(i, g);
       GroupSums& s = groups[g];
       s.sum += w * x;
       s.weight += w;
@@ -106,7 +112,7 @@ void SumGroups(const PersonTable& table, std::span<const double> value,
 // Second walk, unit by unit: each unit's weighted deviations from the group
 // mean, and the weighted sum of squares (respondents coded -999 form no unit
 // and stay out of it).
-void SumDeviations(const PersonTable& table, std::span<const double> value,
+void SumDeviations(const PersonTable& table, const PersonValues& values,
                    std::vector<GroupSums>& groups) {
   const RunLayout& layout = table.layout;
   uint64_t touched = 0;  // groups with members in the unit being walked
@@ -124,11 +130,11 @@ void SumDeviations(const PersonTable& table, std::span<const double> value,
     if (i > 0 && layout.unitRank[i] != layout.unitRank[i - 1]) closeUnit(layout.unitRank[i - 1]);
     if (table.missing[i]) continue;
     const double w = layout.weight[i];
-    const double x = value[i];
     const bool inUnit = !(layout.hasUnitColumn && layout.codedMissingUnit[i]);
-    ForEachGroup(layout.groupMask[i], [&](size_t g) {
+    ForEachGroup(values.groupMask[i], [&](size_t g) {
       GroupSums& s = groups[g];
       if (s.weight == 0) return;
+      const double x = values(i, g);
       s.unitDeviation += w * (x - s.mean);
       touched |= uint64_t{1} << g;
       if (inUnit) s.squares += (x - s.mean) * w * (x - s.mean);
@@ -182,17 +188,17 @@ GroupStatistics Finish(const PersonTable& table, GroupSums& s) {
   return result;
 }
 
-// Counts, means, spreads and standard errors of every group for `value`
-// (the analysis variable, or an indicator derived from it). With a strata
-// column the standard error is the stratified one and `counts` receives the
-// design's strata and units.
-std::vector<GroupStatistics> GroupMoments(const PersonTable& table, std::span<const double> value,
+// Counts, means, spreads and standard errors of every group for `values`
+// (the analysis variable, or an indicator derived from it, over the groups
+// each respondent counts in). With a strata column the standard error is the
+// stratified one and `counts` receives the design's strata and units.
+std::vector<GroupStatistics> GroupMoments(const PersonTable& table, const PersonValues& values,
                                           std::vector<GroupSums>& sums, DesignCounts& counts,
                                           ColumnWorkspace& work) {
   const RunLayout& layout = table.layout;
   sums.assign(layout.groups.size(), GroupSums{});
-  SumGroups(table, value, sums);
-  SumDeviations(table, value, sums);
+  SumGroups(table, values, sums);
+  SumDeviations(table, values, sums);
   std::vector<GroupStatistics> results;
   results.reserve(sums.size());
   for (GroupSums& s : sums) results.push_back(Finish(table, s));
@@ -203,7 +209,7 @@ std::vector<GroupStatistics> GroupMoments(const PersonTable& table, std::span<co
     means.reserve(sums.size());
     for (const GroupSums& s : sums) means.push_back({s.mean, s.weight});
     const std::vector<double> variances =
-        StratifiedVariances(layout, value, table.missing, means, counts, work.stratumShares);
+        StratifiedVariances(layout, values, table.missing, means, counts, work.stratumShares);
     for (size_t g = 0; g < results.size(); ++g) results[g].se = std::sqrt(variances[g]);
   }
   return results;
@@ -220,10 +226,226 @@ void AddSharesBelow(const PersonTable& table, double cutOff, std::vector<GroupSt
   std::vector<GroupSums> sums;
   DesignCounts counts;
   const std::vector<GroupStatistics> shares =
-      GroupMoments(table, work.indicator, sums, counts, work);
+      GroupMoments(table, PersonValues{work.indicator, table.groupMask, {}}, sums, counts, work);
   for (size_t g = 0; g < results.size(); ++g) {
     results[g].shareBelow = shares[g].mean;
     results[g].shareBelowSe = shares[g].se;
+  }
+}
+
+// Each figure the table gives for the nutrient, judged person by person:
+// the share of the group's members who have that value, with its standard
+// error. Members without a value stay out of the share's numerator and
+// denominator (a domain of the design) and are counted in `notJudged`.
+void AddJudgedShares(const PersonTable& table, const ReferenceRun& run,
+                     const NutrientReference& nutrient, std::vector<GroupStatistics>& results,
+                     ColumnWorkspace& work, NotJudgedCounts& notJudged) {
+  for (size_t f = 0; f < kJudgedFigures; ++f) {
+    const auto figure = static_cast<JudgedFigure>(f);
+    if (!nutrient.gives(figure)) continue;
+    JudgePersons(run, nutrient, figure, table.value, table.missing, table.groupMask,
+                 work.indicator, work.judgedMask, notJudged);
+    std::vector<GroupSums> sums;
+    DesignCounts counts;
+    const std::vector<GroupStatistics> shares =
+        GroupMoments(table, PersonValues{work.indicator, work.judgedMask, {}}, sums, counts, work);
+    for (size_t g = 0; g < results.size(); ++g) {
+      if (shares[g].n == 0) continue;
+      results[g].judgedShare[f] = shares[g].mean;
+      results[g].judgedShareSe[f] = shares[g].se;
+    }
+  }
+}
+
+// Each group's median, where it has members.
+std::vector<double> GroupMedians(const std::vector<GroupStatistics>& results) {
+  std::vector<double> medians(results.size(), GroupStatistics::kNoFigure);
+  for (size_t g = 0; g < results.size(); ++g) {
+    if (results[g].n > 0) medians[g] = results[g].pct[50];
+  }
+  return medians;
+}
+
+// The design SE of each group's share at or below its own median.
+std::vector<double> MedianShareErrors(const PersonTable& table,
+                                      const std::vector<GroupStatistics>& results,
+                                      ColumnWorkspace& work) {
+  const std::vector<double> medians = GroupMedians(results);
+  std::vector<GroupSums> sums;
+  DesignCounts counts;
+  const std::vector<GroupStatistics> shares =
+      GroupMoments(table, PersonValues{table.value, table.groupMask, medians}, sums, counts, work);
+  std::vector<double> errors(results.size());
+  for (size_t g = 0; g < results.size(); ++g) errors[g] = shares[g].se;
+  return errors;
+}
+
+// Woodruff's interval for each group's median: from the SE of the share at
+// or below the median, p = 0.5 -/+ t * SE, each end mapped back to a value by
+// the percentile rule over the members, still in order of value.
+void AddMedianIntervals(const std::vector<GroupSums>& groupSums, double multiplier,
+                        const std::vector<double>& shareErrors,
+                        std::vector<GroupStatistics>& results, ColumnWorkspace& work) {
+  std::vector<ShareEnds> ends(results.size());
+  for (size_t g = 0; g < results.size(); ++g) {
+    ends[g].totalWeight = groupSums[g].weight;
+    ends[g].memberCount = groupSums[g].count;
+    ends[g].share[0] = 0.5 - multiplier * shareErrors[g];
+    ends[g].share[1] = 0.5 + multiplier * shareErrors[g];
+  }
+  ValuesAtShares(work.members, ends);
+  for (size_t g = 0; g < results.size(); ++g) {
+    results[g].medianLower = ends[g].value[0];
+    results[g].medianUpper = ends[g].value[1];
+  }
+}
+
+// The shares of 0/1 indicators without strata, all in one walk: the judged
+// figures and the share at or below the median. For an indicator the sums a
+// unit's z needs are its weighted count A_u and weight B_u over the domain,
+// z_u = (A_u - p B_u) / W, so one walk gives what the mean's two walks give
+// for a value; the variance is then the mean's own (Finish).
+constexpr size_t kMedianChannel = kJudgedFigures;
+constexpr size_t kChannels = kJudgedFigures + 1;
+
+// A domain's weighted count on the judged side, weight and members within
+// one sampling unit.
+struct UnitShare {
+  uint32_t rank = 0;
+  double indicator = 0.0;  // A_u
+  double weight = 0.0;     // B_u
+  double count = 0.0;
+};
+
+void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
+                     const NutrientReference* nutrient, std::span<const double> medians,
+                     std::vector<GroupStatistics>& results, std::vector<double>& medianErrors,
+                     NotJudgedCounts& notJudged) {
+  const RunLayout& layout = table.layout;
+  const size_t groups = results.size();
+  // Per group and channel: the unit being walked, and the units walked.
+  std::vector<UnitShare> current(groups * kChannels);
+  std::vector<std::vector<UnitShare>> units(groups * kChannels);
+  uint64_t touched[kChannels] = {};
+  bool active[kChannels] = {};
+  for (size_t f = 0; f < kJudgedFigures; ++f) {
+    active[f] = nutrient && nutrient->gives(static_cast<JudgedFigure>(f));
+  }
+  active[kMedianChannel] = !medians.empty();
+  uint32_t activeBits = 0;  // the figures the nutrient has, and their sides
+  for (size_t f = 0; f < kJudgedFigures; ++f) {
+    if (active[f]) activeBits |= (1u << f) | (1u << (4 + f));
+  }
+  // The judged figures are the same for every group of a person: they are
+  // gathered per group mask within the unit, and added to the groups when the
+  // unit closes.
+  const size_t maskCount = nutrient ? run->masks.size() : 0;
+  std::vector<UnitShare> byMask(maskCount * kJudgedFigures);
+  std::vector<uint8_t> maskSeen(maskCount, 0);
+  std::vector<uint32_t> masksInUnit;
+  auto closeUnit = [&](uint32_t rank) {
+    for (const uint32_t m : masksInUnit) {
+      for (size_t f = 0; f < kJudgedFigures; ++f) {
+        UnitShare& gathered = byMask[m * kJudgedFigures + f];
+        if (gathered.count == 0) continue;
+        ForEachGroup(run->masks[m], [&](size_t g) {
+          UnitShare& unit = current[g * kChannels + f];
+          unit.indicator += gathered.indicator;
+          unit.weight += gathered.weight;
+          unit.count += gathered.count;
+        });
+        touched[f] |= run->masks[m];
+        gathered = UnitShare{};
+      }
+      maskSeen[m] = 0;
+    }
+    masksInUnit.clear();
+    for (size_t c = 0; c < kChannels; ++c) {
+      ForEachGroup(touched[c], [&](size_t g) {
+        UnitShare& unit = current[g * kChannels + c];
+        unit.rank = rank;
+        units[g * kChannels + c].push_back(unit);
+        unit = UnitShare{};
+      });
+      touched[c] = 0;
+    }
+  };
+  for (size_t i = 0; i < layout.size(); ++i) {
+    if (i > 0 && layout.unitRank[i] != layout.unitRank[i - 1]) closeUnit(layout.unitRank[i - 1]);
+    if (table.missing[i]) continue;
+    const double w = layout.weight[i];
+    const double x = table.value[i];
+    uint32_t judged = 0;  // bit f: the person counts in figure f; bit 4 + f: on its judged side
+    if (nutrient) {
+      NotJudged reasons[kJudgedFigures];
+      judged = nutrient->JudgeAll(run->personClass[i], x, reasons) & activeBits;
+      for (size_t f = 0; f < kJudgedFigures; ++f) {
+        if (active[f]) ++notJudged[f][static_cast<size_t>(reasons[f])];
+      }
+    }
+    if ((judged & 0xF) != 0 && table.groupMask[i] != 0) {
+      const uint32_t m = run->maskIndex[i];
+      if (!maskSeen[m]) {
+        maskSeen[m] = 1;
+        masksInUnit.push_back(m);
+      }
+      UnitShare* gathered = &byMask[m * kJudgedFigures];
+      for (size_t f = 0; f < kJudgedFigures; ++f) {
+        if (!((judged >> f) & 1)) continue;
+        gathered[f].indicator += (judged >> (4 + f)) & 1 ? w : 0.0;
+        gathered[f].weight += w;
+        gathered[f].count += 1;
+      }
+    }
+    if (!active[kMedianChannel]) continue;
+    const uint64_t mask = table.groupMask[i];
+    touched[kMedianChannel] |= mask;
+    ForEachGroup(mask, [&](size_t g) {
+      UnitShare& share = current[g * kChannels + kMedianChannel];
+      share.indicator += x <= medians[g] ? w : 0.0;
+      share.weight += w;
+      share.count += 1;
+    });
+  }
+  if (layout.size() > 0) closeUnit(layout.unitRank.back());
+  for (auto& figures : notJudged) figures[0] = 0;
+
+  for (size_t g = 0; g < groups; ++g) {
+    for (size_t c = 0; c < kChannels; ++c) {
+      const std::vector<UnitShare>& walked = units[g * kChannels + c];
+      if (!active[c] || walked.empty()) continue;
+      // Totals over the units; those inside units (not coded -999) for the
+      // sum of squares.
+      GroupSums s;
+      double inIndicator = 0.0, inWeight = 0.0;
+      for (const UnitShare& unit : walked) {
+        s.sum += unit.indicator;
+        s.weight += unit.weight;
+        s.count += unit.count;
+        if (!(layout.hasUnitColumn && layout.unitCodes[unit.rank] == kMissingUnitCode)) {
+          inIndicator += unit.indicator;
+          inWeight += unit.weight;
+        }
+      }
+      s.mean = s.weight != 0 ? s.sum / s.weight : s.sum;
+      const double p = s.mean;
+      if (s.weight != 0) {
+        for (const UnitShare& unit : walked) {
+          const double z = (unit.indicator - p * unit.weight) / s.weight;
+          s.zSum += z;
+          s.unitShares.emplace_back(unit.rank, z);
+        }
+      }
+      // Members on the judged side deviate by 1 - p, the others by -p.
+      s.squares = inIndicator * (1 - p) * (1 - p) + (inWeight - inIndicator) * p * p;
+      const GroupStatistics share = Finish(table, s);
+      if (c == kMedianChannel) {
+        medianErrors[g] = share.se;
+      } else {
+        results[g].judgedShare[c] = share.mean;
+        results[g].judgedShareSe[c] = share.se;
+      }
+    }
   }
 }
 
@@ -258,16 +480,18 @@ void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sum
 std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
                                         size_t variable, ColumnWorkspace& work,
                                         const DesignOptions* blockDesign) {
-  return TabulateColumn(data.variables[variable], layout, work, nullptr, blockDesign);
+  return TabulateColumn(data.variables[variable], layout, work, nullptr, blockDesign, variable);
 }
 
 std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunLayout& layout,
                                         ColumnWorkspace& work, const GroupErrors* errors,
-                                        const DesignOptions* blockDesign) {
+                                        const DesignOptions* blockDesign,
+                                        std::optional<size_t> variable) {
   const PersonTable table = BuildPersonTable(column, layout, work);
   std::vector<GroupSums> sums;
   DesignCounts counts;
-  std::vector<GroupStatistics> results = GroupMoments(table, table.value, sums, counts, work);
+  std::vector<GroupStatistics> results =
+      GroupMoments(table, PersonValues{table.value, table.groupMask, {}}, sums, counts, work);
   const DesignOptions& design = blockDesign != nullptr ? *blockDesign : layout.design;
   if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
   FillPercentiles(table, sums, results, work);
@@ -277,10 +501,26 @@ std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunL
   }
 
   const double multiplier =
-      design.confidenceInterval
+      design.confidenceInterval || design.medianInterval
           ? ConfidenceMultiplier(DegreesOfFreedom(layout.hasStrata, layout.hasUnitColumn, counts,
                                                   table.usableCount))
           : 0.0;
+  NotJudgedCounts notJudged{};
+  const NutrientReference* nutrient =
+      design.reference && layout.reference && variable
+          ? layout.reference->nutrients[*variable].get()
+          : nullptr;
+  std::vector<double> medianErrors(results.size(), GroupStatistics::kNoFigure);
+  if (layout.hasStrata) {
+    if (design.medianInterval) medianErrors = MedianShareErrors(table, results, work);
+    if (nutrient) AddJudgedShares(table, *layout.reference, *nutrient, results, work, notJudged);
+  } else if (design.medianInterval || nutrient) {
+    const std::vector<double> medians =
+        design.medianInterval ? GroupMedians(results) : std::vector<double>();
+    AddSharesByUnit(table, layout.reference.get(), nutrient, medians, results, medianErrors,
+                    notJudged);
+  }
+  if (design.medianInterval) AddMedianIntervals(sums, multiplier, medianErrors, results, work);
   std::vector<std::string> lines;
   lines.reserve(layout.groups.size() + 4);
   lines.push_back(HeaderLine(column.name));
@@ -294,6 +534,9 @@ std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunL
     lines.push_back(GroupLine(layout.groups[g].label, results[g], added));
   }
   lines.push_back(layout.hasStrata ? StrataLine(counts) : StrataLine(table.unitCount));
+  if (design.reference) {
+    lines.push_back(ReferenceLine(design.reference->table.title, nutrient, notJudged));
+  }
   lines.emplace_back();
   return lines;
 }

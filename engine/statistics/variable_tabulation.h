@@ -1,6 +1,7 @@
 // The report block of one analysis variable.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace kelvara {
 struct ColumnWorkspace {
   std::vector<double> value;
   std::vector<double> indicator;  // value < cut-off, for the share below it
+  std::vector<uint64_t> judgedMask;  // the groups a judged person counts in
   std::vector<uint8_t> missing;
   std::vector<ValuedMember> members;
   std::vector<ValuedMember> scratch;
@@ -39,10 +41,12 @@ struct GroupErrors {
 // The same for a column of values laid out like the layout's rows (such as
 // the persons' usual intakes), headed by the column's name; with `errors`
 // the added columns follow from those standard errors. The added figures are
-// those of `design`, or of the run when it is null.
+// those of `design`, or of the run when it is null; `variable`, the run's
+// variable the column stands for, finds its nutrient in a reference table.
 std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunLayout& layout,
                                         ColumnWorkspace& work,
                                         const GroupErrors* errors = nullptr,
-                                        const DesignOptions* design = nullptr);
+                                        const DesignOptions* design = nullptr,
+                                        std::optional<size_t> variable = std::nullopt);
 
 }  // namespace kelvara

@@ -165,5 +165,38 @@ TEST(ReportReading, DesignColumnsAreFoundByTheirTitles) {
   EXPECT_FALSE(ReadReportBlocks(lines).front().strata);
 }
 
+// Judged against a reference table with the median's interval: the ten
+// added titles after the fixed ones, every field read back, and the line
+// naming the table after the strata line, before the next block.
+TEST(ReportReading, JudgedColumnsAndTheReferenceLineAreRead) {
+  const hostile::TabOutcome run = hostile::RunTab(
+      {"--unit", "1", "--sex", "2", "--age", "3", "--pregnancy", "4", "--weight", "5",
+       "--median-ci", "--reference", KELVARA_TEST_REFERENCE, "--menstruation", "yes",
+       KELVARA_EXAMPLE_SURVEY, "12", "10", "6"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  const std::vector<ReportBlock> blocks = ReadReportBlocks(lines);
+  ASSERT_EQ(blocks.size(), 3u);
+  for (const ReportBlock& block : blocks) {
+    ASSERT_EQ(block.titles.size(), 26u);
+    EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::medianLower)), 16u);
+    EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::medianUpper)), 17u);
+    EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::earShare)), 18u);
+    EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::dgShareSe)), 25u);
+    ASSERT_EQ(block.groups.size(), 39u);
+    ExpectFieldsReadBack(block, lines, block.headerLine + 2);
+    ASSERT_TRUE(block.strata);
+    ASSERT_TRUE(block.reference);
+    EXPECT_EQ(block.reference->table, "\x8E\x8E\x8C\xB1\x97p\x82\xCC\x8A\xEE\x8F\x80\x92l\x95\\");
+    EXPECT_EQ("\"" + block.reference->text + "\"", lines[block.headerLine + 42]);
+  }
+  // Iron has an EAR and a UL, salt a DG, energy no nutrient at all.
+  const ReportGroupLine& men = blocks[0].groups[0];
+  EXPECT_TRUE(blocks[0].Value(men, ColumnTitle(ReportColumn::earShare)));
+  EXPECT_FALSE(blocks[0].Value(men, ColumnTitle(ReportColumn::dgShare)));
+  EXPECT_TRUE(blocks[1].Value(blocks[1].groups[0], ColumnTitle(ReportColumn::dgShare)));
+  EXPECT_FALSE(blocks[2].Value(blocks[2].groups[0], ColumnTitle(ReportColumn::earShare)));
+}
+
 }  // namespace
 }  // namespace kelvara

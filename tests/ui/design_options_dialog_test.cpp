@@ -10,6 +10,8 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include "engine/statistics/reference_judgement.h"
+
 #include "ui/dialogs/design_options_dialog.h"
 
 class DesignOptionsDialogTest : public QObject {
@@ -20,6 +22,7 @@ class DesignOptionsDialogTest : public QObject {
   void cutOffMustBeADecimalWithAPoint();
   void usualIntakeNeedsPersonsOrARatio();
   void cutOffsOfTheirOwnAndAFixedWidth();
+  void referenceTableAlternativesAndNutrientsComeBack();
 };
 
 namespace {
@@ -155,6 +158,52 @@ void DesignOptionsDialogTest::cutOffsOfTheirOwnAndAFixedWidth() {
   // Unticked, the share has no cut-off at all.
   Find<QCheckBox>(dialog, "shareBelow")->setChecked(false);
   QVERIFY(dialog.options().shareBelowByColumn.empty());
+}
+
+// A table from a file: each column's nutrient found by its header (a unit in
+// brackets dropped), one set by hand, an unknown key refused; the choice
+// given back as the initial one shows the same again.
+void DesignOptionsDialogTest::referenceTableAlternativesAndNutrientsComeBack() {
+  const QStringList labels = {QStringLiteral("1.性別"), QStringLiteral("2.鉄(mg)"),
+                              QStringLiteral("3.X")};
+  const QStringList headers = {QStringLiteral("性別"), QStringLiteral("鉄(mg)"),
+                               QStringLiteral("X")};
+  DesignOptionsDialog dialog(labels, {}, nullptr, headers);
+  auto* ok = Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok);
+  auto* mapping = Find<QTableWidget>(dialog, "nutrientMapping");
+  QVERIFY(!dialog.options().reference);
+  Find<QComboBox>(dialog, "referenceTable")->setCurrentIndex(3);
+  QVERIFY(!ok->isEnabled());  // no file yet
+  auto* file = Find<QLineEdit>(dialog, "referenceFile");
+  file->setText(QString::fromUtf8(KELVARA_TEST_REFERENCE));
+  emit file->editingFinished();
+  QVERIFY(ok->isEnabled());
+  QCOMPARE(mapping->item(1, 1)->text(), QStringLiteral("iron"));
+  QCOMPARE(mapping->item(2, 1)->text(), QString());
+  mapping->item(2, 1)->setText(QStringLiteral("zinc"));
+  QVERIFY(!ok->isEnabled());
+  mapping->item(2, 1)->setText(QStringLiteral("calcium"));
+  QVERIFY(ok->isEnabled());
+  Find<QComboBox>(dialog, "pregnancyStage")->setCurrentIndex(2);
+  Find<QCheckBox>(dialog, "medianInterval")->setChecked(true);
+
+  const kelvara::DesignOptions chosen = dialog.options();
+  QVERIFY(chosen.medianInterval);
+  QVERIFY(chosen.reference);
+  QCOMPARE(QString::fromStdString(chosen.reference->origin),
+           QString::fromUtf8(KELVARA_TEST_REFERENCE));
+  QVERIFY(chosen.reference->pregnancyStage == kelvara::PregnancyStage::mid);
+  QVERIFY(chosen.reference->menstruation == kelvara::Menstruation::notChosen);
+  const std::map<std::string, std::string> byHand = {{"X", "calcium"}};
+  QVERIFY(chosen.reference->keyByHeader == byHand);
+
+  DesignOptionsDialog again(labels, chosen, nullptr, headers);
+  QCOMPARE(Find<QTableWidget>(again, "nutrientMapping")->item(2, 1)->text(),
+           QStringLiteral("calcium"));
+  QCOMPARE(Find<QComboBox>(again, "pregnancyStage")->currentIndex(), 2);
+  QVERIFY(again.options().reference->keyByHeader == byHand);
+  Find<QComboBox>(again, "referenceTable")->setCurrentIndex(0);
+  QVERIFY(!again.options().reference);
 }
 
 QTEST_MAIN(DesignOptionsDialogTest)

@@ -8,7 +8,8 @@
 
 void TMainForm::ChooseDesignOptions() {
   RunGuarded(dialogs(), [this] {
-    DesignOptionsDialog dialog(TabSheet2->columnLabels(), TabSheet2->designOptions(), this);
+    DesignOptionsDialog dialog(TabSheet2->columnLabels(), TabSheet2->designOptions(), this,
+                               TabSheet2->headerTexts());
     dialog.SetVariables(TabSheet2->tickedColumns());
     if (!dialogs().ExecuteDialog(dialog)) return;
     TabSheet2->setDesignOptions(dialog.options());

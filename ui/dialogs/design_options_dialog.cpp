@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "engine/cut_off.h"
+#include "ui/dialogs/reference_choice_box.h"
 
 namespace {
 
@@ -33,7 +34,8 @@ QCheckBox* AddCheckBox(QVBoxLayout* layout, const char* name, const QString& tex
 }  // namespace
 
 DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
-                                         const kelvara::DesignOptions& initial, QWidget* parent)
+                                         const kelvara::DesignOptions& initial, QWidget* parent,
+                                         const QStringList& headerTexts)
     : QDialog(parent), columnLabels_(columnLabels), initial_(initial) {
   setWindowTitle(QStringLiteral("標本設計と追加の列"));
 
@@ -128,6 +130,15 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
       "空欄にするとそこから推定します）。"));
   usualNote->setWordWrap(true);
   usualLayout->addRow(usualNote);
+  medianInterval_ = AddCheckBox(columnsLayout, "medianInterval",
+                                QStringLiteral("中央値の95%信頼区間（下限・上限）"),
+                                initial.medianInterval);
+  reference_ = new ReferenceChoiceBox(columnLabels, headerTexts.isEmpty() ? columnLabels : headerTexts,
+                                      initial.reference);
+  reference_->setObjectName(QStringLiteral("reference"));
+  referenceProblem_ = new QLabel;
+  referenceProblem_->setObjectName(QStringLiteral("referenceProblem"));
+  referenceProblem_->setWordWrap(true);
 
   buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   buttons_->setObjectName(QStringLiteral("buttons"));
@@ -140,11 +151,14 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
   connect(person_, &QComboBox::currentIndexChanged, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(ratio_, &QLineEdit::textChanged, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(ownCutOffs_, &QTableWidget::itemChanged, this, &DesignOptionsDialog::UpdateAcceptance);
+  connect(reference_, &ReferenceChoiceBox::changed, this, &DesignOptionsDialog::UpdateAcceptance);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(design);
   layout->addWidget(columns);
   layout->addWidget(usual);
+  layout->addWidget(reference_);
+  layout->addWidget(referenceProblem_);
   layout->addWidget(buttons_);
   UpdateAcceptance();
 }
@@ -195,6 +209,8 @@ kelvara::DesignOptions DesignOptionsDialog::options() const {
   design.usual.personColumn = person_->currentIndex() - 1;
   const std::optional<double> ratio = ParseCutOff(ratio_->text());
   if (ratio && *ratio >= 0) design.usual.ratios.push_back({-1, *ratio});
+  design.medianInterval = medianInterval_->isChecked();
+  design.reference = reference_->choice();
   return design;
 }
 
@@ -215,6 +231,8 @@ void DesignOptionsDialog::UpdateAcceptance() {
   }
   const bool usable = !needed || (numbers && any);
   cutOffHint_->setText(usable ? QString() : QStringLiteral("数値を入力してください（例：7.5）"));
+  const QString problem = reference_ ? reference_->problem() : QString();
+  referenceProblem_->setText(problem);
   // The usual intake needs repeated days (a person column) or a ratio; a
   // ratio typed must be a number of 0 or more.
   const bool usualOn = usual_->isChecked();
@@ -228,5 +246,5 @@ void DesignOptionsDialog::UpdateAcceptance() {
                       : !ratioUsable
                           ? QStringLiteral("分散比は0以上の数値を入力してください（例：1.5）")
                           : QStringLiteral("個人IDか分散比を指定してください"));
-  buttons_->button(QDialogButtonBox::Ok)->setEnabled(usable && usualUsable);
+  buttons_->button(QDialogButtonBox::Ok)->setEnabled(usable && usualUsable && problem.isEmpty());
 }

@@ -17,16 +17,18 @@ class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
+class ReferenceChoiceBox;
 
 class DesignOptionsDialog : public QDialog {
   Q_OBJECT
 
  public:
   // `columnLabels` are the survey file's column labels in column order, as
-  // the column selectors show them; `initial` is the choice shown first (a
-  // strata column beyond the labels shows as none).
+  // the column selectors show them, and `headerTexts` their header texts;
+  // `initial` is the choice shown first (a strata column beyond the labels
+  // shows as none).
   DesignOptionsDialog(const QStringList& columnLabels, const kelvara::DesignOptions& initial,
-                      QWidget* parent = nullptr);
+                      QWidget* parent = nullptr, const QStringList& headerTexts = {});
 
   // The variables that may have a cut-off of their own (the ticked ones),
   // by column index; those that have one in `initial` are listed too.
@@ -60,5 +62,8 @@ class DesignOptionsDialog : public QDialog {
   std::vector<int> ownCutOffColumns_;
   QStringList columnLabels_;
   kelvara::DesignOptions initial_;
+  QCheckBox* medianInterval_;
+  ReferenceChoiceBox* reference_ = nullptr;
+  QLabel* referenceProblem_ = nullptr;
   QDialogButtonBox* buttons_;
 };

@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "engine/report/report_format.h"
+#include "engine/statistics/reference_judgement.h"
 #include "ui/window/display_text.h"
 #include "ui/window/notice_bar.h"
 #include "ui/settings/radio_group.h"
@@ -537,6 +538,11 @@ void SettingsTab::ShowDesignOptions() {
     chosen.append(QStringLiteral("個人ID（%1）").arg(columnLabel(design_.usual.personColumn)));
   }
   if (design_.usual.enabled) chosen.append(QStringLiteral("習慣的摂取量"));
+  if (design_.medianInterval) chosen.append(QStringLiteral("中央値の95%信頼区間"));
+  if (design_.reference) {
+    chosen.append(QStringLiteral("基準値（%1）")
+                      .arg(DisplayText(design_.reference->table.title)));
+  }
   // One line a figure, so that none is broken across lines.
   LabelDesignOptions->setText(QStringLiteral("指定中：\n") + chosen.join(QLatin1Char('\n')));
   LabelDesignOptions->setVisible(!chosen.isEmpty());

@@ -63,6 +63,8 @@ class SettingsTab : public QWidget {
 
   // A column's label ("5.エネルギー") and its header text.
   QString columnLabel(int column) const;
+  // The survey's header texts, decoded, in column order.
+  const QStringList& headerTexts() const { return headerTexts_; }
   QString headerText(int column) const;
   // The header cell of a column as the file's bytes.
   const std::string& headerBytes(int column) const;

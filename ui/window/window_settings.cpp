@@ -10,6 +10,10 @@
 #include <algorithm>
 
 #include "engine/cut_off.h"
+#include "codec/cp932.h"
+#include "engine/reading/reference_location.h"
+#include "engine/statistics/reference_judgement.h"
+#include "platform/program_directory.h"
 
 namespace {
 
@@ -33,6 +37,12 @@ const QString kShareBelow = QStringLiteral("design/shareBelow");
 const QString kPerson = QStringLiteral("person");
 const QString kUsual = QStringLiteral("design/usualIntake");
 const QString kVarianceRatio = QStringLiteral("design/varianceRatio");
+const QString kMedianInterval = QStringLiteral("design/medianInterval");
+const QString kReference = QStringLiteral("design/reference");
+const QString kPregnancyStage = QStringLiteral("design/pregnancyStage");
+const QString kMenstruation = QStringLiteral("design/menstruation");
+// Nutrient keys set by hand, as "header<TAB>key" (the header decoded).
+const QString kNutrientKeys = QStringLiteral("design/nutrientKeys");
 const QString kPageSize = QStringLiteral("page/size");
 const QString kOrientation = QStringLiteral("page/orientation");
 const QString kMargins = QStringLiteral("page/marginsMillimetres");
@@ -143,6 +153,30 @@ kelvara::DesignOptions WindowSettings::design() const {
   const std::optional<double> ratio =
       kelvara::ParseCutOff(store_->value(kVarianceRatio).toString().toStdString());
   if (ratio && *ratio >= 0) design.usual.ratios.push_back({-1, *ratio});
+  design.medianInterval = store_->value(kMedianInterval, false).toBool();
+  // The table is read again; one that can no longer be read is not chosen.
+  const QString origin = store_->value(kReference).toString();
+  if (!origin.isEmpty()) {
+    std::string error;
+    std::optional<kelvara::ReferenceTable> table = kelvara::ReadNamedReferenceTable(
+        origin.toStdString(), kelvara::ProgramDirectory(),
+        [](std::string_view text) { return kelvara::Utf8ToCp932(text); }, error);
+    if (table) {
+      auto choice = std::make_shared<kelvara::ReferenceChoice>();
+      choice->origin = origin.toStdString();
+      choice->table = std::move(*table);
+      choice->pregnancyStage = static_cast<kelvara::PregnancyStage>(
+          std::clamp(store_->value(kPregnancyStage, 0).toInt(), 0, 3));
+      choice->menstruation = static_cast<kelvara::Menstruation>(
+          std::clamp(store_->value(kMenstruation, 0).toInt(), 0, 2));
+      for (const QString& entry : store_->value(kNutrientKeys).toStringList()) {
+        const QStringList parts = entry.split(QLatin1Char('\t'));
+        const auto header = kelvara::Utf8ToCp932(parts.value(0).toStdString());
+        if (parts.size() == 2 && header) choice->keyByHeader[*header] = parts[1].toStdString();
+      }
+      design.reference = std::move(choice);
+    }
+  }
   return design;
 }
 
@@ -158,6 +192,19 @@ void WindowSettings::setDesign(const kelvara::DesignOptions& design) {
     if (given.column == -1) ratio = QString::number(given.ratio, 'g', 17);
   }
   store_->setValue(kVarianceRatio, ratio);
+  store_->setValue(kMedianInterval, design.medianInterval);
+  const kelvara::ReferenceChoice* reference = design.reference.get();
+  store_->setValue(kReference, reference ? QString::fromStdString(reference->origin) : QString());
+  store_->setValue(kPregnancyStage, reference ? static_cast<int>(reference->pregnancyStage) : 0);
+  store_->setValue(kMenstruation, reference ? static_cast<int>(reference->menstruation) : 0);
+  QStringList keys;
+  if (reference) {
+    for (const auto& [header, key] : reference->keyByHeader) {
+      keys.append(QString::fromStdString(kelvara::Cp932ToUtf8(header)) + QLatin1Char('\t') +
+                  QString::fromStdString(key));
+    }
+  }
+  store_->setValue(kNutrientKeys, keys);
 }
 
 bool WindowSettings::provenance() const { return store_->value(kProvenance, false).toBool(); }
