@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -153,11 +154,22 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
   connect(ownCutOffs_, &QTableWidget::itemChanged, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(reference_, &ReferenceChoiceBox::changed, this, &DesignOptionsDialog::UpdateAcceptance);
 
+  // Three pages, so that the dialog fits a laptop screen at 150 %.
+  auto* pages = new QTabWidget;
+  pages->setObjectName(QStringLiteral("pages"));
+  const auto addPage = [pages](const QString& title, std::initializer_list<QWidget*> parts) {
+    auto* page = new QWidget;
+    auto* pageLayout = new QVBoxLayout(page);
+    for (QWidget* part : parts) pageLayout->addWidget(part);
+    pageLayout->addStretch(1);
+    pages->addTab(page, title);
+  };
+  addPage(QStringLiteral("標本設計と追加の列"), {design, columns});
+  addPage(QStringLiteral("習慣的摂取量"), {usual});
+  addPage(QStringLiteral("基準値による判定"), {reference_});
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(design);
-  layout->addWidget(columns);
-  layout->addWidget(usual);
-  layout->addWidget(reference_);
+  layout->addWidget(pages);
+  // Under the pages, so that what keeps OK disabled shows on every page.
   layout->addWidget(referenceProblem_);
   layout->addWidget(buttons_);
   UpdateAcceptance();
