@@ -31,23 +31,27 @@ scripts/install-packages.sh $packages
 
 jobs="$(nproc)"
 
-# The Linux programs the Windows ones are compared with: those of ./build when
-# it is there (the README's test command has just built it), else a small
-# build of their own.
-linux=build
-if [ ! -f build/CMakeCache.txt ]; then
-  linux=build-windows/linux
-  cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=Release -DKELVARA_BUILD_UI=OFF \
-    -DKELVARA_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
-fi
-cmake --build "$linux" -j"$jobs" --target kelvara-tab codec_table
+# kelvara-tab.exe and the tests without the window (the package takes
+# kelvara-tab.exe from the window's build).
+if [ "$mode" != package ]; then
+  # The Linux programs the Windows ones are compared with: those of ./build when
+  # it is there (the README's test command has just built it), else a small
+  # build of their own.
+  linux=build
+  if [ ! -f build/CMakeCache.txt ]; then
+    linux=build-windows/linux
+    cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=Release -DKELVARA_BUILD_UI=OFF \
+      -DKELVARA_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
+  fi
+  cmake --build "$linux" -j"$jobs" --target kelvara-tab codec_table
 
-cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DKELVARA_BUILD_UI=OFF \
-  -DKELVARA_GTEST_SOURCE_DIR=/usr/src/googletest \
-  -DKELVARA_LINUX_BUILD_DIR="$PWD/$linux" >/dev/null
-cmake --build build-windows -j"$jobs"
+  cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DKELVARA_BUILD_UI=OFF \
+    -DKELVARA_GTEST_SOURCE_DIR=/usr/src/googletest \
+    -DKELVARA_LINUX_BUILD_DIR="$PWD/$linux" >/dev/null
+  cmake --build build-windows -j"$jobs"
+fi
 
 # Qt for Windows: built when packaging, else used only when already there.
 if [ "$mode" = package ]; then
@@ -67,7 +71,7 @@ if [ -n "$qt" ]; then
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
     -DKELVARA_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
   # shellcheck disable=SC2086 # the targets are words
-  cmake --build build-windows/window -j"$jobs" --target kelvara $window_tests
+  cmake --build build-windows/window -j"$jobs" --target kelvara kelvara-tab $window_tests
 fi
 
 version="$(sed -n 's/^project(Kelvara VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
@@ -76,7 +80,7 @@ zip="build-windows/Kelvara-$version-x64.zip"
 if [ -n "$qt" ] && [ "$mode" != build ]; then
   scripts/install-packages.sh wixl qt6-translations-l10n binutils-mingw-w64-x86-64 python3
   scripts/windows/package_folder.sh "$qt" build-windows/window/kelvara.exe \
-    build-windows/kelvara-tab.exe build-windows/package/Kelvara
+    build-windows/window/kelvara-tab.exe build-windows/package/Kelvara
   python3 scripts/windows/wxs_files.py build-windows/package/Kelvara > build-windows/package/files.wxs
   rm -f "$msi" "$zip"
   wixl -a x64 -D SourceDir=build-windows/package/Kelvara -D Version="$version.0" -o "$msi" \
