@@ -14,6 +14,7 @@ out=$(realpath "$out")
 scratch=$(mktemp -d)
 export WINEPREFIX="$scratch/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 trap 'wineserver -k 2>/dev/null; rm -rf "$scratch"' EXIT
+trap 'exit 1' INT TERM
 failures=0
 fail() {
   echo "FAILED: $*"
@@ -78,20 +79,22 @@ wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
 
 echo "== the window's tabs and a run on the installed Qt (window screenshot programs)"
-export WINEPATH="C:\\Program Files\\Kelvara"
-export QT_PLUGIN_PATH="C:\\Program Files\\Kelvara"
+# Run from the installed folder, as kelvara.exe is, so that they find its Qt
+# DLLs, plugins and runtime; taken away again before the removal.
+cp "$window_build/tests/ui/kelvara_screenshots.exe" "$window_build/tests/ui/kelvara_chart_screenshots.exe" \
+  "$program_files/"
 cp "$example" "$scratch/example.csv"
-(cd "$scratch" && wine "$window_build/tests/ui/kelvara_screenshots.exe" example.csv \
+(cd "$scratch" && wine "C:\\Program Files\\Kelvara\\kelvara_screenshots.exe" example.csv \
   "$(winepath -w "$out")" wine > "$out/window-screenshots.log" 2>&1) ||
   fail "kelvara_screenshots.exe ended with $? (see $out/window-screenshots.log)"
-(cd "$scratch" && wine "$window_build/tests/ui/kelvara_chart_screenshots.exe" example.csv \
+(cd "$scratch" && wine "C:\\Program Files\\Kelvara\\kelvara_chart_screenshots.exe" example.csv \
   "$(winepath -w "$out")" > "$out/chart-screenshots.log" 2>&1) ||
   fail "kelvara_chart_screenshots.exe ended with $? (see $out/chart-screenshots.log)"
+rm -f "$program_files/kelvara_screenshots.exe" "$program_files/kelvara_chart_screenshots.exe"
 # shellcheck disable=SC2086
 "$linux_tab" $args "$example" 6 10 | cmp -s - "$out/results.csv" &&
   echo "   the window's saved results equal kelvara-tab's bytes on Linux" ||
   fail "the window's saved results under Wine differ from kelvara-tab on Linux"
-unset WINEPATH QT_PLUGIN_PATH
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
 
