@@ -4,14 +4,17 @@
 # with only what Kelvara uses. The result is kept outside the work tree and
 # reused while its version and options match:
 #   scripts/windows-qt.sh          builds when needed, prints the install folder
+#   scripts/windows-qt.sh --cached prints it only when it is built (else fails)
 # KELVARA_QT_CACHE names the cache folder (default ~/.cache/kelvara).
 set -eu
 
 cd "$(dirname "$0")/.."
 cache="${KELVARA_QT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kelvara}"
 jobs="$(nproc)"
+cached_only=false
+[ "${1:-}" = --cached ] && cached_only=true
 
-scripts/install-packages.sh cmake ninja-build perl python3 g++-mingw-w64-x86-64-posix \
+$cached_only || scripts/install-packages.sh cmake ninja-build perl python3 g++-mingw-w64-x86-64-posix \
   qt6-base-dev qt6-base-dev-tools dpkg-dev xz-utils >&2
 
 # The options below and the source version name the build: change either and
@@ -34,6 +37,7 @@ if [ -f "$prefix/.complete" ]; then
   echo "$prefix"
   exit 0
 fi
+$cached_only && exit 1
 
 apt_root="$cache/apt"
 mkdir -p "$apt_root/lists/partial" "$apt_root/archives/partial" "$apt_root/etc/parts" "$cache/src"

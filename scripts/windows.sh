@@ -1,17 +1,27 @@
 #!/bin/sh
 # Cross-builds Kelvara for 64-bit Windows with mingw-w64 into build-windows/:
 # build-windows/kelvara-tab.exe (statically linked: the one file runs on a
-# bare Windows 10 or 11) and the Windows test programs. With "test" it then
-# runs those under Wine and compares them with the Linux build.
-#   scripts/windows.sh [build|test]
+# bare Windows 10 or 11) and the Windows test programs. With Qt for Windows
+# (scripts/windows-qt.sh, kept in a cache folder) also the window,
+# kelvara.exe, in build-windows/window/.
+#   scripts/windows.sh [build]  the above
+#   scripts/windows.sh test     the above, then its tests under Wine; with Qt
+#                               for Windows also the window's tests, and the
+#                               MSI installed, run and removed under Wine
+#   scripts/windows.sh qt       builds Qt for Windows into the cache (an hour
+#                               or more on two cores)
+#   scripts/windows.sh package  Qt for Windows when missing, then the window,
+#                               the folder build-windows/package/Kelvara, the
+#                               MSI and the portable zip beside it
 set -eu
 
 cd "$(dirname "$0")/.."
 mode="${1:-build}"
 case "$mode" in
-  build|test) ;;
+  build|test|package) ;;
+  qt) exec scripts/windows-qt.sh ;;
   *)
-    echo "usage: scripts/windows.sh [build|test]" >&2
+    echo "usage: scripts/windows.sh [build|test|qt|package]" >&2
     exit 2
     ;;
 esac
@@ -21,23 +31,63 @@ scripts/install-packages.sh $packages
 
 jobs="$(nproc)"
 
-# The Linux programs the Windows ones are compared with: those of ./build when
-# it is there (the README's test command has just built it), else a small
-# build of their own.
-linux=build
-if [ ! -f build/CMakeCache.txt ]; then
-  linux=build-windows/linux
-  cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=Release -DKELVARA_BUILD_UI=OFF \
-    -DKELVARA_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
-fi
-cmake --build "$linux" -j"$jobs" --target kelvara-tab codec_table
+# kelvara-tab.exe and the tests without the window (the package takes
+# kelvara-tab.exe from the window's build).
+if [ "$mode" != package ]; then
+  # The Linux programs the Windows ones are compared with: those of ./build when
+  # it is there (the README's test command has just built it), else a small
+  # build of their own.
+  linux=build
+  if [ ! -f build/CMakeCache.txt ]; then
+    linux=build-windows/linux
+    cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=Release -DKELVARA_BUILD_UI=OFF \
+      -DKELVARA_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
+  fi
+  cmake --build "$linux" -j"$jobs" --target kelvara-tab codec_table
 
-cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DKELVARA_BUILD_UI=OFF \
-  -DKELVARA_GTEST_SOURCE_DIR=/usr/src/googletest \
-  -DKELVARA_LINUX_BUILD_DIR="$PWD/$linux" >/dev/null
-cmake --build build-windows -j"$jobs"
+  cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DKELVARA_BUILD_UI=OFF \
+    -DKELVARA_GTEST_SOURCE_DIR=/usr/src/googletest \
+    -DKELVARA_LINUX_BUILD_DIR="$PWD/$linux" >/dev/null
+  cmake --build build-windows -j"$jobs"
+fi
+
+# Qt for Windows: built when packaging, else used only when already there.
+if [ "$mode" = package ]; then
+  qt="$(scripts/windows-qt.sh)"
+else
+  qt="$(scripts/windows-qt.sh --cached)" || qt=""
+fi
+
+window_tests="main_window_test survey_loading_test run_command_test design_options_dialog_test
+  chart_tab_test kelvara_screenshots kelvara_chart_screenshots"
+if [ -n "$qt" ]; then
+  echo "== the window against Qt for Windows in $qt"
+  # Qt's own toolchain file finds that Qt and the host's Qt tools (moc), and
+  # hands the compiler settings on to ours.
+  cmake -S . -B build-windows/window -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
+    -DKELVARA_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
+  # shellcheck disable=SC2086 # the targets are words
+  cmake --build build-windows/window -j"$jobs" --target kelvara kelvara-tab $window_tests
+fi
+
+version="$(sed -n 's/^project(Kelvara VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
+msi="build-windows/Kelvara-$version-x64.msi"
+zip="build-windows/Kelvara-$version-x64.zip"
+if [ -n "$qt" ] && [ "$mode" != build ]; then
+  scripts/install-packages.sh wixl qt6-translations-l10n binutils-mingw-w64-x86-64 python3
+  scripts/windows/package_folder.sh "$qt" build-windows/window/kelvara.exe \
+    build-windows/window/kelvara-tab.exe build-windows/package/Kelvara
+  python3 scripts/windows/wxs_files.py build-windows/package/Kelvara > build-windows/package/files.wxs
+  rm -f "$msi" "$zip"
+  wixl -a x64 -D SourceDir=build-windows/package/Kelvara -D Version="$version.0" -o "$msi" \
+    scripts/windows/kelvara.wxs build-windows/package/files.wxs
+  (cd build-windows/package && cmake -E tar cf "../$(basename "$zip")" --format=zip Kelvara)
+  echo "== wrote $msi ($(du -k "$msi" | cut -f1) KiB) and $zip ($(du -k "$zip" | cut -f1) KiB)"
+fi
 
 [ "$mode" = test ] || exit 0
 
@@ -62,5 +112,32 @@ fi
 
 status=0
 ctest --test-dir build-windows --output-on-failure -j"$jobs" || status=$?
+
+if [ -z "$qt" ]; then
+  echo "== SKIPPED: the window's tests under Wine and the MSI's install, start and removal."
+  echo "   They need Qt for Windows, which is not in the cache. Build it once with"
+  echo "   scripts/windows.sh qt   (an hour or more on two cores), then run this again."
+  wineserver -k 2>/dev/null || true
+  exit "$status"
+fi
+
+echo "== the window's tests under Wine (offscreen), with Qt for Windows"
+# The test programs find the Qt DLLs and the MinGW runtime DLLs they use on
+# Wine's PATH; Qt finds its plugins beside its own DLLs. Under Wine, Qt's
+# offscreen platform cannot create the main window's platform window, so the
+# suites that wait for the main window to be shown or active cannot run
+# there; they run on Linux, and the MSI round trip below starts the real
+# window under Xvfb.
+echo "   not run under Wine: main_window_test, survey_loading_test, run_command_test"
+echo "   (they need the main window shown, which Qt's offscreen platform cannot do under Wine)"
+runtime="$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")"
+WINEPATH="$(winepath -w "$qt/bin");$(winepath -w "$runtime");$(winepath -w /usr/x86_64-w64-mingw32/lib)" \
+  ctest --test-dir build-windows/window -L window -R '^(design_options_dialog_test|chart_tab_test)$' \
+  --output-on-failure -j"$jobs" || status=$?
 wineserver -k 2>/dev/null || true
+
+echo "== the MSI installed, run and removed in a fresh Wine prefix, under Xvfb"
+scripts/install-packages.sh xvfb xauth x11-utils imagemagick fonts-vlgothic
+xvfb-run -a -s "-screen 0 1280x1024x24" scripts/windows/msi_round_trip.sh "$msi" \
+  "$linux/kelvara-tab" build-windows/window build-windows/wine-screenshots || status=$?
 exit "$status"

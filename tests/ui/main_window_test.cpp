@@ -17,6 +17,10 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTimer>
 #include <QtTest>
 #include <stdexcept>
 
@@ -29,6 +33,7 @@
 #include "ui/window/program_entry.h"
 #include "ui/settings/radio_group.h"
 #include "ui/results/results_pane.h"
+#include "ui/settings/settings_tab.h"
 #include "ui/settings/survey_grid_model.h"
 
 class MainWindowTest : public QObject {
@@ -45,6 +50,7 @@ class MainWindowTest : public QObject {
   void settingsAreRememberedByTheNextWindow();
   void exceptionInACommandIsShownAndTheWindowGoesOn();
   void startUpFailureIsShownAndEndsWithZero();
+  void surveyFileNamedOnTheCommandLineIsOpenedAtStart();
 
  private:
   QTemporaryDir dir_;
@@ -405,6 +411,64 @@ void MainWindowTest::startUpFailureIsShownAndEndsWithZero() {
   QCOMPARE(display.errors.size(), 1);
   QVERIFY(display.errors[0].contains(QStringLiteral("メモリ")));
   QVERIFY(MainForm == nullptr);
+}
+
+// Runs the program as its entry does with `arguments` as the command line,
+// until the window holds a survey or has shown an error (or 20 s have gone).
+// Returns the survey's path, as the window shows it, and `dialogs` the errors.
+QString RunUntilOpened(ScriptedDialogs& dialogs, const QString& settingsFile,
+                       const QStringList& arguments, int* rows) {
+  QString opened;
+  const int status = RunKelvara(
+      [&] {
+        CreateWindows(settingsFile);
+        MainForm->SetDialogService(&dialogs);
+        auto* poll = new QTimer(MainForm);
+        QElapsedTimer clock;
+        clock.start();
+        QObject::connect(poll, &QTimer::timeout, [&, clock] {
+          auto* tab = Find<SettingsTab>("TabSheet2");
+          if (!tab->hasSurvey() && dialogs.errors.isEmpty() && clock.elapsed() < 20000) return;
+          opened = tab->surveyPath();
+          *rows = Grid()->rowCount();
+          MainForm->close();
+        });
+        poll->start(20);
+      },
+      dialogs, arguments);
+  if (status != 0) qFatal("the program ended with %d", status);
+  return opened;
+}
+
+void MainWindowTest::surveyFileNamedOnTheCommandLineIsOpenedAtStart() {
+  // A Japanese name with a blank, given relative to the folder the program
+  // starts in, as Explorer's "Open with" and a drop on the icon give it.
+  QTemporaryDir dir;
+  const QString path = WriteFile(dir, QStringLiteral("調査 データ.csv"), SmallSurveyBytes());
+  const QString started = QDir::currentPath();
+  QDir::setCurrent(dir.path());
+  ScriptedDialogs dialogs;
+  int rows = 0;
+  const QString opened = RunUntilOpened(dialogs, dir.filePath(QStringLiteral("kelvara.ini")),
+      {QStringLiteral("kelvara"), QStringLiteral("調査 データ.csv"), QStringLiteral("other.csv")},
+      &rows);
+  QDir::setCurrent(started);
+  QVERIFY2(dialogs.errors.isEmpty(), qPrintable(dialogs.errors.join(QLatin1Char('\n'))));
+  QCOMPARE(QFileInfo(opened), QFileInfo(path));
+  QCOMPARE(rows, 12);  // the file's data rows, where the empty grid has 256
+  QVERIFY(MainForm == nullptr);
+
+  // A file that is not there is said so, and the window still comes up empty.
+  ScriptedDialogs missing;
+  const QString gone = dir.filePath(QStringLiteral("無い.csv"));
+  QVERIFY(RunUntilOpened(missing, dir.filePath(QStringLiteral("kelvara.ini")),
+                         {QStringLiteral("kelvara"), gone}, &rows)
+              .isEmpty());
+  QCOMPARE(missing.errors.size(), 1);
+  QVERIFY2(missing.errors[0].contains(QDir::toNativeSeparators(gone)) ||
+               missing.errors[0].contains(gone),
+           qPrintable(missing.errors[0]));
+  QVERIFY(missing.errors[0].contains(QStringLiteral("見つかりません")));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,11 +1,7 @@
 #include "ui/chart/chart_picture.h"
 
-#include <QChart>
 #include <QFontMetricsF>
-#include <QGraphicsLayout>
-#include <QGraphicsScene>
 #include <QPainter>
-#include <memory>
 
 #include "ui/chart/chart_data.h"
 #include "ui/chart/chart_style.h"
@@ -15,20 +11,6 @@
 namespace {
 
 constexpr double kNoteMargin = 8;
-
-void PaintMeanChart(QPainter& painter, const QRectF& area, const ChartData& data,
-                    const QFont& windowFont) {
-  // The chart is laid out at the picture's logical size in a scene of its
-  // own and drawn through the painter, so a PDF or a printer gets vectors.
-  QGraphicsScene scene;
-  QChart* chart = BuildMeanChart(data, windowFont, area.width());
-  scene.addItem(chart);  // the scene owns it now
-  const QRectF bounds(QPointF(0, 0), area.size());
-  chart->setGeometry(bounds);
-  if (chart->layout() != nullptr) chart->layout()->activate();
-  scene.setSceneRect(bounds);
-  scene.render(&painter, area, bounds, Qt::IgnoreAspectRatio);
-}
 
 }  // namespace
 

@@ -1,11 +1,8 @@
 #include "ui/chart/chart_tab.h"
 
 #include <QButtonGroup>
-#include <QChart>
-#include <QChartView>
 #include <QCheckBox>
 #include <QDir>
-#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -132,8 +129,7 @@ ChartTab::ChartTab(const ResultsPane& pane, std::function<DialogService&()> dial
   listColumn->addWidget(savePdfButton_);
   listColumn->addWidget(printButton_);
 
-  meanView_ = new QChartView(new QChart, this);
-  meanView_->setRenderHint(QPainter::Antialiasing);
+  meanView_ = new MeanChartView(this);
   distributionView_ = new DistributionChartView(this);
   stack_ = new QStackedWidget(this);
   stack_->addWidget(meanView_);
@@ -152,7 +148,6 @@ ChartTab::ChartTab(const ResultsPane& pane, std::function<DialogService&()> dial
   layout->addLayout(listColumn);
   layout->addLayout(chartColumn, 1);
 
-  meanView_->installEventFilter(this);
   connect(&pane_, &ResultsPane::linesChanged, this, &ChartTab::RefreshBlocks);
   connect(list_, &QListWidget::currentRowChanged, this, &ChartTab::ChooseRow);
   connect(meanButton_, &QRadioButton::toggled, this, [this](bool on) {
@@ -256,26 +251,13 @@ void ChartTab::Draw(bool force) {
     }
   }
 
-  QChart* old = meanView_->chart();
-  if (kind_ == ChartKind::mean && row) {
-    meanView_->setChart(BuildMeanChart(data_, font(), meanView_->width()));
-  } else {
-    meanView_->setChart(new QChart);
-  }
-  delete old;
+  meanView_->SetData(data_);
   distributionView_->SetData(data_);
   noteLabel_->setText(row ? data_.note : emptyNote_);
   const bool drawn = row && !data_.empty();
   savePngButton_->setEnabled(drawn);
   savePdfButton_->setEnabled(drawn);
   printButton_->setEnabled(drawn);
-}
-
-bool ChartTab::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == meanView_ && event->type() == QEvent::Resize) {
-    FitAgeLabels(meanView_->chart(), font(), meanView_->width());
-  }
-  return QWidget::eventFilter(watched, event);
 }
 
 bool ChartTab::AskSavePath(const QString& filter, const QString& extension, QString& path) {

@@ -13,7 +13,7 @@
 
 class DialogService;
 class DistributionChartView;
-class QChartView;
+class MeanChartView;
 class QCheckBox;
 class QLabel;
 class QListWidget;
@@ -49,9 +49,6 @@ class ChartTab : public QWidget {
   void SaveAsPdf();
   void Print();
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   // A block as the user chose it: the n-th block of that name, so that the
   // choice survives lines added before or after it.
@@ -79,7 +76,7 @@ class ChartTab : public QWidget {
   QPushButton* savePdfButton_;
   QPushButton* printButton_;
   QStackedWidget* stack_;
-  QChartView* meanView_;
+  MeanChartView* meanView_;
   DistributionChartView* distributionView_;
   QLabel* noteLabel_;
 

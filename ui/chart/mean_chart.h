@@ -1,16 +1,29 @@
-// The mean chart drawn with Qt Charts: the weighted mean per age band, one
+// The mean chart, drawn with QPainter: the weighted mean per age band, one
 // line per sex, error bars on every mean, and the summary groups as open
-// marks in a shaded part of the axis, not joined to the line.
+// marks in a shaded part of the axis, not joined to the line. Drawn here as
+// the distribution chart is, every device (screen, image, PDF, printer) gets
+// the same picture.
 #pragma once
 
-class QChart;
-class QFont;
-struct ChartData;
+#include <QWidget>
 
-// A new chart for `data` (the caller owns it), its texts in the window's
-// font. `width` is the width it will be drawn at, which decides whether the
-// age labels slant.
-QChart* BuildMeanChart(const ChartData& data, const QFont& windowFont, double width);
+#include "ui/chart/chart_data.h"
 
-// Slants the age labels of a chart built above as its new width requires.
-void FitAgeLabels(QChart* chart, const QFont& windowFont, double width);
+class QPainter;
+
+// Draws the chart of `data` into `area`, in logical pixels (1/96 inch).
+void PaintMeanChart(QPainter& painter, const QRectF& area, const ChartData& data,
+                    const QFont& windowFont);
+
+// The chart on screen.
+class MeanChartView : public QWidget {
+ public:
+  explicit MeanChartView(QWidget* parent = nullptr);
+  void SetData(const ChartData& data);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  ChartData data_;
+};

@@ -8,11 +8,17 @@
 
 KelvaraApplication::KelvaraApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // The toolkit's dialogs (file, print, page setup) and standard buttons in
-  // Japanese, from the toolkit's own translations when they are installed.
+  // Japanese, from the toolkit's own translations: in the folder translations
+  // beside the program where it is installed with its own toolkit (Windows),
+  // else where the system's toolkit keeps them.
   auto* translator = new QTranslator(this);
-  if (translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    installTranslator(translator);
+  for (const QString& folder : {applicationDirPath() + QStringLiteral("/translations"),
+                                QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
+    if (translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), folder)) {
+      installTranslator(translator);
+      break;
+    }
   }
 }
 

@@ -1,5 +1,5 @@
-// Program entry: creates the three windows and runs the event loop. The
-// command line is not used.
+// Program entry: creates the three windows and runs the event loop; a survey
+// data file named on the command line is opened at start.
 #include "ui/dialogs/common_dialogs.h"
 #include "ui/window/kelvara_application.h"
 #include "ui/window/program_entry.h"
@@ -7,5 +7,5 @@
 int main(int argc, char** argv) {
   KelvaraApplication application(argc, argv);
   const auto failureDisplay = MakeToolkitDialogs(nullptr);
-  return RunKelvara([] { CreateWindows(); }, *failureDisplay);
+  return RunKelvara([] { CreateWindows(); }, *failureDisplay, QApplication::arguments());
 }

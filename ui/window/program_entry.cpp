@@ -1,6 +1,8 @@
 #include "ui/window/program_entry.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
 
 #include "ui/about/about_box.h"
 #include "ui/window/main_window.h"
@@ -26,10 +28,17 @@ void DestroyWindows() {
   FormProgress = nullptr;
 }
 
-int RunKelvara(const std::function<void()>& createWindows, DialogService& failureDisplay) {
+int RunKelvara(const std::function<void()>& createWindows, DialogService& failureDisplay,
+               const QStringList& arguments) {
   try {
     createWindows();
     MainForm->show();
+    // The window holds one survey file: of several named, the first is
+    // opened. A relative name is taken from the folder the program started in.
+    if (arguments.size() > 1) {
+      const QString path = QFileInfo(arguments[1]).absoluteFilePath();
+      QTimer::singleShot(0, MainForm, [path] { MainForm->OpenSurveyFile(path); });
+    }
     QApplication::exec();
   } catch (...) {
     ShowException(failureDisplay, std::current_exception());
