@@ -1,5 +1,7 @@
 #include "engine/reading/text_encoding.h"
 
+#include <algorithm>
+
 namespace kelvara {
 namespace {
 
@@ -47,18 +49,9 @@ bool IsValidUtf8(std::string_view text) {
 }
 
 bool LooksLikeUtf8(std::string_view text) {
-  bool nonAscii = false;
-  for (size_t pos = 0; pos < text.size();) {
-    if (static_cast<unsigned char>(text[pos]) < 0x80) {
-      ++pos;
-      continue;
-    }
-    const size_t length = CharacterLength(text.substr(pos));
-    if (length == 0) return false;
-    nonAscii = true;
-    pos += length;
-  }
-  return nonAscii;
+  const bool nonAscii = std::any_of(text.begin(), text.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  return nonAscii && IsValidUtf8(text);
 }
 
 }  // namespace kelvara
