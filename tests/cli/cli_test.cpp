@@ -35,15 +35,6 @@ Outcome Tab(const std::vector<std::string>& args) {
   return kelvara::testing::RunProgram(KELVARA_TAB, args);
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
-       start = end + 1) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
-
 const std::vector<std::string> kClassification = {"--sex", "2", "--age", "3", "--pregnancy", "4"};
 
 std::vector<std::string> Args(std::vector<std::string> extra) {
@@ -144,7 +135,7 @@ TEST(TabReports, DesignOptionsAddTheirColumns) {
   const Outcome outcome = Tab(Args({"--weight", "5", "--strata", "1", "--ci", "--cv", "--deff",
                                     "--below", "2000", "--utf8", kSurvey, "6"}));
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  const std::vector<std::string> lines = Lines(outcome.out);
+  const std::vector<std::string> lines = kelvara::testing::ReportLines(outcome.out);
   ASSERT_EQ(lines.size(), 2u + 39u + 2u);
   EXPECT_EQ(lines[1].substr(lines[1].find("\"最大値\"")),
             "\"最大値\",\"95%信頼区間下限\",\"95%信頼区間上限\",\"変動係数(%)\","
@@ -153,7 +144,7 @@ TEST(TabReports, DesignOptionsAddTheirColumns) {
   // Of the fixed fields only the standard error differs from those with 地区
   // as sampling units (which make the same rows missing).
   const std::vector<std::string> plain =
-      Lines(Tab(Args({"--unit", "1", "--weight", "5", "--utf8", kSurvey, "6"})).out);
+      kelvara::testing::ReportLines(Tab(Args({"--unit", "1", "--weight", "5", "--utf8", kSurvey, "6"})).out);
   for (size_t i = 2; i < 41; ++i) {
     std::vector<std::string> fixed = ReportFields(lines[i]);
     std::vector<std::string> expected = ReportFields(plain[i]);
@@ -186,7 +177,7 @@ TEST(TabReports, OwnCutOffsProvenanceAndAMarkBeforeCodePage932) {
   EXPECT_EQ(Tab(Args({"--below", "=7", kSurvey, "6"})).status, 2);
 
   const std::string withProvenance = run({"--provenance", kSurvey, "6", "7"});
-  const std::vector<std::string> lines = Lines(withProvenance);
+  const std::vector<std::string> lines = kelvara::testing::ReportLines(withProvenance);
   std::string rest;
   int provenanceLines = 0;
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -199,7 +190,7 @@ TEST(TabReports, OwnCutOffsProvenanceAndAMarkBeforeCodePage932) {
       EXPECT_EQ(lines[i + 1].rfind("\"\x81y", 0), 0u) << "a block's header follows";  // 【
       continue;
     }
-    rest += lines[i] + "\n";
+    rest += lines[i] + "\r\n";
   }
   EXPECT_EQ(provenanceLines, 2);
   EXPECT_EQ(rest, run({kSurvey, "6", "7"}));

@@ -42,15 +42,6 @@ void ExpectShares(const std::vector<Case>& cases) {
   }
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
-       start = end + 1) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
-
 TEST(ReferenceJudging, IntakeExactlyAtAValueIsJudgedAsTheValueIsWritten) {
   ExpectShares({
       // EAR: below it only when less; UL: above it only when more.
@@ -134,7 +125,7 @@ TEST(ReferenceJudging, SummaryGroupJudgesEachMemberAgainstTheirOwnBand) {
                     kTable, "--utf8", survey, "5"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   int checked = 0;
-  for (const std::string& line : Lines(outcome.out)) {
+  for (const std::string& line : kelvara::testing::ReportLines(outcome.out)) {
     const auto fields = ReportFields(line);
     if (fields[0] != "\"男(再掲)20以上\"" && fields[0] != "\"男総数\"") continue;
     ASSERT_EQ(fields.size(), 25u) << line;
@@ -188,7 +179,7 @@ TEST(ReferenceJudging, MedianIntervalBracketsTheMedian) {
                     "--median-ci", "--utf8", kExample, "6", "12"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   int bracketed = 0;
-  for (const std::string& line : Lines(outcome.out)) {
+  for (const std::string& line : kelvara::testing::ReportLines(outcome.out)) {
     const auto fields = ReportFields(line);
     if (fields.size() != 19 || fields[17].empty() || fields[18].empty()) continue;
     if (fields[17].front() == '"') continue;  // the title line

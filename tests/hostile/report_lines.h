@@ -10,20 +10,8 @@
 namespace kelvara::hostile {
 
 using testing::ReportFields;
+using testing::ReportLines;
 
-// The lines of a report, with LF or CR LF line ends.
-inline std::vector<std::string> ReportLines(std::string_view text) {
-  std::vector<std::string> lines;
-  while (!text.empty()) {
-    const size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.emplace_back(line);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return lines;
-}
 
 
 // The fields after the label of the first group line labelled `label` (as

@@ -56,11 +56,7 @@ inline JudgedShares JudgeOnePerson(const std::string& tab, const std::string& re
     shares.error = outcome.err.empty() ? "kelvara-tab failed" : outcome.err;
     return shares;
   }
-  std::vector<std::string> lines;
-  for (size_t start = 0, end; (end = outcome.out.find('\n', start)) != std::string::npos;
-       start = end + 1) {
-    lines.push_back(outcome.out.substr(start, end - start));
-  }
+  const std::vector<std::string> lines = ReportLines(outcome.out);
   for (const std::string& line : lines) {
     const std::vector<std::string> fields = ReportFields(line);
     if (fields.size() == 25 && fields[1] == "2") {
