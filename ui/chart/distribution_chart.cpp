@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include "ui/chart/chart_style.h"
+#include "ui/chart/reference_drawing.h"
 #include "ui/chart/value_axis.h"
 
 void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartData& data,
@@ -60,7 +61,12 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
                      entry.text);
     x += swatch + 4 + textWidth + 16;
   }
-  top += lineHeight + 10;
+  top += lineHeight;
+  // The reference values' kinds, on a line of their own when drawn.
+  if (const double height = DrawReferenceLegend(painter, area, top + 4, data); height > 0) {
+    top += 4 + height;
+  }
+  top += 10;
 
   // The plot: value labels and the axis title on the left, age labels below.
   const ValueScale scale = NiceScale(data.empty() ? 0 : data.Lowest(),
@@ -92,11 +98,18 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
         painter.setPen(QPen(colour.darker(130), 2.5, Qt::SolidLine, Qt::FlatCap));
         painter.drawLine(QPointF(centre - boxWidth / 2, yOf(mark.median)),
                          QPointF(centre + boxWidth / 2, yOf(mark.median)));
+        // The EAR and UL reach past the box's sides, apart from its median.
+        DrawReferenceMarks(painter, axes, mark, centre, boxWidth * 0.6);
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(0x20, 0x20, 0x20));
         painter.drawEllipse(QPointF(centre, yOf(mark.mean)), 3, 3);
       }
     }
+  }
+  // The DG over the boxes, so that where each box lies against it shows;
+  // the usual intakes' groups have the same DG as their one-day values.
+  for (const ChartSeriesData& series : data.series) {
+    if (!series.usual) DrawGoalLines(painter, axes, series);
   }
   painter.restore();
 }

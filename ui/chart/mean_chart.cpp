@@ -6,12 +6,15 @@
 #include <algorithm>
 
 #include "ui/chart/chart_style.h"
+#include "ui/chart/reference_drawing.h"
 #include "ui/chart/value_axis.h"
 
 namespace {
 
 // Half the width of an error bar's caps, in categories.
 constexpr double kCapHalfWidth = 0.06;
+// Half the width of an EAR or UL mark through a point, in series slots.
+constexpr double kReferenceHalfWidth = 0.4;
 constexpr double kDotRadius = 4;
 constexpr double kSquareSide = 9;
 
@@ -89,7 +92,12 @@ void PaintMeanChart(QPainter& painter, const QRectF& area, const ChartData& data
                             lineHeight),
                      Qt::AlignVCenter, summaryName);
   }
-  top += lineHeight + 10;
+  top += lineHeight;
+  // The reference values' kinds, on a line of their own when drawn.
+  if (const double height = DrawReferenceLegend(painter, area, top + 4, data); height > 0) {
+    top += 4 + height;
+  }
+  top += 10;
 
   // The plot: value labels and the axis title on the left, age labels below,
   // upright when they fit side by side, else on end.
@@ -102,9 +110,12 @@ void PaintMeanChart(QPainter& painter, const QRectF& area, const ChartData& data
   auto xOf = [&](double position) { return axes.XOf(position); };
   DrawAxes(painter, area, axes, data);
 
-  // The marks: error bars first, so that the means are drawn over them.
+  // The DG behind the intakes.
   painter.setClipRect(plot);
   const int sexes = static_cast<int>(data.series.size());
+  for (const ChartSeriesData& series : data.series) DrawGoalLines(painter, axes, series);
+
+  // The marks: error bars first, so that the means are drawn over them.
   const double cap = kCapHalfWidth * categoryWidth;
   for (int s = 0; s < sexes; ++s) {
     const ChartSeriesData& series = data.series[static_cast<size_t>(s)];
@@ -147,6 +158,26 @@ void PaintMeanChart(QPainter& painter, const QRectF& area, const ChartData& data
     // Summaries: open squares, on their own.
     for (const ChartMark& mark : series.summaries) {
       DrawOpenSquare(painter, QPointF(xOf(mark.position + offset), yOf(mark.mean)), colour);
+    }
+  }
+
+  // The EAR and UL over the lines, which would hide them, and under the
+  // means, which stay whole.
+  if (data.HasReferenceMarks()) {
+    for (int s = 0; s < sexes; ++s) {
+      const ChartSeriesData& series = data.series[static_cast<size_t>(s)];
+      const double offset = SexOffset(s, sexes);
+      for (const ChartMark& mark : series.bands) {
+        DrawReferenceMarks(painter, axes, mark, xOf(mark.position + offset),
+                           kReferenceHalfWidth * SexSlotWidth(sexes) * categoryWidth);
+      }
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(SexColour(series.sex));
+      for (const ChartMark& mark : series.bands) {
+        if (!mark.ear && !mark.ul) continue;
+        painter.drawEllipse(QPointF(xOf(mark.position + offset), yOf(mark.mean)), kDotRadius,
+                            kDotRadius);
+      }
     }
   }
   painter.restore();
