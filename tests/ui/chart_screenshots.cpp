@@ -148,11 +148,17 @@ int main(int argc, char** argv) {
                                                           : QStringLiteral("distribution"));
     const QString shown = out.filePath(stem + QStringLiteral("-tab.png"));
     ok = Report(MainForm->grab().save(shown), shown) && ok;
-    const QString path = out.filePath(stem + QStringLiteral(".png"));
-    QFile::remove(path);
-    dialogs.fileAnswers = {path};
-    tab->SaveAsPng();
-    ok = Report(QFileInfo(path).size() > 0, path) && ok;
+    for (const char* extension : {"png", "pdf"}) {
+      const QString path = out.filePath(stem + QLatin1Char('.') + QLatin1String(extension));
+      QFile::remove(path);
+      dialogs.fileAnswers = {path};
+      if (extension == QLatin1String("png")) {
+        tab->SaveAsPng();
+      } else {
+        tab->SaveAsPdf();
+      }
+      ok = Report(QFileInfo(path).size() > 0, path) && ok;
+    }
   }
   std::printf("%s\n", qPrintable(tab->note()));
   return ok && dialogs.errors.isEmpty() ? 0 : 1;

@@ -447,12 +447,12 @@ void ChartTabTest::referenceValuesMarkedPerAgeBand() {
 
   std::string error;
   std::optional<kelvara::ReferenceTable> read = kelvara::ReadReferenceTable(
-      tablePath.toStdString(), [](std::string_view text) { return kelvara::Utf8ToCp932(text); },
-      error);
+      std::filesystem::path(tablePath.toStdWString()),
+      [](std::string_view text) { return kelvara::Utf8ToCp932(text); }, error);
   QVERIFY2(read, error.c_str());
   kelvara::ReferenceChoice chosen;
   chosen.table = *read;
-  ReferenceTableFinder finder(tmp_->path().toStdString());  // no shipped tables there
+  ReferenceTableFinder finder(std::filesystem::path(tmp_->path().toStdWString()));  // no shipped tables there
 
   using Marks = std::vector<std::optional<double>>;
   const auto marksOf = [](const ChartSeriesData& series) {
