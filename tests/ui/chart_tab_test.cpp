@@ -514,6 +514,13 @@ void ChartTabTest::referenceValuesMarkedPerAgeBand() {
   AddReferenceMarks(chosenData, finder.Find(blocks[0], &chosen));
   QCOMPARE(marksOf(chosenData.series[1]).at(3), (Marks{8.0, none, none, none}));
 
+  // Under the category scheme the age column holds category numbers: no
+  // band of the table can be told, so nothing is marked.
+  ChartData categories = BuildChartData(blocks[0], ChartKind::mean, false);
+  categories.scheme = kelvara::SchemeId::category;
+  AddReferenceMarks(categories, finder.Find(blocks[0], &chosen));
+  QVERIFY(!categories.HasReferenceMarks());
+
   // No such table chosen, none shipped: no marks, and the note says why.
   ChartData lost = BuildChartData(blocks[0], ChartKind::mean, false);
   AddReferenceMarks(lost, finder.Find(blocks[0], nullptr));

@@ -175,6 +175,7 @@ ChartData BuildChartData(const ReportBlock& block, ChartKind kind, bool withBoth
                                      : QStringLiteral("区分の名前がどの年齢階級区分にもありません。");
     return data;
   }
+  data.scheme = scheme->scheme;
   const Categories categories = SchemeCategories(scheme->scheme, withBothSexes);
   for (std::string_view text : categories.texts) data.categories.append(DisplayText(text));
   data.bandCount = categories.bandCount;

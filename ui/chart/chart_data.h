@@ -44,6 +44,7 @@ struct ChartSeriesData {
 
 struct ChartData {
   ChartKind kind = ChartKind::mean;
+  std::optional<kelvara::SchemeId> scheme;  // the block's age-group scheme
   QString title;           // the variable's name
   QStringList categories;  // the axis: the age bands, then the summaries
   int bandCount = 0;       // how many of the categories are age bands

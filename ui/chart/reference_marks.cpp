@@ -8,7 +8,11 @@ using kelvara::SexCondition;
 void AddReferenceMarks(ChartData& data, const ChartReference& reference) {
   QStringList lines;
   if (!reference.problem.isEmpty()) lines.append(reference.problem);
-  if (reference.nutrient) {
+  // Category numbers stand where the ages would: no band of the table is known.
+  const bool categories = data.scheme == kelvara::SchemeId::category;
+  if (reference.nutrient && categories) {
+    lines.append(QStringLiteral("カテゴリー番号の区分は年齢階級がわからないため、基準値の印を描きません。"));
+  } else if (reference.nutrient) {
     QStringList differs;
     QStringList waiting;
     bool summariesShown = false;
