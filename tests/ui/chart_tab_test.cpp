@@ -28,6 +28,8 @@
 #include "ui/chart/chart_tab.h"
 #include "ui/window/display_text.h"
 #include "ui/settings/radio_group.h"
+#include "ui/settings/settings_tab.h"
+#include "engine/design_options.h"
 #include "ui/results/results_pane.h"
 #include "ui/window/display_text.h"
 
@@ -513,6 +515,14 @@ void ChartTabTest::referenceValuesMarkedPerAgeBand() {
   ChartData chosenData = BuildChartData(blocks[0], ChartKind::mean, false);
   AddReferenceMarks(chosenData, finder.Find(blocks[0], &chosen));
   QCOMPARE(marksOf(chosenData.series[1]).at(3), (Marks{8.0, none, none, none}));
+
+  // The tab takes the table chosen in the design options.
+  auto* settings = MainForm->findChild<SettingsTab*>();
+  kelvara::DesignOptions design = settings->designOptions();
+  design.reference = std::make_shared<const kelvara::ReferenceChoice>(chosen);
+  settings->setDesignOptions(design);
+  SetPane(lines);
+  QCOMPARE(marksOf(Tab()->chartData().series[1]).at(3), (Marks{8.0, none, none, none}));
 
   // Under the category scheme the age column holds category numbers: no
   // band of the table can be told, so nothing is marked.
