@@ -80,8 +80,17 @@ double DrawReferenceLegend(QPainter& painter, const QRectF& area, double top,
   const QFontMetricsF metrics(painter.font());
   const double lineHeight = metrics.height();
   const double sample = lineHeight * 1.6;
-  double width = 0;
-  for (const Entry& entry : entries) width += sample + 4 + metrics.horizontalAdvance(entry.text) + 16;
+  auto widthOf = [&] {
+    double width = 0;
+    for (const Entry& entry : entries) width += sample + 4 + metrics.horizontalAdvance(entry.text) + 16;
+    return width;
+  };
+  double width = widthOf();
+  // A narrow chart names the values by their abbreviations alone.
+  if (width > area.width() - 8) {
+    for (Entry& entry : entries) entry.text = entry.text.left(entry.text.indexOf(QChar(0xFF08)));
+    width = widthOf();
+  }
   double x = area.center().x() - width / 2;
   const double middle = top + lineHeight / 2;
   for (const Entry& entry : entries) {
