@@ -1,5 +1,7 @@
 #include "engine/report/reference_line.h"
 
+#include <algorithm>
+
 namespace kelvara {
 namespace {
 
@@ -35,6 +37,16 @@ std::optional<std::string> ReferenceLineTable(std::string_view line) {
   const size_t end = rest.rfind(kNutrient);
   if (end == std::string_view::npos) return std::nullopt;
   return std::string(rest.substr(0, end));
+}
+
+std::optional<std::string> ReferenceLineNutrient(std::string_view line) {
+  if (!ReferenceLineTable(line)) return std::nullopt;
+  std::string_view rest = line.substr(0, line.size() - 1);
+  rest = rest.substr(rest.rfind(kNutrient) + kNutrient.size());
+  // Keys are ASCII letters, digits and _: the first 、 ends one.
+  rest = rest.substr(0, std::min(rest.size(), rest.find(kComma)));
+  if (rest == kNoNutrient) return std::string();
+  return std::string(rest);
 }
 
 std::string ReferenceLine(std::string_view title, const NutrientReference* nutrient,

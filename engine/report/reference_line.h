@@ -22,4 +22,8 @@ std::string_view ReferenceLinePrefix();
 // The table's title named by such a line; nothing when `line` is not one.
 std::optional<std::string> ReferenceLineTable(std::string_view line);
 
+// The nutrient's key named by such a line; empty when it names none
+// (対応なし), nothing when `line` is not one.
+std::optional<std::string> ReferenceLineNutrient(std::string_view line);
+
 }  // namespace kelvara

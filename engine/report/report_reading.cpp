@@ -132,7 +132,8 @@ std::optional<StrataNote> ReadStrataLine(std::string_view line) {
 std::optional<ReferenceNote> ReadReferenceLine(std::string_view line) {
   const std::optional<std::string> table = ReferenceLineTable(line);
   if (!table) return std::nullopt;
-  return ReferenceNote{std::string(line.substr(1, line.size() - 2)), *table};
+  return ReferenceNote{std::string(line.substr(1, line.size() - 2)), *table,
+                       ReferenceLineNutrient(line).value_or(std::string())};
 }
 
 }  // namespace

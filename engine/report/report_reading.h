@@ -38,6 +38,7 @@ struct ReportGroupLine {
 struct ReferenceNote {
   std::string text;   // the whole line without its quotes, code page 932
   std::string table;  // the table's title, as the line names it
+  std::string nutrient;  // the nutrient's key; empty when the line names none
 
   bool operator==(const ReferenceNote&) const = default;
 };

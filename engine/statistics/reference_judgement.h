@@ -61,11 +61,23 @@ uint16_t PersonClass(int32_t sex, double age, int32_t pregnancy);
 // One nutrient's reference values for every person class.
 class NutrientReference {
  public:
+  struct Bounds {
+    // Not a number where the table gives none. The DG is outside below
+    // `low`, at or above `below`, above `high`.
+    double value = 0.0, low = 0.0, below = 0.0, high = 0.0;
+    NotJudged reason = NotJudged::noValue;
+  };
+
   NutrientReference(const ReferenceChoice& choice, const std::string& key);
 
   const std::string& key() const { return key_; }
   // Whether the table gives the figure for total intake at all.
   bool gives(JudgedFigure figure) const { return gives_[static_cast<size_t>(figure)]; }
+
+  // What a person of the class is judged against for the figure.
+  const Bounds& BoundsOf(JudgedFigure figure, uint16_t personClass) const {
+    return classes_[personClass][static_cast<size_t>(figure)];
+  }
 
   // 1 when the value is on the judged side (below the EAR, at or above the
   // AI, above the UL, outside the DG), 0 when not; `reason` says whether the
@@ -91,12 +103,6 @@ class NutrientReference {
   }
 
  private:
-  struct Bounds {
-    // Not a number where the table gives none. The DG is outside below
-    // `low`, at or above `below`, above `high`.
-    double value = 0.0, low = 0.0, below = 0.0, high = 0.0;
-    NotJudged reason = NotJudged::noValue;
-  };
   std::string key_;
   std::array<bool, kJudgedFigures> gives_{};
   std::vector<std::array<Bounds, kJudgedFigures>> classes_;

@@ -196,6 +196,10 @@ TEST(ReportReading, JudgedColumnsAndTheReferenceLineAreRead) {
   EXPECT_FALSE(blocks[0].Value(men, ColumnTitle(ReportColumn::dgShare)));
   EXPECT_TRUE(blocks[1].Value(blocks[1].groups[0], ColumnTitle(ReportColumn::dgShare)));
   EXPECT_FALSE(blocks[2].Value(blocks[2].groups[0], ColumnTitle(ReportColumn::earShare)));
+  // The nutrient each line names, none for energy (対応なし).
+  EXPECT_EQ(blocks[0].reference->nutrient, "iron");
+  EXPECT_EQ(blocks[1].reference->nutrient, "salt");
+  EXPECT_EQ(blocks[2].reference->nutrient, "");
 }
 
 }  // namespace

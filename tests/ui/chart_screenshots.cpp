@@ -1,9 +1,13 @@
 // kelvara_chart_screenshots: for the example survey under each age-group
 // scheme, runs energy in the window and saves both charts of the chart tab:
 // the tab as shown (window grab) and the saved 300 dpi PNG and PDF, for
-// looking at by eye (scripts/chart_screenshots.sh).
+// looking at by eye (scripts/chart_screenshots.sh). Then iron judged against
+// the shipped 2025 table, with its EAR, UL and DG marked, for women as
+// menstruating.
 //
-//   kelvara_chart_screenshots SURVEY.csv OUT_DIR
+//   kelvara_chart_screenshots SURVEY.csv OUT_DIR [TABLE]
+// TABLE: the reference table iron is judged against, a shipped table's name
+// or a file (dri2025 when not given).
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +15,12 @@
 #include <QTabWidget>
 #include <cstdio>
 
+#include "codec/cp932.h"
+#include "engine/design_options.h"
+#include "engine/reading/reference_location.h"
+#include "platform/program_directory.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/settings/settings_tab.h"
 #include "ui/window/main_window.h"
 #include "ui/chart/chart_tab.h"
 #include "ui/window/kelvara_application.h"
@@ -100,5 +109,63 @@ int main(int argc, char** argv) {
                                            : QStringLiteral("chart-category-distribution-both-tab.png"));
     ok = Report(MainForm->grab().save(shown), shown) && ok;
   }
+
+  // Iron (column 12) under the first scheme, judged against the table (the
+  // build's reference/ is two folders up from this program's).
+  const std::string reference = argc > 3 ? argv[3] : "dri2025";
+  std::string error;
+  std::optional<kelvara::ReferenceTable> table = kelvara::ReadNamedReferenceTable(
+      reference, kelvara::ProgramDirectory().parent_path().parent_path(),
+      [](std::string_view text) { return kelvara::Utf8ToCp932(text); }, error);
+  if (!table) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  auto settings = MainForm->findChild<SettingsTab*>();
+  kelvara::DesignOptions design = settings->designOptions();
+  auto choice = std::make_shared<kelvara::ReferenceChoice>();
+  choice->origin = reference;
+  choice->table = std::move(*table);
+  choice->menstruation = kelvara::Menstruation::yes;
+  design.reference = choice;
+  settings->setDesignOptions(design);
+  tab->SetBothSexesShown(false);
+  Find<QComboBox>("ComboBoxBunrui2")->setCurrentIndex(3);
+  Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(0);
+  for (int item = 0; item < Find<QListWidget>("CheckListEiyoso")->count(); ++item) {
+    Find<QListWidget>("CheckListEiyoso")->item(item)->setCheckState(item == 11 ? Qt::Checked : Qt::Unchecked);
+  }
+  Pane()->ClearLines();
+  MainForm->ButtonRunClick();
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(tab);
+  tab->blockList()->setCurrentRow(0);
+  for (ChartKind kind : {ChartKind::mean, ChartKind::distribution}) {
+    tab->SetKind(kind);
+    QApplication::processEvents();
+    const QString stem = QStringLiteral("chart-iron-%1-%2")
+                             .arg(QFileInfo(QString::fromStdString(reference)).baseName(),
+                                  kind == ChartKind::mean ? QStringLiteral("mean")
+                                                          : QStringLiteral("distribution"));
+    const QString shown = out.filePath(stem + QStringLiteral("-tab.png"));
+    ok = Report(MainForm->grab().save(shown), shown) && ok;
+    for (const char* extension : {"png", "pdf"}) {
+      const QString path = out.filePath(stem + QLatin1Char('.') + QLatin1String(extension));
+      QFile::remove(path);
+      dialogs.fileAnswers = {path};
+      if (extension == QLatin1String("png")) {
+        tab->SaveAsPng();
+      } else {
+        tab->SaveAsPdf();
+      }
+      ok = Report(QFileInfo(path).size() > 0, path) && ok;
+    }
+  }
+  // The same at the window's smallest size, where the legends must still fit.
+  MainForm->resize(MainForm->minimumSizeHint());
+  QApplication::processEvents();
+  const QString narrow = out.filePath(QStringLiteral("chart-iron-%1-distribution-narrow-tab.png")
+                                          .arg(QFileInfo(QString::fromStdString(reference)).baseName()));
+  ok = Report(MainForm->grab().save(narrow), narrow) && ok;
+  std::printf("%s\n", qPrintable(tab->note()));
   return ok && dialogs.errors.isEmpty() ? 0 : 1;
 }

@@ -21,9 +21,15 @@
 #include "ui/window/main_window.h"
 #include "ui/chart/chart_data.h"
 #include "ui/chart/chart_picture.h"
+#include "ui/chart/chart_reference.h"
+#include "ui/chart/chart_style.h"
+#include "ui/chart/reference_marks.h"
+#include "codec/cp932.h"
 #include "ui/chart/chart_tab.h"
 #include "ui/window/display_text.h"
 #include "ui/settings/radio_group.h"
+#include "ui/settings/settings_tab.h"
+#include "engine/design_options.h"
 #include "ui/results/results_pane.h"
 #include "ui/window/display_text.h"
 
@@ -102,6 +108,7 @@ class ChartTabTest : public QObject {
   void tabFollowsRunsClearingAndALoadedFile();
   void savedAndPrintedPictures();
   void usualIntakeStandsBesideTheOneDayValues();
+  void referenceValuesMarkedPerAgeBand();
   void provenanceLinesAreReadBackByTheChart();
   void fuzzInputsReplayed();
 
@@ -399,6 +406,136 @@ void ChartTabTest::usualIntakeStandsBesideTheOneDayValues() {
     }
   }
   QVERIFY(data.note.startsWith(QStringLiteral("淡い箱：1日の値、濃い箱：習慣的摂取量。")));
+}
+
+// A block judged against a table of known values: each age band of one sex
+// gets the general EAR, total-intake UL and DG of its sex when its ages lie
+// in bands of one value, and nothing where they straddle different values,
+// where the menstruation choice is missing, or where the group is a summary
+// or of both sexes. Without the table, no marks and the note says so.
+void ChartTabTest::referenceValuesMarkedPerAgeBand() {
+  const std::string table =
+      "title,試験用の表\n"
+      "name,iron,鉄\n"
+      "value,iron,1,1,2,,EAR,3.0,mg,total,t\n"
+      "value,iron,1,3,6,,EAR,4.0,mg,total,t\n"  // 1～6 straddles 3.0 and 4.0
+      "value,iron,1,7,14,,EAR,6.0,mg,total,t\n"
+      "value,iron,1,15,29,,EAR,7.0,mg,total,t\n"
+      "value,iron,1,30,49,,EAR,6.5,mg,total,t\n"
+      "value,iron,1,50,,,EAR,6.0,mg,total,t\n"
+      "value,iron,1,15,29,,UL,40,mg,total,t\n"
+      "value,iron,1,30,49,,UL,45,mg,supplements,t\n"  // never a mark
+      "value,iron,1,18,64,,DG_min,10,mg,total,t\n"
+      "value,iron,1,18,64,,DG_max,30,mg,total,t\n"
+      "value,iron,2,20,29,menstruating,EAR,8.0,mg,total,t\n"
+      "value,iron,2,20,29,not_menstruating,EAR,5.0,mg,total,t\n"
+      "value,iron,2,30,49,,EAR,5.5,mg,total,t\n"
+      "value,iron,2,,,pregnant,EAR,+2.0,mg,total,t\n";
+  const QString tablePath = WriteFile(*tmp_, QStringLiteral("table.csv"), table);
+  std::string survey = "sex,age,preg,鉄\n";
+  for (int sex : {1, 2}) {
+    for (int age : {2, 5, 8, 12, 16, 18, 21, 27, 33, 37, 44, 46, 52, 58, 61, 68, 71, 80}) {
+      survey += std::to_string(sex) + "," + std::to_string(age) + ",0," +
+                std::to_string(4 + age % 7) + "\n";
+    }
+  }
+  const QString surveyPath = WriteFile(*tmp_, QStringLiteral("survey.csv"), survey);
+  const std::vector<std::string> lines = Lines(TabulatorReport(
+      {"--sex", "1", "--age", "2", "--pregnancy", "3", "--reference", tablePath, "--nutrient", "4=iron",
+       surveyPath, "4"}));
+  const std::vector<kelvara::ReportBlock> blocks = kelvara::ReadReportBlocks(lines);
+  QCOMPARE(blocks.size(), size_t{1});
+  QVERIFY(blocks[0].reference);
+
+  std::string error;
+  std::optional<kelvara::ReferenceTable> read = kelvara::ReadReferenceTable(
+      std::filesystem::path(tablePath.toStdWString()),
+      [](std::string_view text) { return kelvara::Utf8ToCp932(text); }, error);
+  QVERIFY2(read, error.c_str());
+  kelvara::ReferenceChoice chosen;
+  chosen.table = *read;
+  ReferenceTableFinder finder(std::filesystem::path(tmp_->path().toStdWString()));  // no shipped tables there
+
+  using Marks = std::vector<std::optional<double>>;
+  const auto marksOf = [](const ChartSeriesData& series) {
+    std::map<int, Marks> marks;
+    for (const ChartMark& mark : series.bands) {
+      marks[mark.position] = {mark.ear, mark.ul, mark.dgLow, mark.dgHigh};
+    }
+    return marks;
+  };
+  const std::nullopt_t none = std::nullopt;
+  for (ChartKind kind : {ChartKind::mean, ChartKind::distribution}) {
+    ChartData data = BuildChartData(blocks[0], kind, true);
+    AddReferenceMarks(data, finder.Find(blocks[0], &chosen));
+    QCOMPARE(data.series.size(), size_t{3});
+    // 1～6, 7～14, 15～19, 20～29, 30～39, 40～49, 50～59, 60～69, 70以上.
+    const std::map<int, Marks> men = {
+        {0, {none, none, none, none}}, {1, {6.0, none, none, none}},
+        {2, {7.0, 40.0, none, none}},  {3, {7.0, 40.0, 10.0, 30.0}},
+        {4, {6.5, none, 10.0, 30.0}},  {5, {6.5, none, 10.0, 30.0}},
+        {6, {6.0, none, 10.0, 30.0}},  {7, {6.0, none, none, none}},
+        {8, {6.0, none, none, none}}};
+    QCOMPARE(marksOf(data.series[0]), men);
+    const std::map<int, Marks> women = marksOf(data.series[1]);
+    QCOMPARE(women.at(3), (Marks{none, none, none, none}));  // waits for the choice
+    QCOMPARE(women.at(4), (Marks{5.5, none, none, none}));
+    for (const ChartSeriesData& series : data.series) {
+      for (const ChartMark& mark : series.summaries) QVERIFY(!mark.ear && !mark.ul && !mark.dgLow);
+      if (series.sex != kelvara::SexCondition::any) continue;
+      for (const ChartMark& mark : series.bands) QVERIFY(!mark.ear && !mark.ul && !mark.dgLow);
+    }
+    // The value axis reaches the highest mark, above every intake.
+    QCOMPARE(data.Highest(), 40.0);
+    QVERIFY2(data.note.contains(QStringLiteral("基準値：試験用の表")), qPrintable(data.note));
+    QVERIFY(data.note.contains(QStringLiteral("集計区分と男女の区分は")));
+    QVERIFY2(data.note.contains(QStringLiteral("異なるため印を描かなかった区分：男1～6、男15～19、男60～69\n")),
+             qPrintable(data.note));
+    QVERIFY2(data.note.contains(QStringLiteral("がないため印を描かなかった区分：女20～29")),
+             qPrintable(data.note));
+
+    // The marks are drawn: the EAR's colour shows, and only with them.
+    const auto earPixels = [](const ChartData& drawn) {
+      QImage image(kChartPictureSize.toSize(), QImage::Format_RGB32);
+      QPainter painter(&image);
+      PaintChartPicture(painter, QRectF(QPointF(0, 0), kChartPictureSize), drawn, QFont());
+      painter.end();
+      int count = 0;
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == EarPen().color().rgb();
+      }
+      return count;
+    };
+    QVERIFY(earPixels(data) > 0);
+    QCOMPARE(earPixels(BuildChartData(blocks[0], kind, true)), 0);
+  }
+
+  // The menstruation choice of the design options marks the women's band.
+  chosen.menstruation = kelvara::Menstruation::yes;
+  ChartData chosenData = BuildChartData(blocks[0], ChartKind::mean, false);
+  AddReferenceMarks(chosenData, finder.Find(blocks[0], &chosen));
+  QCOMPARE(marksOf(chosenData.series[1]).at(3), (Marks{8.0, none, none, none}));
+
+  // The tab takes the table chosen in the design options.
+  auto* settings = MainForm->findChild<SettingsTab*>();
+  kelvara::DesignOptions design = settings->designOptions();
+  design.reference = std::make_shared<const kelvara::ReferenceChoice>(chosen);
+  settings->setDesignOptions(design);
+  SetPane(lines);
+  QCOMPARE(marksOf(Tab()->chartData().series[1]).at(3), (Marks{8.0, none, none, none}));
+
+  // Under the category scheme the age column holds category numbers: no
+  // band of the table can be told, so nothing is marked.
+  ChartData categories = BuildChartData(blocks[0], ChartKind::mean, false);
+  categories.scheme = kelvara::SchemeId::category;
+  AddReferenceMarks(categories, finder.Find(blocks[0], &chosen));
+  QVERIFY(!categories.HasReferenceMarks());
+
+  // No such table chosen, none shipped: no marks, and the note says why.
+  ChartData lost = BuildChartData(blocks[0], ChartKind::mean, false);
+  AddReferenceMarks(lost, finder.Find(blocks[0], nullptr));
+  QVERIFY(!lost.HasReferenceMarks());
+  QVERIFY2(lost.note.contains(QStringLiteral("基準値の表「試験用の表」が見つからない")), qPrintable(lost.note));
 }
 
 // With provenance lines on, each block is preceded by one; the chart reads

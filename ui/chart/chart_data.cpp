@@ -124,12 +124,24 @@ bool ChartData::empty() const {
   return true;
 }
 
+bool ChartData::HasReferenceMarks() const {
+  for (const ChartSeriesData& one : series) {
+    for (const ChartMark& mark : one.bands) {
+      if (mark.ear || mark.ul || mark.dgLow || mark.dgHigh) return true;
+    }
+  }
+  return false;
+}
+
 double ChartData::Lowest() const {
   double lowest = std::numeric_limits<double>::infinity();
   for (const ChartSeriesData& one : series) {
     for (const auto* marks : {&one.bands, &one.summaries}) {
       for (const ChartMark& mark : *marks) {
         lowest = std::min({lowest, mark.mean, kind == ChartKind::mean ? mark.low : mark.p5});
+        for (const std::optional<double>& value : {mark.ear, mark.ul, mark.dgLow, mark.dgHigh}) {
+          if (value) lowest = std::min(lowest, *value);
+        }
       }
     }
   }
@@ -142,6 +154,9 @@ double ChartData::Highest() const {
     for (const auto* marks : {&one.bands, &one.summaries}) {
       for (const ChartMark& mark : *marks) {
         highest = std::max({highest, mark.mean, kind == ChartKind::mean ? mark.high : mark.p95});
+        for (const std::optional<double>& value : {mark.ear, mark.ul, mark.dgLow, mark.dgHigh}) {
+          if (value) highest = std::max(highest, *value);
+        }
       }
     }
   }
@@ -160,6 +175,7 @@ ChartData BuildChartData(const ReportBlock& block, ChartKind kind, bool withBoth
                                      : QStringLiteral("区分の名前がどの年齢階級区分にもありません。");
     return data;
   }
+  data.scheme = scheme->scheme;
   const Categories categories = SchemeCategories(scheme->scheme, withBothSexes);
   for (std::string_view text : categories.texts) data.categories.append(DisplayText(text));
   data.bandCount = categories.bandCount;
@@ -180,6 +196,7 @@ ChartData BuildChartData(const ReportBlock& block, ChartKind kind, bool withBoth
       }
       ChartMark mark = *reading.mark;
       mark.position = categories.PositionOf(kelvara::AgeText(*group));
+      mark.group = group;
       auto& marks = group->role == GroupRole::ageBand ? series.bands : series.summaries;
       marks.push_back(mark);
     }

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "engine/statistics/age_group_scheme.h"
@@ -26,6 +27,10 @@ struct ChartMark {
   double low = 0;       // mean chart: the error bar's ends
   double high = 0;
   double p5 = 0, p25 = 0, median = 0, p75 = 0, p95 = 0;  // distribution chart
+  const kelvara::AgeGroup* group = nullptr;  // the scheme's group it is
+  // The group's dietary reference values, where the block was judged and
+  // the group has them (reference_marks.h).
+  std::optional<double> ear, ul, dgLow, dgHigh;
 };
 
 // The groups of one sex (男, 女 or 男女).
@@ -39,6 +44,7 @@ struct ChartSeriesData {
 
 struct ChartData {
   ChartKind kind = ChartKind::mean;
+  std::optional<kelvara::SchemeId> scheme;  // the block's age-group scheme
   QString title;           // the variable's name
   QStringList categories;  // the axis: the age bands, then the summaries
   int bandCount = 0;       // how many of the categories are age bands
@@ -47,7 +53,8 @@ struct ChartData {
   QString note;            // the error bars, the marks, and what was left out
 
   bool empty() const;
-  double Lowest() const;   // the lowest and highest value drawn
+  bool HasReferenceMarks() const;
+  double Lowest() const;   // the lowest and highest value drawn, reference marks included
   double Highest() const;
 };
 

@@ -27,6 +27,26 @@ QColor UsualIntakeFill(SexCondition sex) {
 
 QColor SummaryShade() { return QColor(0xE8, 0xE8, 0xE8); }
 
+QPen EarPen() {
+  QPen pen(QColor(0x00, 0x9E, 0x73), 3);  // bluish green
+  pen.setCapStyle(Qt::FlatCap);
+  return pen;
+}
+
+QPen UlPen() {
+  QPen pen(QColor(0x20, 0x20, 0x20), 2.5);
+  pen.setCapStyle(Qt::FlatCap);
+  pen.setJoinStyle(Qt::MiterJoin);
+  return pen;
+}
+
+QPen GoalPen(SexCondition sex) {
+  QPen pen(sex == SexCondition::any ? QColor(0x50, 0x50, 0x50) : SexColour(sex).darker(115), 1.8);
+  pen.setDashPattern({3, 2});
+  pen.setCapStyle(Qt::FlatCap);
+  return pen;
+}
+
 QFont ChartFont(const QFont& windowFont, int pixelSize, bool bold) {
   QFont font = windowFont;
   font.setPixelSize(pixelSize);

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPen>
 #include <QStringList>
 
 #include "engine/statistics/age_group_scheme.h"
@@ -16,6 +17,17 @@ QColor SexFill(kelvara::SexCondition sex);
 QColor UsualIntakeFill(kelvara::SexCondition sex);
 // The background of the summary categories.
 QColor SummaryShade();
+
+// The dietary reference values, apart from the sexes' blue and red and
+// from each other by shape as well as colour, so that they read in grey
+// print and for colour-blind readers: the EAR a green bar, the UL a black
+// bar with its ends turned down (a ceiling), the DG dashed in the colour of
+// its sex (grey in the legend).
+QPen EarPen();
+QPen UlPen();
+QPen GoalPen(kelvara::SexCondition sex);
+// How far the UL's ends turn down, in logical pixels.
+constexpr double kUlEndDrop = 4;
 
 // The window's font at a size in pixels. Pixel sizes scale with the painter
 // alone, so a chart looks the same on screen, in a 300 dpi image, in a PDF

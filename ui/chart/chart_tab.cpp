@@ -18,7 +18,9 @@
 
 #include "engine/design_options.h"
 #include "engine/report/block_scheme.h"
+#include "platform/program_directory.h"
 #include "ui/chart/chart_export.h"
+#include "ui/chart/reference_marks.h"
 #include "ui/dialogs/common_dialogs.h"
 #include "ui/window/display_text.h"
 #include "ui/window/file_problem.h"
@@ -94,11 +96,14 @@ QString ProvenanceTip(const kelvara::ReportBlock& block) {
 }  // namespace
 
 ChartTab::ChartTab(const ResultsPane& pane, std::function<DialogService&()> dialogs,
-                   std::function<QPrinter&()> printer, QWidget* parent)
+                   std::function<QPrinter&()> printer, ReferenceSource reference,
+                   QWidget* parent)
     : QWidget(parent),
       pane_(pane),
       dialogs_(std::move(dialogs)),
       printer_(std::move(printer)),
+      reference_(std::move(reference)),
+      tables_(kelvara::ProgramDirectory()),
       saveDialog_(new TFileDialog(TFileDialog::Kind::save, QStringLiteral("SaveChartDialog"), this)) {
   auto* listCaption = new QLabel(QStringLiteral("変数"), this);
   list_ = new QListWidget(this);
@@ -239,9 +244,12 @@ void ChartTab::Draw(bool force) {
     data_ = ChartData();
   } else {
     const kelvara::ReportBlock& block = blocks_[static_cast<size_t>(*row)];
+    std::shared_ptr<const kelvara::ReferenceChoice> reference =
+        reference_ ? reference_() : nullptr;
     // Lines added after the block change nothing in its chart.
-    if (!force && drawnBlock_ && *drawnBlock_ == block) return;
+    if (!force && drawnBlock_ && *drawnBlock_ == block && drawnReference_ == reference) return;
     drawnBlock_ = block;
+    drawnReference_ = reference;
     data_ = BuildChartData(block, kind_, bothSexes_);
     // A block followed by its usual-intake block: the distributions side by side.
     const size_t next = static_cast<size_t>(*row) + 1;
@@ -249,6 +257,7 @@ void ChartTab::Draw(bool force) {
         IsUsualIntakeOf(blocks_[next], block)) {
       AddUsualIntakes(data_, blocks_[next], bothSexes_);
     }
+    AddReferenceMarks(data_, tables_.Find(block, reference.get()));
   }
 
   meanView_->SetData(data_);

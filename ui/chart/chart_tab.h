@@ -10,6 +10,7 @@
 
 #include "engine/report/report_reading.h"
 #include "ui/chart/chart_data.h"
+#include "ui/chart/chart_reference.h"
 
 class DialogService;
 class DistributionChartView;
@@ -26,10 +27,16 @@ class TFileDialog;
 
 class ChartTab : public QWidget {
  public:
+  // The reference table chosen in the design options, if any.
+  using ReferenceSource = std::function<std::shared_ptr<const kelvara::ReferenceChoice>()>;
+
   // Follows `pane`'s lines; asks its questions through `dialogs` and prints
-  // on `printer`, the window's own (both asked for at the time of use).
+  // on `printer`, the window's own (both asked for at the time of use). A
+  // judged block's reference values are found in the table `reference`
+  // gives when its title is the block's, else in the shipped tables.
   ChartTab(const ResultsPane& pane, std::function<DialogService&()> dialogs,
-           std::function<QPrinter&()> printer, QWidget* parent = nullptr);
+           std::function<QPrinter&()> printer, ReferenceSource reference = {},
+           QWidget* parent = nullptr);
   ~ChartTab() override;
 
   // The blocks' names, in the pane's order.
@@ -66,6 +73,8 @@ class ChartTab : public QWidget {
   const ResultsPane& pane_;
   std::function<DialogService&()> dialogs_;
   std::function<QPrinter&()> printer_;
+  ReferenceSource reference_;
+  ReferenceTableFinder tables_;
   TFileDialog* saveDialog_;
 
   QListWidget* list_;
@@ -83,6 +92,7 @@ class ChartTab : public QWidget {
   std::vector<kelvara::ReportBlock> blocks_;
   std::optional<BlockKey> chosen_;
   std::optional<kelvara::ReportBlock> drawnBlock_;  // the block the chart was drawn from
+  std::shared_ptr<const kelvara::ReferenceChoice> drawnReference_;  // and the design's table
   ChartKind kind_ = ChartKind::mean;
   bool bothSexes_ = false;
   ChartData data_;

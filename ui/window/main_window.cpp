@@ -93,7 +93,8 @@ TMainForm::TMainForm(const QString& settingsFile, QWidget* parent)
   PageControl1->addTab(TabSheet3, QStringLiteral("計算結果"));
   auto* chartTab = Named(new ChartTab(
       TabSheet3->pane(), [this]() -> DialogService& { return dialogs(); },
-      [this]() -> QPrinter& { return printer(); }), "TabSheetChart");
+      [this]() -> QPrinter& { return printer(); },
+      [this] { return TabSheet2->designOptions().reference; }), "TabSheetChart");
   PageControl1->addTab(chartTab, QStringLiteral("グラフ"));
   PageControl1->setCurrentWidget(TabSheet2);
   connect(TabSheet2, &SettingsTab::openClicked, this, &TMainForm::Button1Click);

@@ -1,0 +1,65 @@
+#include "ui/chart/reference_marks.h"
+
+#include "engine/statistics/group_reference.h"
+#include "ui/chart/chart_reference.h"
+
+using kelvara::SexCondition;
+
+void AddReferenceMarks(ChartData& data, const ChartReference& reference) {
+  QStringList lines;
+  if (!reference.problem.isEmpty()) lines.append(reference.problem);
+  // Category numbers stand where the ages would: no band of the table is known.
+  const bool categories = data.scheme == kelvara::SchemeId::category;
+  if (reference.nutrient && categories) {
+    lines.append(QStringLiteral("カテゴリー番号の区分は年齢階級がわからないため、基準値の印を描きません。"));
+  } else if (reference.nutrient) {
+    QStringList differs;
+    QStringList waiting;
+    bool summariesShown = false;
+    bool bothSexesShown = false;
+    for (ChartSeriesData& series : data.series) {
+      summariesShown = summariesShown || !series.summaries.empty();
+      if (series.sex == SexCondition::any) {
+        bothSexesShown = bothSexesShown || !series.bands.empty();
+        continue;
+      }
+      const int32_t sex = series.sex == SexCondition::male ? 1 : 2;
+      for (ChartMark& mark : series.bands) {
+        if (mark.group == nullptr) continue;
+        const kelvara::GroupReference values =
+            kelvara::GeneralReferenceOfGroup(*reference.nutrient, sex, mark.group->age);
+        mark.ear = values.ear;
+        mark.ul = values.ul;
+        mark.dgLow = values.dgLow;
+        mark.dgHigh = values.dgHigh;
+        // The usual intakes beside the one-day values are the same groups:
+        // each is named once.
+        if (series.usual) continue;
+        if (values.menstruationNotChosen) waiting.append(mark.label);
+        if (values.differsWithinGroup) differs.append(mark.label);
+      }
+    }
+    if (data.HasReferenceMarks()) {
+      lines.append(QStringLiteral("基準値：%1（妊婦・授乳婦でない人の値）").arg(reference.table));
+    }
+    // Said once: such groups mix age bands, or sexes, of different values.
+    if (summariesShown && bothSexesShown) {
+      lines.append(QStringLiteral("集計区分と男女の区分は年齢階級や性の違う人を含むため、基準値の印を描きません。"));
+    } else if (summariesShown) {
+      lines.append(QStringLiteral("集計区分は年齢階級の違う人を含むため、基準値の印を描きません。"));
+    } else if (bothSexesShown) {
+      lines.append(QStringLiteral("男女の区分は性の違う人を含むため、基準値の印を描きません。"));
+    }
+    if (!differs.isEmpty()) {
+      lines.append(QStringLiteral("区分の中で基準値が異なるため印を描かなかった区分：") +
+                   differs.join(QStringLiteral("、")));
+    }
+    if (!waiting.isEmpty()) {
+      lines.append(QStringLiteral("月経の有無の指定（基準値による判定）がないため印を描かなかった区分：") +
+                   waiting.join(QStringLiteral("、")));
+    }
+  }
+  if (lines.isEmpty()) return;
+  if (!data.note.isEmpty()) data.note += QLatin1Char('\n');
+  data.note += lines.join(QLatin1Char('\n'));
+}
