@@ -228,6 +228,12 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
     error = "--nutrient, --pregnancy-stage and --menstruation need --reference";
     return std::nullopt;
   }
+  if (!options.reference.empty() && options.scheme == SchemeId::category) {
+    // Reference values go by age in years; a category number is not one.
+    error = "--reference judges each person by age in years, but under --scheme category the "
+            "--age column holds category numbers: choose table1, table2 or part5";
+    return std::nullopt;
+  }
 
   if (positional.empty()) {
     error = "no survey data file given (see --help)";

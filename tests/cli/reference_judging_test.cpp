@@ -170,6 +170,9 @@ TEST(ReferenceJudging, TablesInEitherEncodingHeadersWithUnitsAndMappingByHand) {
   const auto unknownKey = run(kTable, {"--nutrient", "4=zinc", survey, "4"});
   EXPECT_EQ(unknownKey.status, 2);
   EXPECT_NE(unknownKey.err.find("no nutrient zinc"), std::string::npos) << unknownKey.err;
+  const auto categories = run(kTable, {"--scheme", "category", survey, "4"});
+  EXPECT_EQ(categories.status, 2);
+  EXPECT_NE(categories.err.find("--scheme category"), std::string::npos) << categories.err;
 }
 
 // Woodruff's limits bracket the median they are built around.

@@ -124,6 +124,12 @@ void TMainForm::RunTabulation() {
                                        "一覧から選ぶか、列の番号か見出しを入力してください."));
     return;
   }
+  if (TabSheet2->scheme() == kelvara::SchemeId::category && TabSheet2->designOptions().reference) {
+    dialogs().ShowError(QStringLiteral("基準値による判定は年齢で行うため、カテゴリー番号の区分では"
+                                       "できません. 年齢階級の区分を選ぶか、計算法の指定で"
+                                       "基準値の表を「なし」にしてください."));
+    return;
+  }
   kelvara::RunRequest request;
   request.variableColumns = TabSheet2->tickedColumns();
   if (request.variableColumns.empty()) {
