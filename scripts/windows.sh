@@ -145,7 +145,8 @@ scripts/install-packages.sh xvfb xauth x11-utils imagemagick fonts-vlgothic
 # programs find the Qt DLLs and the MinGW runtime DLLs they use on Wine's
 # PATH; Qt finds its plugins beside its own DLLs. The laptop case wants a
 # screen of 1366 x 768 and gets a display of its own. Wine is started
-# afresh for each display.
+# afresh for each display. One suite at a time: suites that wait for their
+# window to be active take the focus from each other on one display.
 echo "   not built for Windows: results_commands_test (POSIX file permissions and"
 echo "   resource limits) and about_test (a POSIX stand-in browser; the Windows link"
 echo "   launch has tests of its own above)"
@@ -156,8 +157,8 @@ laptop='^main_window_test_laptop_150$'
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
-  'ctest --test-dir build-windows/window -L window -E "$1" --output-on-failure -j"$2"; s=$?; wineserver -k; exit $s' \
-  - "$laptop" "$jobs" || status=$?
+  'ctest --test-dir build-windows/window -L window -E "$1" --output-on-failure; s=$?; wineserver -k; exit $s' \
+  - "$laptop" || status=$?
 wineserver -w 2>/dev/null || true
 xvfb-run -a -s "-screen 0 1366x768x24" sh -c \
   'ctest --test-dir build-windows/window -R "$1" --output-on-failure; s=$?; wineserver -k; exit $s' \
