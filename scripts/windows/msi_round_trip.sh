@@ -1,13 +1,20 @@
 #!/bin/sh
 # The MSI under Wine, in a fresh prefix, on the X display given (xvfb-run):
-# installed silently; its kelvara-tab.exe prints the Linux build's bytes; its
+# installed silently over an older version, which it replaces (one entry in
+# the list of installed programs, the older version's own files gone); its
+# kelvara-tab.exe prints the Linux build's bytes; its
 # kelvara.exe opens a window on the example file named on its command line
 # (a screenshot of the screen is kept); the window's screenshot programs,
 # run on the installed Qt, render the tabs and save a run's results, which
-# must equal kelvara-tab's bytes; removed silently, leaving nothing behind.
-#   msi_round_trip.sh MSI LINUX_KELVARA_TAB WINDOW_BUILD_DIR OUT_DIR
+# must equal kelvara-tab's bytes; the older version is then refused over it;
+# removed silently, leaving nothing behind.
+#   msi_round_trip.sh MSI VERSION OLDER_MSI OLDER_VERSION LINUX_KELVARA_TAB WINDOW_BUILD_DIR OUT_DIR
+# OLDER_MSI is the same program as an older version: the same upgrade code, a
+# lower version, and a file of its own (older-version-only.txt) that the
+# newer one no longer has.
 set -u
-msi=$(realpath "$1") linux_tab=$(realpath "$2") window_build=$(realpath "$3") out=$4
+msi=$(realpath "$1") version=$2 older_msi=$(realpath "$3") older_version=$4
+linux_tab=$(realpath "$5") window_build=$(realpath "$6") out=$7
 example=$(realpath examples/survey_example.csv)
 mkdir -p "$out"
 out=$(realpath "$out")
@@ -34,9 +41,36 @@ wineserver -w
 program_files="$WINEPREFIX/drive_c/Program Files/Kelvara"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 start_menu_links() { find "$WINEPREFIX/drive_c" -name 'Kelvara.lnk' 2>/dev/null; }
+# The versions of Kelvara in the list of installed programs, one a line.
+installed_versions() {
+  wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' | awk '
+    /^HKEY/ { name = ""; version = "" }
+    /^ +DisplayName +REG_SZ +Kelvara / { name = 1 }
+    /^ +DisplayVersion +REG_SZ / { version = $3 }
+    name && version { print version; name = ""; version = "" }'
+}
+# The products Windows Installer has registered under Kelvara's name.
+registered_products() {
+  wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null | tr -d '\r' |
+    grep -c "ProductName *REG_SZ *Kelvara "
+}
 
-echo "== msiexec /i $(basename "$msi") /qn"
+echo "== msiexec /i $(basename "$older_msi") /qn (version $older_version)"
+wine msiexec /i "$(winepath -w "$older_msi")" /qn || fail "msiexec /i of the older version ended with $?"
+[ "$(installed_versions)" = "$older_version" ] ||
+  fail "the older version is not the one installed: $(installed_versions | tr '\n' ' ')"
+[ -f "$program_files/older-version-only.txt" ] || fail "the older version's own file is not installed"
+
+echo "== msiexec /i $(basename "$msi") /qn (version $version, over $older_version)"
 wine msiexec /i "$(winepath -w "$msi")" /qn || fail "msiexec /i ended with $?"
+# The newer version replaced the older: one entry, the newer's, and the file
+# only the older had is gone with it.
+[ "$(installed_versions)" = "$version" ] ||
+  fail "installed after the upgrade: $(installed_versions | tr '\n' ' ') (want $version alone)"
+[ "$(registered_products)" = 1 ] ||
+  fail "Windows Installer holds $(registered_products) Kelvara products after the upgrade"
+[ ! -e "$program_files/older-version-only.txt" ] || fail "left behind by the upgrade: older-version-only.txt"
+[ "$(start_menu_links | wc -l)" = 1 ] || fail "Start-menu entries after the upgrade: $(start_menu_links)"
 for file in kelvara.exe kelvara-tab.exe Qt6Core.dll Qt6Widgets.dll Qt6PrintSupport.dll \
     platforms/qwindows.dll translations/qtbase_ja.qm LICENSE.txt THIRD-PARTY-NOTICES.txt; do
   [ -f "$program_files/$file" ] || fail "not installed: Program Files\\Kelvara\\$file"
@@ -98,6 +132,14 @@ rm -f "$program_files/kelvara_screenshots.exe" "$program_files/kelvara_chart_scr
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
 
+echo "== msiexec /i $(basename "$older_msi") /qn over the newer version: refused"
+if wine msiexec /i "$(winepath -w "$older_msi")" /qn; then
+  fail "the older version was installed over the newer"
+fi
+[ "$(installed_versions)" = "$version" ] ||
+  fail "installed after the refused downgrade: $(installed_versions | tr '\n' ' ')"
+[ -f "$program_files/kelvara.exe" ] || fail "the refused downgrade took kelvara.exe away"
+
 echo "== msiexec /x $(basename "$msi") /qn"
 wine msiexec /x "$(winepath -w "$msi")" /qn || fail "msiexec /x ended with $?"
 [ ! -e "$program_files" ] || fail "left behind: $(find "$program_files" | head -n 5)"
@@ -105,8 +147,9 @@ wine msiexec /x "$(winepath -w "$msi")" /qn || fail "msiexec /x ended with $?"
 ! wine reg query "$uninstall_key" /s 2>/dev/null | grep -q "DisplayName.*Kelvara" ||
   fail "left behind: the entry in the list of installed programs"
 ! wine reg query 'HKLM\Software\Kelvara' >/dev/null 2>&1 || fail "left behind: HKLM\\Software\\Kelvara"
+[ "$(registered_products)" = 0 ] || fail "left behind: Kelvara's registration with Windows Installer"
 
 if [ "$failures" -eq 0 ]; then
-  echo "== the MSI installed, ran and was removed cleanly"
+  echo "== the MSI replaced the older version, ran, refused the older one and was removed cleanly"
 fi
 [ "$failures" -eq 0 ]

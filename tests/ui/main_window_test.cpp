@@ -431,7 +431,8 @@ QString RunUntilOpened(ScriptedDialogs& dialogs, const QString& settingsFile,
           if (!tab->hasSurvey() && dialogs.errors.isEmpty() && clock.elapsed() < 20000) return;
           opened = tab->surveyPath();
           *rows = Grid()->rowCount();
-          MainForm->close();
+          // A window that will not close must not hold the test up.
+          if (!MainForm->close()) QApplication::exit(1);
         });
         poll->start(20);
       },
@@ -465,9 +466,7 @@ void MainWindowTest::surveyFileNamedOnTheCommandLineIsOpenedAtStart() {
                          {QStringLiteral("kelvara"), gone}, &rows)
               .isEmpty());
   QCOMPARE(missing.errors.size(), 1);
-  QVERIFY2(missing.errors[0].contains(QDir::toNativeSeparators(gone)) ||
-               missing.errors[0].contains(gone),
-           qPrintable(missing.errors[0]));
+  QVERIFY2(missing.errors[0].contains(QDir::toNativeSeparators(gone)), qPrintable(missing.errors[0]));
   QVERIFY(missing.errors[0].contains(QStringLiteral("見つかりません")));
 }
 

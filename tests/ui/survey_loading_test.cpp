@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -32,6 +33,11 @@ QString Cell(int row, int column) {
 QString Heading(int column) {
   return Grid()->headerData(column, Qt::Horizontal).toString();
 }
+
+// The file name as the box above the grid and the messages show it: with
+// backslashes on Windows, as Explorer writes it.
+QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
+QString FileNameBox() { return Find<QLabel>("PanelDietFileName")->text(); }
 
 }  // namespace
 
@@ -66,7 +72,10 @@ void SurveyLoadingTest::fillsSelectorsCheckListAndGrid() {
   LoadSurveyFile(dialogs_, path);
   QVERIFY(dialogs_.errors.isEmpty());
   QCOMPARE(dialogs_.filters, QStringList{QStringLiteral("栄養調査データ (*.csv)")});
-  QCOMPARE(Find<QLabel>("PanelDietFileName")->text(), path);
+  QCOMPARE(FileNameBox(), Shown(path));
+#ifdef Q_OS_WIN
+  QVERIFY2(FileNameBox().contains(u'\\') && !FileNameBox().contains(u'/'), qPrintable(FileNameBox()));
+#endif
 
   const QStringList labels = {QStringLiteral("1.ID"),     QStringLiteral("2.性別"),
                               QStringLiteral("3.年齢"),   QStringLiteral("4.妊婦"),
@@ -135,7 +144,7 @@ void SurveyLoadingTest::filesThatAreNoSurveyDataAreSaidSo() {
   LoadSurveyFile(dialogs_, survey);
   Find<QComboBox>("ComboBoxBunrui1")->setCurrentIndex(2);
   const auto unchanged = [&](const QString& what) {
-    QVERIFY2(Find<QLabel>("PanelDietFileName")->text() == survey, qPrintable(what));
+    QVERIFY2(FileNameBox() == Shown(survey), qPrintable(what));
     QVERIFY2(Grid()->rowCount() == 12, qPrintable(what));
     QVERIFY2(Find<QComboBox>("ComboBoxBunrui1")->currentIndex() == 2, qPrintable(what));
   };
@@ -152,7 +161,7 @@ void SurveyLoadingTest::filesThatAreNoSurveyDataAreSaidSo() {
     dialogs_.errors.clear();
     LoadSurveyFile(dialogs_, path);
     QCOMPARE(dialogs_.errors.size(), 1);
-    QVERIFY2(dialogs_.errors[0].contains(path), qPrintable(dialogs_.errors[0]));
+    QVERIFY2(dialogs_.errors[0].contains(Shown(path)), qPrintable(dialogs_.errors[0]));
     unchanged(QString::fromLatin1(name));
   }
   QVERIFY(dialogs_.questions.isEmpty());
@@ -167,7 +176,7 @@ void SurveyLoadingTest::filesThatAreNoSurveyDataAreSaidSo() {
     dialogs_.confirmAnswers = {false};
     LoadSurveyFile(dialogs_, path);
     QCOMPARE(dialogs_.questions.size(), 1);
-    QVERIFY(dialogs_.questions[0].contains(path));
+    QVERIFY(dialogs_.questions[0].contains(Shown(path)));
     unchanged(path);
   }
   dialogs_.confirmAnswers = {true};
@@ -198,7 +207,7 @@ void SurveyLoadingTest::stoppedLoadLeavesTheWindowAsItWas() {
   LoadSurveyFile(dialogs_, bigPath);
   QVERIFY(!FormProgress->isVisible());
   QVERIFY(dialogs_.errors.isEmpty());
-  QCOMPARE(Find<QLabel>("PanelDietFileName")->text(), survey);
+  QCOMPARE(FileNameBox(), Shown(survey));
   QCOMPARE(Grid()->rowCount(), 12);
   QCOMPARE(Heading(4), QStringLiteral("5.エネルギー"));
   QCOMPARE(Find<QComboBox>("ComboBoxBunrui2")->currentIndex(), 3);
@@ -215,7 +224,7 @@ void SurveyLoadingTest::droppedFileOpensAsIfChosen() {
   QVERIFY(enter.isAccepted());
   QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(MainForm, &drop);
-  QTRY_COMPARE(Find<QLabel>("PanelDietFileName")->text(), survey);
+  QTRY_COMPARE(FileNameBox(), Shown(survey));
   QCOMPARE(Grid()->rowCount(), 12);
   QCOMPARE(EntryTexts(Find<QComboBox>("ComboBoxBunrui1")).size(), 7);
 }
@@ -310,7 +319,7 @@ void SurveyLoadingTest::cancelKeepsTheFileAndResetsTheSelectors() {
   dialogs_.fileAnswers.push_back(std::nullopt);
   MainForm->Button1Click();
   QCOMPARE(dialogs_.offeredFileNames.last(), path);  // the file loaded last
-  QCOMPARE(Find<QLabel>("PanelDietFileName")->text(), path);
+  QCOMPARE(FileNameBox(), Shown(path));
   QCOMPARE(Grid()->rowCount(), 12);
   QCOMPARE(Find<QListWidget>("CheckListEiyoso")->item(4)->checkState(), Qt::Checked);
   for (QComboBox* selector : Selectors()) QCOMPARE(selector->currentIndex(), 0);
@@ -331,7 +340,7 @@ void SurveyLoadingTest::secondFileReplacesChoicesAndTicks() {
   Find<QListWidget>("CheckListEiyoso")->item(0)->setCheckState(Qt::Checked);
   const QString second = WriteFile(dir_, QStringLiteral("two.csv"), "p,q\n1,2\n");
   LoadSurveyFile(dialogs_, second);
-  QCOMPARE(Find<QLabel>("PanelDietFileName")->text(), second);
+  QCOMPARE(FileNameBox(), Shown(second));
   QCOMPARE(EntryTexts(Find<QComboBox>("ComboBoxBunrui2")),
            QStringList({QStringLiteral("(なし)"), QStringLiteral("1.p"), QStringLiteral("2.q")}));
   QCOMPARE(Find<QComboBox>("ComboBoxBunrui2")->currentIndex(), 0);
@@ -347,16 +356,16 @@ void SurveyLoadingTest::fileThatCannotBeOpenedChangesNothing() {
   const QString missing = dir_.filePath(QStringLiteral("missing.csv"));
   LoadSurveyFile(dialogs_, missing);
   QCOMPARE(dialogs_.errors,
-           QStringList{QStringLiteral("栄養調査データ[") + missing +
+           QStringList{QStringLiteral("栄養調査データ[") + Shown(missing) +
                        QStringLiteral("]が見つかりません.")});
-  QCOMPARE(Find<QLabel>("PanelDietFileName")->text(), path);
+  QCOMPARE(FileNameBox(), Shown(path));
   QCOMPARE(Find<QComboBox>("ComboBoxBunrui1")->currentIndex(), 2);
   QCOMPARE(Grid()->rowCount(), 12);
 
   // A directory cannot be opened as a file either.
   LoadSurveyFile(dialogs_, dir_.path());
   QCOMPARE(dialogs_.errors.size(), 2);
-  QCOMPARE(Find<QLabel>("PanelDietFileName")->text(), path);
+  QCOMPARE(FileNameBox(), Shown(path));
 }
 
 // A file with strata, then one with other headers, then the first again: the

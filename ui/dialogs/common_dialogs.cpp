@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "ui/results/results_file.h"
+#include "ui/window/file_path.h"
 
 TFileDialog::TFileDialog(Kind kind, const QString& name, QObject* parent)
     : QObject(parent), kind(kind) {
@@ -131,7 +132,7 @@ QString WithDefaultExtension(const QString& fileName, const QString& extension) 
 
 bool ConfirmOverwrite(DialogService& dialogs, const QString& fileName) {
   return !FileReadable(fileName) ||
-         dialogs.Confirm(QStringLiteral("ファイル ") + fileName +
+         dialogs.Confirm(QStringLiteral("ファイル ") + ShownPath(fileName) +
                          QStringLiteral(" が既に存在します。\n\n重ね書きしますか？"));
 }
 

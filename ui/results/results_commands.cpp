@@ -5,6 +5,7 @@
 
 #include "ui/window/main_window.h"
 #include "ui/window/background_work.h"
+#include "ui/window/file_path.h"
 #include "ui/window/file_problem.h"
 #include "ui/window/handler_guard.h"
 #include "ui/results/results_file.h"
@@ -35,10 +36,10 @@ QString TMainForm::PrintHeading() const {
   // The results file when the pane was loaded or saved, else the survey
   // file the results were computed from.
   if (!SaveDialog->fileName.isEmpty() && !pane().hasUnsavedLines()) {
-    return QStringLiteral("計算結果: ") + SaveDialog->fileName;
+    return QStringLiteral("計算結果: ") + ShownPath(SaveDialog->fileName);
   }
   if (TabSheet2->hasSurvey()) {
-    return QStringLiteral("計算結果（栄養調査データ: ") + TabSheet2->surveyPath() + QStringLiteral("）");
+    return QStringLiteral("計算結果（栄養調査データ: ") + ShownPath(TabSheet2->surveyPath()) + QStringLiteral("）");
   }
   return QStringLiteral("計算結果");
 }
@@ -161,12 +162,12 @@ bool TMainForm::SaveResults() {
   // no results are replaced only when the user, told what they are, agrees.
   if (TabSheet2->hasSurvey() && SameFile(fileName, TabSheet2->surveyPath())) {
     dialogs().ShowError(QStringLiteral("計算結果を、開いている健康・栄養調査データ[") +
-                        TabSheet2->surveyPath() +
+                        ShownPath(TabSheet2->surveyPath()) +
                         QStringLiteral("]に上書きすることはできません。別の名前をつけて保存してください。"));
     return false;
   }
   if (const QString other = NonResultsFileDescription(fileName); !other.isEmpty()) {
-    if (!dialogs().Confirm(fileName + QStringLiteral("は計算結果のファイルではなく、") + other +
+    if (!dialogs().Confirm(ShownPath(fileName) + QStringLiteral("は計算結果のファイルではなく、") + other +
                            QStringLiteral("です。\n\n上書きすると、元の内容は失われます。上書きしますか？"))) {
       return false;
     }
@@ -198,7 +199,7 @@ void TMainForm::FilePrint() {
     if (printer().printerState() == QPrinter::Error) {
       const QString target = printer().outputFileName().isEmpty()
                                  ? QStringLiteral("プリンタ: ") + printer().printerName()
-                                 : QStringLiteral("ファイル: ") + printer().outputFileName();
+                                 : QStringLiteral("ファイル: ") + ShownPath(printer().outputFileName());
       dialogs().ShowError(QStringLiteral("印刷できませんでした。\n\n") + target +
                           QStringLiteral("\n原因: プリンタが印刷を受け付けませんでした。"
                                          "プリンタの電源と接続、プリンタの設定を確かめてください。"));

@@ -21,6 +21,7 @@
 #include "engine/report/report_format.h"
 #include "engine/statistics/reference_judgement.h"
 #include "ui/window/display_text.h"
+#include "ui/window/file_path.h"
 #include "ui/window/notice_bar.h"
 #include "ui/settings/radio_group.h"
 #include "ui/settings/survey_contents.h"
@@ -320,8 +321,6 @@ void SettingsTab::CreateSelectorPanel() {
   QWidget::setTabOrder(previous, ButtonRun);
 }
 
-QString SettingsTab::surveyPath() const { return PanelDietFileName->text(); }
-
 void SettingsTab::ShowSurvey(const QString& path, SurveyContents contents) {
   header_ = std::move(contents.header);
   headerTexts_.clear();
@@ -330,8 +329,9 @@ void SettingsTab::ShowSurvey(const QString& path, SurveyContents contents) {
     headerTexts_.append(DisplayText(header_[c], contents.encoding));
     labels.append(ColumnLabel(static_cast<int>(c), headerTexts_.back()));
   }
-  PanelDietFileName->setText(path);
-  PanelDietFileName->setToolTip(path);
+  surveyPath_ = path;
+  PanelDietFileName->setText(ShownPath(path));
+  PanelDietFileName->setToolTip(ShownPath(path));
   gridModel_->Show(labels, contents.columnCount, std::move(contents.cells), contents.cellEncoding);
   FitColumnsToHeadings();
 

@@ -32,8 +32,9 @@ class SettingsTab : public QWidget {
   explicit SettingsTab(QWidget* parent = nullptr);
 
   // The survey data file shown: its full path, empty before the first load.
-  QString surveyPath() const;
-  bool hasSurvey() const { return !surveyPath().isEmpty(); }
+  // The box above the grid shows it with the system's separators.
+  QString surveyPath() const { return surveyPath_; }
+  bool hasSurvey() const { return !surveyPath_.isEmpty(); }
 
   // Shows a survey data file: grid, labels in the five selectors and the
   // variable list, every selector at "(なし)" and nothing ticked.
@@ -128,6 +129,7 @@ class SettingsTab : public QWidget {
   NoticeBar* notice_;
   kelvara::DesignOptions design_;
 
+  QString surveyPath_;
   std::vector<std::string> header_;  // the header cells of the file shown
   QStringList headerTexts_;          // the same, decoded
 };

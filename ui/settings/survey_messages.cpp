@@ -2,10 +2,11 @@
 
 #include <QFileInfo>
 
+#include "ui/window/file_path.h"
 #include "ui/window/file_problem.h"
 
 QString Survey(const QString& path) {
-  return QStringLiteral("栄養調査データ[") + path + QStringLiteral("]");
+  return QStringLiteral("栄養調査データ[") + ShownPath(path) + QStringLiteral("]");
 }
 
 QString CannotOpenSurveyMessage(const QString& path) {

@@ -1,8 +1,9 @@
 #include "ui/window/file_problem.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include "ui/window/file_path.h"
 
 QString ReadProblem(const QString& path) {
   const QFileInfo info(path);
@@ -32,6 +33,6 @@ QString WriteProblem(const QString& path, QFileDevice::FileError error, const QS
 }
 
 QString FailureMessage(const QString& what, const QString& path, const QString& cause) {
-  return what + QStringLiteral("\n\nファイル: ") + QDir::toNativeSeparators(path) +
+  return what + QStringLiteral("\n\nファイル: ") + ShownPath(path) +
          QStringLiteral("\n原因: ") + cause;
 }
