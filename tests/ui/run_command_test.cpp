@@ -23,6 +23,8 @@
 #include "ui/window/display_text.h"
 #include "ui/window/progress_window.h"
 #include "ui/settings/radio_group.h"
+#include "ui/settings/settings_tab.h"
+#include "engine/statistics/reference_judgement.h"
 #include "ui/results/results_pane.h"
 #include "ui/window/notice_bar.h"
 #include "ui/settings/survey_grid_model.h"
@@ -125,6 +127,15 @@ void RunCommandTest::refusesMissingClassificationColumnsInOrder() {
   Find<QComboBox>("ComboBoxBunrui2")->setCurrentIndex(3);
   ExpectRefusal(QStringLiteral("妊婦・授乳婦が指定されていません."));
   Find<QComboBox>("ComboBoxBunrui3")->setCurrentIndex(4);
+  // Reference values go by age in years, which category numbers are not.
+  SettingsTab* settings = Find<SettingsTab>("TabSheet2");
+  kelvara::DesignOptions judged = settings->designOptions();
+  judged.reference = std::make_shared<kelvara::ReferenceChoice>();
+  settings->setDesignOptions(judged);
+  Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(3);
+  ExpectRefusal(QStringLiteral("基準値による判定は年齢で行うため、カテゴリー番号の区分ではできません. "
+                               "年齢階級の区分を選ぶか、計算法の指定で基準値の表を「なし」にしてください."));
+  settings->setDesignOptions({});
   dialogs_.errors.clear();
   MainForm->ButtonRunClick();
   QVERIFY(dialogs_.errors.isEmpty());
