@@ -317,6 +317,14 @@ struct UnitShare {
   double count = 0.0;
 };
 
+// `weight` for a member on the counted side, else +0.0: the same addend as
+// choosing between the two, without a branch on values that fall on either
+// side with no pattern a processor could predict.
+double WeightIf(bool counted, double weight) {
+  return std::bit_cast<double>(std::bit_cast<uint64_t>(weight) &
+                               (uint64_t{0} - static_cast<uint64_t>(counted)));
+}
+
 void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
                      const NutrientReference* nutrient, std::span<const double> medians,
                      std::vector<GroupStatistics>& results, std::vector<double>& medianErrors,
@@ -343,6 +351,9 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
   std::vector<UnitShare> byMask(maskCount * kJudgedFigures);
   std::vector<uint8_t> maskSeen(maskCount, 0);
   std::vector<uint32_t> masksInUnit;
+  // Whether and why a person is judged depends on their class alone, so the
+  // persons not judged are counted by class and spread by reason at the end.
+  std::vector<int64_t> personsOfClass(nutrient ? nutrient->classCount() : 0, 0);
   auto closeUnit = [&](uint32_t rank) {
     for (const uint32_t m : masksInUnit) {
       for (size_t f = 0; f < kJudgedFigures; ++f) {
@@ -377,11 +388,9 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
     const double x = table.value[i];
     uint32_t judged = 0;  // bit f: the person counts in figure f; bit 4 + f: on its judged side
     if (nutrient) {
-      NotJudged reasons[kJudgedFigures];
-      judged = nutrient->JudgeAll(run->personClass[i], x, reasons) & activeBits;
-      for (size_t f = 0; f < kJudgedFigures; ++f) {
-        if (active[f]) ++notJudged[f][static_cast<size_t>(reasons[f])];
-      }
+      const uint16_t personClass = run->personClass[i];
+      judged = nutrient->JudgeAll(personClass, x) & activeBits;
+      ++personsOfClass[personClass];
     }
     if ((judged & 0xF) != 0 && table.groupMask[i] != 0) {
       const uint32_t m = run->maskIndex[i];
@@ -392,7 +401,7 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
       UnitShare* gathered = &byMask[m * kJudgedFigures];
       for (size_t f = 0; f < kJudgedFigures; ++f) {
         if (!((judged >> f) & 1)) continue;
-        gathered[f].indicator += (judged >> (4 + f)) & 1 ? w : 0.0;
+        gathered[f].indicator += WeightIf((judged >> (4 + f)) & 1, w);
         gathered[f].weight += w;
         gathered[f].count += 1;
       }
@@ -402,12 +411,21 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
     touched[kMedianChannel] |= mask;
     ForEachGroup(mask, [&](size_t g) {
       UnitShare& share = current[g * kChannels + kMedianChannel];
-      share.indicator += x <= medians[g] ? w : 0.0;
+      share.indicator += WeightIf(x <= medians[g], w);
       share.weight += w;
       share.count += 1;
     });
   }
   if (layout.size() > 0) closeUnit(layout.unitRank.back());
+  for (size_t c = 0; c < personsOfClass.size(); ++c) {
+    if (personsOfClass[c] == 0) continue;
+    for (size_t f = 0; f < kJudgedFigures; ++f) {
+      if (!active[f]) continue;
+      const NotJudged reason =
+          nutrient->reason(static_cast<JudgedFigure>(f), static_cast<uint16_t>(c));
+      notJudged[f][static_cast<size_t>(reason)] += personsOfClass[c];
+    }
+  }
   for (auto& figures : notJudged) figures[0] = 0;
 
   for (size_t g = 0; g < groups; ++g) {
