@@ -292,6 +292,7 @@ void AddMedianIntervals(const std::vector<GroupSums>& groupSums, double multipli
     ends[g].memberCount = groupSums[g].count;
     ends[g].share[0] = 0.5 - multiplier * shareErrors[g];
     ends[g].share[1] = 0.5 + multiplier * shareErrors[g];
+    if (g < work.percentileMarks.size()) ends[g].marks = work.percentileMarks[g];
   }
   ValuesAtShares(work.members, ends);
   for (size_t g = 0; g < results.size(); ++g) {
@@ -468,9 +469,12 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
 }
 
 // Percentiles of every group in one walk over the usable respondents in
-// ascending order of value (equal values in sampling-unit order).
+// ascending order of value (equal values in sampling-unit order). With
+// `keepMarks` each group's marks are kept in `work`, for the median's
+// interval to start its walks near the median.
 void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sums,
-                     std::vector<GroupStatistics>& results, ColumnWorkspace& work) {
+                     std::vector<GroupStatistics>& results, ColumnWorkspace& work,
+                     bool keepMarks) {
   const RunLayout& layout = table.layout;
   std::vector<ValuedMember>& members = work.members;
   members.clear();
@@ -485,8 +489,14 @@ void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sum
   std::vector<WeightedPercentiles> walks;
   walks.reserve(sums.size());
   for (const GroupSums& s : sums) walks.emplace_back(s.weight, s.count);
-  for (const ValuedMember& m : members) {
-    ForEachGroup(m.groupMask, [&](size_t g) { walks[g].Add(m.value, m.weight); });
+  for (size_t i = 0; i < members.size(); ++i) {
+    const ValuedMember& m = members[i];
+    ForEachGroup(m.groupMask, [&](size_t g) { walks[g].Add(m.value, m.weight, i); });
+  }
+  work.percentileMarks.resize(keepMarks ? sums.size() : 0);
+  for (size_t g = 0; g < work.percentileMarks.size(); ++g) {
+    const std::span<const PercentileMark> marks = walks[g].marks();
+    work.percentileMarks[g].assign(marks.begin(), marks.end());
   }
   for (size_t g = 0; g < sums.size(); ++g) {
     if (results[g].n > 0) walks[g].Finish(results[g].pct);
@@ -512,7 +522,7 @@ std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunL
       GroupMoments(table, PersonValues{table.value, table.groupMask, {}}, sums, counts, work);
   const DesignOptions& design = blockDesign != nullptr ? *blockDesign : layout.design;
   if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
-  FillPercentiles(table, sums, results, work);
+  FillPercentiles(table, sums, results, work, design.medianInterval);
   for (size_t g = 0; errors != nullptr && g < results.size(); ++g) {
     results[g].se = errors->mean[g];
     results[g].shareBelowSe = errors->shareBelow[g];
