@@ -87,10 +87,7 @@ class NutrientReference {
   // no pattern to predict.
   uint32_t JudgeAll(uint16_t personClass, double value) const {
     const std::array<Bounds, kJudgedFigures>& b = classes_[personClass];
-    uint32_t bits = 0;
-    for (size_t f = 0; f < kJudgedFigures; ++f) {
-      if (b[f].reason == NotJudged::judged) bits |= 1u << f;
-    }
+    uint32_t bits = judgedFigures_[personClass];
     // A bound the table does not give is not a number: no comparison holds.
     bits |= static_cast<uint32_t>(value < b[0].value) << 4;
     bits |= static_cast<uint32_t>(value >= b[1].value) << 5;
@@ -112,6 +109,7 @@ class NutrientReference {
   std::string key_;
   std::array<bool, kJudgedFigures> gives_{};
   std::vector<std::array<Bounds, kJudgedFigures>> classes_;
+  std::vector<uint8_t> judgedFigures_;  // per class: bit f when figure f judges it
 };
 
 // What a run's variables share when judged: every person's class in the
