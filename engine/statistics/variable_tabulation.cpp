@@ -437,16 +437,33 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun& run,
   }
   // The judged figures are the same for every group of a person: they are
   // gathered per group mask within the unit, and added to the groups when the
-  // unit closes.
+  // unit closes. While every person of a mask in the unit is judged for every
+  // figure, the figures' weights and counts are one and the same sum, kept
+  // once (`common`); the first person judged for fewer splits it into the
+  // figures', which go on from there.
   const size_t maskCount = run.masks.size();
+  const uint32_t activeFigures = activeBits & 0xF;
   std::vector<UnitShare> byMask(maskCount * kJudgedFigures);
+  std::vector<UnitShare> common(maskCount);
+  std::vector<uint8_t> split(maskCount, 0);
   std::vector<uint8_t> maskSeen(maskCount, 0);
   std::vector<uint32_t> masksInUnit;
   // Whether and why a person is judged depends on their class alone, so the
   // persons not judged are counted by class and spread by reason at the end.
   std::vector<int64_t> personsOfClass(nutrient.classCount(), 0);
+  auto splitFigures = [&](uint32_t m) {
+    for (size_t f = 0; f < kJudgedFigures; ++f) {
+      if (!((activeFigures >> f) & 1)) continue;
+      byMask[m * kJudgedFigures + f].weight = common[m].weight;
+      byMask[m * kJudgedFigures + f].count = common[m].count;
+    }
+    common[m] = UnitShare{};
+    split[m] = 1;
+  };
   auto closeUnit = [&](uint32_t rank) {
     for (const uint32_t m : masksInUnit) {
+      if (!split[m]) splitFigures(m);
+      split[m] = 0;
       for (size_t f = 0; f < kJudgedFigures; ++f) {
         UnitShare& gathered = byMask[m * kJudgedFigures + f];
         if (gathered.count == 0) continue;
@@ -487,6 +504,15 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun& run,
       masksInUnit.push_back(m);
     }
     UnitShare* gathered = &byMask[m * kJudgedFigures];
+    if (!split[m] && (judged & 0xF) == activeFigures) {
+      common[m].weight += w;
+      common[m].count += 1;
+      for (size_t f = 0; f < kJudgedFigures; ++f) {
+        if ((judged >> f) & 1) gathered[f].indicator += WeightIf((judged >> (4 + f)) & 1, w);
+      }
+      continue;
+    }
+    if (!split[m]) splitFigures(m);
     for (size_t f = 0; f < kJudgedFigures; ++f) {
       if (!((judged >> f) & 1)) continue;
       gathered[f].indicator += WeightIf((judged >> (4 + f)) & 1, w);
