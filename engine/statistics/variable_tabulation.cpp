@@ -168,7 +168,12 @@ void SumDeviations(const PersonTable& table, const PersonValues& values,
                    std::vector<GroupSums>& groups, MedianShares* median) {
   const RunLayout& layout = table.layout;
   uint64_t touched = 0;  // groups with members in the unit being walked
+  uint64_t medianTouched = 0;
   auto closeUnit = [&](uint32_t rank) {
+    if constexpr (kWithMedian) {
+      median->touched = medianTouched;
+      medianTouched = 0;
+    }
     ForEachGroup(touched, [&](size_t g) {
       GroupSums& s = groups[g];
       const double z = s.unitDeviation / s.weight;
@@ -184,7 +189,7 @@ void SumDeviations(const PersonTable& table, const PersonValues& values,
     if (table.missing[i]) continue;
     const double w = layout.weight[i];
     const bool inUnit = !(layout.hasUnitColumn && layout.codedMissingUnit[i]);
-    if constexpr (kWithMedian) median->touched |= values.groupMask[i];
+    if constexpr (kWithMedian) medianTouched |= values.groupMask[i];
     ForEachGroup(values.groupMask[i], [&](size_t g) {
       if constexpr (kWithMedian) median->Add(g, values.value[i], w);
       GroupSums& s = groups[g];
