@@ -1,8 +1,6 @@
 #include "engine/statistics/median_interval.h"
 
-#include <vector>
-
-#include "engine/statistics/run_layout.h"
+#include <cstdint>
 
 namespace kelvara {
 namespace {
@@ -15,27 +13,48 @@ struct ShareWalk {
   bool first = true, any = false;
 };
 
+// The last mark no open target lies below. The marks' targets rise, so
+// those that fit come first.
+const PercentileMark* StartingMark(std::span<const PercentileMark> marks, const ShareWalk& w) {
+  const PercentileMark* start = nullptr;
+  for (const PercentileMark& mark : marks) {
+    for (size_t e = 0; e < 2; ++e) {
+      if (w.open[e] && !(mark.target <= w.target[e])) return start;
+    }
+    start = &mark;
+  }
+  return start;
+}
+
 }  // namespace
 
 void ValuesAtShares(std::span<const ValuedMember> members, std::span<ShareEnds> groups) {
-  std::vector<ShareWalk> walks(groups.size());
-  uint64_t pending = 0;  // groups with an end still open
   for (size_t g = 0; g < groups.size() && g < 64; ++g) {
-    const ShareEnds& ends = groups[g];
+    ShareEnds& ends = groups[g];
     if (ends.memberCount <= 0) continue;
+    ShareWalk w;
     const double span = ends.totalWeight / ends.memberCount + ends.totalWeight;
     for (size_t e = 0; e < 2; ++e) {
       const double p = ends.share[e];
       if (!(p >= 0.0 && p <= 1.0)) continue;
-      walks[g].target[e] = span * p;
-      walks[g].open[e] = true;
-      pending |= uint64_t{1} << g;
+      w.target[e] = span * p;
+      w.open[e] = true;
     }
-  }
-  for (const ValuedMember& m : members) {
-    if ((m.groupMask & pending) == 0) continue;
-    ForEachGroup(m.groupMask & pending, [&](size_t g) {
-      ShareWalk& w = walks[g];
+    if (!w.open[0] && !w.open[1]) continue;
+    // Members before the mark fall short of both targets: the walk resumes
+    // there with the sums it would have had.
+    size_t i = 0;
+    if (const PercentileMark* mark = StartingMark(ends.marks, w)) {
+      i = mark->position;
+      w.after = mark->before;
+      w.current = mark->previous;
+      w.first = mark->first;
+      w.any = !mark->first;
+    }
+    const uint64_t bit = uint64_t{1} << g;
+    for (; i < members.size() && (w.open[0] || w.open[1]); ++i) {
+      const ValuedMember& m = members[i];
+      if ((m.groupMask & bit) == 0) continue;
       w.previous = w.current;
       w.before = w.after;
       w.after = w.before + m.weight;
@@ -43,20 +62,16 @@ void ValuesAtShares(std::span<const ValuedMember> members, std::span<ShareEnds> 
       w.any = true;
       for (size_t e = 0; e < 2; ++e) {
         if (!w.open[e] || w.target[e] > w.after) continue;
-        groups[g].value[e] =
-            w.first ? w.current
-                    : w.previous + (w.target[e] - w.before) / (w.after - w.before) *
-                                       (w.current - w.previous);
+        ends.value[e] = w.first ? w.current
+                                : w.previous + (w.target[e] - w.before) / (w.after - w.before) *
+                                                   (w.current - w.previous);
         w.open[e] = false;
       }
       w.first = false;
-      if (!w.open[0] && !w.open[1]) pending &= ~(uint64_t{1} << g);
-    });
-  }
-  // Targets beyond the total weight take the largest value.
-  for (size_t g = 0; g < groups.size() && g < 64; ++g) {
+    }
+    // Targets beyond the total weight take the largest value.
     for (size_t e = 0; e < 2; ++e) {
-      if (walks[g].open[e] && walks[g].any) groups[g].value[e] = walks[g].current;
+      if (w.open[e] && w.any) ends.value[e] = w.current;
     }
   }
 }

@@ -7,6 +7,7 @@
 
 #include "engine/statistics/group_statistics.h"
 #include "engine/statistics/value_order.h"
+#include "engine/statistics/weighted_percentiles.h"
 
 namespace kelvara {
 
@@ -17,6 +18,10 @@ struct ShareEnds {
   double memberCount = 0.0;  // N
   std::array<double, 2> share{};
   std::array<double, 2> value{GroupStatistics::kNoFigure, GroupStatistics::kNoFigure};
+  // Where the group's percentile walk over the same members stood at each
+  // percentile, in order; the walk for the shares starts at the last mark at
+  // or below both targets (at the first member without one).
+  std::span<const PercentileMark> marks;
 };
 
 // `members` in ascending order of value. The value at share p is found as the

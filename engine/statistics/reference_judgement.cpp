@@ -139,7 +139,7 @@ uint16_t PersonClass(int32_t sex, double age, int32_t pregnancy) {
 }
 
 NutrientReference::NutrientReference(const ReferenceChoice& choice, const std::string& key)
-    : key_(key), classes_(kClassCount) {
+    : key_(key), classes_(kClassCount), judgedFigures_(kClassCount, 0) {
   for (const ReferenceValue& row : choice.table.values) {
     if (row.key != key || !row.totalIntake) continue;
     switch (row.kind) {
@@ -177,6 +177,11 @@ NutrientReference::NutrientReference(const ReferenceChoice& choice, const std::s
       } else if (bound->reason != NotJudged::judged && bound->reason != NotJudged::noValue) {
         dg.reason = bound->reason;
         break;
+      }
+    }
+    for (size_t f = 0; f < kJudgedFigures; ++f) {
+      if (figures[f].reason == NotJudged::judged) {
+        judgedFigures_[c] |= static_cast<uint8_t>(1u << f);
       }
     }
   }

@@ -84,21 +84,30 @@ class NutrientReference {
   // person was judged at all.
   double Judge(JudgedFigure figure, uint16_t personClass, double value, NotJudged& reason) const;
 
+  // Why the table judges a person of this class for the figure or not: the
+  // same for every value.
+  NotJudged reason(JudgedFigure figure, uint16_t personClass) const {
+    return classes_[personClass][static_cast<size_t>(figure)].reason;
+  }
+  // Person classes there are (PersonClass gives one below this).
+  size_t classCount() const { return classes_.size(); }
+
   // The same for the four figures at once, in report order: bit f of the
   // result is set when figure f judges the person, bit 4 + f when the value
-  // is on its judged side. Kept inline: it runs for every person.
-  uint32_t JudgeAll(uint16_t personClass, double value, NotJudged* reasons) const {
+  // is on its judged side. Kept inline and free of branches on the value: it
+  // runs for every person, and intakes fall on either side of a bound with
+  // no pattern to predict.
+  uint32_t JudgeAll(uint16_t personClass, double value) const {
     const std::array<Bounds, kJudgedFigures>& b = classes_[personClass];
-    uint32_t bits = 0;
-    for (size_t f = 0; f < kJudgedFigures; ++f) {
-      reasons[f] = b[f].reason;
-      if (b[f].reason == NotJudged::judged) bits |= 1u << f;
-    }
+    uint32_t bits = judgedFigures_[personClass];
     // A bound the table does not give is not a number: no comparison holds.
-    if (value < b[0].value) bits |= 1u << 4;
-    if (value >= b[1].value) bits |= 1u << 5;
-    if (value > b[2].value) bits |= 1u << 6;
-    if (value < b[3].low || value >= b[3].below || value > b[3].high) bits |= 1u << 7;
+    bits |= static_cast<uint32_t>(value < b[0].value) << 4;
+    bits |= static_cast<uint32_t>(value >= b[1].value) << 5;
+    bits |= static_cast<uint32_t>(value > b[2].value) << 6;
+    const uint32_t outsideGoal = static_cast<uint32_t>(value < b[3].low) |
+                                 static_cast<uint32_t>(value >= b[3].below) |
+                                 static_cast<uint32_t>(value > b[3].high);
+    bits |= outsideGoal << 7;
     return bits;
   }
 
@@ -106,6 +115,7 @@ class NutrientReference {
   std::string key_;
   std::array<bool, kJudgedFigures> gives_{};
   std::vector<std::array<Bounds, kJudgedFigures>> classes_;
+  std::vector<uint8_t> judgedFigures_;  // per class: bit f when figure f judges it
 };
 
 // What a run's variables share when judged: every person's class in the

@@ -4,7 +4,9 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <optional>
 #include <span>
+#include <utility>
 
 #include "engine/statistics/design_figures.h"
 #include "engine/statistics/group_statistics.h"
@@ -109,14 +111,69 @@ void SumGroups(const PersonTable& table, const PersonValues& values,
   for (GroupSums& s : groups) s.mean = s.weight != 0 ? s.sum / s.weight : s.sum;
 }
 
+// A domain's weighted count on the counted side, weight and members within
+// one sampling unit: for a 0/1 indicator these are all a unit's z needs,
+// z_u = (A_u - p B_u) / W.
+struct UnitShare {
+  uint32_t rank = 0;
+  double indicator = 0.0;  // A_u
+  double weight = 0.0;     // B_u
+  double count = 0.0;
+};
+
+// `weight` for a member on the counted side, else +0.0: the same addend as
+// choosing between the two, without a branch on values that fall on either
+// side with no pattern a processor could predict.
+double WeightIf(bool counted, double weight) {
+  return std::bit_cast<double>(std::bit_cast<uint64_t>(weight) &
+                               (uint64_t{0} - static_cast<uint64_t>(counted)));
+}
+
+// The share at or below each group's median, gathered unit by unit on the
+// walk of the deviations from the mean, which visits the same members in the
+// same order: no walk of its own.
+struct MedianShares {
+  std::vector<double> medians;             // per group; not a number where none
+  std::vector<UnitShare> current;          // per group: the unit being walked
+  std::vector<std::vector<UnitShare>> units;  // per group: the units walked
+  uint64_t touched = 0;                    // groups with members in the unit
+
+  explicit MedianShares(std::vector<double> groupMedians)
+      : medians(std::move(groupMedians)), current(medians.size()), units(medians.size()) {}
+
+  void Add(size_t g, double x, double w) {
+    UnitShare& share = current[g];
+    share.indicator += WeightIf(x <= medians[g], w);
+    share.weight += w;
+    share.count += 1;
+  }
+
+  void CloseUnit(uint32_t rank) {
+    ForEachGroup(touched, [&](size_t g) {
+      UnitShare& unit = current[g];
+      unit.rank = rank;
+      units[g].push_back(unit);
+      unit = UnitShare{};
+    });
+    touched = 0;
+  }
+};
+
 // Second walk, unit by unit: each unit's weighted deviations from the group
 // mean, and the weighted sum of squares (respondents coded -999 form no unit
-// and stay out of it).
+// and stay out of it); kWithMedian, the units' shares at or below the
+// medians as well, for the values themselves (`values` without a cut-off).
+template <bool kWithMedian>
 void SumDeviations(const PersonTable& table, const PersonValues& values,
-                   std::vector<GroupSums>& groups) {
+                   std::vector<GroupSums>& groups, MedianShares* median) {
   const RunLayout& layout = table.layout;
   uint64_t touched = 0;  // groups with members in the unit being walked
+  uint64_t medianTouched = 0;
   auto closeUnit = [&](uint32_t rank) {
+    if constexpr (kWithMedian) {
+      median->touched = medianTouched;
+      medianTouched = 0;
+    }
     ForEachGroup(touched, [&](size_t g) {
       GroupSums& s = groups[g];
       const double z = s.unitDeviation / s.weight;
@@ -125,13 +182,16 @@ void SumDeviations(const PersonTable& table, const PersonValues& values,
       s.unitDeviation = 0.0;
     });
     touched = 0;
+    if constexpr (kWithMedian) median->CloseUnit(rank);
   };
   for (size_t i = 0; i < layout.size(); ++i) {
     if (i > 0 && layout.unitRank[i] != layout.unitRank[i - 1]) closeUnit(layout.unitRank[i - 1]);
     if (table.missing[i]) continue;
     const double w = layout.weight[i];
     const bool inUnit = !(layout.hasUnitColumn && layout.codedMissingUnit[i]);
+    if constexpr (kWithMedian) medianTouched |= values.groupMask[i];
     ForEachGroup(values.groupMask[i], [&](size_t g) {
+      if constexpr (kWithMedian) median->Add(g, values.value[i], w);
       GroupSums& s = groups[g];
       if (s.weight == 0) return;
       const double x = values(i, g);
@@ -190,15 +250,26 @@ GroupStatistics Finish(const PersonTable& table, GroupSums& s) {
 
 // Counts, means, spreads and standard errors of every group for `values`
 // (the analysis variable, or an indicator derived from it, over the groups
-// each respondent counts in). With a strata column the standard error is the
-// stratified one and `counts` receives the design's strata and units.
-std::vector<GroupStatistics> GroupMoments(const PersonTable& table, const PersonValues& values,
-                                          std::vector<GroupSums>& sums, DesignCounts& counts,
-                                          ColumnWorkspace& work) {
-  const RunLayout& layout = table.layout;
-  sums.assign(layout.groups.size(), GroupSums{});
+// each respondent counts in), in two steps: the counts, weights and means of
+// `sums` first (all the percentiles need), then the rest, with the shares at
+// or below the medians when asked for. With a strata column the standard
+// error is the stratified one and `counts` receives the design's strata and
+// units.
+void StartMoments(const PersonTable& table, const PersonValues& values,
+                  std::vector<GroupSums>& sums) {
+  sums.assign(table.layout.groups.size(), GroupSums{});
   SumGroups(table, values, sums);
-  SumDeviations(table, values, sums);
+}
+
+std::vector<GroupStatistics> FinishMoments(const PersonTable& table, const PersonValues& values,
+                                           std::vector<GroupSums>& sums, DesignCounts& counts,
+                                           ColumnWorkspace& work, MedianShares* median) {
+  const RunLayout& layout = table.layout;
+  if (median) {
+    SumDeviations<true>(table, values, sums, median);
+  } else {
+    SumDeviations<false>(table, values, sums, nullptr);
+  }
   std::vector<GroupStatistics> results;
   results.reserve(sums.size());
   for (GroupSums& s : sums) results.push_back(Finish(table, s));
@@ -213,6 +284,13 @@ std::vector<GroupStatistics> GroupMoments(const PersonTable& table, const Person
     for (size_t g = 0; g < results.size(); ++g) results[g].se = std::sqrt(variances[g]);
   }
   return results;
+}
+
+std::vector<GroupStatistics> GroupMoments(const PersonTable& table, const PersonValues& values,
+                                          std::vector<GroupSums>& sums, DesignCounts& counts,
+                                          ColumnWorkspace& work) {
+  StartMoments(table, values, sums);
+  return FinishMoments(table, values, sums, counts, work, nullptr);
 }
 
 // The share of each group below the cut-off and its standard error: the mean
@@ -266,10 +344,11 @@ std::vector<double> GroupMedians(const std::vector<GroupStatistics>& results) {
   return medians;
 }
 
-// The design SE of each group's share at or below its own median.
-std::vector<double> MedianShareErrors(const PersonTable& table,
-                                      const std::vector<GroupStatistics>& results,
-                                      ColumnWorkspace& work) {
+// The design SE of each group's share at or below its own median, with
+// strata.
+std::vector<double> StratifiedMedianShareErrors(const PersonTable& table,
+                                                const std::vector<GroupStatistics>& results,
+                                                ColumnWorkspace& work) {
   const std::vector<double> medians = GroupMedians(results);
   std::vector<GroupSums> sums;
   DesignCounts counts;
@@ -292,6 +371,7 @@ void AddMedianIntervals(const std::vector<GroupSums>& groupSums, double multipli
     ends[g].memberCount = groupSums[g].count;
     ends[g].share[0] = 0.5 - multiplier * shareErrors[g];
     ends[g].share[1] = 0.5 + multiplier * shareErrors[g];
+    if (g < work.percentileMarks.size()) ends[g].marks = work.percentileMarks[g];
   }
   ValuesAtShares(work.members, ends);
   for (size_t g = 0; g < results.size(); ++g) {
@@ -300,159 +380,182 @@ void AddMedianIntervals(const std::vector<GroupSums>& groupSums, double multipli
   }
 }
 
-// The shares of 0/1 indicators without strata, all in one walk: the judged
-// figures and the share at or below the median. For an indicator the sums a
-// unit's z needs are its weighted count A_u and weight B_u over the domain,
-// z_u = (A_u - p B_u) / W, so one walk gives what the mean's two walks give
-// for a value; the variance is then the mean's own (Finish).
-constexpr size_t kMedianChannel = kJudgedFigures;
-constexpr size_t kChannels = kJudgedFigures + 1;
+// The share of a 0/1 indicator over a domain without strata, from its sums
+// unit by unit: the mean's own variance (Finish), each unit's z from its
+// weighted count and weight, the squares from the totals.
+GroupStatistics ShareOfUnits(const PersonTable& table, const std::vector<UnitShare>& walked) {
+  const RunLayout& layout = table.layout;
+  // Totals over the units; those inside units (not coded -999) for the sum
+  // of squares.
+  GroupSums s;
+  double inIndicator = 0.0, inWeight = 0.0;
+  for (const UnitShare& unit : walked) {
+    s.sum += unit.indicator;
+    s.weight += unit.weight;
+    s.count += unit.count;
+    if (!(layout.hasUnitColumn && layout.unitCodes[unit.rank] == kMissingUnitCode)) {
+      inIndicator += unit.indicator;
+      inWeight += unit.weight;
+    }
+  }
+  s.mean = s.weight != 0 ? s.sum / s.weight : s.sum;
+  const double p = s.mean;
+  if (s.weight != 0) {
+    for (const UnitShare& unit : walked) {
+      const double z = (unit.indicator - p * unit.weight) / s.weight;
+      s.zSum += z;
+      s.unitShares.emplace_back(unit.rank, z);
+    }
+  }
+  // Members on the counted side deviate by 1 - p, the others by -p.
+  s.squares = inIndicator * (1 - p) * (1 - p) + (inWeight - inIndicator) * p * p;
+  return Finish(table, s);
+}
 
-// A domain's weighted count on the judged side, weight and members within
-// one sampling unit.
-struct UnitShare {
-  uint32_t rank = 0;
-  double indicator = 0.0;  // A_u
-  double weight = 0.0;     // B_u
-  double count = 0.0;
-};
+// The design SE of each group's share at or below its median, from the units
+// gathered on the walk of the deviations; none for a group without units.
+std::vector<double> MedianShareErrors(const PersonTable& table, const MedianShares& median) {
+  std::vector<double> errors(median.units.size(), GroupStatistics::kNoFigure);
+  for (size_t g = 0; g < errors.size(); ++g) {
+    if (!median.units[g].empty()) errors[g] = ShareOfUnits(table, median.units[g]).se;
+  }
+  return errors;
+}
 
-void AddSharesByUnit(const PersonTable& table, const ReferenceRun* run,
-                     const NutrientReference* nutrient, std::span<const double> medians,
-                     std::vector<GroupStatistics>& results, std::vector<double>& medianErrors,
+// The judged figures without strata, all in one walk: for each, the share of
+// the group's members who have that value, with its standard error (as
+// AddJudgedShares gives them with strata).
+void AddSharesByUnit(const PersonTable& table, const ReferenceRun& run,
+                     const NutrientReference& nutrient, std::vector<GroupStatistics>& results,
                      NotJudgedCounts& notJudged) {
   const RunLayout& layout = table.layout;
   const size_t groups = results.size();
-  // Per group and channel: the unit being walked, and the units walked.
-  std::vector<UnitShare> current(groups * kChannels);
-  std::vector<std::vector<UnitShare>> units(groups * kChannels);
-  uint64_t touched[kChannels] = {};
-  bool active[kChannels] = {};
-  for (size_t f = 0; f < kJudgedFigures; ++f) {
-    active[f] = nutrient && nutrient->gives(static_cast<JudgedFigure>(f));
-  }
-  active[kMedianChannel] = !medians.empty();
+  // Per group and figure: the unit being walked, and the units walked.
+  std::vector<UnitShare> current(groups * kJudgedFigures);
+  std::vector<std::vector<UnitShare>> units(groups * kJudgedFigures);
+  uint64_t touched[kJudgedFigures] = {};
+  bool active[kJudgedFigures] = {};
   uint32_t activeBits = 0;  // the figures the nutrient has, and their sides
   for (size_t f = 0; f < kJudgedFigures; ++f) {
+    active[f] = nutrient.gives(static_cast<JudgedFigure>(f));
     if (active[f]) activeBits |= (1u << f) | (1u << (4 + f));
   }
   // The judged figures are the same for every group of a person: they are
   // gathered per group mask within the unit, and added to the groups when the
-  // unit closes.
-  const size_t maskCount = nutrient ? run->masks.size() : 0;
+  // unit closes. While every person of a mask in the unit is judged for every
+  // figure, the figures' weights and counts are one and the same sum, kept
+  // once (`common`); the first person judged for fewer splits it into the
+  // figures', which go on from there.
+  const size_t maskCount = run.masks.size();
+  const uint32_t activeFigures = activeBits & 0xF;
   std::vector<UnitShare> byMask(maskCount * kJudgedFigures);
+  std::vector<UnitShare> common(maskCount);
+  std::vector<uint8_t> split(maskCount, 0);
   std::vector<uint8_t> maskSeen(maskCount, 0);
   std::vector<uint32_t> masksInUnit;
+  // Whether and why a person is judged depends on their class alone, so the
+  // persons not judged are counted by class and spread by reason at the end.
+  std::vector<int64_t> personsOfClass(nutrient.classCount(), 0);
+  auto splitFigures = [&](uint32_t m) {
+    for (size_t f = 0; f < kJudgedFigures; ++f) {
+      if (!((activeFigures >> f) & 1)) continue;
+      byMask[m * kJudgedFigures + f].weight = common[m].weight;
+      byMask[m * kJudgedFigures + f].count = common[m].count;
+    }
+    common[m] = UnitShare{};
+    split[m] = 1;
+  };
   auto closeUnit = [&](uint32_t rank) {
     for (const uint32_t m : masksInUnit) {
+      if (!split[m]) splitFigures(m);
+      split[m] = 0;
       for (size_t f = 0; f < kJudgedFigures; ++f) {
         UnitShare& gathered = byMask[m * kJudgedFigures + f];
         if (gathered.count == 0) continue;
-        ForEachGroup(run->masks[m], [&](size_t g) {
-          UnitShare& unit = current[g * kChannels + f];
+        ForEachGroup(run.masks[m], [&](size_t g) {
+          UnitShare& unit = current[g * kJudgedFigures + f];
           unit.indicator += gathered.indicator;
           unit.weight += gathered.weight;
           unit.count += gathered.count;
         });
-        touched[f] |= run->masks[m];
+        touched[f] |= run.masks[m];
         gathered = UnitShare{};
       }
       maskSeen[m] = 0;
     }
     masksInUnit.clear();
-    for (size_t c = 0; c < kChannels; ++c) {
-      ForEachGroup(touched[c], [&](size_t g) {
-        UnitShare& unit = current[g * kChannels + c];
+    for (size_t f = 0; f < kJudgedFigures; ++f) {
+      ForEachGroup(touched[f], [&](size_t g) {
+        UnitShare& unit = current[g * kJudgedFigures + f];
         unit.rank = rank;
-        units[g * kChannels + c].push_back(unit);
+        units[g * kJudgedFigures + f].push_back(unit);
         unit = UnitShare{};
       });
-      touched[c] = 0;
+      touched[f] = 0;
     }
   };
   for (size_t i = 0; i < layout.size(); ++i) {
     if (i > 0 && layout.unitRank[i] != layout.unitRank[i - 1]) closeUnit(layout.unitRank[i - 1]);
     if (table.missing[i]) continue;
     const double w = layout.weight[i];
-    const double x = table.value[i];
-    uint32_t judged = 0;  // bit f: the person counts in figure f; bit 4 + f: on its judged side
-    if (nutrient) {
-      NotJudged reasons[kJudgedFigures];
-      judged = nutrient->JudgeAll(run->personClass[i], x, reasons) & activeBits;
-      for (size_t f = 0; f < kJudgedFigures; ++f) {
-        if (active[f]) ++notJudged[f][static_cast<size_t>(reasons[f])];
-      }
+    const uint16_t personClass = run.personClass[i];
+    // Bit f: the person counts in figure f; bit 4 + f: on its judged side.
+    const uint32_t judged = nutrient.JudgeAll(personClass, table.value[i]) & activeBits;
+    ++personsOfClass[personClass];
+    if ((judged & 0xF) == 0 || table.groupMask[i] == 0) continue;
+    const uint32_t m = run.maskIndex[i];
+    if (!maskSeen[m]) {
+      maskSeen[m] = 1;
+      masksInUnit.push_back(m);
     }
-    if ((judged & 0xF) != 0 && table.groupMask[i] != 0) {
-      const uint32_t m = run->maskIndex[i];
-      if (!maskSeen[m]) {
-        maskSeen[m] = 1;
-        masksInUnit.push_back(m);
-      }
-      UnitShare* gathered = &byMask[m * kJudgedFigures];
+    UnitShare* gathered = &byMask[m * kJudgedFigures];
+    if (!split[m] && (judged & 0xF) == activeFigures) {
+      common[m].weight += w;
+      common[m].count += 1;
       for (size_t f = 0; f < kJudgedFigures; ++f) {
-        if (!((judged >> f) & 1)) continue;
-        gathered[f].indicator += (judged >> (4 + f)) & 1 ? w : 0.0;
-        gathered[f].weight += w;
-        gathered[f].count += 1;
+        if ((judged >> f) & 1) gathered[f].indicator += WeightIf((judged >> (4 + f)) & 1, w);
       }
+      continue;
     }
-    if (!active[kMedianChannel]) continue;
-    const uint64_t mask = table.groupMask[i];
-    touched[kMedianChannel] |= mask;
-    ForEachGroup(mask, [&](size_t g) {
-      UnitShare& share = current[g * kChannels + kMedianChannel];
-      share.indicator += x <= medians[g] ? w : 0.0;
-      share.weight += w;
-      share.count += 1;
-    });
+    if (!split[m]) splitFigures(m);
+    for (size_t f = 0; f < kJudgedFigures; ++f) {
+      if (!((judged >> f) & 1)) continue;
+      gathered[f].indicator += WeightIf((judged >> (4 + f)) & 1, w);
+      gathered[f].weight += w;
+      gathered[f].count += 1;
+    }
   }
   if (layout.size() > 0) closeUnit(layout.unitRank.back());
+  for (size_t c = 0; c < personsOfClass.size(); ++c) {
+    if (personsOfClass[c] == 0) continue;
+    for (size_t f = 0; f < kJudgedFigures; ++f) {
+      if (!active[f]) continue;
+      const NotJudged reason =
+          nutrient.reason(static_cast<JudgedFigure>(f), static_cast<uint16_t>(c));
+      notJudged[f][static_cast<size_t>(reason)] += personsOfClass[c];
+    }
+  }
   for (auto& figures : notJudged) figures[0] = 0;
 
   for (size_t g = 0; g < groups; ++g) {
-    for (size_t c = 0; c < kChannels; ++c) {
-      const std::vector<UnitShare>& walked = units[g * kChannels + c];
-      if (!active[c] || walked.empty()) continue;
-      // Totals over the units; those inside units (not coded -999) for the
-      // sum of squares.
-      GroupSums s;
-      double inIndicator = 0.0, inWeight = 0.0;
-      for (const UnitShare& unit : walked) {
-        s.sum += unit.indicator;
-        s.weight += unit.weight;
-        s.count += unit.count;
-        if (!(layout.hasUnitColumn && layout.unitCodes[unit.rank] == kMissingUnitCode)) {
-          inIndicator += unit.indicator;
-          inWeight += unit.weight;
-        }
-      }
-      s.mean = s.weight != 0 ? s.sum / s.weight : s.sum;
-      const double p = s.mean;
-      if (s.weight != 0) {
-        for (const UnitShare& unit : walked) {
-          const double z = (unit.indicator - p * unit.weight) / s.weight;
-          s.zSum += z;
-          s.unitShares.emplace_back(unit.rank, z);
-        }
-      }
-      // Members on the judged side deviate by 1 - p, the others by -p.
-      s.squares = inIndicator * (1 - p) * (1 - p) + (inWeight - inIndicator) * p * p;
-      const GroupStatistics share = Finish(table, s);
-      if (c == kMedianChannel) {
-        medianErrors[g] = share.se;
-      } else {
-        results[g].judgedShare[c] = share.mean;
-        results[g].judgedShareSe[c] = share.se;
-      }
+    for (size_t f = 0; f < kJudgedFigures; ++f) {
+      const std::vector<UnitShare>& walked = units[g * kJudgedFigures + f];
+      if (!active[f] || walked.empty()) continue;
+      const GroupStatistics share = ShareOfUnits(table, walked);
+      results[g].judgedShare[f] = share.mean;
+      results[g].judgedShareSe[f] = share.se;
     }
   }
 }
 
-// Percentiles of every group in one walk over the usable respondents in
-// ascending order of value (equal values in sampling-unit order).
-void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sums,
-                     std::vector<GroupStatistics>& results, ColumnWorkspace& work) {
+// Percentiles of every group with members, in one walk over the usable
+// respondents in ascending order of value (equal values in sampling-unit
+// order); `sums` gives the groups' weights and counts. With `keepMarks` each
+// group's marks are kept in `work`, for the median's interval to start its
+// walks near the median.
+std::vector<std::array<double, 101>> GroupPercentiles(const PersonTable& table,
+                                                      const std::vector<GroupSums>& sums,
+                                                      ColumnWorkspace& work, bool keepMarks) {
   const RunLayout& layout = table.layout;
   std::vector<ValuedMember>& members = work.members;
   members.clear();
@@ -467,12 +570,20 @@ void FillPercentiles(const PersonTable& table, const std::vector<GroupSums>& sum
   std::vector<WeightedPercentiles> walks;
   walks.reserve(sums.size());
   for (const GroupSums& s : sums) walks.emplace_back(s.weight, s.count);
-  for (const ValuedMember& m : members) {
-    ForEachGroup(m.groupMask, [&](size_t g) { walks[g].Add(m.value, m.weight); });
+  for (size_t i = 0; i < members.size(); ++i) {
+    const ValuedMember& m = members[i];
+    ForEachGroup(m.groupMask, [&](size_t g) { walks[g].Add(m.value, m.weight, i); });
   }
+  work.percentileMarks.resize(keepMarks ? sums.size() : 0);
+  for (size_t g = 0; g < work.percentileMarks.size(); ++g) {
+    const std::span<const PercentileMark> marks = walks[g].marks();
+    work.percentileMarks[g].assign(marks.begin(), marks.end());
+  }
+  std::vector<std::array<double, 101>> percentiles(sums.size(), std::array<double, 101>{});
   for (size_t g = 0; g < sums.size(); ++g) {
-    if (results[g].n > 0) walks[g].Finish(results[g].pct);
+    if (sums[g].count > 0) walks[g].Finish(percentiles[g]);
   }
+  return percentiles;
 }
 
 }  // namespace
@@ -488,13 +599,31 @@ std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunL
                                         const DesignOptions* blockDesign,
                                         std::optional<size_t> variable) {
   const PersonTable table = BuildPersonTable(column, layout, work);
-  std::vector<GroupSums> sums;
-  DesignCounts counts;
-  std::vector<GroupStatistics> results =
-      GroupMoments(table, PersonValues{table.value, table.groupMask, {}}, sums, counts, work);
   const DesignOptions& design = blockDesign != nullptr ? *blockDesign : layout.design;
+  const PersonValues values{table.value, table.groupMask, {}};
+  // The percentiles need only the groups' weights and counts, so they come
+  // before the walk of the deviations, which then gathers the shares at or
+  // below the medians on the way (without strata; with strata those have a
+  // walk of their own).
+  std::vector<GroupSums> sums;
+  StartMoments(table, values, sums);
+  std::vector<std::array<double, 101>> percentiles =
+      GroupPercentiles(table, sums, work, design.medianInterval);
+  std::optional<MedianShares> medianShares;
+  if (design.medianInterval && !layout.hasStrata) {
+    std::vector<double> medians(sums.size(), GroupStatistics::kNoFigure);
+    for (size_t g = 0; g < sums.size(); ++g) {
+      if (sums[g].count > 0) medians[g] = percentiles[g][50];
+    }
+    medianShares.emplace(std::move(medians));
+  }
+  DesignCounts counts;
+  std::vector<GroupStatistics> results = FinishMoments(
+      table, values, sums, counts, work, medianShares ? &*medianShares : nullptr);
+  for (size_t g = 0; g < results.size(); ++g) {
+    if (results[g].n > 0) results[g].pct = percentiles[g];
+  }
   if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
-  FillPercentiles(table, sums, results, work);
   for (size_t g = 0; errors != nullptr && g < results.size(); ++g) {
     results[g].se = errors->mean[g];
     results[g].shareBelowSe = errors->shareBelow[g];
@@ -512,13 +641,11 @@ std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunL
           : nullptr;
   std::vector<double> medianErrors(results.size(), GroupStatistics::kNoFigure);
   if (layout.hasStrata) {
-    if (design.medianInterval) medianErrors = MedianShareErrors(table, results, work);
+    if (design.medianInterval) medianErrors = StratifiedMedianShareErrors(table, results, work);
     if (nutrient) AddJudgedShares(table, *layout.reference, *nutrient, results, work, notJudged);
-  } else if (design.medianInterval || nutrient) {
-    const std::vector<double> medians =
-        design.medianInterval ? GroupMedians(results) : std::vector<double>();
-    AddSharesByUnit(table, layout.reference.get(), nutrient, medians, results, medianErrors,
-                    notJudged);
+  } else {
+    if (medianShares) medianErrors = MedianShareErrors(table, *medianShares);
+    if (nutrient) AddSharesByUnit(table, *layout.reference, *nutrient, results, notJudged);
   }
   if (design.medianInterval) AddMedianIntervals(sums, multiplier, medianErrors, results, work);
   std::vector<std::string> lines;

@@ -9,6 +9,7 @@
 #include "engine/statistics/stratified_variance.h"
 #include "engine/reading/survey_data.h"
 #include "engine/statistics/value_order.h"
+#include "engine/statistics/weighted_percentiles.h"
 
 namespace kelvara {
 
@@ -21,6 +22,8 @@ struct ColumnWorkspace {
   std::vector<uint8_t> missing;
   std::vector<ValuedMember> members;
   std::vector<ValuedMember> scratch;
+  // Per group, where the percentile walk stood at each percentile.
+  std::vector<std::vector<PercentileMark>> percentileMarks;
   StratumShares stratumShares;
 };
 

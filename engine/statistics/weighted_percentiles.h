@@ -3,10 +3,25 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <utility>
 #include <vector>
 
 namespace kelvara {
+
+// Where a group's walk stood when a percentile's target was reached: the
+// target, the position (among all members walked, of every group) of the
+// member that reached it, and the group's cumulative weight and last value
+// just before that member. Every earlier member of the group fell short of
+// the target, so a later walk for a share at or above it may start there
+// and meet the same sums in the same order.
+struct PercentileMark {
+  double target = 0.0;
+  double before = 0.0;
+  double previous = 0.0;
+  size_t position = 0;
+  bool first = true;  // the member is the group's first
+};
 
 // Percentiles P0..P100 of a group whose members are handed over in ascending
 // order of value. For each p the target cumulative weight is
@@ -18,8 +33,9 @@ class WeightedPercentiles {
  public:
   WeightedPercentiles(double totalWeight, double memberCount);
 
-  // Called for every member of every group, so kept inline.
-  void Add(double value, double weight) {
+  // Called for every member of every group, so kept inline. `position` is
+  // the member's place among all members walked, for the marks.
+  void Add(double value, double weight, size_t position) {
     if (!risingTargets_) {
       kept_.emplace_back(value, weight);
       return;
@@ -30,6 +46,7 @@ class WeightedPercentiles {
     current_ = value;
     // The percentiles whose target this member's cumulative weight reaches.
     while (next_ <= 100 && !(nextTarget_ > after_)) {
+      marks_[static_cast<std::size_t>(next_)] = {nextTarget_, before_, previous_, position, first_};
       pct_[static_cast<std::size_t>(next_)] = Interpolate(nextTarget_);
       nextTarget_ = Target(++next_);
     }
@@ -38,6 +55,12 @@ class WeightedPercentiles {
 
   // The percentiles, once every member has been added (at least one).
   void Finish(std::array<double, 101>& pct);
+
+  // The marks of the percentiles the walk reached, in order (none when the
+  // targets do not rise). Read before Finish.
+  std::span<const PercentileMark> marks() const {
+    return {marks_.data(), risingTargets_ ? static_cast<std::size_t>(next_) : 0};
+  }
 
  private:
   double Target(int p) const { return span_ * p * 0.01; }
@@ -62,6 +85,7 @@ class WeightedPercentiles {
   double current_ = 0.0;    // value of the current member
   bool first_ = true;
   std::array<double, 101> pct_{};
+  std::array<PercentileMark, 101> marks_;
 };
 
 }  // namespace kelvara
