@@ -4,7 +4,7 @@
 # cut-off, shares judged against person-level reference values, the median's
 # confidence interval) against R's survey package on the example data sets
 # that ship with it: nhanes, apistrat and apiclus2. Needs R with the survey package (Debian:
-# r-base-core r-cran-survey); not part of the test suite.
+# r-base-core r-cran-survey); the test suite runs it.
 #
 # Usage: scripts/check-with-r.sh [BUILD_DIR]      (default: build)
 set -eu

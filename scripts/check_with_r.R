@@ -235,38 +235,63 @@ for (v in list(c("api00", 700), c("enroll", 500), c("acs.k3", 20))) {
 }
 
 # Intake judged against person-level cut-offs, and the median's confidence
-# interval. A reference table is written for the api data: the "age" is the
-# category (1 to 10), "sex" whether the school met its target. Every cut-off
-# below is worked out again here, person by person, from the same rules the
-# table states: EAR by sex and category band plus the mid-pregnancy
-# addition; AI from category 3 on (categories 1 and 2 are not judged); UL for
-# sex 1 only; the DG "X未満" for sex 2 only.
+# interval. Reference values go by age in years, so the api data get an age:
+# eight years per tenth of meals (8, 16, ..., 80), "sex" being whether the
+# school met its target, grouped by the table1 scheme, whose bands then mix
+# values (40～49 holds ages 40 and 48) as summaries do. Every cut-off below is
+# worked out again here, person by person, from the same rules the table
+# states: EAR by sex and tenth plus the mid-pregnancy addition; AI from the
+# third tenth on (the first two are not judged); UL for sex 1 only; the DG
+# "X未満" for sex 2 only.
 reference_table <- file.path(work, "r_check_table.csv")
 writeLines(c(
   "title,R check table",
   "name,score,api00", "name,class,acs.k3",
-  "value,score,1,1,3,,EAR,600,pt,total,r", "value,score,1,4,6,,EAR,650,pt,total,r",
-  "value,score,1,7,,,EAR,700,pt,total,r", "value,score,2,1,5,,EAR,620,pt,total,r",
-  "value,score,2,6,,,EAR,680,pt,total,r",
+  "value,score,1,1,24,,EAR,600,pt,total,r", "value,score,1,25,48,,EAR,650,pt,total,r",
+  "value,score,1,49,,,EAR,700,pt,total,r", "value,score,2,1,40,,EAR,620,pt,total,r",
+  "value,score,2,41,,,EAR,680,pt,total,r",
   "value,score,2,,,pregnant_early,EAR,+10,pt,total,r",
   "value,score,2,,,pregnant_mid,EAR,+30.5,pt,total,r",
   "value,score,2,,,pregnant_late,EAR,+30.5,pt,total,r",
-  "value,score,1,3,,,AI,640,pt,total,r", "value,score,2,3,,,AI,660,pt,total,r",
+  "value,score,1,24,,,AI,640,pt,total,r", "value,score,2,24,,,AI,660,pt,total,r",
   "value,score,1,1,,,UL,800,pt,total,r",
   "value,score,2,1,,,DG_below,750,pt,total,r",
   "value,class,1,1,,,EAR,19,n,total,r", "value,class,2,1,,,EAR,20,n,total,r",
   "value,class,1,1,,,UL,21,n,total,r", "value,class,2,1,,,UL,22,n,total,r"),
   reference_table)
 
+years_per_tenth <- 8
+
+# Table1 scheme groups: label -> members, for ages in years.
+table1_members <- function(label, sex, age) {
+  who <- if (startsWith(label, both)) rep(TRUE, length(sex))
+         else if (startsWith(label, male)) sex == 1
+         else sex == 2
+  rest <- sub(paste0("^(", both, "|", male, "|", female, ")"), "", label)
+  rest <- sub("^\\(\u518d\u63b2\\)", "", rest)                       # (再掲)
+  if (rest == "\u7dcf\u6570") return(who)                                  # 総数
+  band <- regmatches(rest, regexec("^([0-9]+)[\u301c\uff5e]([0-9]+)$", rest))[[1]]  # a～b
+  if (length(band) == 3) return(who & age >= as.numeric(band[2]) & age <= as.numeric(band[3]))
+  open <- regmatches(rest, regexec("^([0-9]+)\u4ee5\u4e0a$", rest))[[1]]  # a以上
+  if (length(open) == 2) return(who & age >= as.numeric(open[2]))
+  stop("no age band in the group label ", label)
+}
+
+# `c` is the tenth of meals (1 to 10), the age divided by years_per_tenth. A
+# pregnant woman is judged only for a figure the table gives pregnancy rows
+# for (here the score's EAR); for the others she has no value.
 cut_offs <- function(key, sex, c, preg) {
+  pregnant <- sex == 2 & preg == 1
+  unless_pregnant <- function(x) ifelse(pregnant, NA, x)
   if (key == "score") {
     ear <- ifelse(sex == 1, ifelse(c <= 3, 600, ifelse(c <= 6, 650, 700)),
-                  ifelse(c <= 5, 620, 680)) + ifelse(sex == 2 & preg == 1, 30.5, 0)
-    list(ear = ear, ai = ifelse(c >= 3, ifelse(sex == 1, 640, 660), NA),
-         ul = ifelse(sex == 1, 800, NA), dg_below = ifelse(sex == 2, 750, NA))
+                  ifelse(c <= 5, 620, 680)) + ifelse(pregnant, 30.5, 0)
+    list(ear = ear, ai = unless_pregnant(ifelse(c >= 3, ifelse(sex == 1, 640, 660), NA)),
+         ul = unless_pregnant(ifelse(sex == 1, 800, NA)),
+         dg_below = unless_pregnant(ifelse(sex == 2, 750, NA)))
   } else {
-    list(ear = ifelse(sex == 1, 19, 20), ai = rep(NA, length(sex)),
-         ul = ifelse(sex == 1, 21, 22), dg_below = rep(NA, length(sex)))
+    list(ear = unless_pregnant(ifelse(sex == 1, 19, 20)), ai = rep(NA, length(sex)),
+         ul = unless_pregnant(ifelse(sex == 1, 21, 22)), dg_below = rep(NA, length(sex)))
   }
 }
 
@@ -298,7 +323,7 @@ check_judged <- function(title, data, variable, key, strata, units) {
   usable$stratum <- usable[[h_stratum]]
   usable$unit <- if (units) usable[[h_unit]] else seq_len(nrow(usable))
   usable$w <- usable[[h_weight]]
-  cuts <- cut_offs(key, usable[[h_sex]], usable[[h_age]], usable[[h_preg]])
+  cuts <- cut_offs(key, usable[[h_sex]], usable[[h_age]] / years_per_tenth, usable[[h_preg]])
   usable$below_ear <- as.numeric(usable$y < cuts$ear)
   usable$above_ai <- as.numeric(usable$y >= cuts$ai)
   usable$above_ul <- as.numeric(usable$y > cuts$ul)
@@ -314,7 +339,7 @@ check_judged <- function(title, data, variable, key, strata, units) {
   t <- qt(0.975, degf(design))
 
   options <- c("--sex", "3", "--age", "4", "--pregnancy", "5", "--weight", "6",
-               "--scheme", "category", "--median-ci", "--reference", reference_table,
+               "--scheme", "table1", "--median-ci", "--reference", reference_table,
                "--pregnancy-stage", "mid", "--utf8")
   if (strata) options <- c(options, "--strata", "1")
   if (units) options <- c(options, "--unit", "2")
@@ -326,7 +351,7 @@ check_judged <- function(title, data, variable, key, strata, units) {
     f <- fields_of(line)
     n <- as.integer(f[2])
     if (n < 2) next
-    members <- group_members(f[1], usable[[h_sex]], usable[[h_age]])
+    members <- table1_members(f[1], usable[[h_sex]], usable[[h_age]])
     # Woodruff: the SE of the share at or below the median, p = 0.5 -/+ t SE,
     # both ends read back by the percentile rule.
     y <- usable$y[members]
@@ -354,11 +379,16 @@ check_judged <- function(title, data, variable, key, strata, units) {
 # Pregnant: every seventh school of sex 2, for the addition.
 as$preg_code <- ifelse(as[[h_sex]] == 2 & seq_len(nrow(as)) %% 7 == 0, 1, 0)
 paths$apistrat_judged <- file.path(work, "apistrat_judged.csv")
-asj <- write_survey(c(api_columns(apistrat, as.integer(apistrat$stype), NULL),
-                      list(preg = as$preg_code)), paths$apistrat_judged)
+in_years <- function(columns) {
+  columns$c <- years_per_tenth * columns$c
+  columns
+}
+asj <- write_survey(in_years(c(api_columns(apistrat, as.integer(apistrat$stype), NULL),
+                               list(preg = as$preg_code))), paths$apistrat_judged)
 paths$apiclus2_judged <- file.path(work, "apiclus2_judged.csv")
-acj <- write_survey(c(api_columns(apiclus2, NULL, apiclus2$dnum),
-                      list(preg = ifelse(ac[[h_sex]] == 2 & seq_len(nrow(ac)) %% 5 == 0, 1, 0))),
+acj <- write_survey(in_years(c(api_columns(apiclus2, NULL, apiclus2$dnum),
+                               list(preg = ifelse(ac[[h_sex]] == 2 & seq_len(nrow(ac)) %% 5 == 0,
+                                                  1, 0)))),
                     paths$apiclus2_judged)
 for (v in list(c("api00", "score"), c("acs.k3", "class"))) {
   check_judged("apistrat_judged", asj, v[1], v[2], strata = TRUE, units = FALSE)

@@ -14,6 +14,10 @@ ctest --test-dir build --output-on-failure -j"$(nproc)"
 echo "== again under a decimal-comma locale (de_DE.UTF-8)"
 LC_ALL=de_DE.UTF-8 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
+echo "== design-based figures against R's survey package"
+scripts/install-packages.sh r-base-core r-cran-survey
+scripts/check-with-r.sh build
+
 echo "== Windows build (mingw-w64) under Wine"
 scripts/windows.sh test
 
