@@ -91,6 +91,7 @@ class RunCommandTest : public QObject {
   void stoppedRunAppendsNothing();
   void paneLinesEqualTheTabulatorsForEveryScheme();
   void designOptionsAreShownRunAndRemembered();
+  void judgedRunEqualsTheTabulators();
   void decimalCommaLocaleChangesNothing();
   void fileGoneSinceLoadingIsReportedAndNothingAppended();
   void personsInNoAgeBandAreCountedAndSaid();
@@ -278,6 +279,37 @@ void RunCommandTest::designOptionsAreShownRunAndRemembered() {
   windows_ = std::make_unique<TestWindows>(dialogs_, settings);
   LoadSurveyFile(dialogs_, path_);
   QCOMPARE(Find<QLabel>("LabelDesignOptions")->text(), shown);
+}
+
+// A run judged against one's own table, with the nutrient set by hand and
+// both alternatives chosen in the dialog, gives kelvara-tab's bytes for the
+// same choices on its command line.
+void RunCommandTest::judgedRunEqualsTheTabulators() {
+  LoadSurveyFile(dialogs_, path_);
+  ChooseColumns();
+  Tick({2});
+  dialogs_.onDialog = [](QDialog& dialog) {
+    dialog.findChild<QComboBox*>(QStringLiteral("referenceTable"))->setCurrentIndex(3);
+    auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("referenceFile"));
+    file->setText(QString::fromUtf8(KELVARA_TEST_REFERENCE));
+    emit file->editingFinished();
+    // 3.年齢 judged as if it were iron: the old are above its UL.
+    dialog.findChild<QTableWidget*>(QStringLiteral("nutrientMapping"))->item(2, 1)->setText(
+        QStringLiteral("iron"));
+    dialog.findChild<QComboBox*>(QStringLiteral("pregnancyStage"))->setCurrentIndex(2);  // 中期
+    dialog.findChild<QComboBox*>(QStringLiteral("menstruation"))->setCurrentIndex(1);    // あり
+    dialog.findChild<QCheckBox*>(QStringLiteral("medianInterval"))->setChecked(true);
+    return true;
+  };
+  Find<QAction>("DesignOptionsItem")->trigger();
+  MainForm->ButtonRunClick();
+  QVERIFY(dialogs_.errors.isEmpty());
+  const QByteArray expected = TabulatorReport(
+      path_, 0, {"3"},
+      {"--median-ci", "--reference", QString::fromUtf8(KELVARA_TEST_REFERENCE), "--nutrient",
+       "3=iron", "--pregnancy-stage", "mid", "--menstruation", "yes"});
+  QVERIFY(expected.contains("iron"));  // the block's reference line names the nutrient
+  QCOMPARE(PaneBytes(), expected);
 }
 
 void RunCommandTest::decimalCommaLocaleChangesNothing() {
