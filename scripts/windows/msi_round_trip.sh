@@ -72,7 +72,8 @@ wine msiexec /i "$(winepath -w "$msi")" /qn || fail "msiexec /i ended with $?"
 [ ! -e "$program_files/older-version-only.txt" ] || fail "left behind by the upgrade: older-version-only.txt"
 [ "$(start_menu_links | wc -l)" = 1 ] || fail "Start-menu entries after the upgrade: $(start_menu_links)"
 for file in kelvara.exe kelvara-tab.exe Qt6Core.dll Qt6Widgets.dll Qt6PrintSupport.dll \
-    platforms/qwindows.dll translations/qtbase_ja.qm LICENSE.txt THIRD-PARTY-NOTICES.txt; do
+    platforms/qwindows.dll translations/qtbase_ja.qm reference/dri2025.csv reference/dri2020.csv \
+    LICENSE.txt THIRD-PARTY-NOTICES.txt; do
   [ -f "$program_files/$file" ] || fail "not installed: Program Files\\Kelvara\\$file"
 done
 [ -n "$(start_menu_links)" ] || fail "no Start-menu entry"
@@ -89,6 +90,17 @@ args="--unit 1 --sex 2 --age 3 --pregnancy 4 --weight 5"
 wine "C:\\Program Files\\Kelvara\\kelvara-tab.exe" $args "$(winepath -w "$scratch/調査/例 2024.csv")" \
   6 10 > "$scratch/windows.csv" || fail "kelvara-tab.exe ended with $?"
 cmp -s "$scratch/linux.csv" "$scratch/windows.csv" || fail "kelvara-tab.exe's bytes differ from Linux"
+# Iron judged against the shipped 2025 table, which the installed program
+# finds beside itself.
+judged="--reference dri2025 --menstruation yes --median-ci"
+# shellcheck disable=SC2086
+"$linux_tab" $args $judged "$scratch/調査/例 2024.csv" 12 > "$scratch/linux-judged.csv"
+# shellcheck disable=SC2086
+wine "C:\\Program Files\\Kelvara\\kelvara-tab.exe" $args $judged \
+  "$(winepath -w "$scratch/調査/例 2024.csv")" 12 > "$scratch/windows-judged.csv" ||
+  fail "kelvara-tab.exe --reference dri2025 ended with $?"
+cmp -s "$scratch/linux-judged.csv" "$scratch/windows-judged.csv" ||
+  fail "kelvara-tab.exe --reference dri2025: bytes differ from Linux"
 
 echo "== the installed kelvara.exe on the example, named on its command line"
 wine "C:\\Program Files\\Kelvara\\kelvara.exe" "$(winepath -w "$scratch/調査/例 2024.csv")" \

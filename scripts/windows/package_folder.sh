@@ -2,7 +2,7 @@
 # Lays out Kelvara for Windows in one folder, ready to run, to zip or to make
 # the MSI from: the two programs, the Qt DLLs and plugins the window needs,
 # the MinGW runtime DLLs the Qt DLLs need, Qt's Japanese translations of its
-# standard dialogs, and the licence texts.
+# standard dialogs, the shipped reference tables, and the licence texts.
 #   package_folder.sh QT_PREFIX KELVARA_EXE KELVARA_TAB_EXE FOLDER
 set -eu
 qt=$1 window=$2 tab=$3 out=$4
@@ -44,6 +44,11 @@ done
 # The standard dialogs' and buttons' Japanese (the window loads qtbase_ja
 # from the folder translations beside it).
 cp /usr/share/qt6/translations/qtbase_ja.qm "$out/translations/"
+
+# The shipped reference tables (--reference dri2025 and the window's choice),
+# found in reference\ beside the programs, with their format for one's own.
+mkdir -p "$out/reference"
+cp reference/*.csv reference/README.md "$out/reference/"
 
 cp LICENSE "$out/LICENSE.txt"
 cp THIRD-PARTY-NOTICES.txt "$out/"

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 #include <cstdio>
+#include <filesystem>
 
 #include "codec/cp932.h"
 #include "engine/design_options.h"
@@ -110,12 +111,15 @@ int main(int argc, char** argv) {
     ok = Report(MainForm->grab().save(shown), shown) && ok;
   }
 
-  // Iron (column 12) under the first scheme, judged against the table (the
-  // build's reference/ is two folders up from this program's).
+  // Iron (column 12) under the first scheme, judged against the table: the
+  // shipped ones lie beside the program as installed, and two folders up
+  // from it in the build.
   const std::string reference = argc > 3 ? argv[3] : "dri2025";
+  std::filesystem::path tables = kelvara::ProgramDirectory();
+  if (!std::filesystem::is_directory(tables / "reference")) tables = tables.parent_path().parent_path();
   std::string error;
   std::optional<kelvara::ReferenceTable> table = kelvara::ReadNamedReferenceTable(
-      reference, kelvara::ProgramDirectory().parent_path().parent_path(),
+      reference, tables,
       [](std::string_view text) { return kelvara::Utf8ToCp932(text); }, error);
   if (!table) {
     std::fprintf(stderr, "%s\n", error.c_str());
