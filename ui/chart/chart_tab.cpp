@@ -24,6 +24,7 @@
 #include "ui/dialogs/common_dialogs.h"
 #include "ui/window/display_text.h"
 #include "ui/window/file_problem.h"
+#include "ui/chart/chart_view.h"
 #include "ui/chart/distribution_chart.h"
 #include "ui/window/handler_guard.h"
 #include "ui/chart/mean_chart.h"
@@ -134,8 +135,8 @@ ChartTab::ChartTab(const ResultsPane& pane, std::function<DialogService&()> dial
   listColumn->addWidget(savePdfButton_);
   listColumn->addWidget(printButton_);
 
-  meanView_ = new MeanChartView(this);
-  distributionView_ = new DistributionChartView(this);
+  meanView_ = new ChartView(PaintMeanChart, this);
+  distributionView_ = new ChartView(PaintDistributionChart, this);
   stack_ = new QStackedWidget(this);
   stack_->addWidget(meanView_);
   stack_->addWidget(distributionView_);

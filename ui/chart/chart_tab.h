@@ -13,8 +13,7 @@
 #include "ui/chart/chart_reference.h"
 
 class DialogService;
-class DistributionChartView;
-class MeanChartView;
+class ChartView;
 class QCheckBox;
 class QLabel;
 class QListWidget;
@@ -85,8 +84,8 @@ class ChartTab : public QWidget {
   QPushButton* savePdfButton_;
   QPushButton* printButton_;
   QStackedWidget* stack_;
-  MeanChartView* meanView_;
-  DistributionChartView* distributionView_;
+  ChartView* meanView_;
+  ChartView* distributionView_;
   QLabel* noteLabel_;
 
   std::vector<kelvara::ReportBlock> blocks_;

@@ -113,20 +113,3 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
   }
   painter.restore();
 }
-
-DistributionChartView::DistributionChartView(QWidget* parent) : QWidget(parent) {
-  setAutoFillBackground(true);
-  QPalette white = palette();
-  white.setColor(QPalette::Window, Qt::white);
-  setPalette(white);
-}
-
-void DistributionChartView::SetData(const ChartData& data) {
-  data_ = data;
-  update();
-}
-
-void DistributionChartView::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  PaintDistributionChart(painter, QRectF(rect()), data_, font());
-}

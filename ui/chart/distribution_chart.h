@@ -6,25 +6,14 @@
 // device (screen, image, PDF, printer) gets the same picture.
 #pragma once
 
-#include <QWidget>
+#include <QRectF>
 
 #include "ui/chart/chart_data.h"
 
+class QFont;
 class QPainter;
 
 // Draws the chart of `data` into `area`, in logical pixels (1/96 inch).
 void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartData& data,
                             const QFont& windowFont);
 
-// The chart on screen.
-class DistributionChartView : public QWidget {
- public:
-  explicit DistributionChartView(QWidget* parent = nullptr);
-  void SetData(const ChartData& data);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  ChartData data_;
-};

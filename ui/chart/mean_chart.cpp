@@ -182,20 +182,3 @@ void PaintMeanChart(QPainter& painter, const QRectF& area, const ChartData& data
   }
   painter.restore();
 }
-
-MeanChartView::MeanChartView(QWidget* parent) : QWidget(parent) {
-  setAutoFillBackground(true);
-  QPalette white = palette();
-  white.setColor(QPalette::Window, Qt::white);
-  setPalette(white);
-}
-
-void MeanChartView::SetData(const ChartData& data) {
-  data_ = data;
-  update();
-}
-
-void MeanChartView::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  PaintMeanChart(painter, QRectF(rect()), data_, font());
-}
