@@ -8,11 +8,13 @@
 #include <system_error>
 #include <thread>
 
+#include "engine/report/usual_intake_lines.h"
+#include "engine/report/variable_block.h"
+#include "engine/statistics/column_figures.h"
 #include "engine/statistics/person_days.h"
 #include "engine/statistics/reference_judgement.h"
 #include "engine/statistics/run_layout.h"
-#include "engine/statistics/usual_intake_block.h"
-#include "engine/statistics/variable_tabulation.h"
+#include "engine/statistics/usual_intake_figures.h"
 
 namespace kelvara {
 namespace {
@@ -62,9 +64,11 @@ void ExtendBlock(const PersonRun& run, const RunLayout& layout, const RunRequest
     block.insert(block.end() - 1, FirstRowsLine(run.persons.personCount(), run.days->rowCount));
   }
   if (request.design.usual.enabled) {
+    const UsualIntakeFigures figures =
+        ComputeUsualIntakeFigures(*run.days, run.persons, layout, v, request.variableColumns[v],
+                                  request.design.usual, design, workspace);
     std::vector<std::string> usual =
-        UsualIntakeBlock(*run.days, run.persons, layout, v, request.variableColumns[v],
-                         request.design.usual, design, workspace);
+        UsualIntakeBlockLines(run.days->variables[v].name, figures, layout, design);
     block.insert(block.end(), std::make_move_iterator(usual.begin()),
                  std::make_move_iterator(usual.end()));
   }
@@ -101,7 +105,9 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
         progress.column = request.variableColumns[v];
         reporter.Report(progress);
         const DesignOptions design = request.design.ForColumn(request.variableColumns[v]);
-        blocks[v] = TabulateColumn(data, layout, v, workspace, &design);
+        const ColumnFigures figures = ComputeColumnFigures(
+            data.variables[v], layout, workspace, design, ColumnNutrient(layout, design, v));
+        blocks[v] = VariableBlockLines(data.variables[v].name, figures, layout.groups, design);
         ExtendBlock(run, layout, request, design, v, blocks[v], workspace);
       }
     } catch (...) {

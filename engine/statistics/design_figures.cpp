@@ -24,36 +24,13 @@ double ConfidenceMultiplier(int32_t degreesOfFreedom) {
   return StudentTQuantile(0.975, degreesOfFreedom);
 }
 
-std::vector<double> DesignFields(const GroupStatistics& s, const DesignOptions& design,
-                                 double confidenceMultiplier) {
+void AddDesignFigures(GroupStatistics& s, double confidenceMultiplier) {
   // A standard error that is not a number (a negative variance under
   // negative weights) leaves every figure built on it empty.
-  std::vector<double> fields;
-  if (design.confidenceInterval) {
-    fields.push_back(s.mean - confidenceMultiplier * s.se);
-    fields.push_back(s.mean + confidenceMultiplier * s.se);
-  }
-  if (design.coefficientOfVariation) {
-    fields.push_back(s.mean != 0 ? 100 * s.se / std::fabs(s.mean) : kEmpty);
-  }
-  if (design.designEffect) {
-    fields.push_back(s.sd != 0 && !std::isnan(s.sd) ? s.se * s.se * s.n / (s.sd * s.sd) : kEmpty);
-  }
-  if (design.shareBelow) {
-    fields.push_back(100 * s.shareBelow);
-    fields.push_back(100 * s.shareBelowSe);
-  }
-  if (design.medianInterval) {
-    fields.push_back(s.medianLower);
-    fields.push_back(s.medianUpper);
-  }
-  if (design.reference) {
-    for (size_t f = 0; f < s.judgedShare.size(); ++f) {
-      fields.push_back(100 * s.judgedShare[f]);
-      fields.push_back(100 * s.judgedShareSe[f]);
-    }
-  }
-  return fields;
+  s.meanLower = s.mean - confidenceMultiplier * s.se;
+  s.meanUpper = s.mean + confidenceMultiplier * s.se;
+  s.coefficientOfVariation = s.mean != 0 ? 100 * s.se / std::fabs(s.mean) : kEmpty;
+  s.designEffect = s.sd != 0 && !std::isnan(s.sd) ? s.se * s.se * s.n / (s.sd * s.sd) : kEmpty;
 }
 
 }  // namespace kelvara

@@ -1,10 +1,8 @@
-// The design-based figures that follow the fixed fields of a group line.
+// The design-based figures formed from a group's standard error.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
-#include "engine/design_options.h"
 #include "engine/statistics/group_statistics.h"
 
 namespace kelvara {
@@ -26,9 +24,9 @@ int32_t DegreesOfFreedom(bool hasStrata, bool hasUnits, const DesignCounts& coun
 // when df < 1, where no interval can be formed.
 double ConfidenceMultiplier(int32_t degreesOfFreedom);
 
-// The added fields of a group line, in report order, for the figures asked
-// for; a figure that cannot be formed is not a number (an empty field).
-std::vector<double> DesignFields(const GroupStatistics& statistics, const DesignOptions& design,
-                                 double confidenceMultiplier);
+// Fills the mean's confidence limits (with `confidenceMultiplier`, not a
+// number when no interval is asked for), the coefficient of variation and
+// the design effect from the group's mean, SD and SE.
+void AddDesignFigures(GroupStatistics& statistics, double confidenceMultiplier);
 
 }  // namespace kelvara

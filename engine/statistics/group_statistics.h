@@ -17,6 +17,13 @@ struct GroupStatistics {
   double variance = 0.0; // weighted variance (not printed)
   double sd = 0.0;       // weighted standard deviation
   double se = 0.0;       // standard error of the mean under the sampling design
+  // From the standard error: the mean's 95% confidence limits, mean -/+ t *
+  // SE; the coefficient of variation, 100 * SE / |mean| (percent); the design
+  // effect, SE^2 * n / SD^2. Not a number where they cannot be formed.
+  double meanLower = kNoFigure;
+  double meanUpper = kNoFigure;
+  double coefficientOfVariation = kNoFigure;
+  double designEffect = kNoFigure;
   // With a cut-off: the weighted share (a fraction) of members whose value
   // lies below it, and its standard error under the same design.
   double shareBelow = 0.0;

@@ -9,7 +9,7 @@
 
 #include "engine/statistics/run_layout.h"
 #include "engine/statistics/usual_intake.h"
-#include "engine/statistics/variable_tabulation.h"
+#include "engine/statistics/column_figures.h"
 
 namespace kelvara {
 

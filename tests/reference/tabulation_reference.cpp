@@ -5,6 +5,7 @@
 #include "engine/reading/cell_number.h"
 #include "engine/reading/csv_table.h"
 #include "engine/report/report_format.h"
+#include "engine/report/variable_block.h"
 #include "tests/reference/reference_tabulation.h"
 
 namespace kelvara::reference {
@@ -80,8 +81,8 @@ std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName,
         design.confidenceInterval
             ? ConfidenceMultiplier(DegreesOfFreedom(hasStrata, hasUnits, counts, usableRows))
             : 0.0;
-    lines.push_back(GroupLine(group.label, statistics,
-                              DesignFields(statistics, design, multiplier)));
+    AddDesignFigures(statistics, multiplier);
+    lines.push_back(GroupLine(group.label, statistics, AddedFields(statistics, design)));
   }
   lines.push_back(hasStrata ? StrataLine(CountDesign(summary, hasUnits))
                             : StrataLine(summary.nUnits));

@@ -7,6 +7,7 @@
 
 #include "engine/report/block_scheme.h"
 #include "engine/report/report_reading.h"
+#include "engine/report/usual_intake_lines.h"
 #include "ui/window/display_text.h"
 
 using kelvara::AgeGroup;
@@ -235,13 +236,8 @@ ChartData BuildChartData(const ReportBlock& block, ChartKind kind, bool withBoth
   return data;
 }
 
-namespace {
-constexpr std::string_view kUsualSuffix =
-    "\x81i\x8FK\x8A\xB5\x93I\x90\xDB\x8E\xE6\x97\xCA\x81j";  // （習慣的摂取量）
-}  // namespace
-
 bool IsUsualIntakeOf(const ReportBlock& usual, const ReportBlock& block) {
-  return usual.name == block.name + std::string(kUsualSuffix);
+  return usual.name == block.name + std::string(kelvara::UsualIntakeSuffix());
 }
 
 void AddUsualIntakes(ChartData& data, const ReportBlock& usual, bool withBothSexes) {
@@ -254,7 +250,7 @@ void AddUsualIntakes(ChartData& data, const ReportBlock& usual, bool withBothSex
     for (ChartSeriesData& other : added.series) {
       if (other.sex != sex) continue;
       other.usual = true;
-      other.name += QStringLiteral("（習慣的摂取量）");
+      other.name += DisplayText(kelvara::UsualIntakeSuffix());
       series.push_back(std::move(other));
     }
   }

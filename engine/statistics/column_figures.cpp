@@ -1,4 +1,4 @@
-#include "engine/statistics/variable_tabulation.h"
+#include "engine/statistics/column_figures.h"
 
 #include <algorithm>
 #include <array>
@@ -13,8 +13,6 @@
 #include "engine/statistics/median_interval.h"
 #include "engine/statistics/person_values.h"
 #include "engine/statistics/reference_judgement.h"
-#include "engine/report/reference_line.h"
-#include "engine/report/report_format.h"
 #include "engine/statistics/stratified_variance.h"
 #include "engine/statistics/weighted_percentiles.h"
 
@@ -588,18 +586,16 @@ std::vector<std::array<double, 101>> GroupPercentiles(const PersonTable& table,
 
 }  // namespace
 
-std::vector<std::string> TabulateColumn(const SurveyData& data, const RunLayout& layout,
-                                        size_t variable, ColumnWorkspace& work,
-                                        const DesignOptions* blockDesign) {
-  return TabulateColumn(data.variables[variable], layout, work, nullptr, blockDesign, variable);
+const NutrientReference* ColumnNutrient(const RunLayout& layout, const DesignOptions& design,
+                                        size_t variable) {
+  if (!design.reference || !layout.reference) return nullptr;
+  return layout.reference->nutrients[variable].get();
 }
 
-std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunLayout& layout,
-                                        ColumnWorkspace& work, const GroupErrors* errors,
-                                        const DesignOptions* blockDesign,
-                                        std::optional<size_t> variable) {
+ColumnFigures ComputeColumnFigures(const VariableColumn& column, const RunLayout& layout,
+                                   ColumnWorkspace& work, const DesignOptions& design,
+                                   const NutrientReference* nutrient, const GroupErrors* errors) {
   const PersonTable table = BuildPersonTable(column, layout, work);
-  const DesignOptions& design = blockDesign != nullptr ? *blockDesign : layout.design;
   const PersonValues values{table.value, table.groupMask, {}};
   // The percentiles need only the groups' weights and counts, so they come
   // before the walk of the deviations, which then gathers the shares at or
@@ -617,9 +613,12 @@ std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunL
     }
     medianShares.emplace(std::move(medians));
   }
-  DesignCounts counts;
-  std::vector<GroupStatistics> results = FinishMoments(
-      table, values, sums, counts, work, medianShares ? &*medianShares : nullptr);
+  ColumnFigures figures;
+  figures.stratified = layout.hasStrata;
+  figures.nutrient = nutrient;
+  std::vector<GroupStatistics>& results = figures.groups;
+  results = FinishMoments(table, values, sums, figures.counts, work,
+                          medianShares ? &*medianShares : nullptr);
   for (size_t g = 0; g < results.size(); ++g) {
     if (results[g].n > 0) results[g].pct = percentiles[g];
   }
@@ -629,43 +628,25 @@ std::vector<std::string> TabulateColumn(const VariableColumn& column, const RunL
     results[g].shareBelowSe = errors->shareBelow[g];
   }
 
-  const double multiplier =
-      design.confidenceInterval || design.medianInterval
-          ? ConfidenceMultiplier(DegreesOfFreedom(layout.hasStrata, layout.hasUnitColumn, counts,
-                                                  table.usableCount))
-          : 0.0;
-  NotJudgedCounts notJudged{};
-  const NutrientReference* nutrient =
-      design.reference && layout.reference && variable
-          ? layout.reference->nutrients[*variable].get()
-          : nullptr;
+  if (design.confidenceInterval || design.medianInterval) {
+    figures.confidenceMultiplier = ConfidenceMultiplier(DegreesOfFreedom(
+        layout.hasStrata, layout.hasUnitColumn, figures.counts, table.usableCount));
+  }
+  for (GroupStatistics& group : results) AddDesignFigures(group, figures.confidenceMultiplier);
   std::vector<double> medianErrors(results.size(), GroupStatistics::kNoFigure);
   if (layout.hasStrata) {
     if (design.medianInterval) medianErrors = StratifiedMedianShareErrors(table, results, work);
-    if (nutrient) AddJudgedShares(table, *layout.reference, *nutrient, results, work, notJudged);
+    if (nutrient) {
+      AddJudgedShares(table, *layout.reference, *nutrient, results, work, figures.notJudged);
+    }
   } else {
     if (medianShares) medianErrors = MedianShareErrors(table, *medianShares);
-    if (nutrient) AddSharesByUnit(table, *layout.reference, *nutrient, results, notJudged);
+    if (nutrient) AddSharesByUnit(table, *layout.reference, *nutrient, results, figures.notJudged);
   }
-  if (design.medianInterval) AddMedianIntervals(sums, multiplier, medianErrors, results, work);
-  std::vector<std::string> lines;
-  lines.reserve(layout.groups.size() + 4);
-  lines.push_back(HeaderLine(column.name));
-  if (design.addsColumns()) {
-    lines.push_back(ColumnTitleLine(design));
-  } else {
-    lines.emplace_back(ColumnTitleLine());
+  if (design.medianInterval) {
+    AddMedianIntervals(sums, figures.confidenceMultiplier, medianErrors, results, work);
   }
-  for (size_t g = 0; g < results.size(); ++g) {
-    const std::vector<double> added = DesignFields(results[g], design, multiplier);
-    lines.push_back(GroupLine(layout.groups[g].label, results[g], added));
-  }
-  lines.push_back(layout.hasStrata ? StrataLine(counts) : StrataLine(table.unitCount));
-  if (design.reference) {
-    lines.push_back(ReferenceLine(design.reference->table.title, nutrient, notJudged));
-  }
-  lines.emplace_back();
-  return lines;
+  return figures;
 }
 
 }  // namespace kelvara

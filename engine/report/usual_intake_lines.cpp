@@ -1,15 +1,13 @@
-#include "engine/statistics/usual_intake_block.h"
+#include "engine/report/usual_intake_lines.h"
 
 #include <cmath>
 
 #include "engine/report/report_format.h"
-#include "engine/statistics/usual_intake_bootstrap.h"
+#include "engine/report/variable_block.h"
 
 namespace kelvara {
 namespace {
 
-constexpr std::string_view kUsualSuffix =
-    "\x81i\x8FK\x8A\xB5\x93I\x90\xDB\x8E\xE6\x97\xCA\x81j";  // （習慣的摂取量）
 constexpr std::string_view kMethodTitle =
     "\x8FK\x8A\xB5\x93I\x90\xDB\x8E\xE6\x97\xCA\x82\xCC\x90\x84\x92\xE8\x81" "F";  // 習慣的摂取量の推定：
 // λ（Box-Cox）と分散比（個人内／個人間）
@@ -73,42 +71,7 @@ std::string Quoted(std::string_view text) {
   return line;
 }
 
-// The age bands of each sex in the scheme, male first: the estimation cells.
-struct Bands {
-  std::vector<const AgeGroup*> male, female;
-};
-
-Bands SchemeBands(const RunLayout& layout) {
-  Bands bands;
-  for (const AgeGroup& group : layout.groups) {
-    if (group.role != GroupRole::ageBand) continue;
-    if (group.sex == SexCondition::male) bands.male.push_back(&group);
-    if (group.sex == SexCondition::female) bands.female.push_back(&group);
-  }
-  return bands;
-}
-
-bool InAgeRange(const AgeRange& range, double age) {
-  if (!(range.from <= age)) return false;
-  return range.toIncluded ? age <= range.to : age < range.to;
-}
-
-// A person's cell by sex and age alone: a pregnant or lactating woman
-// belongs to her age band for the estimation, though the scheme may list
-// her apart.
-int32_t CellOf(const Bands& bands, int32_t sex, double age) {
-  const int bandCount = static_cast<int>(bands.male.size());
-  const std::vector<const AgeGroup*>* ofSex =
-      sex == 1 ? &bands.male : sex == 2 ? &bands.female : nullptr;
-  if (ofSex != nullptr) {
-    for (size_t b = 0; b < ofSex->size(); ++b) {
-      if (InAgeRange((*ofSex)[b]->age, age)) return (sex - 1) * bandCount + static_cast<int>(b);
-    }
-  }
-  return 2 * bandCount;
-}
-
-std::string MethodLine(const UsualIntakes& fit, const Bands& bands, int replicates) {
+std::string MethodLine(const UsualIntakes& fit, const SchemeAgeBands& bands, int replicates) {
   const size_t bandCount = bands.male.size();
   std::string line(kMethodTitle);
   line.append(kLambdaAndRatio);
@@ -156,78 +119,23 @@ std::string MethodLine(const UsualIntakes& fit, const Bands& bands, int replicat
 
 }  // namespace
 
-PersonIntakes GatherPersonIntakes(const SurveyData& days, const PersonDays& persons,
-                                  const RunLayout& layout, size_t variable, int column,
-                                  const UsualIntakeOptions& options) {
-  const Bands bands = SchemeBands(layout);
-  const VariableColumn& values = days.variables[variable];
-  PersonIntakes intakes;
-  intakes.bandCount = static_cast<int>(bands.male.size());
-  const size_t count = persons.personCount();
-  intakes.weight.resize(count);
-  intakes.cell.resize(count);
-  intakes.dayStart.reserve(count + 1);
-  intakes.day.reserve(persons.dayRows.size());
-  for (size_t p = 0; p < count; ++p) {
-    const uint32_t row = persons.firstRow[p];
-    for (uint32_t j = persons.dayStart[p]; j < persons.dayStart[p + 1]; ++j) {
-      const uint32_t day = persons.dayRows[j];
-      if (values.valid[day]) intakes.day.push_back(values.value[day]);
-    }
-    intakes.dayStart.push_back(static_cast<uint32_t>(intakes.day.size()));
-    intakes.weight[p] = days.weight[row];
-    const bool usable = days.classifiable[row] && (days.personKey.empty() ||
-                                                   !days.personKey[row].empty());
-    intakes.cell[p] = usable ? CellOf(bands, days.sex[row], days.age[row])
-                             : PersonIntakes::kNoCell;
-  }
-  intakes.givenRatio.resize(static_cast<size_t>(intakes.cellCount() + 1));
-  for (int cell = 0; cell <= intakes.cellCount(); ++cell) {
-    const bool banded = cell < intakes.cellCount();
-    const int sex = banded ? cell / intakes.bandCount + 1 : 0;
-    if (!banded) {
-      intakes.givenRatio[static_cast<size_t>(cell)] = options.RatioFor(column, 0);
-      continue;
-    }
-    const size_t band = static_cast<size_t>(cell % intakes.bandCount);
-    const AgeRange& ages = (sex == 1 ? bands.male : bands.female)[band]->age;
-    intakes.givenRatio[static_cast<size_t>(cell)] =
-        options.RatioFor(column, sex, ages.from, ages.to, ages.toIncluded);
-  }
-  return intakes;
+std::string_view UsualIntakeSuffix() {
+  return "\x81i\x8FK\x8A\xB5\x93I\x90\xDB\x8E\xE6\x97\xCA\x81j";  // （習慣的摂取量）
 }
 
-std::vector<std::string> UsualIntakeBlock(const SurveyData& days, const PersonDays& persons,
-                                          const RunLayout& layout, size_t variable, int column,
-                                          const UsualIntakeOptions& options,
-                                          const DesignOptions& design, ColumnWorkspace& work) {
-  const PersonIntakes intakes =
-      GatherPersonIntakes(days, persons, layout, variable, column, options);
-  const UsualIntakes fit = EstimateUsualIntakes(intakes);
-  VariableColumn usual;
-  usual.name = days.variables[variable].name + std::string(kUsualSuffix);
-  bool anyEstimated = false;
-  for (const CellFit& cell : fit.cells) anyEstimated = anyEstimated || cell.estimated;
-  if (!fit.anyPositive || !anyEstimated) {
-    return {HeaderLine(usual.name),
+std::vector<std::string> UsualIntakeBlockLines(std::string_view name,
+                                               const UsualIntakeFigures& usual,
+                                               const RunLayout& layout,
+                                               const DesignOptions& design) {
+  const std::string heading = std::string(name) + std::string(UsualIntakeSuffix());
+  if (!usual.figures) {
+    return {HeaderLine(heading),
             Quoted(std::string(kMethodTitle) +
-                   std::string(fit.anyPositive ? kNoRepeatedDays : kNoPositiveValue)),
+                   std::string(usual.fit.anyPositive ? kNoRepeatedDays : kNoPositiveValue)),
             std::string()};
   }
-  usual.value = fit.usual;
-  usual.valid.resize(fit.usual.size());
-  for (size_t p = 0; p < fit.usual.size(); ++p) usual.valid[p] = std::isnan(fit.usual[p]) ? 0 : 1;
-  const int replicates = options.bootstrapReplicates >= 2 ? options.bootstrapReplicates : 0;
-  std::optional<GroupErrors> errors;
-  if (replicates > 0) {
-    // Each variable its own stream of draws, whichever thread computes it.
-    errors = BootstrapUsualIntakeErrors(intakes, fit, layout, replicates,
-                                        options.bootstrapSeed + static_cast<uint64_t>(column),
-                                        design.shareBelow);
-  }
-  std::vector<std::string> lines =
-      TabulateColumn(usual, layout, work, errors ? &*errors : nullptr, &design, variable);
-  lines.insert(lines.end() - 1, MethodLine(fit, SchemeBands(layout), replicates));
+  std::vector<std::string> lines = VariableBlockLines(heading, *usual.figures, layout.groups, design);
+  lines.insert(lines.end() - 1, MethodLine(usual.fit, SchemeBands(layout), usual.replicates));
   return lines;
 }
 
