@@ -4,7 +4,10 @@
 
 #include <random>
 
+#include "engine/reading/reference_table.h"
 #include "engine/report/report_format.h"
+#include "engine/statistics/reference_judgement.h"
+#include "tests/support/report_fields.h"
 #include "tests/engine/survey_builder.h"
 
 namespace kelvara::testing {
@@ -157,6 +160,59 @@ TEST_P(DesignTest, FiguresWithoutAMeaningAreEmpty) {
   const Choice choice{.unit = true, .design = Everything(kStratumColumn, 1)};
   EXPECT_EQ(LineOf(Tabulate(GetParam(), rows, choice), kMaleTotal),
             ",2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,,,,,100,0");
+}
+
+// Without strata, the judged shares and the median's share are gathered unit
+// by unit on the walk of the deviations; with strata they go through the
+// stratified variance. With one stratum the two estimate the same thing, so
+// every line but the strata line must agree: a fault in either path shows.
+TEST(DesignPaths, OneStratumJudgesAndBracketsTheMedianAsTheUnitWalk) {
+  std::string error;
+  std::optional<ReferenceTable> table = ParseReferenceTable(
+      "title,t\nname,v,value\n"
+      "value,v,1,1,49,,EAR,900,mg,total,x\nvalue,v,1,50,,,EAR,1100,mg,total,x\n"
+      "value,v,2,1,,,EAR,800,mg,total,x\nvalue,v,2,,,pregnant,EAR,+200,mg,total,x\n"
+      "value,v,1,18,,,UL,1900,mg,total,x\nvalue,v,2,30,,,AI,1000,mg,total,x\n"
+      "value,v,2,,,pregnant,AI,+0,mg,total,x\nvalue,v,1,1,,,DG_min,700,mg,total,x\n"
+      "value,v,1,1,,,DG_max,1800,mg,total,x\n",
+      error);
+  ASSERT_TRUE(table) << error;
+  auto choice = std::make_shared<ReferenceChoice>();
+  choice->table = std::move(*table);
+  std::mt19937 random(20261208);
+  std::vector<Respondent> rows;
+  for (int i = 0; i < 800; ++i) {
+    Respondent r;
+    const int unit = static_cast<int>(random() % 17);
+    r.unit = unit < 2 ? std::string("-999") : std::to_string(unit);
+    r.sex = std::string(random() % 2 ? "1" : "2");
+    r.age = std::to_string(random() % 90);
+    r.pregnancy = std::string(r.sex == "2" && random() % 9 == 0 ? "1" : "0");
+    r.value = random() % 31 == 0 ? std::string("NA") : std::to_string(300 + random() % 1800);
+    r.weight = std::to_string(1 + random() % 7) + ".5";
+    rows.push_back(r);
+  }
+  DesignOptions design;
+  design.medianInterval = true;
+  design.reference = choice;
+  DesignOptions strata = design;
+  strata.strataColumn = kStratumColumn;
+  for (const int scheme : {0, 2}) {
+    const std::vector<std::string> plain =
+        Tabulate(Path::engine, rows, {.unit = true, .weight = true, .scheme = scheme, .design = design});
+    const std::vector<std::string> stratified =
+        Tabulate(Path::engine, rows, {.unit = true, .weight = true, .scheme = scheme, .design = strata});
+    ASSERT_EQ(plain.size(), stratified.size());
+    ASSERT_GT(plain.size(), 20u);
+    for (size_t i = 0; i + 3 < plain.size(); ++i) EXPECT_EQ(stratified[i], plain[i]);
+    // Shares and intervals were formed, not left empty.
+    if (scheme != 0) continue;
+    // The women's median interval, EAR and AI shares were formed, not left
+    // empty (label, 17 fields, the interval, then EAR, AI, UL, DG and SEs).
+    const std::vector<std::string> women = ReportFields(LineOf(plain, kFemaleTotal));
+    ASSERT_EQ(women.size(), 27u);
+    for (const size_t field : {17u, 18u, 19u, 20u, 21u, 22u}) EXPECT_FALSE(women[field].empty());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPaths, DesignTest, ::testing::Values(Path::engine, Path::reference),
