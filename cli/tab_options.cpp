@@ -1,6 +1,7 @@
 #include "cli/tab_options.h"
 
 #include <charconv>
+#include <functional>
 #include <map>
 #include <system_error>
 
@@ -100,15 +101,20 @@ const char* const kTabUsage =
 
 namespace {
 
+// "VAR=X": the column's name before the last '=' (a header may hold one, a
+// number never does) and the text after it; nothing when there is no '=' or
+// no name before it.
+std::optional<std::pair<ColumnName, std::string>> SplitAssignment(const std::string& value) {
+  const size_t equals = value.rfind('=');
+  if (equals == std::string::npos || equals == 0) return std::nullopt;
+  return std::pair{ColumnName{value.substr(0, equals)}, value.substr(equals + 1)};
+}
+
 }  // namespace
 
 std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
                                           std::string& error) {
   TabOptions options;
-  std::map<std::string, ColumnName*> columnOptions = {
-      {"--unit", &options.unit}, {"--weight", &options.weight}, {"--sex", &options.sex},
-      {"--age", &options.age},   {"--pregnancy", &options.pregnancy},
-      {"--strata", &options.strata}, {"--person", &options.person}};
   const std::map<std::string, bool*> flagOptions = {
       {"--utf8", &options.utf8},
       {"--ci", &options.design.confidenceInterval},
@@ -117,6 +123,103 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       {"--usual", &options.usual},
       {"--provenance", &options.provenance},
       {"--median-ci", &options.design.medianInterval}};
+  // The options that take a value, each with what it makes of it: an error
+  // message for a value it cannot take, else empty.
+  using ValueOption = std::function<std::string(const std::string& value)>;
+  auto column = [](ColumnName& name) {
+    return ValueOption([&name](const std::string& value) {
+      name.text = value;
+      return std::string();
+    });
+  };
+  auto text = [](std::string& field) {
+    return ValueOption([&field](const std::string& value) {
+      field = value;
+      return std::string();
+    });
+  };
+  const std::map<std::string, ValueOption> valueOptions = {
+      {"--unit", column(options.unit)},
+      {"--weight", column(options.weight)},
+      {"--sex", column(options.sex)},
+      {"--age", column(options.age)},
+      {"--pregnancy", column(options.pregnancy)},
+      {"--strata", column(options.strata)},
+      {"--person", column(options.person)},
+      {"--variance-ratios", text(options.ratioTable)},
+      {"--reference", text(options.reference)},
+      {"-o", text(options.outputFile)},
+      {"--scheme",
+       [&](const std::string& value) -> std::string {
+         const std::optional<SchemeId> scheme = SchemeNamed(value);
+         if (!scheme) return "unknown scheme " + value + " (table1, table2, part5 or category)";
+         options.scheme = *scheme;
+         return {};
+       }},
+      {"--below",
+       [&](const std::string& value) -> std::string {
+         const auto assignment = SplitAssignment(value);
+         const std::optional<double> cutOff =
+             ParseCutOff(assignment ? assignment->second : value);
+         if (!cutOff) {
+           return "--below needs a number such as 400 or 7.5 (a point, not a comma), or VAR=X, "
+                  "not " + value;
+         }
+         if (assignment) {
+           options.shareBelowFor.emplace_back(assignment->first, *cutOff);
+         } else {
+           options.design.shareBelow = cutOff;
+         }
+         return {};
+       }},
+      {"--bootstrap",
+       [&](const std::string& value) -> std::string {
+         int replicates = 0;
+         const char* end = value.data() + value.size();
+         const auto [ptr, failure] = std::from_chars(value.data(), end, replicates);
+         if (failure != std::errc() || ptr != end || replicates < 2 || replicates > 100000) {
+           return "--bootstrap needs a number of replicates from 2 to 100000, such as 200, "
+                  "not " + value;
+         }
+         options.bootstrapReplicates = replicates;
+         return {};
+       }},
+      {"--variance-ratio",
+       [&](const std::string& value) -> std::string {
+         const auto assignment = SplitAssignment(value);
+         const std::optional<double> ratio =
+             assignment ? ParseCutOff(assignment->second) : std::nullopt;
+         if (!ratio || *ratio < 0) {
+           return "--variance-ratio needs VAR=R with a ratio of 0 or more such as 1.5, not " +
+                  value;
+         }
+         options.varianceRatios.emplace_back(assignment->first, *ratio);
+         return {};
+       }},
+      {"--nutrient",
+       [&](const std::string& value) -> std::string {
+         const auto assignment = SplitAssignment(value);
+         if (!assignment || assignment->second.empty()) {
+           return "--nutrient needs VARIABLE=KEY, such as 12=iron, not " + value;
+         }
+         options.nutrients.push_back(*assignment);
+         return {};
+       }},
+      {"--pregnancy-stage",
+       [&](const std::string& value) -> std::string {
+         if (value != "early" && value != "mid" && value != "late") {
+           return "--pregnancy-stage is early, mid or late, not " + value;
+         }
+         options.pregnancyStage = value;
+         return {};
+       }},
+      {"--menstruation",
+       [&](const std::string& value) -> std::string {
+         if (value != "yes" && value != "no") return "--menstruation is yes or no, not " + value;
+         options.menstruation = value;
+         return {};
+       }},
+  };
   std::vector<std::string> positional;
   bool optionsEnded = false;
 
@@ -138,12 +241,8 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       *flag->second = true;
       continue;
     }
-    const bool takesValue =
-        columnOptions.count(arg) || arg == "--scheme" || arg == "--below" || arg == "-o" ||
-        arg == "--variance-ratio" || arg == "--variance-ratios" || arg == "--bootstrap" ||
-        arg == "--reference" || arg == "--nutrient" || arg == "--pregnancy-stage" ||
-        arg == "--menstruation";
-    if (!takesValue) {
+    const auto option = valueOptions.find(arg);
+    if (option == valueOptions.end()) {
       error = "unknown option " + arg + " (see --help)";
       return std::nullopt;
     }
@@ -151,77 +250,8 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       error = "option " + arg + " needs a value";
       return std::nullopt;
     }
-    const std::string& value = args[++i];
-    if (auto column = columnOptions.find(arg); column != columnOptions.end()) {
-      column->second->text = value;
-    } else if (arg == "--scheme") {
-      const std::optional<SchemeId> scheme = SchemeNamed(value);
-      if (!scheme) {
-        error = "unknown scheme " + value + " (table1, table2, part5 or category)";
-        return std::nullopt;
-      }
-      options.scheme = *scheme;
-    } else if (arg == "--below") {
-      // VAR=X for one variable; the number never holds '=', a header may.
-      const size_t equals = value.rfind('=');
-      const std::string number = equals == std::string::npos ? value : value.substr(equals + 1);
-      const std::optional<double> cutOff = ParseCutOff(number);
-      if (!cutOff || equals == 0) {
-        error = "--below needs a number such as 400 or 7.5 (a point, not a comma), or VAR=X, not " +
-                value;
-        return std::nullopt;
-      }
-      if (equals == std::string::npos) {
-        options.design.shareBelow = cutOff;
-      } else {
-        options.shareBelowFor.emplace_back(ColumnName{value.substr(0, equals)}, *cutOff);
-      }
-    } else if (arg == "--variance-ratios") {
-      options.ratioTable = value;
-    } else if (arg == "--bootstrap") {
-      int replicates = 0;
-      const char* end = value.data() + value.size();
-      const auto [ptr, failure] = std::from_chars(value.data(), end, replicates);
-      if (failure != std::errc() || ptr != end || replicates < 2 || replicates > 100000) {
-        error = "--bootstrap needs a number of replicates from 2 to 100000, such as 200, not " +
-                value;
-        return std::nullopt;
-      }
-      options.bootstrapReplicates = replicates;
-    } else if (arg == "--variance-ratio") {
-      const size_t equals = value.rfind('=');
-      const std::optional<double> ratio =
-          equals == std::string::npos ? std::nullopt : ParseCutOff(value.substr(equals + 1));
-      if (equals == 0 || !ratio || *ratio < 0) {
-        error = "--variance-ratio needs VAR=R with a ratio of 0 or more such as 1.5, not " +
-                value;
-        return std::nullopt;
-      }
-      options.varianceRatios.emplace_back(ColumnName{value.substr(0, equals)}, *ratio);
-    } else if (arg == "--reference") {
-      options.reference = value;
-    } else if (arg == "--nutrient") {
-      const size_t equals = value.rfind('=');
-      if (equals == std::string::npos || equals == 0 || equals + 1 == value.size()) {
-        error = "--nutrient needs VARIABLE=KEY, such as 12=iron, not " + value;
-        return std::nullopt;
-      }
-      options.nutrients.emplace_back(ColumnName{value.substr(0, equals)}, value.substr(equals + 1));
-    } else if (arg == "--pregnancy-stage") {
-      if (value != "early" && value != "mid" && value != "late") {
-        error = "--pregnancy-stage is early, mid or late, not " + value;
-        return std::nullopt;
-      }
-      options.pregnancyStage = value;
-    } else if (arg == "--menstruation") {
-      if (value != "yes" && value != "no") {
-        error = "--menstruation is yes or no, not " + value;
-        return std::nullopt;
-      }
-      options.menstruation = value;
-    } else {
-      options.outputFile = value;
-    }
+    error = option->second(args[++i]);
+    if (!error.empty()) return std::nullopt;
   }
   if (options.reference.empty() && (!options.nutrients.empty() || !options.pregnancyStage.empty() ||
                                     !options.menstruation.empty())) {
