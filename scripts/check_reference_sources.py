@@ -20,20 +20,12 @@ import os
 import sys
 from decimal import Decimal
 
+from check_reference_table import read_text, report_problems
+
 STAGES = ('pregnant_early', 'pregnant_mid', 'pregnant_late')
 SINGLE_MARK = '※この値は一つの転記'
 MIN_COVERAGE = Decimal('0.95')
 NO_UPPER = 10**6
-
-
-def read_text(path):
-    raw = open(path, 'rb').read()
-    if raw.startswith(b'\xef\xbb\xbf'):
-        raw = raw[3:]
-    try:
-        return raw.decode('utf-8')
-    except UnicodeDecodeError:
-        return raw.decode('cp932')
 
 
 def number(text):
@@ -232,11 +224,7 @@ def main():
     for d in decisions:
         if d['table'] not in by_table:
             problems.append(f'decisions.csv: table {d["table"]} has no sources')
-    problems = list(dict.fromkeys(problems))
-    for p in problems:
-        print(p)
-    print(f'{len(problems)} problem(s)')
-    return 1 if problems else 0
+    return report_problems(problems)
 
 
 if __name__ == '__main__':
