@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QCompleter>
 #include <QFile>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -415,23 +416,41 @@ void RunCommandTest::stoppedRunAppendsNothing() {
   QCOMPARE(Find<QTabWidget>("PageControl1")->currentWidget(), Find<QWidget>("TabSheet3"));
   QCOMPARE(PaneBytes(), TabulatorReport(path_, 0, {"1", "2", "3", "4", "5", "6"}));
 
-  // Closing during a run asks whether to stop it; No lets it go on, Yes
-  // stops it and closes, after the question on the unsaved results.
+  // Closing during a run asks whether to stop it, at either close box. No
+  // window is modal meanwhile, so the system's close request reaches the
+  // main window, which takes no other input. No lets the run go on; Yes at
+  // the progress window stops it and appends nothing.
   MainForm->show();
+  const std::vector<std::string> before = Pane()->lines();
   dialogs_.questions.clear();
-  dialogs_.confirmAnswers = {false, true, true};
+  dialogs_.confirmAnswers = {false, false, true};
   QTimer::singleShot(0, FormProgress, [] {
+    QVERIFY(QGuiApplication::modalWindow() == nullptr);
+    QVERIFY(!Find<QWidget>("PageControl1")->isEnabled() && !Find<QWidget>("MainMenu")->isEnabled());
+    QVERIFY(!FormProgress->close());
     QVERIFY(!MainForm->close());
-    QVERIFY(FormProgress->isVisible());
-    MainForm->close();
+    QVERIFY(FormProgress->isVisible() && MainForm->isVisible());
+    FormProgress->close();
   });
-  const size_t before = Pane()->lines().size();
+  MainForm->ButtonRunClick();
+  QVERIFY(dialogs_.errors.isEmpty());
+  QVERIFY(!FormProgress->isVisible() && MainForm->isVisible());
+  QCOMPARE(Pane()->lines(), before);
+  QCOMPARE(dialogs_.questions, QStringList({QStringLiteral("計算の途中です。\n\n中止して閉じますか？"),
+                                            QStringLiteral("計算の途中です。\n\n中止して終了しますか？"),
+                                            QStringLiteral("計算の途中です。\n\n中止して閉じますか？")}));
+  QVERIFY(Find<QWidget>("PageControl1")->isEnabled() && Find<QWidget>("MainMenu")->isEnabled());
+
+  // Yes at the main window stops the run and closes, after the question on
+  // the unsaved results.
+  dialogs_.questions.clear();
+  dialogs_.confirmAnswers = {true, true};
+  QTimer::singleShot(0, FormProgress, [] { MainForm->close(); });
   MainForm->ButtonRunClick();
   QTRY_VERIFY(!MainForm->isVisible());
-  QCOMPARE(Pane()->lines().size(), before);
-  QCOMPARE(dialogs_.questions.size(), 3);
-  QVERIFY(dialogs_.questions[0].contains(QStringLiteral("中止して終了しますか")));
-  QCOMPARE(dialogs_.questions[2], QStringLiteral("計算結果が保存されていません。\n\n終了します"));
+  QCOMPARE(Pane()->lines(), before);
+  QCOMPARE(dialogs_.questions, QStringList({QStringLiteral("計算の途中です。\n\n中止して終了しますか？"),
+                                            QStringLiteral("計算結果が保存されていません。\n\n終了しますか？")}));
 }
 
 

@@ -1,6 +1,5 @@
 // The run command: one report block per ticked analysis variable, computed
 // off the window's thread and appended to the results pane.
-#include <QScopedValueRollback>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -169,26 +168,30 @@ void TMainForm::RunTabulation() {
   std::map<int, QString> labels;
   for (int column : request.variableColumns) labels[column] = TabSheet2->columnLabel(column);
 
-  const QScopedValueRollback<bool> busy(working_, true);
   // The run owns what it uses: after 中止 it may end its last variable while
   // the window has gone on.
   struct Result {
     kelvara::RunOutcome outcome;
     std::vector<std::string> lines;
   };
-  const std::optional<Result> result = RunWithProgress<Result>(
-      progressWindow(), *stoppedWork_, this, QStringLiteral("計算中"),
-      [request, labels](std::stop_token stop, ProgressNote& note) {
-        note.Set(QStringLiteral("データを読み込み中"), 0, 0);
-        kelvara::RunControl control;
-        control.stop = stop;
-        control.progress = [&](const kelvara::RunProgress& p) { NoteProgress(note, p, labels); };
-        control.utf8ToCp932 = [](std::string_view name) { return kelvara::Utf8ToCp932(name); };
-        Result result;
-        result.outcome = kelvara::TabulateVariables(
-            request, [&result](std::string_view line) { result.lines.emplace_back(line); }, control);
-        return result;
-      });
+  std::optional<Result> result;
+  {
+    const WorkUnderWay running(*this, Work::running);
+    result = RunWithProgress<Result>(
+        progressWindow(), *stoppedWork_, this, QStringLiteral("計算中"),
+        [request, labels](std::stop_token stop, ProgressNote& note) {
+          note.Set(QStringLiteral("データを読み込み中"), 0, 0);
+          kelvara::RunControl control;
+          control.stop = stop;
+          control.progress = [&](const kelvara::RunProgress& p) { NoteProgress(note, p, labels); };
+          control.utf8ToCp932 = [](std::string_view name) { return kelvara::Utf8ToCp932(name); };
+          Result result;
+          result.outcome = kelvara::TabulateVariables(
+              request, [&result](std::string_view line) { result.lines.emplace_back(line); },
+              control);
+          return result;
+        });
+  }
   // Stopped: nothing is appended and the user stays where they were.
   if (!result || result->outcome.status == kelvara::RunStatus::stopped) return;
   const kelvara::RunOutcome outcome = result->outcome;
