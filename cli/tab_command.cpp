@@ -142,6 +142,15 @@ std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
   return {};
 }
 
+// Where the persons outside every age band count: in totals that take their
+// age, or nowhere.
+std::string WhereCounted(const GroupCoverage& coverage) {
+  const size_t nowhere = coverage.outsideEveryGroup;
+  if (nowhere == 0) return "they count at most in totals that take every age";
+  if (nowhere == coverage.outsideAgeBands) return "they count in no group, not even a total";
+  return std::to_string(nowhere) + " of them count in no group, the others only in totals";
+}
+
 // Persons the report leaves out of every age band, said on standard error so
 // that the report stays as it is.
 void WarnOfCoverage(const GroupCoverage& coverage, SchemeId scheme) {
@@ -150,9 +159,8 @@ void WarnOfCoverage(const GroupCoverage& coverage, SchemeId scheme) {
     WriteUtf8(stderr, "kelvara-tab: note: " + std::to_string(coverage.outsideAgeBands) + " of " +
                           std::to_string(coverage.persons) +
                           " persons with usable sex, age and other classification cells are in "
-                          "no age group of the " + name +
-                          " scheme (they count at most in totals that take every age); check the "
-                          "--age column and the --scheme\n");
+                          "no age group of the " + name + " scheme (" + WhereCounted(coverage) +
+                          "); check the --age column and the --scheme\n");
   }
   if (scheme != SchemeId::category && coverage.agesLookLikeCategories) {
     WriteUtf8(stderr, "kelvara-tab: note: every age is a whole number from 1 to 10: if the --age "

@@ -77,12 +77,20 @@ QString CoverageNotice(const kelvara::GroupCoverage& coverage, kelvara::SchemeId
                        const QString& schemeCaption, const QString& ageLabel) {
   QStringList notes;
   if (coverage.outsideAgeBands > 0) {
+    // Where they do count: in totals that take their age, or nowhere.
+    const size_t nowhere = coverage.outsideEveryGroup;
+    const QString counted =
+        nowhere == 0 ? QStringLiteral("総数・計などの集計の行にだけ数えられます")
+        : nowhere == coverage.outsideAgeBands
+            ? QStringLiteral("総数・計などの集計の行にも入らず、どの行にも数えられません")
+            : QStringLiteral("うち %L1 人はどの行にも数えられず、ほかは総数・計などの集計の行にだけ数えられます")
+                  .arg(nowhere);
     notes.append(QStringLiteral("分類（性・年齢・妊婦授乳婦など）の使える %L1 人のうち %L2 人は、"
-                                "「%3」のどの年齢階級にも入りません（年齢を問わない総数などにだけ数えられます）。"
-                                "年齢の列（%4）と年齢階級区分が合っているか確かめてください。")
+                                "「%3」のどの年齢階級にも入りません（%4）。"
+                                "年齢の列（%5）と年齢階級区分が合っているか確かめてください。")
                      .arg(coverage.persons)
                      .arg(coverage.outsideAgeBands)
-                     .arg(schemeCaption, ageLabel));
+                     .arg(schemeCaption, counted, ageLabel));
   }
   if (scheme != kelvara::SchemeId::category && coverage.agesLookLikeCategories) {
     notes.append(QStringLiteral("年齢の列（%1）の値はすべて 1 から 10 の整数です。"
