@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <new>
 
 #include "cli/column_lookup.h"
@@ -102,8 +103,13 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
                         : std::to_string(column + 1) + "." + header[static_cast<size_t>(column)];
     };
     Provenance provenance;
-    // The path as given on the command line, in the report's code page.
-    provenance.file = Utf8ToCp932(options.fileName).value_or(options.fileName);
+    // The full path, so that the line still names the file when the report
+    // is read elsewhere; in the report's code page.
+    std::error_code failed;
+    const std::filesystem::path full =
+        std::filesystem::absolute(PathFromUtf8(options.fileName), failed).lexically_normal();
+    const std::string file = failed ? options.fileName : Utf8FromPath(full);
+    provenance.file = Utf8ToCp932(file).value_or(file);
     provenance.unit = label(c.unitColumn);
     provenance.weight = label(c.weightColumn);
     provenance.strata = label(request.design.strataColumn);

@@ -165,7 +165,7 @@ void TMainForm::RunTabulation() {
       return column < 0 ? std::string() : cp932(TabSheet2->columnLabel(column));
     };
     kelvara::Provenance provenance;
-    provenance.file = cp932(QDir::toNativeSeparators(path));
+    provenance.file = cp932(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
     provenance.unit = label(request.columns.unitColumn);
     provenance.weight = label(request.columns.weightColumn);
     provenance.strata = label(request.design.strataColumn);
