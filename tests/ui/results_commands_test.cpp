@@ -367,6 +367,8 @@ void ResultsCommandsTest::printsTheWholePaneTitledKelvara() {
     QVERIFY(parts[k].size() < widestShown.size());
     QCOMPARE(parts[k] + parts[k + 3].mid(label.size() - 1), widestShown);
   }
+  // The second band stands under the heading again, marked as continued.
+  QCOMPARE(text.count(QStringLiteral("\"【エネルギー】\"（続き）")), 1);
   // The file at the top of each page and "n / m" at its foot.
   const QRegularExpression foot(QStringLiteral("(?m)^\\s*(\\d+) / (\\d+)\\s*$"));
   QStringList feet;
