@@ -15,6 +15,8 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <iterator>
 #include <map>
 
 #include "engine/design_options.h"
@@ -90,7 +92,11 @@ QString BlockDetails(const kelvara::ReportBlock& block, int occurrence) {
   if (block.Column(kelvara::kDesignEffectTitle)) details.append(QStringLiteral("デザイン効果"));
   for (const std::string& title : block.titles) {
     const std::string_view text(title);
-    if (text.ends_with(kelvara::kShareBelowTitleSuffix)) {
+    // The judged shares (EAR未満の割合) are told by the table's edition.
+    const bool judged = std::find(std::begin(kelvara::kJudgedShareTitles),
+                                  std::end(kelvara::kJudgedShareTitles),
+                                  text) != std::end(kelvara::kJudgedShareTitles);
+    if (text.ends_with(kelvara::kShareBelowTitleSuffix) && !judged) {
       details.append(DisplayText(text.substr(0, text.size() - kelvara::kShareBelowTitleSuffix.size())) +
                      QStringLiteral("未満"));
     }

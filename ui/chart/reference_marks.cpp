@@ -53,6 +53,13 @@ void AddReferenceMarks(ChartData& data, const ChartReference& reference) {
                                   "摂取量の分布と比べるもので（EAR未満の割合）、平均がEARを上回っていても"
                                   "EARに満たない人が多いことがあります。"));
     }
+    // What was left unmarked, said only where the chart marks anything: a
+    // mean chart of a nutrient without a DG marks nothing at all.
+    if (meanChart && !data.HasReferenceMarks()) {
+      summariesShown = bothSexesShown = false;
+      differs.clear();
+      waiting.clear();
+    }
     // Said once: such groups mix age bands, or sexes, of different values.
     if (summariesShown && bothSexesShown) {
       lines.append(QStringLiteral("集計区分と男女の区分は年齢階級や性の違う人を含むため、基準値の印を描きません。"));
