@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <new>
 
 #include "cli/column_lookup.h"
@@ -102,8 +103,13 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
                         : std::to_string(column + 1) + "." + header[static_cast<size_t>(column)];
     };
     Provenance provenance;
-    // The path as given on the command line, in the report's code page.
-    provenance.file = Utf8ToCp932(options.fileName).value_or(options.fileName);
+    // The full path, so that the line still names the file when the report
+    // is read elsewhere; in the report's code page.
+    std::error_code failed;
+    const std::filesystem::path full =
+        std::filesystem::absolute(PathFromUtf8(options.fileName), failed).lexically_normal();
+    const std::string file = failed ? options.fileName : Utf8FromPath(full);
+    provenance.file = Utf8ToCp932(file).value_or(file);
     provenance.unit = label(c.unitColumn);
     provenance.weight = label(c.weightColumn);
     provenance.strata = label(request.design.strataColumn);
@@ -142,6 +148,15 @@ std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
   return {};
 }
 
+// Where the persons outside every age band count: in totals that take their
+// age, or nowhere.
+std::string WhereCounted(const GroupCoverage& coverage) {
+  const size_t nowhere = coverage.outsideEveryGroup;
+  if (nowhere == 0) return "they count at most in totals that take every age";
+  if (nowhere == coverage.outsideAgeBands) return "they count in no group, not even a total";
+  return std::to_string(nowhere) + " of them count in no group, the others only in totals";
+}
+
 // Persons the report leaves out of every age band, said on standard error so
 // that the report stays as it is.
 void WarnOfCoverage(const GroupCoverage& coverage, SchemeId scheme) {
@@ -150,9 +165,8 @@ void WarnOfCoverage(const GroupCoverage& coverage, SchemeId scheme) {
     WriteUtf8(stderr, "kelvara-tab: note: " + std::to_string(coverage.outsideAgeBands) + " of " +
                           std::to_string(coverage.persons) +
                           " persons with usable sex, age and other classification cells are in "
-                          "no age group of the " + name +
-                          " scheme (they count at most in totals that take every age); check the "
-                          "--age column and the --scheme\n");
+                          "no age group of the " + name + " scheme (" + WhereCounted(coverage) +
+                          "); check the --age column and the --scheme\n");
   }
   if (scheme != SchemeId::category && coverage.agesLookLikeCategories) {
     WriteUtf8(stderr, "kelvara-tab: note: every age is a whole number from 1 to 10: if the --age "

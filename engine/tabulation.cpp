@@ -165,10 +165,6 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
     return {RunStatus::nameNotConvertible, column};
   }
   const SchemeId scheme = request.scheme;
-  RunOutcome outcome;
-  outcome.coverage = CountGroupCoverage(data, scheme);
-  if (request.variableColumns.empty()) return outcome;
-
   PersonRun run;
   run.days = &data;
   run.byPerson = request.design.usual.personColumn >= 0;
@@ -180,6 +176,11 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
     run.persons = OneDayPerRow(data.rowCount);
   }
   const SurveyData& tabulated = run.byPerson ? firstRows : data;
+  // Persons, not person-days: each counted once, by the row the report
+  // classifies them by.
+  RunOutcome outcome;
+  outcome.coverage = CountGroupCoverage(tabulated, scheme);
+  if (request.variableColumns.empty()) return outcome;
   RunLayout layout = BuildRunLayout(tabulated, request.scheme, request.design);
   if (request.design.reference) {
     layout.reference = BuildReferenceRun(tabulated, layout.unitOrder, layout.groupMask,

@@ -140,9 +140,6 @@ double ChartData::Lowest() const {
     for (const auto* marks : {&one.bands, &one.summaries}) {
       for (const ChartMark& mark : *marks) {
         lowest = std::min({lowest, mark.mean, kind == ChartKind::mean ? mark.low : mark.p5});
-        for (const std::optional<double>& value : {mark.ear, mark.ul, mark.dgLow, mark.dgHigh}) {
-          if (value) lowest = std::min(lowest, *value);
-        }
       }
     }
   }
@@ -155,9 +152,6 @@ double ChartData::Highest() const {
     for (const auto* marks : {&one.bands, &one.summaries}) {
       for (const ChartMark& mark : *marks) {
         highest = std::max({highest, mark.mean, kind == ChartKind::mean ? mark.high : mark.p95});
-        for (const std::optional<double>& value : {mark.ear, mark.ul, mark.dgLow, mark.dgHigh}) {
-          if (value) highest = std::max(highest, *value);
-        }
       }
     }
   }

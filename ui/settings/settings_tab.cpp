@@ -264,7 +264,8 @@ void SettingsTab::CreateSelectorPanel() {
   tickButtons->addWidget(tickNone);
   tickButtons->addStretch(1);
   variables->addLayout(tickButtons);
-  connect(tickAll, &QPushButton::clicked, this, [this] { CheckListEiyoso->SetAllChecked(true); });
+  tickAll->setToolTip(QStringLiteral("抽出単位・重み・性別・年齢・妊婦授乳婦・層・個人IDに選んだ列を除く、すべての変数を選びます。"));
+  connect(tickAll, &QPushButton::clicked, this, &SettingsTab::TickEveryVariable);
   connect(tickNone, &QPushButton::clicked, this, [this] { CheckListEiyoso->SetAllChecked(false); });
   panel->addWidget(GroupBox2, 1);
 
@@ -381,25 +382,33 @@ int SettingsTab::pregnancyColumn() const { return ColumnOf(ComboBoxBunrui3); }
 
 QString SettingsTab::weightText() const { return ComboBoxWeight->currentText(); }
 
-std::optional<int> SettingsTab::weightColumn() {
+std::optional<int> SettingsTab::WeightPosition() const {
   const QString text = ComboBoxWeight->currentText().trimmed();
-  int position = -1;
   bool isNumber = false;
   const int number = text.toInt(&isNumber);
-  if (text.isEmpty()) {
-    position = 0;  // a cleared field: no weight
-  } else if (const int entry = ComboBoxWeight->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-             entry >= 0) {
-    position = entry;
-  } else if (isNumber && number >= 1 && number < ComboBoxWeight->count()) {
-    position = number;
-  } else if (const int column = ColumnOfHeader(text); column >= 0) {
-    position = column + 1;
-  } else {
-    return std::nullopt;
+  if (text.isEmpty()) return 0;  // a cleared field: no weight
+  if (const int entry = ComboBoxWeight->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+      entry >= 0) {
+    return entry;
   }
-  if (ComboBoxWeight->count() > 0) ComboBoxWeight->setCurrentIndex(position);
-  return position - 1;
+  if (isNumber && number >= 1 && number < ComboBoxWeight->count()) return number;
+  if (const int column = ColumnOfHeader(text); column >= 0) return column + 1;
+  return std::nullopt;
+}
+
+std::optional<int> SettingsTab::weightColumn() {
+  const std::optional<int> position = WeightPosition();
+  if (!position) return std::nullopt;
+  if (ComboBoxWeight->count() > 0) ComboBoxWeight->setCurrentIndex(*position);
+  return *position - 1;
+}
+
+void SettingsTab::TickEveryVariable() {
+  // The columns that classify or weight the persons are no analysis variables.
+  std::vector<int> roles = {unitColumn(), sexColumn(), ageColumn(), pregnancyColumn(),
+                            design_.strataColumn, design_.usual.personColumn};
+  if (const std::optional<int> weight = WeightPosition()) roles.push_back(*weight - 1);
+  CheckListEiyoso->SetAllChecked(true, roles);
 }
 
 std::vector<int> SettingsTab::tickedColumns() const {
