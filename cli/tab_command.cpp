@@ -130,6 +130,15 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     if (!resolve(variable, "analysis variable", column)) return false;
     request.variableColumns.push_back(column);
   }
+  request.design.energyAdjustment.method = options.energyAdjust;
+  if (!resolve(options.energy, "energy", request.design.energyAdjustment.energyColumn)) {
+    return false;
+  }
+  for (const std::string& ratio : options.ratios) {
+    const auto columns = ResolveRatio(ratio, header, error);
+    if (!columns) return false;
+    request.design.ratios.push_back({columns->first, columns->second});
+  }
   return AddUsualIntake(options, request, resolve, error);
 }
 

@@ -90,6 +90,19 @@ const char* const kTabUsage =
     "                    every run); without it they are linearised and leave out\n"
     "                    the uncertainty of the fitted transform and variances\n"
     "\n"
+    "Energy (the blocks follow each variable's blocks, the ratios all variables):\n"
+    "  --energy-adjust residual|density   adds after each nutrient's blocks (all\n"
+    "                    VARIABLEs but the energy column) the block of its intakes\n"
+    "                    adjusted for energy: residual (Willett: within each sex the\n"
+    "                    residual of a weighted regression on energy plus the fitted\n"
+    "                    value at the sex's mean energy) or density (per 1000 kcal)\n"
+    "  --energy COL      the energy column (kcal) for --energy-adjust\n"
+    "  --ratio NUM/DEN   a block of the ratio of weighted totals sum w NUM / sum w\n"
+    "                    DEN per group, over members with both values, with its\n"
+    "                    linearised standard error under the design (and --ci,\n"
+    "                    --cv); NUM and DEN by number or header text; repeatable.\n"
+    "                    With --ratio no VARIABLE is needed\n"
+    "\n"
     "  --utf8            UTF-8 with LF line ends, for reading in a terminal (a\n"
     "                    Windows console is given Unicode, whatever its code page)\n"
     "  -o FILE           write to FILE instead of standard output\n"
@@ -148,6 +161,28 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       {"--person", column(options.person)},
       {"--variance-ratios", text(options.ratioTable)},
       {"--reference", text(options.reference)},
+      {"--energy", column(options.energy)},
+      {"--energy-adjust",
+       [&](const std::string& value) -> std::string {
+         if (value == "residual") {
+           options.energyAdjust = EnergyAdjustmentMethod::residual;
+         } else if (value == "density") {
+           options.energyAdjust = EnergyAdjustmentMethod::density;
+         } else {
+           return "--energy-adjust is residual or density, not " + value;
+         }
+         return {};
+       }},
+      {"--ratio",
+       [&](const std::string& value) -> std::string {
+         const size_t slash = value.find('/');
+         if (slash == std::string::npos || slash == 0 || value.back() == '/') {
+           return "--ratio needs NUM/DEN, two columns by number or header text such as 8/5, "
+                  "not " + value;
+         }
+         options.ratios.push_back(value);
+         return {};
+       }},
       {"-o", text(options.outputFile)},
       {"--scheme",
        [&](const std::string& value) -> std::string {
@@ -285,8 +320,13 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       return std::nullopt;
     }
   }
-  if (options.variables.empty()) {
-    error = "no VARIABLE given: name at least one analysis column";
+  if (options.variables.empty() && options.ratios.empty()) {
+    error = "no VARIABLE given: name at least one analysis column (or a --ratio)";
+    return std::nullopt;
+  }
+  if ((options.energyAdjust != EnergyAdjustmentMethod::none) != options.energy.given()) {
+    error = "--energy-adjust and --energy go together: --energy-adjust residual|density "
+            "--energy COL";
     return std::nullopt;
   }
   if ((!options.varianceRatios.empty() || !options.ratioTable.empty() ||

@@ -14,7 +14,11 @@
 # category band and pregnancy): each share below the EAR, at or above the AI,
 # above the UL and outside the DG against svymean over that figure's domain,
 # and the median's Woodruff interval against R code applying the report's
-# percentile rule. Exit status 0 when every figure agrees.
+# percentile rule. Intakes adjusted for energy are checked by the residual
+# method against lm(weights =) per sex (slope, intercept, mean energy, persons)
+# and svymean on the adjusted values, and by density against svymean on y / x
+# * 1000; ratios of totals against svyratio with strata and clusters, group by
+# group. Exit status 0 when every figure agrees.
 
 suppressMessages(library(survey))
 options(survey.lonely.psu = "certainty")
@@ -65,10 +69,10 @@ write_survey <- function(columns, path) {
   read.csv(path, check.names = FALSE, fileEncoding = "CP932")
 }
 
-run_tab <- function(path, variable_column, cut_off, strata, units) {
+run_tab <- function(path, variable_column, cut_off, strata, units, extra = character(0)) {
   options <- c("--sex", "3", "--age", "4", "--pregnancy", "5", "--weight", "6",
                "--scheme", "category", "--ci", "--cv", "--deff",
-               "--below", format(cut_off, scientific = FALSE), "--utf8")
+               "--below", format(cut_off, scientific = FALSE), "--utf8", extra)
   if (strata) options <- c(options, "--strata", "1")
   if (units) options <- c(options, "--unit", "2")
   lines <- system2(tab, c(options, path, as.character(variable_column)), stdout = TRUE)
@@ -115,58 +119,58 @@ compare <- function(where, names, kelvara, r, mean) {
 
 figure_names <- c("mean", "SE", "CI lower", "CI upper", "CV", "deff", "share", "share SE")
 
-# One analysis variable of one data set: kelvara-tab against R, group by group.
-check_variable <- function(title, data, variable, cut_off, strata, units, show = FALSE) {
-  before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
-  on.exit({
-    counts <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed) - before
-    cat(sprintf("%s, %s below %g: %d figures, %d agree, %d zero up to noise, %d differ\n",
-                title, variable, cut_off, counts[1], counts[2], counts[3], counts[4]))
-  })
-  usable <- data[!is.na(data[[variable]]), ]
-  usable$y <- usable[[variable]]
-  usable$below <- as.numeric(usable$y < cut_off)
+# The design of the usable rows: units nested in strata, or units alone; each
+# row a unit of its own without a unit column.
+design_of <- function(usable, strata, units) {
   usable$stratum <- usable[[h_stratum]]
   usable$unit <- if (units) usable[[h_unit]] else seq_len(nrow(usable))
   usable$w <- usable[[h_weight]]
-  design <- if (strata) {
+  if (strata) {
     svydesign(ids = ~unit, strata = ~stratum, weights = ~w, nest = TRUE, data = usable)
   } else {
     svydesign(ids = ~unit, weights = ~w, data = usable)
   }
-  df <- degf(design)
+}
 
-  lines <- run_tab(paths[[title]], match(variable, names(data)), cut_off, strata, units)
-  group_lines <- lines[3:(length(lines) - 2)]
-  strata_line <- gsub('"', "", lines[length(lines) - 1])
-  expected_strata <- if (strata) {
+# Compares one printed figure of the block's closing lines.
+compare_text <- function(where, kelvara, expected) {
+  totals$compared <- totals$compared + 1
+  if (identical(kelvara, expected)) {
+    totals$agreed <- totals$agreed + 1
+  } else {
+    totals$failed <- totals$failed + 1
+    cat(sprintf("  DIFFERS %s: kelvara %s, R %s\n", where, kelvara, expected))
+  }
+}
+
+# The strata line of a block against the design's strata and units.
+compare_strata_line <- function(where, line, design, strata) {
+  usable <- design$variables
+  expected <- if (strata) {
     psus <- unique(usable[, c("stratum", "unit")])
     singles <- sum(table(psus$stratum) == 1)
     paste0("\u5c64\u306e\u6570\uff1a", length(unique(usable$stratum)),
            "\u3001\u62bd\u51fa\u5358\u4f4d\u306e\u6570\uff1a", nrow(psus),
-           "\u3001\u81ea\u7531\u5ea6\uff1a", df,
+           "\u3001\u81ea\u7531\u5ea6\uff1a", degf(design),
            if (singles > 0) paste0("\u30011\u5358\u4f4d\u306e\u5c64\uff1a", singles) else "")
   } else {
     paste0("\u5c64\u306e\u6570\uff1a", length(unique(usable$unit)))
   }
-  totals$compared <- totals$compared + 1
-  if (identical(strata_line, expected_strata)) {
-    totals$agreed <- totals$agreed + 1
-  } else {
-    totals$failed <- totals$failed + 1
-    cat(sprintf("  DIFFERS %s %s strata line: kelvara %s, R %s\n", title, variable,
-                strata_line, expected_strata))
-  }
+  compare_text(paste(where, "strata line"), gsub('"', "", line), expected)
+}
 
-  if (show) cat(sprintf("\n%s, %s (cut-off %g), kelvara-tab and R:\n", title, variable, cut_off))
+# The group lines of an ordinary block (with --ci --cv --deff --below) over
+# the design's y against svymean, group by group.
+compare_group_lines <- function(where, group_lines, design, cut_off, show = FALSE) {
+  usable <- design$variables
+  df <- degf(design)
+  design$variables$below <- as.numeric(usable$y < cut_off)
   for (line in group_lines) {
     f <- fields_of(line)
     n <- as.integer(f[2])
     if (n < 2) next
     members <- group_members(f[1], usable[[h_sex]], usable[[h_age]])
-    if (sum(members) != n) {
-      stop(sprintf("%s %s %s: %d members in R", title, variable, f[1], sum(members)))
-    }
+    if (sum(members) != n) stop(sprintf("%s %s: %d members in R", where, f[1], sum(members)))
     group <- subset(design, members)
     m <- svymean(~y, group, deff = "replace")
     ci <- confint(m, df = df)
@@ -175,13 +179,43 @@ check_variable <- function(title, data, variable, cut_off, strata, units, show =
            100 * coef(share), 100 * SE(share))
     r <- unname(r)
     kelvara <- c(f[4], f[6], f[18:23])
-    compare(paste(title, variable, f[1]), figure_names, kelvara, r, as.numeric(f[4]))
+    compare(paste(where, f[1]), figure_names, kelvara, r, as.numeric(f[4]))
     if (show) {
       cat(line, "\n")
       cat(sprintf("R: %s,%d,%s,%s,%s,%s,%s,%s,%s,%s\n", f[1], n, fmt(r[1]), fmt(r[2]), fmt(r[3]),
                   fmt(r[4]), fmt(r[5]), fmt(r[6]), fmt(r[7]), fmt(r[8])))
     }
   }
+}
+
+# Counts the figures compared from here on, and prints them on leaving.
+count_figures <- function(caption) {
+  before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
+  function() {
+    counts <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed) - before
+    cat(sprintf("%s: %d figures, %d agree, %d zero up to noise, %d differ\n", caption,
+                counts[1], counts[2], counts[3], counts[4]))
+  }
+}
+
+# The report's blocks: its lines between empty lines.
+blocks_of <- function(lines) {
+  ends <- which(lines == "")
+  starts <- c(1, head(ends, -1) + 1)
+  mapply(function(a, b) lines[a:(b - 1)], starts, ends, SIMPLIFY = FALSE)
+}
+
+# One analysis variable of one data set: kelvara-tab against R, group by group.
+check_variable <- function(title, data, variable, cut_off, strata, units, show = FALSE) {
+  report <- count_figures(sprintf("%s, %s below %g", title, variable, cut_off))
+  on.exit(report())
+  usable <- data[!is.na(data[[variable]]), ]
+  usable$y <- usable[[variable]]
+  design <- design_of(usable, strata, units)
+  lines <- run_tab(paths[[title]], match(variable, names(data)), cut_off, strata, units)
+  if (show) cat(sprintf("\n%s, %s (cut-off %g), kelvara-tab and R:\n", title, variable, cut_off))
+  compare_strata_line(paste(title, variable), lines[length(lines) - 1], design, strata)
+  compare_group_lines(paste(title, variable), lines[3:(length(lines) - 2)], design, cut_off, show)
   if (show) cat(lines[length(lines) - 1], "\n\n")
 }
 
@@ -211,7 +245,7 @@ nh <- write_survey(list(stratum = nhanes$SDMVSTRA, unit = nhanes$SDMVPSU,
 api_columns <- function(d, strata, units) {
   list(stratum = strata, unit = units,
        sex = ifelse(d$sch.wide == "Yes", 1, 2), c = tenths(d$meals), weight = d$pw,
-       variables = d[, c("api00", "enroll", "acs.k3")])
+       variables = d[, c("api00", "enroll", "acs.k3", "api.stu")])
 }
 paths$apistrat <- file.path(work, "apistrat.csv")
 as <- write_survey(api_columns(apistrat, as.integer(apistrat$stype), NULL), paths$apistrat)
@@ -233,6 +267,112 @@ for (v in list(c("api00", 700), c("enroll", 500), c("acs.k3", 20))) {
   check_variable("apiclus2 (districts as strata)", acs, v[1], as.numeric(v[2]),
                  strata = TRUE, units = TRUE)
 }
+
+# Intakes adjusted for energy: the api data's "nutrient" (api00, acs.k3 with
+# its missing values) adjusted for enroll as "energy" (missing in apiclus2).
+# By the residual method each "sex" has its lm(weights =) fit, whose slope,
+# intercept, mean energy and persons the method line states; the adjusted
+# values are the residuals plus the fitted value at the sex's weighted mean
+# energy, and the block's figures are svymean's on them. By density, the
+# values are y / x * 1000 where x > 0.
+check_energy <- function(title, data, variable, energy, method, cut_off, strata, units) {
+  report <- count_figures(sprintf("%s, %s adjusted for %s (%s)", title, variable, energy,
+                                method))
+  on.exit(report())
+  rows <- data
+  rows$y <- rows[[variable]]
+  rows$x <- rows[[energy]]
+  rows$adjusted <- NA
+  fits <- list()
+  if (method == "residual") {
+    for (s in 1:2) {
+      in_fit <- !is.na(rows$y) & !is.na(rows$x) & rows[[h_sex]] == s
+      d <- rows[in_fit, ]
+      d$w <- d[[h_weight]]
+      fit <- lm(y ~ x, data = d, weights = w)
+      mean_x <- weighted.mean(d$x, d$w)
+      rows$adjusted[in_fit] <- residuals(fit) + predict(fit, data.frame(x = mean_x))
+      fits[[s]] <- c(coef(fit)[["x"]], coef(fit)[["(Intercept)"]], mean_x, nrow(d))
+    }
+  } else {
+    ok <- !is.na(rows$y) & !is.na(rows$x) & rows$x > 0
+    rows$adjusted[ok] <- rows$y[ok] / rows$x[ok] * 1000
+  }
+  usable <- rows[!is.na(rows$adjusted), ]
+  usable$y <- usable$adjusted
+  design <- design_of(usable, strata, units)
+  lines <- run_tab(paths[[title]], match(variable, names(data)), cut_off, strata, units,
+                   c("--energy-adjust", method, "--energy", match(energy, names(data))))
+  block <- blocks_of(lines)[[2]]
+  where <- paste(title, variable, method)
+  heading <- if (method == "residual") {
+    "\uff08\u30a8\u30cd\u30eb\u30ae\u30fc\u8abf\u6574\uff1a\u6b8b\u5dee\u6cd5\uff09"
+  } else {
+    "\uff08\u30a8\u30cd\u30eb\u30ae\u30fc\u5bc6\u5ea6\uff1a1000kcal\u5f53\u305f\u308a\uff09"
+  }
+  compare_text(paste(where, "heading"), block[1],
+               paste0('"\u3010', variable, heading, '\u3011"'))
+  compare_strata_line(where, block[length(block) - 1], design, strata)
+  compare_group_lines(where, block[3:(length(block) - 2)], design, cut_off)
+  if (method == "residual") {
+    # 男 傾き=b 切片=a 平均エネルギー=x n=N, and the same for 女.
+    method_line <- block[length(block)]
+    for (s in 1:2) {
+      pattern <- paste0(c(male, female)[s], " \u50be\u304d=([^ ]+) \u5207\u7247=([^ ]+) ",
+                        "\u5e73\u5747\u30a8\u30cd\u30eb\u30ae\u30fc=([^ ]+) n=([0-9]+)")
+      found <- regmatches(method_line, regexec(pattern, method_line))[[1]]
+      if (length(found) != 5) stop(where, ": no fit of sex ", s, " in ", method_line)
+      compare(paste(where, c(male, female)[s], "fit"), c("slope", "intercept", "mean energy", "n"),
+              found[2:5], fits[[s]], 1)
+    }
+  }
+}
+
+# Ratios of totals: svyratio per group, with strata and clusters, over the
+# rows that have both values; the ratio, its SE, the confidence interval on
+# the design's degrees of freedom and the coefficient of variation.
+ratio_names <- c("ratio", "SE", "CI lower", "CI upper", "CV")
+check_ratio <- function(title, data, numerator, denominator, strata, units) {
+  report <- count_figures(sprintf("%s, ratio %s/%s", title, numerator, denominator))
+  on.exit(report())
+  usable <- data[!is.na(data[[numerator]]) & !is.na(data[[denominator]]), ]
+  usable$y <- usable[[numerator]]
+  usable$x <- usable[[denominator]]
+  design <- design_of(usable, strata, units)
+  t <- qt(0.975, degf(design))
+  lines <- run_tab(paths[[title]], NULL, 1, strata, units,
+                   c("--ratio", paste0(numerator, "/", denominator)))
+  block <- blocks_of(lines)[[1]]
+  where <- paste(title, numerator, "/", denominator)
+  compare_text(paste(where, "heading"), block[1],
+               paste0('"\u3010', numerator, "/", denominator,
+                      '\uff08\u6bd4\u306e\u63a8\u5b9a\uff09\u3011"'))
+  compare_strata_line(where, block[length(block) - 1], design, strata)
+  for (line in block[3:(length(block) - 2)]) {
+    f <- fields_of(line)
+    n <- as.integer(f[2])
+    if (n < 2) next
+    members <- group_members(f[1], usable[[h_sex]], usable[[h_age]])
+    if (sum(members) != n) stop(sprintf("%s %s: %d members in R", where, f[1], sum(members)))
+    r <- svyratio(~y, ~x, subset(design, members))
+    ratio <- unname(coef(r))
+    se <- unname(SE(r))[1]
+    expected <- c(ratio, se, ratio - t * se, ratio + t * se, 100 * se / abs(ratio))
+    compare(paste(where, f[1]), ratio_names, f[4:8], expected, ratio)
+  }
+}
+
+for (method in c("residual", "density")) {
+  check_energy("apistrat", as, "api00", "enroll", method, 700, strata = TRUE, units = FALSE)
+  check_energy("apiclus2", ac, "acs.k3", "enroll", method, 20, strata = FALSE, units = TRUE)
+  check_energy("apiclus2 (districts as strata)", acs, "api00", "enroll", method, 700,
+               strata = TRUE, units = TRUE)
+}
+check_ratio("nhanes", nh, "HI_CHOL", "race", strata = TRUE, units = TRUE)
+check_ratio("apistrat", as, "api.stu", "enroll", strata = TRUE, units = FALSE)
+check_ratio("apiclus2", ac, "api.stu", "enroll", strata = FALSE, units = TRUE)
+check_ratio("apiclus2 (districts as strata)", acs, "api.stu", "enroll", strata = TRUE,
+            units = TRUE)
 
 # Intake judged against person-level cut-offs, and the median's confidence
 # interval. Reference values go by age in years, so the api data get an age:

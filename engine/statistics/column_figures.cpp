@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cassert>
 #include <cmath>
 #include <optional>
 #include <span>
@@ -645,6 +646,52 @@ ColumnFigures ComputeColumnFigures(const VariableColumn& column, const RunLayout
   }
   if (design.medianInterval) {
     AddMedianIntervals(sums, figures.confidenceMultiplier, medianErrors, results, work);
+  }
+  return figures;
+}
+
+ColumnFigures ComputeRatioFigures(const VariableColumn& numerator,
+                                  const VariableColumn& denominator, const RunLayout& layout,
+                                  ColumnWorkspace& work, const DesignOptions& design) {
+  assert(numerator.value.size() == denominator.value.size() &&
+         "numerator and denominator of the same rows");
+  VariableColumn both;
+  both.value = numerator.value;
+  both.valid.resize(numerator.valid.size());
+  for (size_t row = 0; row < both.valid.size(); ++row) {
+    both.valid[row] = numerator.valid[row] && denominator.valid[row] ? 1 : 0;
+  }
+  const PersonTable table = BuildPersonTable(both, layout, work);
+  std::vector<double> x(layout.size());
+  for (size_t i = 0; i < x.size(); ++i) x[i] = denominator.value[layout.unitOrder[i]];
+  std::vector<GroupSums> sums, denominatorSums;
+  StartMoments(table, PersonValues{table.value, table.groupMask, {}}, sums);
+  StartMoments(table, PersonValues{x, table.groupMask, {}}, denominatorSums);
+  const size_t groups = sums.size();
+  std::vector<double> ratio(groups, GroupStatistics::kNoFigure);
+  std::vector<double> denominatorMean(groups, GroupStatistics::kNoFigure);
+  for (size_t g = 0; g < groups; ++g) {
+    if (denominatorSums[g].sum != 0) {
+      ratio[g] = sums[g].sum / denominatorSums[g].sum;
+      denominatorMean[g] = denominatorSums[g].sum / sums[g].weight;
+    }
+    sums[g].mean = 0.0;  // of the linearised variable
+  }
+  const RatioLinearisation linearised{x, ratio, denominatorMean};
+  ColumnFigures figures;
+  figures.stratified = layout.hasStrata;
+  figures.groups =
+      FinishMoments(table, PersonValues{table.value, table.groupMask, {}, &linearised}, sums,
+                    figures.counts, work, nullptr);
+  if (design.confidenceInterval) {
+    figures.confidenceMultiplier = ConfidenceMultiplier(DegreesOfFreedom(
+        layout.hasStrata, layout.hasUnitColumn, figures.counts, table.usableCount));
+  }
+  for (size_t g = 0; g < groups; ++g) {
+    GroupStatistics& group = figures.groups[g];
+    group.mean = ratio[g];
+    if (std::isnan(group.mean)) group.se = GroupStatistics::kNoFigure;
+    AddDesignFigures(group, figures.confidenceMultiplier);
   }
   return figures;
 }

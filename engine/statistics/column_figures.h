@@ -62,6 +62,18 @@ ColumnFigures ComputeColumnFigures(const VariableColumn& column, const RunLayout
                                    const NutrientReference* nutrient = nullptr,
                                    const GroupErrors* errors = nullptr);
 
+// The figures of the ratio of weighted totals sum w y / sum w x in each
+// group, over the members who have both values (`numerator` y and
+// `denominator` x, laid out like the layout's rows): per group the persons
+// used and missing, the ratio as the mean, its linearised standard error
+// under the design (the standard error of the mean of the linearised
+// variable, through the mean's own variance) and, as `design` asks, its
+// confidence interval and coefficient of variation. The ratio is not a
+// number where the denominators' total is 0.
+ColumnFigures ComputeRatioFigures(const VariableColumn& numerator,
+                                  const VariableColumn& denominator, const RunLayout& layout,
+                                  ColumnWorkspace& work, const DesignOptions& design);
+
 // The nutrient of the run's variable `variable` when `design` judges against
 // reference values and the variable has one.
 const NutrientReference* ColumnNutrient(const RunLayout& layout, const DesignOptions& design,

@@ -120,6 +120,9 @@ TEST(TabErrors, BadUsageIsStatusTwoWithOneLine) {
       {Args({"--usual", "--person", "1", "--bootstrap", "1", kSurvey, "6"}), "from 2 to 100000"},
       {Args({"--usual", "--variance-ratios", kData + "/none.csv", kSurvey, "6"}),
        "cannot open the variance-ratio table"},
+      {Args({"--energy-adjust", "residual", kSurvey, "6"}), "--energy-adjust and --energy go"},
+      {Args({"--energy-adjust", "kcal", "--energy", "6", kSurvey, "7"}), "residual or density"},
+      {Args({"--ratio", "6", kSurvey}), "--ratio needs NUM/DEN"},
   };
   for (const Case& c : cases) {
     const Outcome outcome = Tab(c.args);
@@ -222,6 +225,21 @@ TEST(TabErrors, AmbiguousHeaderText) {
   const Outcome outcome = Tab({"--sex", "2", "--age", "3", "--pregnancy", "4", file, "a"});
   EXPECT_EQ(outcome.status, 2);
   EXPECT_NE(outcome.err.find("names several columns"), std::string::npos);
+}
+
+TEST(TabReports, RatioColumnsWhoseHeaderHoldsASlash) {
+  TempDir dir;
+  const std::string file =
+      dir.Write("slashes.csv", "u,sex,age,preg,a,a/b,b/c,c\r\n1,1,30,0,1,2,3,4\r\n");
+  // Split at the second slash only: "a" and "b/a" name no pair of columns.
+  const Outcome one = Tab(Args({"--ratio", "a/b/a", file, "--utf8"}));
+  EXPECT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(one.out.substr(0, one.out.find('\n')), "\"【a/b/a（比の推定）】\"");
+  EXPECT_NE(one.out.find("\"男総数\",1,0,2,"), std::string::npos) << one.out;
+  // "a" over "b/c", or "a/b" over "c": the user must say which.
+  const Outcome both = Tab(Args({"--ratio", "a/b/c", file}));
+  EXPECT_EQ(both.status, 2);
+  EXPECT_NE(both.err.find("more than one slash"), std::string::npos) << both.err;
 }
 
 TEST(TabOutputFile, WrittenWholeOrNotAtAll) {

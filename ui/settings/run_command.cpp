@@ -156,6 +156,8 @@ void TMainForm::RunTabulation() {
   request.columns.weightColumn = *weightColumn;
   request.scheme = TabSheet2->scheme();
   request.design = TabSheet2->designOptions();
+  // A method remembered without its column in this file adds nothing.
+  if (request.design.energyAdjustment.energyColumn < 0) request.design.energyAdjustment = {};
   if (ProvenanceItem->isChecked()) {
     // Names as the window shows them, in the report's code page.
     const auto cp932 = [](const QString& text) {

@@ -349,6 +349,7 @@ void SettingsTab::ShowSurvey(const QString& path, SurveyContents contents) {
   // name columns of the file shown.
   design_.strataColumn = -1;
   design_.usual.personColumn = -1;
+  design_.energyAdjustment.energyColumn = -1;
   design_.shareBelowByColumn.clear();
   ShowDesignOptions();
 }
@@ -468,6 +469,7 @@ ColumnChoices SettingsTab::choices() const {
   choices.weight = headerText(ColumnOf(ComboBoxWeight));
   choices.strata = headerText(design_.strataColumn);
   choices.person = headerText(design_.usual.personColumn);
+  choices.energy = headerText(design_.energyAdjustment.energyColumn);
   for (int column : tickedColumns()) choices.variables.append(headerText(column));
   for (const auto& [column, cutOff] : design_.shareBelowByColumn) {
     choices.cutOffs.append(QString::number(cutOff, 'g', 17) + QLatin1Char('=') + headerText(column));
@@ -495,6 +497,9 @@ QStringList SettingsTab::applyChoices(const ColumnChoices& choices) {
   if (const int person = find(QStringLiteral("個人ID"), choices.person); person >= 0) {
     design_.usual.personColumn = person;
     ShowDesignOptions();
+  }
+  if (const int energy = find(QStringLiteral("エネルギー"), choices.energy); energy >= 0) {
+    design_.energyAdjustment.energyColumn = energy;
   }
   if (const int strata = find(QStringLiteral("層"), choices.strata); strata >= 0) {
     design_.strataColumn = strata;
@@ -548,6 +553,13 @@ void SettingsTab::ShowDesignOptions() {
   }
   if (design_.usual.enabled) chosen.append(QStringLiteral("習慣的摂取量"));
   if (design_.medianInterval) chosen.append(QStringLiteral("中央値の95%信頼区間"));
+  if (design_.energyAdjustment.enabled() && design_.energyAdjustment.energyColumn >= 0) {
+    chosen.append(QStringLiteral("%1（%2）")
+                      .arg(design_.energyAdjustment.method == kelvara::EnergyAdjustmentMethod::residual
+                               ? QStringLiteral("エネルギー調整：残差法")
+                               : QStringLiteral("エネルギー密度"),
+                           columnLabel(design_.energyAdjustment.energyColumn)));
+  }
   if (design_.reference) {
     chosen.append(QStringLiteral("基準値（%1）")
                       .arg(DisplayText(design_.reference->table.title)));
