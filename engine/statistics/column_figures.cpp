@@ -279,7 +279,11 @@ std::vector<GroupStatistics> FinishMoments(const PersonTable& table, const Perso
     for (const GroupSums& s : sums) means.push_back({s.mean, s.weight});
     const std::vector<double> variances =
         StratifiedVariances(layout, values, table.missing, means, counts, work.stratumShares);
-    for (size_t g = 0; g < results.size(); ++g) results[g].se = std::sqrt(variances[g]);
+    // One unit in all: the single-unit rule of the report without strata (a
+    // simple random sample of its respondents), not a certainty unit's 0.
+    for (size_t g = 0; g < results.size() && counts.units > 1; ++g) {
+      results[g].se = std::sqrt(variances[g]);
+    }
   }
   return results;
 }
