@@ -1,10 +1,16 @@
 #include "cli/tab_command.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <mutex>
 #include <new>
+#include <optional>
 
 #include "cli/column_lookup.h"
 #include "cli/ratio_table.h"
@@ -183,6 +189,59 @@ void WarnOfCoverage(const GroupCoverage& coverage, SchemeId scheme) {
   }
 }
 
+// Usual intakes of nutrients too seldom eaten for the daily-intake model,
+// and persons whose rows disagree, said on standard error as in the report.
+void WarnOfPersonDays(const RunOutcome& outcome, const std::vector<std::string>& header) {
+  if (outcome.disagreeingPersons > 0) {
+    const size_t n = outcome.disagreeingPersons;
+    WriteUtf8(stderr, "kelvara-tab: note: " + std::to_string(n) +
+                          (n == 1 ? " person has" : " persons have") +
+                          " rows that disagree on weight, unit, stratum, sex, age or pregnancy; "
+                          "the first row is taken\n");
+  }
+  for (const EpisodicIntake& one : outcome.episodic) {
+    const std::string share = std::to_string(
+        static_cast<int>(std::lround(100.0 * one.nonPositiveDays / one.days)));
+    WriteUtf8(stderr, "kelvara-tab: warning: " + std::to_string(one.nonPositiveDays) + " of the " +
+                          std::to_string(one.days) + " day values (" + share + " %) of " +
+                          Cp932ToUtf8(header[static_cast<size_t>(one.column)]) +
+                          " are 0 or less: the usual intake assumes a nutrient eaten daily, and "
+                          "one eaten episodically needs a model of the chance of eating it too\n");
+  }
+}
+
+// KELVARA_BOOTSTRAP_TRACE=FILE, for checking the bootstrap from outside
+// (scripts/check_with_r.R): every replicate's draws and usual intakes, as
+// lines "draw,COLUMN,REPLICATE,PERSON" and "usual,COLUMN,REPLICATE,PERSON,VALUE"
+// (columns from 1, persons from 0 in the order of their first rows, replicate
+// 0 the full sample).
+class ReplicateTrace {
+ public:
+  explicit ReplicateTrace(const char* fileName) : out_(PathFromUtf8(fileName), std::ios::binary) {}
+
+  void Write(const BootstrapReplicate& replicate) {
+    std::string text;
+    const std::string head = std::to_string(replicate.column + 1) + "," +
+                             std::to_string(replicate.replicate) + ",";
+    for (uint32_t person : replicate.drawnPersons) {
+      text += "draw," + head + std::to_string(person) + "\n";
+    }
+    for (size_t p = 0; p < replicate.usual.size(); ++p) {
+      char number[32] = {};
+      if (!std::isnan(replicate.usual[p])) {
+        std::to_chars(number, number + sizeof number - 1, replicate.usual[p]);
+      }
+      text += "usual," + head + std::to_string(p) + "," + number + "\n";
+    }
+    std::lock_guard lock(mutex_);
+    out_ << text;
+  }
+
+ private:
+  std::ofstream out_;
+  std::mutex mutex_;
+};
+
 }  // namespace
 
 int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulate) {
@@ -198,6 +257,11 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
   RunRequest request;
   if (!BuildRequest(*options, *header, request, error)) return Fail(error, kExitBadUsage);
 
+  std::optional<ReplicateTrace> trace;
+  if (const char* traceFile = std::getenv("KELVARA_BOOTSTRAP_TRACE")) {
+    trace.emplace(traceFile);
+    request.design.usual.replicateTrace = [&](const BootstrapReplicate& r) { trace->Write(r); };
+  }
   std::vector<std::string> lines;
   const RunOutcome outcome =
       tabulate(request, [&](std::string_view line) { lines.emplace_back(line); });
@@ -210,6 +274,7 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
   for (const std::string& line : lines) writer.WriteLine(line);
   if (!writer.Commit(error)) return Fail(error, kExitRunFailed);
   WarnOfCoverage(outcome.coverage, options->scheme);
+  WarnOfPersonDays(outcome, *header);
   return 0;
 }
 

@@ -92,17 +92,23 @@ struct PersonRun {
   bool byPerson = false;  // a person column groups the rows
 };
 
-// Adds to variable v's block what a person column and the usual intake ask.
+// Adds to variable v's block what a person column and the usual intake ask;
+// a usual intake of mostly non-positive days is warned of in `episodic`.
 void ExtendBlock(const PersonRun& run, const RunLayout& layout, const RunRequest& request,
                  const DesignOptions& design, size_t v, std::vector<std::string>& block,
-                 ColumnWorkspace& workspace) {
+                 ColumnWorkspace& workspace, std::optional<EpisodicIntake>& episodic) {
   if (run.byPerson) {
-    block.insert(block.end() - 1, FirstRowsLine(run.persons.personCount(), run.days->rowCount));
+    block.insert(block.end() - 1, FirstRowsLine(run.persons.personCount(), run.days->rowCount,
+                                                run.persons.disagreeingPersons));
   }
   if (request.design.usual.enabled) {
     const UsualIntakeFigures figures =
         ComputeUsualIntakeFigures(*run.days, run.persons, layout, v, request.variableColumns[v],
                                   request.design.usual, design, workspace);
+    if (figures.figures && figures.fit.MostlyEpisodic()) {
+      episodic = EpisodicIntake{request.variableColumns[v], figures.fit.replacedDays,
+                                figures.fit.days};
+    }
     std::vector<std::string> usual =
         UsualIntakeBlockLines(run.days->variables[v].name, figures, layout, design);
     block.insert(block.end(), std::make_move_iterator(usual.begin()),
@@ -150,16 +156,14 @@ std::vector<std::string> RatioBlock(const SurveyData& data, const RunLayout& lay
 // worker takes it next; blocks land at their index, so the order of the
 // report does not depend on the workers. Workers take no new block once a
 // stop is requested.
-std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
-                                                    const RunLayout& layout,
-                                                    const RunRequest& request,
-                                                    const std::vector<int>& columnsRead,
-                                                    const RunControl& control,
-                                                    ProgressReporter& reporter,
-                                                    const PersonRun& run) {
+std::vector<std::vector<std::string>> ComputeBlocks(
+    const SurveyData& data, const RunLayout& layout, const RunRequest& request,
+    const std::vector<int>& columnsRead, const RunControl& control, ProgressReporter& reporter,
+    const PersonRun& run, std::vector<std::optional<EpisodicIntake>>& episodic) {
   const size_t variables = request.variableColumns.size();
   const size_t items = variables + request.design.ratios.size();
   std::vector<std::vector<std::string>> blocks(items);
+  episodic.assign(variables, std::nullopt);
   unsigned threads = control.threads;
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<size_t>(threads, items));
@@ -187,7 +191,7 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
         const ColumnFigures figures = ComputeColumnFigures(
             data.variables[v], layout, workspace, design, ColumnNutrient(layout, design, v));
         blocks[v] = VariableBlockLines(data.variables[v].name, figures, layout.groups, design);
-        ExtendBlock(run, layout, request, design, v, blocks[v], workspace);
+        ExtendBlock(run, layout, request, design, v, blocks[v], workspace, episodic[v]);
         AddEnergyAdjustedBlock(data, layout, request, columnsRead, design, v, blocks[v],
                                workspace);
       }
@@ -269,11 +273,16 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
     layout.reference = BuildReferenceRun(tabulated, layout.unitOrder, layout.groupMask,
                                          request.variableColumns, request.design.reference);
   }
+  std::vector<std::optional<EpisodicIntake>> episodic;
   const std::vector<std::vector<std::string>> blocks =
-      ComputeBlocks(tabulated, layout, request, columnsRead, control, reporter, run);
+      ComputeBlocks(tabulated, layout, request, columnsRead, control, reporter, run, episodic);
   // A stop during the last variables leaves some blocks unfilled: the run
   // hands over all of them or none.
   if (control.stop.stop_requested()) return {RunStatus::stopped};
+  outcome.disagreeingPersons = run.persons.disagreeingPersons;
+  for (const std::optional<EpisodicIntake>& one : episodic) {
+    if (one) outcome.episodic.push_back(*one);
+  }
   for (size_t v = 0; v < blocks.size(); ++v) {
     if (request.provenance) {
       const int column = v < request.variableColumns.size() ? request.variableColumns[v] : -1;

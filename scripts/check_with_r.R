@@ -18,7 +18,9 @@
 # method against lm(weights =) per sex (slope, intercept, mean energy, persons)
 # and svymean on the adjusted values, and by density against svymean on y / x
 # * 1000; ratios of totals against svyratio with strata and clusters, group by
-# group. Exit status 0 when every figure agrees.
+# group. Last, the usual-intake block's bootstrap: every standard error against
+# a plain replicate computation from the draws kelvara-tab reports. Exit status
+# 0 when every figure agrees.
 
 suppressMessages(library(survey))
 options(survey.lonely.psu = "certainty")
@@ -534,6 +536,133 @@ for (v in list(c("api00", "score"), c("acs.k3", "class"))) {
   check_judged("apistrat_judged", asj, v[1], v[2], strata = TRUE, units = FALSE)
   check_judged("apiclus2_judged", acj, v[1], v[2], strata = FALSE, units = TRUE)
 }
+
+# The usual-intake bootstrap: every standard error of the block from the
+# replicates. A small survey of persons on one or two days, in strata of units
+# (the last stratum a single unit, a certainty unit), runs with
+# KELVARA_BOOTSTRAP_TRACE, which makes kelvara-tab write each replicate's draws
+# and each person's usual intake as that replicate's refit gives it. From the
+# draws R forms the Rao-Wu replicate weights itself (a unit drawn r times among
+# the n_h - 1 draws of its stratum: r * n_h / (n_h - 1)) and estimates every
+# figure of every replicate plainly, group by group: the mean, the share below
+# the cut-off, each judged share over its domain, and the share at or below the
+# full sample's median. Their standard deviations over the replicates are the
+# standard errors, from which the confidence interval, the CV, the design
+# effect and the median's Woodruff interval follow. A replicate that drew none
+# of a group's units has no figure for it, and the method line counts them.
+usual_names <- c("mean", "SD", "SE", "CI lower", "CI upper", "CV", "deff", "share", "share SE",
+                 "median CI lower", "median CI upper", "EAR share", "EAR share SE",
+                 "AI share", "AI share SE", "UL share", "UL share SE", "DG share", "DG share SE",
+                 "replicates left out")
+check_usual_bootstrap <- function() {
+  before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
+  on.exit({
+    counts <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed) - before
+    cat(sprintf("usual intake, bootstrap: %d figures, %d agree, %d zero up to noise, %d differ\n",
+                counts[1], counts[2], counts[3], counts[4]))
+  })
+  set.seed(20261208)
+  units_per_stratum <- c(4, 3, 5, 1)
+  stratum_of_unit <- rep(seq_along(units_per_stratum), units_per_stratum)
+  unit_in_stratum <- sequence(units_per_stratum)
+  n <- 170
+  unit <- sample(rep_len(seq_along(stratum_of_unit), n))
+  persons <- data.frame(person = seq_len(n) + 1000, stratum = stratum_of_unit[unit],
+                        unit = unit_in_stratum[unit], sex = sample(1:2, n, replace = TRUE),
+                        age = sample(18:79, n, replace = TRUE))
+  persons$preg <- ifelse(persons$sex == 2 & persons$age <= 40 & runif(n) < 0.2, 1, 0)
+  persons$weight <- round(runif(n, 0.5, 3), 2)
+  level <- log(660) + 0.12 * rnorm(n)
+  second <- runif(n) < 0.45
+  day <- function(who) round(exp(level[who] + 0.15 * rnorm(length(who))), 1)
+  # Second days after every first day, as in a file of two survey days.
+  rows <- rbind(cbind(persons, api00 = day(seq_len(n))),
+                cbind(persons[second, ], api00 = day(which(second))))
+  path <- file.path(work, "usual_days.csv")
+  write.csv(rows, path, row.names = FALSE, fileEncoding = "CP932")
+  trace <- file.path(work, "usual_trace.csv")
+  replicates <- 40
+  options <- c("--person", "1", "--strata", "2", "--unit", "3", "--sex", "4", "--age", "5",
+               "--pregnancy", "6", "--weight", "7", "--scheme", "table1", "--usual",
+               "--bootstrap", replicates, "--ci", "--cv", "--deff", "--below", "650",
+               "--median-ci", "--reference", reference_table, "--pregnancy-stage", "mid",
+               "--utf8")
+  lines <- system2(tab, c(options, path, "8"), stdout = TRUE,
+                   env = paste0("KELVARA_BOOTSTRAP_TRACE=", trace))
+  if (!is.null(attr(lines, "status"))) stop("kelvara-tab failed on ", path)
+  Encoding(lines) <- "UTF-8"
+  first <- grep("\uff08\u7fd2\u6163\u7684\u6442\u53d6\u91cf\uff09", lines)[1]  # （習慣的摂取量）
+  block <- lines[(first + 2):length(lines)]
+  block <- block[startsWith(block, "\"") & !startsWith(block, "\"\u5c64")]  # group lines
+  block <- block[grepl("^\"[^\"]*\",[0-9]", block)]
+  method <- lines[grep("\u7fd2\u6163\u7684\u6442\u53d6\u91cf\u306e\u63a8\u5b9a", lines)]
+
+  t <- read.csv(trace, header = FALSE, colClasses = "character", col.names = paste0("f", 1:5),
+                fill = TRUE)
+  draws <- t[t$f1 == "draw", ]
+  usual <- t[t$f1 == "usual", ]
+  fitted <- sort(unique(as.integer(usual$f3)))
+  stopifnot(identical(fitted, 0:replicates))
+  u <- matrix(NA_real_, n, replicates + 1)  # person by replicate, replicate 0 first
+  u[cbind(as.integer(usual$f4) + 1, as.integer(usual$f3) + 1)] <- as.numeric(usual$f5)
+
+  # The replicate weights from the draws alone.
+  key <- paste(persons$stratum, persons$unit)
+  units_of <- tapply(key, persons$stratum, function(k) length(unique(k)))
+  n_h <- units_of[as.character(persons$stratum)]
+  w <- matrix(persons$weight, n, replicates + 1)
+  for (b in seq_len(replicates)) {
+    drawn <- key[as.integer(draws$f4[draws$f3 == as.character(b)]) + 1]
+    per_stratum <- table(factor(sub(" .*", "", drawn), levels = names(units_of)))
+    if (!all(per_stratum == pmax(units_of - 1, 0))) stop("replicate ", b, ": not n_h - 1 draws")
+    r <- table(factor(drawn, levels = unique(key)))[key]
+    w[, b + 1] <- persons$weight * ifelse(n_h == 1, 1, r * n_h / (n_h - 1))
+  }
+
+  cuts <- cut_offs("score", persons$sex, persons$age / years_per_tenth, persons$preg)
+  judged_by <- list(function(x) x < cuts$ear, function(x) x >= cuts$ai,
+                    function(x) x > cuts$ul, function(x) x >= cuts$dg_below)
+  has_value <- list(!is.na(cuts$ear), !is.na(cuts$ai), !is.na(cuts$ul), !is.na(cuts$dg_below))
+  share <- function(indicator, ww, who) {
+    if (!any(who & ww > 0)) return(NA)
+    sum((ww * indicator)[who]) / sum(ww[who])
+  }
+  t975 <- qt(0.975, length(unique(key)) - length(units_of))
+  left_out <- 0
+  for (line in block) {
+    f <- fields_of(line)
+    count <- as.integer(f[2])
+    if (count < 2) next
+    members <- table1_members(f[1], persons$sex, persons$age)
+    if (sum(members) != count) stop(sprintf("usual %s: %d members in R", f[1], sum(members)))
+    x <- u[, 1]
+    wf <- w[, 1]
+    mean <- sum((wf * x)[members]) / sum(wf[members])
+    sd <- sqrt(sum((wf * (x - mean)^2)[members]) / ((count - 1) * sum(wf[members]) / count))
+    span <- sum(wf[members]) / count + sum(wf[members])
+    median <- rule_value(x[members], wf[members], span * 0.5)
+    figures <- function(b) {
+      x <- u[, b + 1]
+      ww <- w[, b + 1]
+      c(share(x, ww, members), share(x < 650, ww, members), share(x <= median, ww, members),
+        sapply(1:4, function(j) share(judged_by[[j]](x), ww, members & has_value[[j]])))
+    }
+    full <- figures(0)
+    replicated <- sapply(seq_len(replicates), figures)
+    drew <- !is.na(replicated[1, ])
+    left_out <- left_out + sum(!drew)
+    se <- apply(replicated[, drew, drop = FALSE], 1, sd, na.rm = TRUE)
+    p <- 0.5 + c(-1, 1) * t975 * se[3]
+    ends <- sapply(p, function(q) if (q >= 0 && q <= 1) rule_value(x[members], wf[members], span * q) else NA)
+    judged <- as.vector(rbind(100 * full[4:7], 100 * se[4:7]))
+    r <- c(mean, sd, se[1], mean - t975 * se[1], mean + t975 * se[1], 100 * se[1] / abs(mean),
+           se[1]^2 * count / sd^2, 100 * full[2], 100 * se[2], ends, judged)
+    compare(paste("usual", f[1]), usual_names[1:19], c(f[4:6], f[18:33]), r, mean)
+  }
+  printed <- sub(".*\u5ef6\u3079([0-9]+)\u56de.*", "\\1", method)  # 延べN回
+  compare("usual", usual_names[20], printed, left_out, 0)
+}
+check_usual_bootstrap()
 
 cat(sprintf(paste("%d figures compared: %d agree to the printed digits,",
                   "%d are zero on both sides up to rounding noise, %d differ\n"),

@@ -160,6 +160,31 @@ TEST(TabReports, DesignOptionsAddTheirColumns) {
   }
 }
 
+// What the usual-intake block warns of is said on standard error too: day
+// values too often 0 or less for a daily-intake model (20 of 80, 25 %), and a
+// person whose rows disagree (person 0's second row another sex).
+TEST(TabReports, UsualIntakeWarningsOnStandardError) {
+  TempDir dir;
+  std::string csv = "person,sex,age,preg,value,weight\r\n";
+  for (int day = 0; day < 2; ++day) {
+    for (int p = 0; p < 40; ++p) {
+      const std::string sex = p == 0 && day == 1 ? "2" : "1";
+      const std::string value = day == 1 && p < 20 ? "0" : std::to_string(10 + p % 7);
+      csv += std::to_string(p) + "," + sex + ",25,0," + value + ",1\r\n";
+    }
+  }
+  const Outcome outcome = Tab({"--person", "1", "--sex", "2", "--age", "3", "--pregnancy", "4",
+                               "--usual", dir.Write("days.csv", csv), "5"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.err.find("kelvara-tab: warning: 20 of the 80 day values (25 %) of value are "
+                             "0 or less"),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_NE(outcome.err.find("kelvara-tab: note: 1 person has rows that disagree"),
+            std::string::npos)
+      << outcome.err;
+}
+
 // A cut-off per variable gives each block what a run of that variable with
 // that cut-off alone gives; the provenance lines add a line before each block
 // and change no other byte; a code page 932 file behind a UTF-8 byte order

@@ -1,6 +1,7 @@
 #include "ui/chart/chart_data.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -102,6 +103,12 @@ GroupReading ReadGroup(const ReportBlock& block, const kelvara::ReportGroupLine&
       const double halfWidth = kNormalQuantile95 * *value(ReportColumn::se);
       mark.low = mark.mean - halfWidth;
       mark.high = mark.mean + halfWidth;
+    }
+    // Finite fields can still make ends beyond the doubles (an SE of 1e308),
+    // which no axis can hold.
+    if (!std::isfinite(mark.low) || !std::isfinite(mark.high)) {
+      reading.reason = QStringLiteral("誤差線の端が数値の範囲外");
+      return reading;
     }
   } else {
     mark.p5 = *value(ReportColumn::p5);

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "ui/chart/chart_heading.h"
 #include "ui/chart/chart_style.h"
 #include "ui/chart/reference_drawing.h"
 #include "ui/chart/value_axis.h"
@@ -12,24 +13,16 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
                             const QFont& windowFont) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.fillRect(area, Qt::white);
-  const QFont titleFont = ChartFont(windowFont, kTitlePixels, true);
-  const QFont labelFont = ChartFont(windowFont, kLabelPixels);
-  const QFontMetricsF titleMetrics(titleFont);
-  const QFontMetricsF labelMetrics(labelFont);
-  const double lineHeight = labelMetrics.height();
-
-  // Title, then the legend on one line.
-  double top = area.top() + 6;
-  painter.setFont(titleFont);
-  painter.setPen(Qt::black);
-  painter.drawText(QRectF(area.left(), top, area.width(), titleMetrics.height()), Qt::AlignCenter,
-                   data.title);
-  top += titleMetrics.height() + 6;
+  double top = PaintChartHeading(painter, area, data.title, windowFont);
   if (data.categories.isEmpty()) {
     painter.restore();
     return;
   }
+  const QFont labelFont = ChartFont(windowFont, kLabelPixels);
+  const QFontMetricsF labelMetrics(labelFont);
+  const double lineHeight = labelMetrics.height();
+
+  // The legend on one line.
 
   painter.setFont(labelFont);
   struct LegendEntry {

@@ -20,6 +20,7 @@
 
 #include "engine/report/report_format.h"
 #include "engine/statistics/reference_judgement.h"
+#include "ui/settings/scheme_choice.h"
 #include "ui/window/display_text.h"
 #include "ui/window/file_path.h"
 #include "ui/window/notice_bar.h"
@@ -421,12 +422,12 @@ std::vector<int> SettingsTab::tickedColumns() const {
 }
 
 kelvara::SchemeId SettingsTab::scheme() const {
-  return kelvara::SchemeForItemIndex(RadioGroupFormat->itemIndex());
+  return SchemeForItemIndex(RadioGroupFormat->itemIndex());
 }
 
 void SettingsTab::setScheme(kelvara::SchemeId scheme) {
   for (int item = 0; item < RadioGroupFormat->itemCount(); ++item) {
-    if (kelvara::SchemeForItemIndex(item) == scheme) RadioGroupFormat->setItemIndex(item);
+    if (SchemeForItemIndex(item) == scheme) RadioGroupFormat->setItemIndex(item);
   }
 }
 

@@ -14,6 +14,7 @@
 #include "engine/reading/reference_location.h"
 #include "engine/statistics/reference_judgement.h"
 #include "platform/program_directory.h"
+#include "ui/settings/scheme_choice.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ kelvara::SchemeId WindowSettings::scheme() const {
   if (const auto named = kelvara::SchemeNamed(stored.toStdString())) return *named;
   bool isNumber = false;
   const int itemIndex = stored.toInt(&isNumber);
-  if (isNumber) return kelvara::SchemeForItemIndex(std::clamp(itemIndex, 0, 3));
+  if (isNumber) return SchemeForItemIndex(std::clamp(itemIndex, 0, 3));
   return kelvara::SchemeId::table1;
 }
 
