@@ -8,6 +8,8 @@
 #include <system_error>
 #include <thread>
 
+#include "engine/reading/derived_column.h"
+#include "engine/report/formula_line.h"
 #include "engine/report/usual_intake_lines.h"
 #include "engine/report/variable_block.h"
 #include "engine/statistics/column_figures.h"
@@ -28,7 +30,80 @@ bool AcceptsColumns(const RunRequest& request) {
   const bool variables = std::all_of(request.variableColumns.begin(),
                                      request.variableColumns.end(),
                                      [](int column) { return column >= 0; });
-  return required && optional && variables;
+  // Each computed variable has a number of its own and reads file columns.
+  std::vector<int> derivedColumns;
+  for (const DerivedVariable& derived : request.derived) {
+    if (derived.column < 0 || !derived.rows) return false;
+    const std::vector<int>& operands = derived.rows->operandColumns();
+    if (!std::all_of(operands.begin(), operands.end(), [](int column) { return column >= 0; })) {
+      return false;
+    }
+    derivedColumns.push_back(derived.column);
+  }
+  std::sort(derivedColumns.begin(), derivedColumns.end());
+  const bool distinct =
+      std::adjacent_find(derivedColumns.begin(), derivedColumns.end()) == derivedColumns.end();
+  return required && optional && variables && distinct;
+}
+
+const DerivedVariable* DerivedOf(const RunRequest& request, int column) {
+  for (const DerivedVariable& derived : request.derived) {
+    if (derived.column == column) return &derived;
+  }
+  return nullptr;
+}
+
+// The file columns a run reads: first those tabulated as they are, one slot
+// each in request order, then every operand of a computed variable that is
+// not among them.
+struct ReadPlan {
+  std::vector<int> columns;        // what the reader reads, by slot
+  std::vector<size_t> slotOf;      // per request variable: its slot (file columns)
+  size_t tabulatedSlots = 0;       // slots [0, tabulatedSlots) are tabulated
+};
+
+ReadPlan PlanReading(const RunRequest& request) {
+  ReadPlan plan;
+  plan.slotOf.assign(request.variableColumns.size(), 0);
+  for (size_t v = 0; v < request.variableColumns.size(); ++v) {
+    if (DerivedOf(request, request.variableColumns[v])) continue;
+    plan.slotOf[v] = plan.columns.size();
+    plan.columns.push_back(request.variableColumns[v]);
+  }
+  plan.tabulatedSlots = plan.columns.size();
+  for (int column : request.variableColumns) {
+    const DerivedVariable* derived = DerivedOf(request, column);
+    if (!derived) continue;
+    for (int operand : derived->rows->operandColumns()) {
+      if (std::find(plan.columns.begin(), plan.columns.end(), operand) == plan.columns.end()) {
+        plan.columns.push_back(operand);
+      }
+    }
+  }
+  return plan;
+}
+
+// Puts the run's variables in request order: the file columns read for
+// themselves, and each computed variable worked out from its operands; the
+// columns read only as operands go.
+void ArrangeVariables(const RunRequest& request, const ReadPlan& plan, SurveyData& data) {
+  std::vector<VariableColumn> arranged(request.variableColumns.size());
+  for (size_t v = 0; v < request.variableColumns.size(); ++v) {
+    const DerivedVariable* derived = DerivedOf(request, request.variableColumns[v]);
+    if (!derived) continue;
+    std::vector<const VariableColumn*> operands;
+    for (int operand : derived->rows->operandColumns()) {
+      const auto slot = std::find(plan.columns.begin(), plan.columns.end(), operand);
+      operands.push_back(&data.variables[static_cast<size_t>(slot - plan.columns.begin())]);
+    }
+    arranged[v] = DeriveColumn(*derived, operands, data.rowCount);
+  }
+  for (size_t v = 0; v < request.variableColumns.size(); ++v) {
+    if (!DerivedOf(request, request.variableColumns[v])) {
+      arranged[v] = std::move(data.variables[plan.slotOf[v]]);
+    }
+  }
+  data.variables = std::move(arranged);
 }
 
 // Hands progress to the caller's callback one call at a time, whichever
@@ -108,6 +183,9 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
         const ColumnFigures figures = ComputeColumnFigures(
             data.variables[v], layout, workspace, design, ColumnNutrient(layout, design, v));
         blocks[v] = VariableBlockLines(data.variables[v].name, figures, layout.groups, design);
+        if (const DerivedVariable* derived = DerivedOf(request, request.variableColumns[v])) {
+          blocks[v].insert(blocks[v].end() - 1, FormulaLine(derived->formula));
+        }
         ExtendBlock(run, layout, request, design, v, blocks[v], workspace);
       }
     } catch (...) {
@@ -130,14 +208,15 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
   return blocks;
 }
 
-// The names of a UTF-8 file's variables in the code page 932 of the report;
-// the column of the first name that does not convert, or -1.
-int ConvertNames(const RunRequest& request, const RunControl& control, SurveyData& data) {
+// The names of a UTF-8 file's tabulated columns in the code page 932 of the
+// report (operands are not named in it); the column of the first name that
+// does not convert, or -1.
+int ConvertNames(const ReadPlan& plan, const RunControl& control, SurveyData& data) {
   if (data.encoding != TextEncoding::utf8 || !control.utf8ToCp932) return -1;
-  for (size_t v = 0; v < data.variables.size(); ++v) {
-    std::optional<std::string> name = control.utf8ToCp932(data.variables[v].name);
-    if (!name) return request.variableColumns[v];
-    data.variables[v].name = std::move(*name);
+  for (size_t slot = 0; slot < plan.tabulatedSlots; ++slot) {
+    std::optional<std::string> name = control.utf8ToCp932(data.variables[slot].name);
+    if (!name) return plan.columns[slot];
+    data.variables[slot].name = std::move(*name);
   }
   return -1;
 }
@@ -149,8 +228,9 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
   if (!AcceptsColumns(request)) return {RunStatus::invalidColumn};
   ProgressReporter reporter(control);
   SurveyData data;
+  const ReadPlan plan = PlanReading(request);
   const RunStatus read = ReadSurveyData(
-      request.fileName, request.columns, request.variableColumns, data,
+      request.fileName, request.columns, plan.columns, data,
       request.design.strataColumn, control.stop,
       [&](size_t rows, size_t bytes, size_t fileBytes) {
         RunProgress progress;
@@ -161,9 +241,10 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
       },
       request.design.usual.personColumn);
   if (read != RunStatus::ok) return {read};
-  if (const int column = ConvertNames(request, control, data); column >= 0) {
+  if (const int column = ConvertNames(plan, control, data); column >= 0) {
     return {RunStatus::nameNotConvertible, column};
   }
+  ArrangeVariables(request, plan, data);
   const SchemeId scheme = request.scheme;
   RunOutcome outcome;
   outcome.coverage = CountGroupCoverage(data, scheme);

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/derived_variable.h"
 #include "engine/design_options.h"
 #include "engine/report/provenance.h"
 #include "engine/reading/survey_data.h"
@@ -30,6 +31,9 @@ struct RunRequest {
   std::filesystem::path fileName;
   ColumnChoice columns;
   std::vector<int> variableColumns;  // one block per entry, in this order
+  // Computed variables: an entry of variableColumns equal to one's `column`
+  // is that variable, worked out from the file columns its formula reads.
+  std::vector<DerivedVariable> derived;
   SchemeId scheme = SchemeId::table1;
   DesignOptions design;              // figures beyond the fixed report (none by default)
   // When given, each block is preceded by a line on where it came from.
