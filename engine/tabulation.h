@@ -31,13 +31,13 @@ struct RunRequest {
   std::filesystem::path fileName;
   ColumnChoice columns;
   std::vector<int> variableColumns;  // one block per entry, in this order
-  // Computed variables: an entry of variableColumns equal to one's `column`
-  // is that variable, worked out from the file columns its formula reads.
-  std::vector<DerivedVariable> derived;
   SchemeId scheme = SchemeId::table1;
   DesignOptions design;              // figures beyond the fixed report (none by default)
   // When given, each block is preceded by a line on where it came from.
   std::optional<Provenance> provenance;
+  // Computed variables: an entry of variableColumns equal to one's `column`
+  // is that variable, worked out from the file columns its formula reads.
+  std::vector<DerivedVariable> derived;
 };
 
 // How far a run has come.

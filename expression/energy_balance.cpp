@@ -100,17 +100,6 @@ EnergyColumn FindPart(EnergyPart part, std::span<const std::string> header) {
   return found;
 }
 
-// How an expression names a column: by its header text when that names it
-// alone and reads back unchanged, else by its number.
-std::string Operand(int column, std::span<const std::string> header) {
-  const std::string& text = header[static_cast<size_t>(column)];
-  const bool byText = !text.empty() && text.find_first_of("{}") == std::string::npos &&
-                      TrimBlanks(text) == text &&
-                      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
-                      std::count(header.begin(), header.end(), text) == 1;
-  return "{" + (byText ? text : std::to_string(column + 1)) + "}";
-}
-
 }  // namespace
 
 std::string_view EnergyPartWord(EnergyPart part) {
@@ -146,7 +135,7 @@ EnergyBalance PlanEnergyBalance(std::span<const std::string> header,
   auto column = [&](EnergyPart part) -> std::optional<std::string> {
     const EnergyColumn& found = plan.columns[static_cast<size_t>(part)];
     if (found.found != EnergyColumn::Found::column) return std::nullopt;
-    return Operand(found.column, header);
+    return ColumnReference(found.column, header);
   };
   const std::optional<std::string> energy = column(EnergyPart::energy);
   const std::optional<std::string> protein = column(EnergyPart::protein);

@@ -71,4 +71,9 @@ CompiledFormula CompileFormula(std::string_view expression, std::span<const std:
 // Whether this build can compute expressions at all (it needs muparser).
 bool FormulasAvailable();
 
+// How an expression names column `column` (0-based) of the header: "{text}"
+// when its header text names it alone and reads back as written, else
+// "{number}".
+std::string ColumnReference(int column, std::span<const std::string> header);
+
 }  // namespace kelvara

@@ -111,6 +111,16 @@ std::string OperandName(size_t k) {
   return name;
 }
 
+std::string ColumnReference(int column, std::span<const std::string> header) {
+  const std::string& text = header[static_cast<size_t>(column)];
+  Kind failure;
+  const bool byText = !text.empty() && text.find_first_of("{}") == std::string::npos &&
+                      FindColumn(text, header, failure) == column;
+  return "{" + (byText ? text : std::to_string(column + 1)) + "}";
+}
+
+size_t CharacterCount(std::string_view expression) { return Decode(expression).code.size(); }
+
 std::string CharactersOf(std::string_view expression, size_t from, size_t to) {
   const Characters characters = Decode(expression);
   const size_t count = characters.code.size();

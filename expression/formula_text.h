@@ -27,6 +27,10 @@ struct FormulaText {
 // since no name but a function's gets through the check.
 std::string OperandName(size_t k);
 
+// How many characters the user's text holds (a byte of no well-formed UTF-8
+// character counting as one).
+size_t CharacterCount(std::string_view expression);
+
 // The user's characters [from, to) as UTF-8.
 std::string CharactersOf(std::string_view expression, size_t from, size_t to);
 

@@ -100,6 +100,7 @@ void TMainForm::LoadSurvey(const QString& path) {
   // back; another file those of the last file, where its headers match.
   RememberChoices();
   TabSheet2->ShowSurvey(path, std::move(*contents));
+  TabSheet2->setDerivedVariables(settings_->derivedForFile(path));
   const std::optional<ColumnChoices> own = settings_->columnsForFile(path);
   const QStringList missed = TabSheet2->applyChoices(own ? *own : settings_->columns());
   // Said once, beside the selectors, so that no choice is lost unnoticed.

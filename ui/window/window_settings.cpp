@@ -30,6 +30,8 @@ const QString kVariables = QStringLiteral("variables");
 const QString kStrata = QStringLiteral("strata");
 const QString kPath = QStringLiteral("path");
 const QString kCutOffs = QStringLiteral("cutOffs");
+const QString kDerivedNames = QStringLiteral("derivedNames");
+const QString kDerivedExpressions = QStringLiteral("derivedExpressions");
 const QString kConfidenceInterval = QStringLiteral("design/confidenceInterval");
 const QString kCoefficientOfVariation = QStringLiteral("design/coefficientOfVariation");
 const QString kDesignEffect = QStringLiteral("design/designEffect");
@@ -139,6 +141,31 @@ void WindowSettings::setColumnsForFile(const QString& path, const ColumnChoices&
   const QString prefix = FileKey(path);
   store_->setValue(prefix + kPath, QFileInfo(path).absoluteFilePath());
   WriteChoices(*store_, prefix, choices);
+}
+
+std::vector<kelvara::DerivedDefinition> WindowSettings::derivedForFile(const QString& path) const {
+  const QString prefix = FileKey(path);
+  std::vector<kelvara::DerivedDefinition> derived;
+  if (store_->value(prefix + kPath).toString() != QFileInfo(path).absoluteFilePath()) return derived;
+  const QStringList names = store_->value(prefix + kDerivedNames).toStringList();
+  const QStringList expressions = store_->value(prefix + kDerivedExpressions).toStringList();
+  for (qsizetype k = 0; k < std::min(names.size(), expressions.size()); ++k) {
+    derived.push_back({names[k].toUtf8().toStdString(), expressions[k].toUtf8().toStdString()});
+  }
+  return derived;
+}
+
+void WindowSettings::setDerivedForFile(const QString& path,
+                                       const std::vector<kelvara::DerivedDefinition>& derived) {
+  const QString prefix = FileKey(path);
+  QStringList names, expressions;
+  for (const kelvara::DerivedDefinition& definition : derived) {
+    names.append(QString::fromStdString(definition.name));
+    expressions.append(QString::fromStdString(definition.expression));
+  }
+  store_->setValue(prefix + kPath, QFileInfo(path).absoluteFilePath());
+  store_->setValue(prefix + kDerivedNames, names);
+  store_->setValue(prefix + kDerivedExpressions, expressions);
 }
 
 kelvara::DesignOptions WindowSettings::design() const {
