@@ -40,12 +40,13 @@ std::string DescribeProblem(const FormulaProblem& problem, size_t columns) {
              "written 2.5, not 2,5)";
     case Kind::incomplete: return "the expression stops short at " + at;
     case Kind::unbalanced: return "a bracket is not closed, or closed once too often, at " + at;
-    case Kind::arguments: return quoted + " at " + at + " is given too many or too few values";
+    case Kind::arguments:
+      return (problem.text.empty() ? "a function" : quoted) + " at " + at +
+             " is given too many or too few values";
     case Kind::syntax:
       return problem.text.empty() ? "the expression cannot be read on at " + at
                                   : quoted + " cannot stand at " + at;
-    case Kind::unavailable:
-      return "this kelvara-tab computes no expressions: it was built without muparser";
+    case Kind::unavailable: break;  // said before any expression is compiled
   }
   return {};
 }
@@ -97,8 +98,8 @@ std::optional<std::vector<DerivedDefinition>> EnergyRatios(
             ": give the columns with --energy-balance-columns energy=COL,protein=COL,fat=COL";
     return std::nullopt;
   }
-  for (const std::string& name : plan.heldByFile) {
-    notes.push_back("--energy-balance: the file holds " + name +
+  for (const std::string& column : plan.heldByFile) {
+    notes.push_back("--energy-balance: the file holds the ratio as " + column +
                     " already; tabulate that column as it is");
   }
   return plan.definitions;
@@ -111,15 +112,22 @@ std::optional<std::vector<DerivedVariable>> BuildDerivedVariables(
     std::vector<std::string>& notes) {
   std::vector<DerivedDefinition> definitions;
   for (const auto& [name, expression] : options.derive) definitions.push_back({name, expression});
+  const size_t given = definitions.size();
   const std::vector<std::string> utf8Header = Utf8Header(header);
   if (options.energyBalance) {
     const auto ratios = EnergyRatios(options, header, utf8Header, error, notes);
     if (!ratios) return std::nullopt;
     definitions.insert(definitions.end(), ratios->begin(), ratios->end());
   }
+  if (!definitions.empty() && !FormulasAvailable()) {
+    error = std::string(given > 0 ? "--derive" : "--energy-balance") +
+            ": this kelvara-tab computes no expressions: it was built without muparser";
+    return std::nullopt;
+  }
   std::vector<DerivedVariable> derived;
   for (const DerivedDefinition& definition : definitions) {
-    const std::string what = "--derive " + definition.name;
+    const bool ratio = static_cast<size_t>(&definition - definitions.data()) >= given;
+    const std::string what = (ratio ? "--energy-balance " : "--derive ") + definition.name;
     const std::optional<std::string> name = Utf8ToCp932(definition.name);
     const std::optional<std::string> formula = Utf8ToCp932(definition.expression);
     if (!name || !formula) {

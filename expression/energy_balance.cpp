@@ -14,6 +14,17 @@ constexpr std::string_view kSaturatedFatAliases[] = {"飽和脂肪酸"};
 
 constexpr std::string_view kRatioNames[] = {"たんぱく質エネルギー比率", "脂肪エネルギー比率",
                                             "飽和脂肪酸エネルギー比率", "炭水化物エネルギー比率"};
+// The header texts a file holding a ratio already may give it, beside its name.
+constexpr std::string_view kProteinRatioAliases[] = {"たんぱく質エネルギー比率", "タンパク質エネルギー比率",
+                                                     "たんぱく質エネルギー比"};
+constexpr std::string_view kFatRatioAliases[] = {"脂肪エネルギー比率", "脂質エネルギー比率",
+                                                 "脂肪エネルギー比", "脂質エネルギー比"};
+constexpr std::string_view kSaturatedFatRatioAliases[] = {"飽和脂肪酸エネルギー比率",
+                                                          "飽和脂肪酸エネルギー比"};
+constexpr std::string_view kCarbohydrateRatioAliases[] = {"炭水化物エネルギー比率",
+                                                          "炭水化物エネルギー比"};
+constexpr std::span<const std::string_view> kRatioAliases[] = {
+    kProteinRatioAliases, kFatRatioAliases, kSaturatedFatRatioAliases, kCarbohydrateRatioAliases};
 
 constexpr std::string_view kIdeographicSpace = "\u3000";
 
@@ -152,14 +163,14 @@ EnergyBalance PlanEnergyBalance(std::span<const std::string> header,
       protein && fat ? "100-" + proteinShare + "-" + fatShare : ""};
   for (size_t r = 0; r < std::size(kRatioNames); ++r) {
     if (expressions[r].empty()) continue;
-    const std::string name(kRatioNames[r]);
-    const bool held = std::any_of(header.begin(), header.end(), [&](const std::string& text) {
-      return SplitUnit(text).name == name;
+    const std::span<const std::string_view> aliases = kRatioAliases[r];
+    const auto held = std::find_if(header.begin(), header.end(), [&](const std::string& text) {
+      return std::find(aliases.begin(), aliases.end(), SplitUnit(text).name) != aliases.end();
     });
-    if (held) {
-      plan.heldByFile.push_back(name);
+    if (held != header.end()) {
+      plan.heldByFile.push_back(*held);
     } else {
-      plan.definitions.push_back({name, expressions[r]});
+      plan.definitions.push_back({std::string(kRatioNames[r]), expressions[r]});
     }
   }
   return plan;

@@ -38,8 +38,9 @@ struct EnergyBalance {
   // The ratios the columns allow (carbohydrate needs protein and fat), in
   // the order protein, fat, saturated fat, carbohydrate; none without energy.
   std::vector<DerivedDefinition> definitions;
-  // Ratios left out because the file holds a column of that name already:
-  // that column is the one judged, as it is.
+  // Ratios left out because the file holds them already, by their names or
+  // the names surveys give them (脂質エネルギー比率, with or without a unit):
+  // the header texts of those columns, which are the ones judged, as they are.
   std::vector<std::string> heldByFile;
 };
 

@@ -529,7 +529,8 @@ QTEST_MAIN(RunCommandTest)
 
 // The energy ratios added in one step and a variable defined in the 計算列
 // dialog, checked as it is typed, run as kelvara-tab runs the same; loaded
-// again, the file gets them back, ticked as they were.
+// again, the file gets them back, ticked as they were, and a file with the
+// same headers gets them too.
 void RunCommandTest::computedVariablesRunAsTheTabulatorsAndStayWithTheFile() {
   if (!kelvara::FormulasAvailable()) QSKIP("this build was made without muparser");
   // ID,性別,年齢,妊婦,エネルギー,重み,たんぱく質(g),脂質(g): an energy missing
@@ -581,10 +582,16 @@ void RunCommandTest::computedVariablesRunAsTheTabulatorsAndStayWithTheFile() {
   QVERIFY(expected.contains(kelvara::Utf8ToCp932("\"計算式：{8}/({5}-1000)\"")->c_str()));
   QCOMPARE(PaneBytes(), expected);
 
+  // Another file takes those its headers allow: none for the small survey,
+  // all four for a copy with the same headers.
   LoadSurveyFile(dialogs_, path_);
   QCOMPARE(list->count(), 6);
   LoadSurveyFile(dialogs_, energyPath);
   QCOMPARE(ItemTexts(list).mid(8).size(), 4);
   QCOMPARE(list->item(11)->text(), QStringLiteral("（計算）x"));
+  for (int item = 8; item < 12; ++item) QCOMPARE(list->item(item)->checkState(), Qt::Checked);
+  const QString copy = WriteFile(dir_, QStringLiteral("energy_copy.csv"), ReadBytes(energyPath));
+  LoadSurveyFile(dialogs_, copy);
+  QCOMPARE(ItemTexts(list).mid(8).size(), 4);
   for (int item = 8; item < 12; ++item) QCOMPARE(list->item(item)->checkState(), Qt::Checked);
 }

@@ -72,8 +72,9 @@ void TMainForm::AddEnergyBalance() {
           QStringLiteral(".\n\n計算 > 計算列 で、列を選んで式を書くこともできます."));
       return;
     }
-    for (const std::string& name : plan.heldByFile) {
-      notes += QStringLiteral("ファイルに「%1」の列があるので、計算列には加えず、その列をそのまま使います。").arg(Text(name));
+    for (const std::string& column : plan.heldByFile) {
+      notes += QStringLiteral("ファイルに「%1」の列があるので、その比率は計算列に加えず、その列をそのまま使います。")
+                   .arg(Text(column));
     }
     // The ratios take the place of computed variables of their names.
     std::vector<kelvara::DerivedDefinition> derived = TabSheet2->derivedVariables();

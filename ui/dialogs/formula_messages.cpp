@@ -37,7 +37,9 @@ QString FormulaProblemText(const kelvara::FormulaProblem& problem) {
       return at + QStringLiteral("のカンマは関数のかっこの外では使えません（小数点はピリオドで 2.5 と書きます）。");
     case Kind::incomplete: return QStringLiteral("式が%1で途切れています。").arg(at);
     case Kind::unbalanced: return QStringLiteral("かっこの数が合いません（%1）。").arg(at);
-    case Kind::arguments: return at + QStringLiteral("の関数「%1」に渡す値の数が違います。").arg(text);
+    case Kind::arguments:
+      return text.isEmpty() ? at + QStringLiteral("で、関数に渡す値の数が違います。")
+                            : at + QStringLiteral("の関数「%1」に渡す値の数が違います。").arg(text);
     case Kind::syntax:
       return text.isEmpty() ? at + QStringLiteral("から先が式として読めません。")
                             : at + QStringLiteral("の「%1」はここには書けません。").arg(text);

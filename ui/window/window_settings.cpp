@@ -87,6 +87,18 @@ void WriteChoices(QSettings& store, const QString& prefix, const ColumnChoices& 
   store.setValue(prefix + kCutOffs, choices.cutOffs);
 }
 
+// Computed variables as two lists, names and expressions: either may hold
+// any character.
+std::vector<kelvara::DerivedDefinition> ReadDerived(const QSettings& store, const QString& prefix) {
+  std::vector<kelvara::DerivedDefinition> derived;
+  const QStringList names = store.value(prefix + kDerivedNames).toStringList();
+  const QStringList expressions = store.value(prefix + kDerivedExpressions).toStringList();
+  for (qsizetype k = 0; k < std::min(names.size(), expressions.size()); ++k) {
+    derived.push_back({names[k].toUtf8().toStdString(), expressions[k].toUtf8().toStdString()});
+  }
+  return derived;
+}
+
 }  // namespace
 
 WindowSettings::WindowSettings(const QString& file)
@@ -143,29 +155,29 @@ void WindowSettings::setColumnsForFile(const QString& path, const ColumnChoices&
   WriteChoices(*store_, prefix, choices);
 }
 
+std::vector<kelvara::DerivedDefinition> WindowSettings::derived() const {
+  return ReadDerived(*store_, kColumns);
+}
+
 std::vector<kelvara::DerivedDefinition> WindowSettings::derivedForFile(const QString& path) const {
   const QString prefix = FileKey(path);
-  std::vector<kelvara::DerivedDefinition> derived;
-  if (store_->value(prefix + kPath).toString() != QFileInfo(path).absoluteFilePath()) return derived;
-  const QStringList names = store_->value(prefix + kDerivedNames).toStringList();
-  const QStringList expressions = store_->value(prefix + kDerivedExpressions).toStringList();
-  for (qsizetype k = 0; k < std::min(names.size(), expressions.size()); ++k) {
-    derived.push_back({names[k].toUtf8().toStdString(), expressions[k].toUtf8().toStdString()});
-  }
-  return derived;
+  if (store_->value(prefix + kPath).toString() != QFileInfo(path).absoluteFilePath()) return {};
+  return ReadDerived(*store_, prefix);
 }
 
 void WindowSettings::setDerivedForFile(const QString& path,
                                        const std::vector<kelvara::DerivedDefinition>& derived) {
-  const QString prefix = FileKey(path);
   QStringList names, expressions;
   for (const kelvara::DerivedDefinition& definition : derived) {
     names.append(QString::fromStdString(definition.name));
     expressions.append(QString::fromStdString(definition.expression));
   }
+  const QString prefix = FileKey(path);
   store_->setValue(prefix + kPath, QFileInfo(path).absoluteFilePath());
-  store_->setValue(prefix + kDerivedNames, names);
-  store_->setValue(prefix + kDerivedExpressions, expressions);
+  for (const QString& key : {prefix, kColumns}) {
+    store_->setValue(key + kDerivedNames, names);
+    store_->setValue(key + kDerivedExpressions, expressions);
+  }
 }
 
 kelvara::DesignOptions WindowSettings::design() const {

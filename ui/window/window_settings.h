@@ -46,10 +46,11 @@ class WindowSettings {
   // was never run or left with choices.
   std::optional<ColumnChoices> columnsForFile(const QString& path) const;
   void setColumnsForFile(const QString& path, const ColumnChoices& choices);
-  // The computed variables defined for one file, by its full path (a file
-  // with the same headers elsewhere does not get them); none when that file
-  // was never left with any.
+  // The computed variables defined last, and those of one file, by its full
+  // path; none when that file was never left with any.
+  std::vector<kelvara::DerivedDefinition> derived() const;
   std::vector<kelvara::DerivedDefinition> derivedForFile(const QString& path) const;
+  // Keeps them for the file and as the last defined.
   void setDerivedForFile(const QString& path,
                          const std::vector<kelvara::DerivedDefinition>& derived);
 
