@@ -155,6 +155,9 @@ int main(int argc, char** argv) {
     return false;
   };
   Find<QAction>("DerivedVariablesItem")->trigger();
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet2"));
+  auto* variables = Find<QListWidget>("CheckListEiyoso");
+  variables->scrollToItem(variables->item(variables->count() - 1));
   ok = Save(MainForm, out.filePath(QStringLiteral("settings-tab-derived%1.png").arg(tag))) && ok;
 
   // The help page (F1) and the about box.

@@ -60,15 +60,15 @@ void TMainForm::AddEnergyBalance() {
                               ? Aliases(part) + QStringLiteral("に当たる列が複数あります")
                               : Aliases(part) + QStringLiteral("の列がありません");
       if (part == kelvara::EnergyPart::saturatedFat) {
-        notes += QStringLiteral("飽和脂肪酸は") + why + QStringLiteral("。飽和脂肪酸エネルギー比率は加えていません。");
+        notes += QStringLiteral("飽和脂肪酸エネルギー比率は加えていません（") + why + QStringLiteral("）。");
       } else {
         lacking.append(why);
       }
     }
     if (!lacking.isEmpty()) {
       dialogs().ShowError(
-          QStringLiteral("エネルギー産生栄養素バランスには、エネルギー（kcal）・たんぱく質（g）・脂質（g）の列が必要です: ") +
-          lacking.join(QStringLiteral("、")) +
+          QStringLiteral("エネルギー産生栄養素バランスには、エネルギー（kcal）・たんぱく質（g）・脂質（g）の列が必要ですが、") +
+          lacking.join(QStringLiteral("。")) +
           QStringLiteral(".\n\n計算 > 計算列 で、列を選んで式を書くこともできます."));
       return;
     }

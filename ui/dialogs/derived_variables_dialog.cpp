@@ -37,14 +37,20 @@ DerivedVariablesDialog::DerivedVariablesDialog(
   table_->setObjectName(QStringLiteral("DerivedTable"));
   table_->setHorizontalHeaderLabels(
       {QStringLiteral("名前"), QStringLiteral("式"), QStringLiteral("確認")});
-  table_->horizontalHeader()->setSectionResizeMode(kNameColumn, QHeaderView::Interactive);
-  table_->horizontalHeader()->setSectionResizeMode(kExpressionColumn, QHeaderView::Stretch);
-  table_->horizontalHeader()->setSectionResizeMode(kCheckColumn, QHeaderView::Stretch);
-  table_->setColumnWidth(kNameColumn, fontMetrics().horizontalAdvance(QStringLiteral("飽和脂肪酸エネルギー比率")) + 16);
+  // The expression takes what width the dialog gains; the name is as wide
+  // as the longest energy ratio's, the check as a message needs on two lines.
+  QHeaderView* heading = table_->horizontalHeader();
+  heading->setSectionResizeMode(kNameColumn, QHeaderView::Interactive);
+  heading->setSectionResizeMode(kExpressionColumn, QHeaderView::Stretch);
+  heading->setSectionResizeMode(kCheckColumn, QHeaderView::Interactive);
+  table_->setColumnWidth(
+      kNameColumn, fontMetrics().horizontalAdvance(QStringLiteral("飽和脂肪酸エネルギー比率")) + 16);
+  table_->setColumnWidth(kCheckColumn, fontMetrics().horizontalAdvance(QLatin1Char('M')) * 24);
   table_->verticalHeader()->hide();
-  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSelectionMode(QAbstractItemView::SingleSelection);
-  table_->setMinimumSize(640, 8 * fontMetrics().height());
+  // The fields are edited in place: rows are not selected.
+  table_->setSelectionMode(QAbstractItemView::NoSelection);
+  table_->setMinimumSize(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 72,
+                         8 * fontMetrics().height());
 
   auto* add = new QPushButton(QStringLiteral("追加"));
   add->setObjectName(QStringLiteral("ButtonAddDerived"));
