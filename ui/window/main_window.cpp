@@ -136,6 +136,7 @@ void TMainForm::CreateMenu() {
       AddMenuEntry(CalculationMenu, "ProvenanceItem", QStringLiteral("出所の行を付ける(&P)"),
                    QStringLiteral("各変数の前に、データファイル、区分、標本設計、追加の列、日時、版を書いた行を入れます"));
   ProvenanceItem->setCheckable(true);
+  AddSeparator(CalculationMenu, "N5");
   DerivedVariablesItem =
       AddMenuEntry(CalculationMenu, "DerivedVariablesItem", QStringLiteral("計算列(&F)..."),
                    QStringLiteral("ファイルの列から式で計算する変数を定義します"));
