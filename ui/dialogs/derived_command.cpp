@@ -13,6 +13,15 @@ namespace {
 const QString kNoSurvey = QStringLiteral("健康・栄養調査データが開かれていません. "
                                          "「開く」でファイルを選んでください.");
 
+// Why the computed variables cannot be defined now, or nothing.
+QString Refusal(const SettingsTab& settings) {
+  if (!kelvara::FormulasAvailable()) {
+    return FormulaProblemText({kelvara::FormulaProblem::Kind::unavailable, 0, ""});
+  }
+  if (!settings.hasSurvey()) return kNoSurvey;
+  return {};
+}
+
 QString Text(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
@@ -30,8 +39,8 @@ QString Aliases(kelvara::EnergyPart part) {
 
 void TMainForm::ChooseDerivedVariables() {
   RunGuarded(dialogs(), [this] {
-    if (!TabSheet2->hasSurvey()) {
-      dialogs().ShowError(kNoSurvey);
+    if (const QString refusal = Refusal(*TabSheet2); !refusal.isEmpty()) {
+      dialogs().ShowError(refusal);
       return;
     }
     DerivedVariablesDialog dialog(TabSheet2->columnLabels(), TabSheet2->headerTexts(),
@@ -44,8 +53,8 @@ void TMainForm::ChooseDerivedVariables() {
 
 void TMainForm::AddEnergyBalance() {
   RunGuarded(dialogs(), [this] {
-    if (!TabSheet2->hasSurvey()) {
-      dialogs().ShowError(kNoSurvey);
+    if (const QString refusal = Refusal(*TabSheet2); !refusal.isEmpty()) {
+      dialogs().ShowError(refusal);
       return;
     }
     const kelvara::EnergyBalance plan = kelvara::PlanEnergyBalance(
