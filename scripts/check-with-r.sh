@@ -3,7 +3,8 @@
 # confidence interval, coefficient of variation, design effect, share below a
 # cut-off, shares judged against person-level reference values, the median's
 # confidence interval) against R's survey package on the example data sets
-# that ship with it: nhanes, apistrat and apiclus2. Needs R with the survey package (Debian:
+# that ship with it: nhanes, apistrat and apiclus2; and the energy ratios of
+# --energy-balance with their shares outside the goals on a synthetic survey. Needs R with the survey package (Debian:
 # r-base-core r-cran-survey); the test suite runs it.
 #
 # Usage: scripts/check-with-r.sh [BUILD_DIR]      (default: build)

@@ -14,7 +14,9 @@
 # category band and pregnancy): each share below the EAR, at or above the AI,
 # above the UL and outside the DG against svymean over that figure's domain,
 # and the median's Woodruff interval against R code applying the report's
-# percentile rule. Exit status 0 when every figure agrees.
+# percentile rule. Last, the energy ratios of --energy-balance, worked out in
+# R from the columns of a synthetic survey: their means, standard errors and
+# shares outside the goals. Exit status 0 when every figure agrees.
 
 suppressMessages(library(survey))
 options(survey.lonely.psu = "certainty")
