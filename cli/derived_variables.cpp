@@ -82,13 +82,13 @@ std::optional<std::vector<DerivedDefinition>> EnergyRatios(
     const EnergyColumn& found = plan.columns[p];
     if (found.found == EnergyColumn::Found::column) continue;
     const std::string word(EnergyPartWord(part));
-    const std::string why = found.found == EnergyColumn::Found::several
-                                ? "several columns could be the " + word + " column"
-                                : "no " + word + " column (" + std::string(EnergyPartAliases(part)[0]) + ")";
+    const std::string why =
+        found.found == EnergyColumn::Found::several
+            ? "several columns could be the " + word + " column"
+            : "no " + word + " column (" + std::string(EnergyPartAliases(part)[0]) + ")";
     if (part == EnergyPart::saturatedFat) {
-      notes.push_back("--energy-balance: " + why + ", so no " +
-                      std::string(EnergyRatioNames()[2]) + "; give it with " +
-                      "--energy-balance-columns saturated-fat=COL");
+      notes.push_back("--energy-balance: " + why + ", so no " + std::string(EnergyRatioNames()[2]) +
+                      "; give it with " + "--energy-balance-columns saturated-fat=COL");
     } else {
       lacking += (lacking.empty() ? "" : "; ") + why;
     }
@@ -138,7 +138,8 @@ std::optional<std::vector<DerivedVariable>> BuildDerivedVariables(
       error = what + ": the file has a column of that name already; choose another name";
       return std::nullopt;
     }
-    if (std::any_of(derived.begin(), derived.end(), [&](const DerivedVariable& d) { return d.name == *name; })) {
+    if (std::any_of(derived.begin(), derived.end(),
+                    [&](const DerivedVariable& d) { return d.name == *name; })) {
       error = what + ": defined twice";
       return std::nullopt;
     }
@@ -148,8 +149,8 @@ std::optional<std::vector<DerivedVariable>> BuildDerivedVariables(
               DescribeProblem(*compiled.problem, header.size());
       return std::nullopt;
     }
-    derived.push_back({static_cast<int>(header.size() + derived.size()), *name, *formula,
-                       compiled.rows});
+    derived.push_back(
+        {static_cast<int>(header.size() + derived.size()), *name, *formula, compiled.rows});
   }
   return derived;
 }

@@ -15,8 +15,8 @@ constexpr std::string_view kSaturatedFatAliases[] = {"飽和脂肪酸"};
 constexpr std::string_view kRatioNames[] = {"たんぱく質エネルギー比率", "脂肪エネルギー比率",
                                             "飽和脂肪酸エネルギー比率", "炭水化物エネルギー比率"};
 // The header texts a file holding a ratio already may give it, beside its name.
-constexpr std::string_view kProteinRatioAliases[] = {"たんぱく質エネルギー比率", "タンパク質エネルギー比率",
-                                                     "たんぱく質エネルギー比"};
+constexpr std::string_view kProteinRatioAliases[] = {
+    "たんぱく質エネルギー比率", "タンパク質エネルギー比率", "たんぱく質エネルギー比"};
 constexpr std::string_view kFatRatioAliases[] = {"脂肪エネルギー比率", "脂質エネルギー比率",
                                                  "脂肪エネルギー比", "脂質エネルギー比"};
 constexpr std::string_view kSaturatedFatRatioAliases[] = {"飽和脂肪酸エネルギー比率",
@@ -52,13 +52,14 @@ struct NameAndUnit {
 
 NameAndUnit SplitUnit(std::string_view header) {
   const std::string_view text = TrimBlanks(header);
-  for (const auto& [open, close] : {std::pair<std::string_view, std::string_view>{"(", ")"},
-                                    {"（", "）"}}) {
+  for (const auto& [open, close] :
+       {std::pair<std::string_view, std::string_view>{"(", ")"}, {"（", "）"}}) {
     if (!text.ends_with(close)) continue;
     const size_t at = text.rfind(open);
     if (at == std::string_view::npos || at == 0) continue;
-    return {TrimBlanks(text.substr(0, at)),
-            TrimBlanks(text.substr(at + open.size(), text.size() - close.size() - at - open.size()))};
+    return {
+        TrimBlanks(text.substr(0, at)),
+        TrimBlanks(text.substr(at + open.size(), text.size() - close.size() - at - open.size()))};
   }
   return {text, {}};
 }
@@ -158,9 +159,9 @@ EnergyBalance PlanEnergyBalance(std::span<const std::string> header,
   // that the four sum to 100 in the same arithmetic.
   const std::string proteinShare = protein ? *protein + "*4/" + *energy + "*100" : "";
   const std::string fatShare = fat ? *fat + "*9/" + *energy + "*100" : "";
-  const std::string expressions[] = {
-      proteinShare, fatShare, saturated ? *saturated + "*9/" + *energy + "*100" : "",
-      protein && fat ? "100-" + proteinShare + "-" + fatShare : ""};
+  const std::string expressions[] = {proteinShare, fatShare,
+                                     saturated ? *saturated + "*9/" + *energy + "*100" : "",
+                                     protein && fat ? "100-" + proteinShare + "-" + fatShare : ""};
   for (size_t r = 0; r < std::size(kRatioNames); ++r) {
     if (expressions[r].empty()) continue;
     const std::span<const std::string_view> aliases = kRatioAliases[r];

@@ -63,7 +63,9 @@ char32_t Narrow(char32_t c) {
 }
 
 bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
-bool IsNameStart(char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || c == U'_'; }
+bool IsNameStart(char32_t c) {
+  return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || c == U'_';
+}
 bool IsNamePart(char32_t c) { return IsNameStart(c) || IsDigit(c); }
 bool IsBlank(char32_t c) { return c == U' ' || c == U'\t'; }
 
@@ -78,13 +80,13 @@ std::string_view TrimBlanks(std::string_view text) {
 std::optional<int> FindColumn(std::string_view text, std::span<const std::string> header,
                               Kind& failure) {
   const std::string_view trimmed = TrimBlanks(text);
-  const bool digits = !trimmed.empty() && std::all_of(trimmed.begin(), trimmed.end(), [](char c) {
-    return c >= '0' && c <= '9';
-  });
+  const bool digits = !trimmed.empty() && std::all_of(trimmed.begin(), trimmed.end(),
+                                                      [](char c) { return c >= '0' && c <= '9'; });
   failure = Kind::unknownColumn;
   if (digits) {
     size_t number = 0;
-    const auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), number);
+    const auto [end, error] =
+        std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), number);
     if (error != std::errc() || end != trimmed.data() + trimmed.size() || number < 1 ||
         number > header.size()) {
       return std::nullopt;
@@ -126,8 +128,8 @@ std::string CharactersOf(std::string_view expression, size_t from, size_t to) {
   const size_t count = characters.code.size();
   from = std::min(from, count);
   to = std::clamp(to, from, count);
-  return std::string(expression.substr(characters.start[from],
-                                       characters.start[to] - characters.start[from]));
+  return std::string(
+      expression.substr(characters.start[from], characters.start[to] - characters.start[from]));
 }
 
 std::optional<FormulaText> TranslateFormula(std::string_view expression,
@@ -196,7 +198,8 @@ std::optional<FormulaText> TranslateFormula(std::string_view expression,
           while (end < count && IsDigit(Narrow(code[end]))) ++end;
         }
       }
-      for (size_t k = i; k < end; ++k) emit(std::string(1, static_cast<char>(Narrow(code[k]))), k, k + 1);
+      for (size_t k = i; k < end; ++k)
+        emit(std::string(1, static_cast<char>(Narrow(code[k]))), k, k + 1);
       afterName = false;
       i = end;
       continue;
@@ -216,17 +219,19 @@ std::optional<FormulaText> TranslateFormula(std::string_view expression,
       continue;
     }
     switch (c) {
-      case U'(':
-        functionBrackets.push_back(afterName);
-        break;
+      case U'(': functionBrackets.push_back(afterName); break;
       case U')':
         if (!functionBrackets.empty()) functionBrackets.pop_back();
         break;
       case U',':
-        if (functionBrackets.empty() || !functionBrackets.back()) return fail(Kind::comma, i, i + 1);
+        if (functionBrackets.empty() || !functionBrackets.back())
+          return fail(Kind::comma, i, i + 1);
         break;
-      case U'+': case U'-': case U'*': case U'/': case U'^':
-        break;
+      case U'+':
+      case U'-':
+      case U'*':
+      case U'/':
+      case U'^': break;
       default:
         if (!IsBlank(c)) return fail(Kind::character, i, i + 1);
         emit(" ", i, i + 1);

@@ -12,8 +12,8 @@
 namespace kelvara::fuzz {
 namespace {
 
-const std::vector<std::string> kHeader = {"a", "b", "c d", "12", "dup", "dup", "たんぱく質(g)",
-                                          "{x}"};
+const std::vector<std::string> kHeader = {"a",   "b",   "c d",           "12",
+                                          "dup", "dup", "たんぱく質(g)", "{x}"};
 
 // Operand values of the rows evaluated: ordinary, signed zeros, extremes.
 constexpr std::array<double, 8> kValues = {1.5, -2.0, 0.0, -0.0, 1e308, 4.9e-324, 7.0, 1e-3};
@@ -45,7 +45,8 @@ std::string CheckExpression(std::string_view bytes) {
   if (!compiled.rows && !compiled.problem) return "neither a formula nor a problem";
   if (compiled.problem) {
     const FormulaProblem& problem = *compiled.problem;
-    if (problem.position > CharacterCount(bytes)) return "the problem's position lies past the expression";
+    if (problem.position > CharacterCount(bytes))
+      return "the problem's position lies past the expression";
     if (!problem.text.empty() && bytes.find(problem.text) == std::string_view::npos) {
       return "the problem names a piece the expression does not hold";
     }
@@ -59,7 +60,8 @@ std::string CheckExpression(std::string_view bytes) {
   const std::vector<double> values = Values(*compiled.rows);
   const std::vector<double> again = Values(*compiled.rows);
   for (size_t i = 0; i < values.size(); ++i) {
-    if (!kUsable[i] && !SameBits(values[i], kUntouched)) return "a row that is not usable was written";
+    if (!kUsable[i] && !SameBits(values[i], kUntouched))
+      return "a row that is not usable was written";
     if (!SameBits(values[i], again[i]) && !(std::isnan(values[i]) && std::isnan(again[i]))) {
       return "the same rows evaluate differently twice";
     }
@@ -75,7 +77,8 @@ std::string CheckExpression(std::string_view bytes) {
   for (size_t i = 0; i < values.size(); ++i) {
     if (!kUsable[i]) continue;
     if (std::isnan(values[i])) {
-      if (!std::isnan(inBrackets[i]) || !std::isnan(negatives[i])) return "NaN only outside brackets";
+      if (!std::isnan(inBrackets[i]) || !std::isnan(negatives[i]))
+        return "NaN only outside brackets";
       continue;
     }
     if (!SameBits(values[i], inBrackets[i])) return "brackets change a value";

@@ -91,14 +91,37 @@ TEST(TabComputedVariables, BlockIsTheBlockOfAColumnHoldingTheSameValues) {
   const EnergySurvey survey = MakeEnergySurvey();
   const std::string file = dir.Write("energy.csv", survey.text);
   if (!TabComputesExpressions(file)) GTEST_SKIP() << "kelvara-tab was built without muparser";
-  const Outcome outcome =
-      Tab({"--unit", "1", "--weight", "5", "--sex", "2", "--age", "3", "--pregnancy", "4", "--ci",
-           "--below", "脂肪エネルギー比率=30", "--below", "F比=30", "--energy-balance", "--derive",
-           "x = log({たんぱく質（g）}) / {8}", file, "P比", "F比", "S比", "C比", "X", "--utf8"});
+  const Outcome outcome = Tab({"--unit",
+                               "1",
+                               "--weight",
+                               "5",
+                               "--sex",
+                               "2",
+                               "--age",
+                               "3",
+                               "--pregnancy",
+                               "4",
+                               "--ci",
+                               "--below",
+                               "脂肪エネルギー比率=30",
+                               "--below",
+                               "F比=30",
+                               "--energy-balance",
+                               "--derive",
+                               "x = log({たんぱく質（g）}) / {8}",
+                               file,
+                               "P比",
+                               "F比",
+                               "S比",
+                               "C比",
+                               "X",
+                               "--utf8"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  const std::pair<std::string, std::string> pairs[] = {
-      {"たんぱく質エネルギー比率", "P比"}, {"脂肪エネルギー比率", "F比"},
-      {"飽和脂肪酸エネルギー比率", "S比"}, {"炭水化物エネルギー比率", "C比"}, {"x", "X"}};
+  const std::pair<std::string, std::string> pairs[] = {{"たんぱく質エネルギー比率", "P比"},
+                                                       {"脂肪エネルギー比率", "F比"},
+                                                       {"飽和脂肪酸エネルギー比率", "S比"},
+                                                       {"炭水化物エネルギー比率", "C比"},
+                                                       {"x", "X"}};
   for (const auto& [computed, column] : pairs) {
     const std::vector<std::string> figures = BlockFigures(outcome.out, computed);
     EXPECT_GT(figures.size(), 30u) << computed;
@@ -124,9 +147,9 @@ TEST(TabComputedVariables, MistakesAreNamedWithTheirPlace) {
   const TempDir dir;
   const std::string file = dir.Write("energy.csv", MakeEnergySurvey().text);
   if (!TabComputesExpressions(file)) GTEST_SKIP() << "kelvara-tab was built without muparser";
-  const std::string noProtein =
-      dir.Write("no_protein.csv",
-                "性別,年齢,妊婦授乳婦,エネルギー,脂質,脂質エネルギー比率(%),蛋白\n1,30,0,2000,60,27,70\n");
+  const std::string noProtein = dir.Write(
+      "no_protein.csv",
+      "性別,年齢,妊婦授乳婦,エネルギー,脂質,脂質エネルギー比率(%),蛋白\n1,30,0,2000,60,27,70\n");
   const std::vector<std::string> roles = {"--sex", "2", "--age", "3", "--pregnancy", "4"};
   struct Case {
     std::vector<std::string> args;
@@ -155,10 +178,11 @@ TEST(TabComputedVariables, MistakesAreNamedWithTheirPlace) {
   }
   // A ratio the file holds, under a name surveys give it, is left to that
   // column; protein given by hand.
-  const Outcome held = Tab({"--sex", "1", "--age", "2", "--pregnancy", "3", "--energy-balance-columns",
-                            "protein=7", noProtein, "--utf8"});
+  const Outcome held = Tab({"--sex", "1", "--age", "2", "--pregnancy", "3",
+                            "--energy-balance-columns", "protein=7", noProtein, "--utf8"});
   EXPECT_EQ(held.status, 0) << held.err;
-  EXPECT_NE(held.err.find("the file holds the ratio as 脂質エネルギー比率(%) already"), std::string::npos);
+  EXPECT_NE(held.err.find("the file holds the ratio as 脂質エネルギー比率(%) already"),
+            std::string::npos);
   EXPECT_NE(held.out.find("\"【たんぱく質エネルギー比率】\""), std::string::npos);
   EXPECT_NE(held.out.find("\"【炭水化物エネルギー比率】\""), std::string::npos);
   EXPECT_EQ(held.out.find("\"【脂肪エネルギー比率】\""), std::string::npos);

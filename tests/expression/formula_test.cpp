@@ -53,7 +53,9 @@ TEST(ComputedVariable, ValuesFollowTheExpressionAndOtherRowsAreMissing) {
       {"-{a}^2", [](double a, double) { return -std::pow(a, 2); }},
       {"2^3^2+{a}*0", [](double a, double) { return 512 + a * 0; }},
       {"min({a}, {b}, 1.5) + max({a}, {b})",
-       [](double a, double b) { return std::min({a, b, 1.5}) + std::max(a, b); }},
+       [](double a, double b) {
+         return std::min({a, b, 1.5}) + std::max(a, b);
+       }},
       {"abs({a})+sqrt({a})", [](double a, double) { return std::fabs(a) + std::sqrt(a); }},
       {"log({a})-exp({b})", [](double a, double b) { return std::log(a) - std::exp(b); }},
       {"{1}*{2}+1e3-.5", [](double a, double b) { return a * b + 1e3 - .5; }},

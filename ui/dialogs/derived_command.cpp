@@ -10,8 +10,9 @@
 
 namespace {
 
-const QString kNoSurvey = QStringLiteral("健康・栄養調査データが開かれていません. "
-                                         "「開く」でファイルを選んでください.");
+const QString kNoSurvey = QStringLiteral(
+    "健康・栄養調査データが開かれていません. "
+    "「開く」でファイルを選んでください.");
 
 // Why the computed variables cannot be defined now, or nothing.
 QString Refusal(const SettingsTab& settings) {
@@ -57,8 +58,8 @@ void TMainForm::AddEnergyBalance() {
       dialogs().ShowError(refusal);
       return;
     }
-    const kelvara::EnergyBalance plan = kelvara::PlanEnergyBalance(
-        Utf8Texts(TabSheet2->headerTexts()), {-1, -1, -1, -1});
+    const kelvara::EnergyBalance plan =
+        kelvara::PlanEnergyBalance(Utf8Texts(TabSheet2->headerTexts()), {-1, -1, -1, -1});
     QStringList lacking;
     QString notes;
     for (size_t p = 0; p < kelvara::kEnergyParts; ++p) {
@@ -69,20 +70,24 @@ void TMainForm::AddEnergyBalance() {
                               ? Aliases(part) + QStringLiteral("に当たる列が複数あります")
                               : Aliases(part) + QStringLiteral("の列がありません");
       if (part == kelvara::EnergyPart::saturatedFat) {
-        notes += QStringLiteral("飽和脂肪酸エネルギー比率は加えていません（") + why + QStringLiteral("）。");
+        notes += QStringLiteral("飽和脂肪酸エネルギー比率は加えていません（") + why +
+                 QStringLiteral("）。");
       } else {
         lacking.append(why);
       }
     }
     if (!lacking.isEmpty()) {
       dialogs().ShowError(
-          QStringLiteral("エネルギー産生栄養素バランスには、エネルギー（kcal）・たんぱく質（g）・脂質（g）の列が必要ですが、") +
+          QStringLiteral("エネルギー産生栄養素バランスには、エネルギー（kcal）・たんぱく質（g）・脂"
+                         "質（g）の列が必要ですが、") +
           lacking.join(QStringLiteral("。")) +
           QStringLiteral(".\n\n計算 > 計算列 で、列を選んで式を書くこともできます."));
       return;
     }
     for (const std::string& column : plan.heldByFile) {
-      notes += QStringLiteral("ファイルに「%1」の列があるので、その比率は計算列に加えず、その列をそのまま使います。")
+      notes += QStringLiteral(
+                   "ファイルに「%"
+                   "1」の列があるので、その比率は計算列に加えず、その列をそのまま使います。")
                    .arg(Text(column));
     }
     // The ratios take the place of computed variables of their names.

@@ -44,7 +44,8 @@ DerivedVariablesDialog::DerivedVariablesDialog(
   heading->setSectionResizeMode(kExpressionColumn, QHeaderView::Stretch);
   heading->setSectionResizeMode(kCheckColumn, QHeaderView::Interactive);
   table_->setColumnWidth(
-      kNameColumn, fontMetrics().horizontalAdvance(QStringLiteral("飽和脂肪酸エネルギー比率")) + 16);
+      kNameColumn,
+      fontMetrics().horizontalAdvance(QStringLiteral("飽和脂肪酸エネルギー比率")) + 16);
   table_->setColumnWidth(kCheckColumn, fontMetrics().horizontalAdvance(QLatin1Char('M')) * 24);
   table_->verticalHeader()->hide();
   // The fields are edited in place: rows are not selected.
@@ -147,8 +148,8 @@ void DerivedVariablesDialog::RemoveCurrentRow() {
   }
   if (row < 0) return;
   table_->removeRow(row);
-  lastExpression_ = table_->rowCount() > 0 ? expressionField(std::min(row, table_->rowCount() - 1))
-                                           : nullptr;
+  lastExpression_ =
+      table_->rowCount() > 0 ? expressionField(std::min(row, table_->rowCount() - 1)) : nullptr;
   CheckRows();
 }
 

@@ -23,18 +23,23 @@ QString FormulaProblemText(const kelvara::FormulaProblem& problem) {
     case Kind::strayBrace: return at + QStringLiteral("の「}」に対応する「{」がありません。");
     case Kind::emptyBrace: return at + QStringLiteral("の「{}」に列の見出しか番号がありません。");
     case Kind::unknownColumn:
-      return at + QStringLiteral("の「{%1}」という列はありません。列は {見出し} か {番号} で書きます。")
-                      .arg(text);
+      return at +
+             QStringLiteral("の「{%1}」という列はありません。列は {見出し} か {番号} で書きます。")
+                 .arg(text);
     case Kind::ambiguousColumn:
-      return at + QStringLiteral("の「{%1}」という見出しの列が複数あります。列の番号で書いてください。")
-                      .arg(text);
+      return at +
+             QStringLiteral("の「{%1}」という見出しの列が複数あります。列の番号で書いてください。")
+                 .arg(text);
     case Kind::character: return at + QStringLiteral("の「%1」は式に使えません。").arg(text);
     case Kind::unknownName:
-      return at + QStringLiteral("の「%1」という関数はありません（使えるのは min max abs sqrt log exp）。"
-                                 "列は {見出し} と書きます。")
+      return at + QStringLiteral(
+                      "の「%1」という関数はありません（使えるのは min max abs sqrt log exp）。"
+                      "列は {見出し} と書きます。")
                       .arg(text);
     case Kind::comma:
-      return at + QStringLiteral("のカンマは関数のかっこの外では使えません（小数点はピリオドで 2.5 と書きます）。");
+      return at +
+             QStringLiteral(
+                 "のカンマは関数のかっこの外では使えません（小数点はピリオドで 2.5 と書きます）。");
     case Kind::incomplete: return QStringLiteral("式が%1で途切れています。").arg(at);
     case Kind::unbalanced: return QStringLiteral("かっこの数が合いません（%1）。").arg(at);
     case Kind::arguments:
@@ -44,7 +49,8 @@ QString FormulaProblemText(const kelvara::FormulaProblem& problem) {
       return text.isEmpty() ? at + QStringLiteral("から先が式として読めません。")
                             : at + QStringLiteral("の「%1」はここには書けません。").arg(text);
     case Kind::unavailable:
-      return QStringLiteral("この版の Kelvara は計算列を計算できません（muparser なしで作られています）。");
+      return QStringLiteral(
+          "この版の Kelvara は計算列を計算できません（muparser なしで作られています）。");
   }
   return {};
 }
