@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "cli/column_lookup.h"
+#include "cli/derived_variables.h"
 #include "cli/ratio_table.h"
 #include "cli/reference_loading.h"
 #include "cli/report_writer.h"
@@ -37,8 +38,8 @@ int Fail(const std::string& message, int status) {
 // The usual-intake part of the request: every variable needs either persons
 // with repeated days or a given ratio.
 template <typename Resolve>
-bool AddUsualIntake(const TabOptions& options, RunRequest& request, Resolve& resolve,
-                    std::string& error) {
+bool AddUsualIntake(const TabOptions& options, const std::vector<std::string>& labels,
+                    RunRequest& request, Resolve& resolve, std::string& error) {
   request.design.usual.enabled = options.usual;
   request.design.usual.bootstrapReplicates = options.bootstrapReplicates;
   for (const auto& [name, ratio] : options.varianceRatios) {
@@ -65,8 +66,8 @@ bool AddUsualIntake(const TabOptions& options, RunRequest& request, Resolve& res
   if (!options.usual || options.person.given()) return true;
   for (size_t v = 0; v < request.variableColumns.size(); ++v) {
     if (!request.design.usual.HasRatio(request.variableColumns[v])) {
-      error = "--usual needs --person (repeated days) or --variance-ratio " +
-              options.variables[v].text + "=R for a survey of one day";
+      error = "--usual needs --person (repeated days) or --variance-ratio " + labels[v] +
+              "=R for a survey of one day";
       return false;
     }
   }
@@ -74,18 +75,29 @@ bool AddUsualIntake(const TabOptions& options, RunRequest& request, Resolve& res
 }
 
 // Turns the named columns into a run request; false with `error` set when a
-// column matches nothing.
+// column matches nothing. The classification columns are the file's; an
+// analysis variable, and the options given per variable, may also name a
+// computed variable, numbered on from the file's last column.
 bool BuildRequest(const TabOptions& options, const std::vector<std::string>& header,
-                  RunRequest& request, std::string& error) {
-  auto resolve = [&](const ColumnName& name, const char* role, int& column) {
-    if (!name.given()) {
-      column = -1;
-      return true;
-    }
-    const auto index = ResolveColumn(name, header, role, error);
-    if (index) column = *index;
-    return index.has_value();
+                  RunRequest& request, std::string& error, std::vector<std::string>& notes) {
+  auto resolveIn = [&](const std::vector<std::string>& names) {
+    return [&error, &names](const ColumnName& name, const char* role, int& column) {
+      if (!name.given()) {
+        column = -1;
+        return true;
+      }
+      const auto index = ResolveColumn(name, names, role, error);
+      if (index) column = *index;
+      return index.has_value();
+    };
   };
+  auto resolve = resolveIn(header);
+  std::optional<std::vector<DerivedVariable>> derived =
+      BuildDerivedVariables(options, header, error, notes);
+  if (!derived) return false;
+  std::vector<std::string> variableNames = header;
+  for (const DerivedVariable& variable : *derived) variableNames.push_back(variable.name);
+  auto resolveVariable = resolveIn(variableNames);
   request.fileName = PathFromUtf8(options.fileName);
   request.scheme = options.scheme;
   request.design = options.design;
@@ -100,7 +112,7 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
   }
   for (const auto& [name, cutOff] : options.shareBelowFor) {
     int column = -1;
-    if (!resolve(name, "cut-off variable", column)) return false;
+    if (!resolveVariable(name, "cut-off variable", column)) return false;
     request.design.shareBelowByColumn[column] = cutOff;
   }
   if (options.provenance) {
@@ -128,24 +140,36 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     request.provenance = provenance;
   }
   if (!options.reference.empty()) {
-    request.design.reference = LoadReferenceChoice(options, header, error);
+    request.design.reference = LoadReferenceChoice(options, variableNames, error);
     if (!request.design.reference) return false;
   }
+  // What each variable is called in messages: as the user named it.
+  std::vector<std::string> labels;
   for (const ColumnName& variable : options.variables) {
     int column = -1;
-    if (!resolve(variable, "analysis variable", column)) return false;
+    if (!resolveVariable(variable, "analysis variable", column)) return false;
     request.variableColumns.push_back(column);
+    labels.push_back(variable.text);
   }
+  // Computed variables not named among the variables follow them.
+  for (const DerivedVariable& variable : *derived) {
+    if (std::find(request.variableColumns.begin(), request.variableColumns.end(),
+                  variable.column) == request.variableColumns.end()) {
+      request.variableColumns.push_back(variable.column);
+      labels.push_back(Cp932ToUtf8(variable.name));
+    }
+  }
+  request.derived = std::move(*derived);
   request.design.energyAdjustment.method = options.energyAdjust;
-  if (!resolve(options.energy, "energy", request.design.energyAdjustment.energyColumn)) {
+  if (!resolveVariable(options.energy, "energy", request.design.energyAdjustment.energyColumn)) {
     return false;
   }
   for (const std::string& ratio : options.ratios) {
-    const auto columns = ResolveRatio(ratio, header, error);
+    const auto columns = ResolveRatio(ratio, variableNames, error);
     if (!columns) return false;
     request.design.ratios.push_back({columns->first, columns->second});
   }
-  return AddUsualIntake(options, request, resolve, error);
+  return AddUsualIntake(options, labels, request, resolveVariable, error);
 }
 
 std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
@@ -255,7 +279,9 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
   const auto header = ReadHeaderRow(PathFromUtf8(options->fileName), error);
   if (!header) return Fail(error, kExitRunFailed);
   RunRequest request;
-  if (!BuildRequest(*options, *header, request, error)) return Fail(error, kExitBadUsage);
+  std::vector<std::string> notes;
+  if (!BuildRequest(*options, *header, request, error, notes)) return Fail(error, kExitBadUsage);
+  for (const std::string& note : notes) WriteUtf8(stderr, "kelvara-tab: note: " + note + "\n");
 
   std::optional<ReplicateTrace> trace;
   if (const char* traceFile = std::getenv("KELVARA_BOOTSTRAP_TRACE")) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/derived_variable.h"
 #include "engine/design_options.h"
 #include "engine/report/provenance.h"
 #include "engine/reading/survey_data.h"
@@ -34,6 +35,9 @@ struct RunRequest {
   DesignOptions design;              // figures beyond the fixed report (none by default)
   // When given, each block is preceded by a line on where it came from.
   std::optional<Provenance> provenance;
+  // Computed variables: an entry of variableColumns equal to one's `column`
+  // is that variable, worked out from the file columns its formula reads.
+  std::vector<DerivedVariable> derived;
 };
 
 // How far a run has come.

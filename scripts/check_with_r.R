@@ -19,8 +19,10 @@
 # and svymean on the adjusted values, and by density against svymean on y / x
 # * 1000; ratios of totals against svyratio with strata and clusters, group by
 # group. Last, the usual-intake block's bootstrap: every standard error against
-# a plain replicate computation from the draws kelvara-tab reports. Exit status
-# 0 when every figure agrees.
+# a plain replicate computation from the draws kelvara-tab reports; and the
+# energy ratios of --energy-balance, worked out in R from the columns of a
+# synthetic survey: their means, standard errors and shares outside the goals.
+# Exit status 0 when every figure agrees.
 
 suppressMessages(library(survey))
 options(survey.lonely.psu = "certainty")
@@ -663,6 +665,99 @@ check_usual_bootstrap <- function() {
   compare("usual", usual_names[20], printed, left_out, 0)
 }
 check_usual_bootstrap()
+# The energy ratios of --energy-balance, worked out here from the columns
+# (protein and carbohydrate 4 kcal/g, fat 9 kcal/g, carbohydrate the rest of
+# 100), on a synthetic survey of 4 strata of 6 units: each computed block's
+# mean and standard error against svymean, and the share outside the goal
+# (DG) against svymean of I(ratio < lo | ratio > hi) over the adults it
+# judges (pregnant women have no goal in the table), with a small table of
+# the adult goals of the Dietary Reference Intakes
+# (tests/cli/data/energy_ratios_small.csv). A missing energy or fat, and an
+# energy of 0, leave the ratios that use them missing.
+script_file <- sub("^--file=", "", grep("^--file=", commandArgs(FALSE), value = TRUE))
+energy_table <- file.path(dirname(normalizePath(script_file)), "..", "tests", "cli", "data",
+                          "energy_ratios_small.csv")
+set.seed(24)
+n_energy <- 480
+en_sex <- rep(1:2, length.out = n_energy)
+en_age <- sample(1:90, n_energy, replace = TRUE)
+en_energy <- round(rnorm(n_energy, 1900, 400), 1)
+en_protein <- round(en_energy * runif(n_energy, 0.10, 0.23) / 4, 1)
+en_fat <- round(en_energy * runif(n_energy, 0.15, 0.38) / 9, 1)
+en_saturated <- round(en_fat * runif(n_energy, 0.2, 0.4), 2)
+en_energy[c(5, 77)] <- NA
+en_energy[101] <- 0
+en_fat[150] <- NA
+energy_columns <- data.frame(check.names = FALSE,
+  "\u30a8\u30cd\u30eb\u30ae\u30fc(kcal)" = en_energy,       # エネルギー(kcal)
+  "\u305f\u3093\u3071\u304f\u8cea(g)" = en_protein,          # たんぱく質(g)
+  "\u8102\u8cea(g)" = en_fat,                                   # 脂質(g)
+  "\u98fd\u548c\u8102\u80aa\u9178(g)" = en_saturated)        # 飽和脂肪酸(g)
+paths$energy <- file.path(work, "energy.csv")
+en <- write_survey(list(stratum = rep(1:4, each = n_energy / 4), unit = rep(1:6, length.out = n_energy),
+                        sex = en_sex, c = en_age,
+                        preg = ifelse(en_sex == 2 & en_age >= 20 & en_age <= 40 &
+                                        seq_len(n_energy) %% 9 == 0, 1, 0),
+                        weight = round(runif(n_energy, 0.5, 3), 3),
+                        variables = energy_columns), paths$energy)
+e_kcal <- en[[7]]
+protein_share <- en[[8]] * 4 / e_kcal * 100
+fat_share <- en[[9]] * 9 / e_kcal * 100
+ratios <- list(
+  list(name = "\u305f\u3093\u3071\u304f\u8cea\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",  # たんぱく質エネルギー比率
+       y = protein_share,
+       lo = function(age) ifelse(age >= 65, 15, ifelse(age >= 50, 14, 13)), hi = function(age) 20),
+  list(name = "\u8102\u80aa\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",                      # 脂肪エネルギー比率
+       y = fat_share, lo = function(age) 20, hi = function(age) 30),
+  list(name = "\u98fd\u548c\u8102\u80aa\u9178\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",  # 飽和脂肪酸エネルギー比率
+       y = en[[10]] * 9 / e_kcal * 100, lo = function(age) -Inf, hi = function(age) 7),
+  list(name = "\u70ad\u6c34\u5316\u7269\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",        # 炭水化物エネルギー比率
+       y = 100 - protein_share - fat_share, lo = function(age) 50, hi = function(age) 65))
+
+energy_lines <- system2(tab, c("--sex", "3", "--age", "4", "--pregnancy", "5", "--weight", "6",
+                               "--strata", "1", "--unit", "2", "--scheme", "table1",
+                               "--energy-balance", "--reference", energy_table, "--utf8",
+                               paths$energy), stdout = TRUE)
+if (!is.null(attr(energy_lines, "status"))) stop("kelvara-tab failed on the energy survey")
+Encoding(energy_lines) <- "UTF-8"
+ratio_names <- c("mean", "SE", "DG share", "DG share SE")
+for (ratio in ratios) {
+  before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
+  usable <- en
+  usable$y <- ratio$y
+  usable <- usable[is.finite(usable$y), ]
+  usable$stratum <- usable[[h_stratum]]
+  usable$unit <- usable[[h_unit]]
+  usable$w <- usable[[h_weight]]
+  age <- usable[[h_age]]
+  judged <- age >= 18 & usable[[h_preg]] == 0
+  usable$outside <- as.numeric(usable$y < ratio$lo(age) | usable$y > ratio$hi(age))
+  design <- svydesign(ids = ~unit, strata = ~stratum, weights = ~w, nest = TRUE, data = usable)
+  start <- match(paste0("\"\u3010", ratio$name, "\u3011\""), energy_lines)   # "【name】"
+  if (is.na(start)) stop("kelvara-tab wrote no block ", ratio$name)
+  titles <- gsub('"', "", fields_of(energy_lines[start + 1]))
+  at <- match(c("\u5e73\u5747", "\u6a19\u6e96\u8aa4\u5dee",                          # 平均, 標準誤差
+                "DG\u5916\u306e\u5272\u5408(%)", "DG\u5916\u306e\u5272\u5408\u306e\u6a19\u6e96\u8aa4\u5dee"),
+              titles)
+  for (line in energy_lines[(start + 2):length(energy_lines)]) {
+    if (!startsWith(line, '"') || grepl("^\"\u5c64", line)) break                        # the strata line
+    f <- fields_of(line)
+    n <- as.integer(f[2])
+    if (n < 2) next
+    members <- table1_members(f[1], usable[[h_sex]], age)
+    if (sum(members) != n) stop(sprintf("%s %s: %d members in R", ratio$name, f[1], sum(members)))
+    m <- svymean(~y, subset(design, members))
+    r <- c(coef(m), SE(m), NA, NA)
+    if (any(members & judged)) {
+      share <- svymean(~outside, subset(design, members & judged))
+      r[3:4] <- c(100 * coef(share), 100 * SE(share))
+    }
+    compare(paste("energy", ratio$name, f[1]), ratio_names, f[at], unname(r), as.numeric(f[at[1]]))
+  }
+  counts <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed) - before
+  cat(sprintf("energy survey, %s: %d figures, %d agree, %d zero up to noise, %d differ\n",
+              ratio$name, counts[1], counts[2], counts[3], counts[4]))
+}
 
 cat(sprintf(paste("%d figures compared: %d agree to the printed digits,",
                   "%d are zero on both sides up to rounding noise, %d differ\n"),

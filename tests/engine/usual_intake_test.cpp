@@ -101,7 +101,7 @@ Survey Simulate(const Scenario& s, uint64_t seed, int personsPerBand = 2500) {
 }
 
 std::vector<std::string> Tabulate(const std::string& file, DesignOptions design) {
-  RunRequest request{file, {6, 1, 2, 3, 5}, {kValue}, SchemeId::table1, design, {}};
+  RunRequest request{file, {6, 1, 2, 3, 5}, {kValue}, SchemeId::table1, design, {}, {}};
   std::vector<std::string> lines;
   EXPECT_EQ(TabulateVariables(request, [&](std::string_view l) { lines.emplace_back(l); }),
             RunStatus::ok);
@@ -337,7 +337,7 @@ ByPerson TabulateByPerson(const std::string& file, DesignOptions design) {
   design.usual.enabled = true;
   if (design.usual.ratios.empty()) design.usual.personColumn = kPerson;
   ByPerson run;
-  const RunRequest request{file, {6, 1, 2, 3, 5}, {kValue}, SchemeId::table1, design, {}};
+  const RunRequest request{file, {6, 1, 2, 3, 5}, {kValue}, SchemeId::table1, design, {}, {}};
   run.outcome = TabulateVariables(
       request, [&](std::string_view l) { run.lines.emplace_back(l); }, RunControl{});
   EXPECT_EQ(run.outcome.status, RunStatus::ok);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/expression_check.h"
 #include "fuzz/reader_check.h"
 #include "fuzz/report_check.h"
 #include "fuzz/tabulation_check.h"
@@ -47,6 +48,8 @@ TEST(FuzzReplay, ReaderInputs) { ReplayAll("reader", fuzz::CheckCsvTable); }
 TEST(FuzzReplay, ReportInputs) { ReplayAll("report", fuzz::CheckReportReading); }
 
 TEST(FuzzReplay, TabulationInputs) { ReplayAll("tabulation", fuzz::CheckTabulation); }
+
+TEST(FuzzReplay, ExpressionInputs) { ReplayAll("expression", fuzz::CheckExpression); }
 
 }  // namespace
 }  // namespace kelvara::hostile

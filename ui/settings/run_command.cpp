@@ -16,6 +16,7 @@
 #include "ui/results/results_tab.h"
 #include "ui/window/notice_bar.h"
 #include "ui/settings/settings_tab.h"
+#include "ui/dialogs/formula_messages.h"
 #include "ui/settings/survey_messages.h"
 #include "ui/window/window_settings.h"
 
@@ -102,6 +103,30 @@ QString CoverageNotice(const kelvara::GroupCoverage& coverage, kelvara::SchemeId
 
 }  // namespace
 
+bool TMainForm::AddDerivedVariables(kelvara::RunRequest& request) {
+  const std::vector<kelvara::DerivedDefinition>& derived = TabSheet2->derivedVariables();
+  const std::vector<std::string> header = Utf8Texts(TabSheet2->headerTexts());
+  for (int column : request.variableColumns) {
+    if (column < TabSheet2->columnCount()) continue;
+    const kelvara::DerivedDefinition& definition =
+        derived[static_cast<size_t>(column - TabSheet2->columnCount())];
+    const kelvara::CompiledFormula compiled = kelvara::CompileFormula(definition.expression, header);
+    const std::optional<std::string> name = kelvara::Utf8ToCp932(definition.name);
+    const std::optional<std::string> formula = kelvara::Utf8ToCp932(definition.expression);
+    if (compiled.problem || !name || !formula) {
+      dialogs().ShowError(
+          QStringLiteral("計算列「%1」を計算できません: ").arg(QString::fromStdString(definition.name)) +
+          DerivedDefinitionProblem(QString::fromStdString(definition.name),
+                                   QString::fromStdString(definition.expression),
+                                   TabSheet2->headerTexts(), 0) +
+          QStringLiteral("\n\n計算 > 計算列 で式を直してください."));
+      return false;
+    }
+    request.derived.push_back({column, *name, *formula, compiled.rows});
+  }
+  return true;
+}
+
 void TMainForm::ButtonRunClick() {
   RunGuarded(dialogs(), [this] { RunTabulation(); });
 }
@@ -175,6 +200,7 @@ void TMainForm::RunTabulation() {
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
     request.provenance = provenance;
   }
+  if (!AddDerivedVariables(request)) return;
   std::map<int, QString> labels;
   for (int column : request.variableColumns) labels[column] = TabSheet2->columnLabel(column);
 
