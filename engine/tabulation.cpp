@@ -77,15 +77,17 @@ void ExtendBlock(const PersonRun& run, const RunLayout& layout, const RunRequest
 // Computes the blocks of all variables, each variable on whichever worker
 // takes it next; blocks land at their variable's index, so the order of the
 // report does not depend on the workers. Workers take no new variable once a
-// stop is requested.
+// stop is requested. `gaps` receives, per variable, who was not judged.
 std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
                                                     const RunLayout& layout,
                                                     const RunRequest& request,
                                                     const RunControl& control,
                                                     ProgressReporter& reporter,
-                                                    const PersonRun& run) {
+                                                    const PersonRun& run,
+                                                    std::vector<std::vector<JudgingGap>>& gaps) {
   const size_t variables = data.variables.size();
   std::vector<std::vector<std::string>> blocks(variables);
+  gaps.assign(variables, {});
   unsigned threads = control.threads;
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<size_t>(threads, variables));
@@ -108,6 +110,7 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
         const ColumnFigures figures = ComputeColumnFigures(
             data.variables[v], layout, workspace, design, ColumnNutrient(layout, design, v));
         blocks[v] = VariableBlockLines(data.variables[v].name, figures, layout.groups, design);
+        if (figures.nutrient) gaps[v] = DescribeNotJudged(*figures.nutrient, figures.personsOfClass);
         ExtendBlock(run, layout, request, design, v, blocks[v], workspace);
       }
     } catch (...) {
@@ -184,12 +187,26 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
   if (request.design.reference) {
     layout.reference = BuildReferenceRun(tabulated, layout.unitOrder, layout.groupMask,
                                          request.variableColumns, request.design.reference);
+    // A value in µg judged against mg would be judged a thousandfold wrong:
+    // a unit that cannot be converted refuses the run.
+    for (size_t v = 0; v < layout.reference->columns.size(); ++v) {
+      if (layout.reference->columns[v].powerOfTen) continue;
+      RunOutcome refused{RunStatus::unitNotConvertible, request.variableColumns[v]};
+      refused.unit = layout.reference->columns[v];
+      return refused;
+    }
   }
+  std::vector<std::vector<JudgingGap>> gaps;
   const std::vector<std::vector<std::string>> blocks =
-      ComputeBlocks(tabulated, layout, request, control, reporter, run);
+      ComputeBlocks(tabulated, layout, request, control, reporter, run, gaps);
   // A stop during the last variables leaves some blocks unfilled: the run
   // hands over all of them or none.
   if (control.stop.stop_requested()) return {RunStatus::stopped};
+  for (size_t v = 0; v < gaps.size(); ++v) {
+    if (gaps[v].empty()) continue;
+    outcome.judging.push_back({request.variableColumns[v], tabulated.variables[v].name,
+                               std::move(gaps[v])});
+  }
   for (size_t v = 0; v < blocks.size(); ++v) {
     if (request.provenance) {
       sink(ProvenanceLine(*request.provenance, scheme,

@@ -14,6 +14,7 @@
 #include "engine/reading/survey_data.h"
 #include "engine/statistics/run_layout.h"
 #include "engine/statistics/age_group_scheme.h"
+#include "engine/statistics/reference_judgement.h"
 
 namespace kelvara {
 
@@ -65,14 +66,26 @@ struct RunControl {
   NameConversion utf8ToCp932;
 };
 
+// The persons a judged variable leaves unjudged for some figure, for the
+// window to say so above the results.
+struct JudgingGaps {
+  int column = -1;
+  std::string name;  // the variable's name, code page 932
+  std::vector<JudgingGap> gaps;
+};
+
 // How a run ended; for RunStatus::nameNotConvertible, the column whose name
-// code page 932 cannot hold. After a run that read the file, who the scheme's
-// age bands leave out (the report itself does not say).
+// code page 932 cannot hold; for RunStatus::unitNotConvertible, the column
+// and its nutrient and units. After a run that read the file, who the
+// scheme's age bands leave out (the report itself does not say), and, after
+// a judged run, who was not judged.
 struct RunOutcome {
   RunOutcome(RunStatus status = RunStatus::ok, int column = -1) : status(status), column(column) {}
   RunStatus status;
   int column;
+  ColumnNutrient unit;
   GroupCoverage coverage;
+  std::vector<JudgingGaps> judging;
 };
 
 // Runs every variable of the request and hands the blocks to `sink`, in the

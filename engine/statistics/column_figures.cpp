@@ -312,20 +312,21 @@ void AddSharesBelow(const PersonTable& table, double cutOff, std::vector<GroupSt
 // Each figure the table gives for the nutrient, judged person by person:
 // the share of the group's members who have that value, with its standard
 // error. Members without a value stay out of the share's numerator and
-// denominator (a domain of the design) and are counted in `notJudged`.
+// denominator (a domain of the design).
 void AddJudgedShares(const PersonTable& table, const ReferenceRun& run,
                      const NutrientReference& nutrient, std::vector<GroupStatistics>& results,
-                     ColumnWorkspace& work, NotJudgedCounts& notJudged) {
+                     ColumnWorkspace& work) {
   for (size_t f = 0; f < kJudgedFigures; ++f) {
     const auto figure = static_cast<JudgedFigure>(f);
     if (!nutrient.gives(figure)) continue;
     JudgePersons(run, nutrient, figure, table.value, table.missing, table.groupMask,
-                 work.indicator, work.judgedMask, notJudged);
+                 work.indicator, work.judgedMask);
     std::vector<GroupSums> sums;
     DesignCounts counts;
     const std::vector<GroupStatistics> shares =
         GroupMoments(table, PersonValues{work.indicator, work.judgedMask, {}}, sums, counts, work);
     for (size_t g = 0; g < results.size(); ++g) {
+      results[g].judgedPersons[f] = shares[g].n;
       if (shares[g].n == 0) continue;
       results[g].judgedShare[f] = shares[g].mean;
       results[g].judgedShareSe[f] = shares[g].se;
@@ -424,8 +425,7 @@ std::vector<double> MedianShareErrors(const PersonTable& table, const MedianShar
 // the group's members who have that value, with its standard error (as
 // AddJudgedShares gives them with strata).
 void AddSharesByUnit(const PersonTable& table, const ReferenceRun& run,
-                     const NutrientReference& nutrient, std::vector<GroupStatistics>& results,
-                     NotJudgedCounts& notJudged) {
+                     const NutrientReference& nutrient, std::vector<GroupStatistics>& results) {
   const RunLayout& layout = table.layout;
   const size_t groups = results.size();
   // Per group and figure: the unit being walked, and the units walked.
@@ -451,9 +451,6 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun& run,
   std::vector<uint8_t> split(maskCount, 0);
   std::vector<uint8_t> maskSeen(maskCount, 0);
   std::vector<uint32_t> masksInUnit;
-  // Whether and why a person is judged depends on their class alone, so the
-  // persons not judged are counted by class and spread by reason at the end.
-  std::vector<int64_t> personsOfClass(nutrient.classCount(), 0);
   auto splitFigures = [&](uint32_t m) {
     for (size_t f = 0; f < kJudgedFigures; ++f) {
       if (!((activeFigures >> f) & 1)) continue;
@@ -499,7 +496,6 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun& run,
     const uint16_t personClass = run.personClass[i];
     // Bit f: the person counts in figure f; bit 4 + f: on its judged side.
     const uint32_t judged = nutrient.JudgeAll(personClass, table.value[i]) & activeBits;
-    ++personsOfClass[personClass];
     if ((judged & 0xF) == 0 || table.groupMask[i] == 0) continue;
     const uint32_t m = run.maskIndex[i];
     if (!maskSeen[m]) {
@@ -524,24 +520,39 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun& run,
     }
   }
   if (layout.size() > 0) closeUnit(layout.unitRank.back());
-  for (size_t c = 0; c < personsOfClass.size(); ++c) {
-    if (personsOfClass[c] == 0) continue;
-    for (size_t f = 0; f < kJudgedFigures; ++f) {
-      if (!active[f]) continue;
-      const NotJudged reason =
-          nutrient.reason(static_cast<JudgedFigure>(f), static_cast<uint16_t>(c));
-      notJudged[f][static_cast<size_t>(reason)] += personsOfClass[c];
-    }
-  }
-  for (auto& figures : notJudged) figures[0] = 0;
-
   for (size_t g = 0; g < groups; ++g) {
     for (size_t f = 0; f < kJudgedFigures; ++f) {
+      if (!active[f]) continue;
       const std::vector<UnitShare>& walked = units[g * kJudgedFigures + f];
-      if (!active[f] || walked.empty()) continue;
+      double persons = 0;
+      for (const UnitShare& unit : walked) persons += unit.count;
+      results[g].judgedPersons[f] = static_cast<int32_t>(persons);
+      if (walked.empty()) continue;
       const GroupStatistics share = ShareOfUnits(table, walked);
       results[g].judgedShare[f] = share.mean;
       results[g].judgedShareSe[f] = share.se;
+    }
+  }
+}
+
+// The usable persons of each class: whether and why a person is judged
+// depends on their class alone.
+std::vector<int64_t> PersonsOfClass(const PersonTable& table, const ReferenceRun& run) {
+  std::vector<int64_t> persons(kPersonClasses, 0);
+  for (size_t i = 0; i < table.value.size(); ++i) {
+    if (!table.missing[i]) ++persons[run.personClass[i]];
+  }
+  return persons;
+}
+
+// A share of fewer than two judged persons is no estimate, as no added
+// figure is for a group of fewer than two.
+void LeaveSharesOfSingleMembersEmpty(std::vector<GroupStatistics>& results) {
+  for (GroupStatistics& group : results) {
+    for (size_t f = 0; f < kJudgedFigures; ++f) {
+      if (group.judgedPersons[f].value_or(0) >= 2) continue;
+      group.judgedShare[f] = GroupStatistics::kNoFigure;
+      group.judgedShareSe[f] = GroupStatistics::kNoFigure;
     }
   }
 }
@@ -636,12 +647,15 @@ ColumnFigures ComputeColumnFigures(const VariableColumn& column, const RunLayout
   std::vector<double> medianErrors(results.size(), GroupStatistics::kNoFigure);
   if (layout.hasStrata) {
     if (design.medianInterval) medianErrors = StratifiedMedianShareErrors(table, results, work);
-    if (nutrient) {
-      AddJudgedShares(table, *layout.reference, *nutrient, results, work, figures.notJudged);
-    }
+    if (nutrient) AddJudgedShares(table, *layout.reference, *nutrient, results, work);
   } else {
     if (medianShares) medianErrors = MedianShareErrors(table, *medianShares);
-    if (nutrient) AddSharesByUnit(table, *layout.reference, *nutrient, results, figures.notJudged);
+    if (nutrient) AddSharesByUnit(table, *layout.reference, *nutrient, results);
+  }
+  if (nutrient) {
+    LeaveSharesOfSingleMembersEmpty(results);
+    figures.personsOfClass = PersonsOfClass(table, *layout.reference);
+    figures.notJudged = CountNotJudged(*nutrient, figures.personsOfClass);
   }
   if (design.medianInterval) {
     AddMedianIntervals(sums, figures.confidenceMultiplier, medianErrors, results, work);

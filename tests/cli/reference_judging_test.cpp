@@ -128,11 +128,13 @@ TEST(ReferenceJudging, SummaryGroupJudgesEachMemberAgainstTheirOwnBand) {
   for (const std::string& line : kelvara::testing::ReportLines(outcome.out)) {
     const auto fields = ReportFields(line);
     if (fields[0] != "\"男(再掲)20以上\"" && fields[0] != "\"男総数\"") continue;
-    ASSERT_EQ(fields.size(), 25u) << line;
-    // Indicator 1, 0, 0, 1 with weights 1 to 4: share 5/10; the weighted
-    // variance (2.5 / (3 * 10 / 4) = 1/3) over n = 4 gives SE sqrt(1/12).
-    EXPECT_EQ(fields[17], "50") << line;
-    EXPECT_EQ(fields[18], "28.8675") << line;
+    ASSERT_EQ(fields.size(), 29u) << line;
+    // Four judged (the infant has no value); indicator 1, 0, 0, 1 with
+    // weights 1 to 4: share 5/10; the weighted variance (2.5 / (3 * 10 / 4)
+    // = 1/3) over n = 4 gives SE sqrt(1/12).
+    EXPECT_EQ(fields[17], "4") << line;
+    EXPECT_EQ(fields[18], "50") << line;
+    EXPECT_EQ(fields[19], "28.8675") << line;
     ++checked;
   }
   EXPECT_EQ(checked, 2);
@@ -166,7 +168,7 @@ TEST(ReferenceJudging, TablesInEitherEncodingHeadersWithUnitsAndMappingByHand) {
   const std::string broken = dir.Write("broken.csv", "title,T\nname,iron,鉄\nvalue,iron,3,1,,,EAR,5,mg,total,x\n");
   const auto bad = run(broken, {survey, "4"});
   EXPECT_EQ(bad.status, 2);
-  EXPECT_NE(bad.err.find("line 3: sex must be 1 or 2"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("3行目：性別は 1（男）か 2（女）です"), std::string::npos) << bad.err;
   const auto unknownKey = run(kTable, {"--nutrient", "4=zinc", survey, "4"});
   EXPECT_EQ(unknownKey.status, 2);
   EXPECT_NE(unknownKey.err.find("no nutrient zinc"), std::string::npos) << unknownKey.err;
