@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,6 +56,10 @@ class SettingsTab : public QWidget {
   QString weightText() const;
   // The ticked analysis variables' column indices, in list order.
   std::vector<int> tickedColumns() const;
+  // The file's persons whose sex, age and pregnancy cells are usable, by
+  // person class (kelvara::kPersonClasses long); empty while one of those
+  // columns is not chosen.
+  std::vector<int64_t> personsOfClass() const;
 
   // The age-group scheme of the radio item chosen.
   kelvara::SchemeId scheme() const;
