@@ -11,8 +11,6 @@
 
 namespace kelvara {
 
-inline constexpr std::string_view kCp932Mu = "\x83\xCA";  // μ, the only mu code page 932 has
-
 // Whether a byte starts a two-byte character.
 bool IsCp932LeadByte(unsigned char byte);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <charconv>
+#include <climits>
 #include <cstdio>
 #include <limits>
 #include <map>
@@ -170,19 +171,13 @@ std::optional<uint32_t> CodePoint(std::string_view character) {
   return point;
 }
 
-// UTF-8 text in code page 932. The micro sign of "µg" becomes the Greek mu
-// that code page 932 has. Any other character it lacks is written as its
-// code point, "&#x2081;": a citation keeps its sense, and a name such as
+// UTF-8 text in code page 932. A character it lacks is written as its code
+// point, "&#x2081;": a citation keeps its sense, and a name such as
 // "ビタミンB₁" stays a name of its own that no code page 932 header can
 // match, instead of becoming "ビタミンB?" beside "ビタミンB?" for B2 and B6.
 std::string ToCp932(std::string_view utf8, const TextConversion& convert) {
   std::string text;
   for (size_t at = 0; at < utf8.size();) {
-    if (utf8.substr(at).starts_with("\xC2\xB5")) {
-      text.append(kCp932Mu);
-      at += 2;
-      continue;
-    }
     const unsigned char lead = static_cast<unsigned char>(utf8[at]);
     const size_t length =
         std::min(utf8.size() - at, size_t{lead < 0x80 ? 1u : lead < 0xE0 ? 2u : lead < 0xF0 ? 3u : 4u});
@@ -254,8 +249,10 @@ ReferenceTable ParseAll(std::string_view text, std::vector<TableProblem>& proble
   }
   if (titleLine == 0) problems.push_back({0, 0, "title の行（表の名前）がありません"});
   AddCrossRecordProblems(table, nameLines, problems);
-  std::stable_sort(problems.begin(), problems.end(),
-                   [](const TableProblem& a, const TableProblem& b) { return a.line < b.line; });
+  // In line order; what concerns the table as a whole last.
+  std::stable_sort(problems.begin(), problems.end(), [](const TableProblem& a, const TableProblem& b) {
+    return (a.line == 0 ? INT_MAX : a.line) < (b.line == 0 ? INT_MAX : b.line);
+  });
   return table;
 }
 

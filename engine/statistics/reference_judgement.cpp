@@ -233,7 +233,7 @@ NutrientReference::NutrientReference(const ReferenceChoice& choice, const std::s
   if (powerOfTen != 0) {
     assert(tableUnit.massPowerOfTen && "only masses are converted");
     MeasureUnit columnUnit = tableUnit;
-    columnUnit.massPowerOfTen = *tableUnit.massPowerOfTen - powerOfTen;
+    columnUnit.massPowerOfTen = *tableUnit.massPowerOfTen + powerOfTen;
     convertedUnit_ = columnUnit.Written();
   }
   // Sodium in mg is judged against the DG of salt in g when it has none of
@@ -243,7 +243,7 @@ NutrientReference::NutrientReference(const ReferenceChoice& choice, const std::s
       tableUnit.massPowerOfTen && saltUnit.massPowerOfTen) {
     dgFromSalt_ = true;
     gives_[3] = true;
-    const int toMilligrams = *tableUnit.massPowerOfTen - powerOfTen + 3;
+    const int toMilligrams = *tableUnit.massPowerOfTen + powerOfTen + 3;
     for (int i = 0; i < toMilligrams; ++i) sodiumUp_ *= 10;
     for (int i = 0; i > toMilligrams; --i) sodiumDown_ *= 10;
   }
