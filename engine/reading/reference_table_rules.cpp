@@ -111,7 +111,8 @@ void AddOrderProblems(const ReferenceTable& table, std::vector<TableProblem>& pr
                         Figure(*low) + "：" + std::string(KindName(low->kind)) + " が " +
                             std::string(KindName(high->kind)) + " より大きくなっています"});
   };
-  for (const auto& [band, kinds] : bands) {
+  for (const auto& band : bands) {
+    const std::map<ReferenceKind, const ReferenceValue*>& kinds = band.second;
     auto row = [&](ReferenceKind kind) {
       const auto found = kinds.find(kind);
       return found == kinds.end() ? nullptr : found->second;
