@@ -26,25 +26,39 @@ namespace {
 
 // The items of the alternatives' lists, in list order, each with what it
 // chooses.
-struct StageItem {
-  kelvara::PregnancyStage stage;
+template <typename Choice>
+struct ListItem {
+  Choice choice;
   const char* text;
 };
-constexpr StageItem kStageItems[] = {
+constexpr ListItem<kelvara::PregnancyStage> kStageItems[] = {
     {kelvara::PregnancyStage::notChosen, "指定しない（付加量が時期で異なれば判定しない）"},
     {kelvara::PregnancyStage::early, "初期"},
     {kelvara::PregnancyStage::mid, "中期"},
     {kelvara::PregnancyStage::late, "後期"},
 };
-struct MenstruationItem {
-  kelvara::Menstruation menstruation;
-  const char* text;
-};
-constexpr MenstruationItem kMenstruationItems[] = {
+constexpr ListItem<kelvara::Menstruation> kMenstruationItems[] = {
     {kelvara::Menstruation::notChosen, "指定しない（月経の有無で異なれば判定しない）"},
     {kelvara::Menstruation::yes, "月経あり"},
     {kelvara::Menstruation::no, "月経なし"},
 };
+
+template <typename Choice, size_t N>
+void FillList(QComboBox* list, const ListItem<Choice> (&items)[N]) {
+  for (const ListItem<Choice>& item : items) list->addItem(QString::fromUtf8(item.text));
+}
+
+template <typename Choice, size_t N>
+void ShowChoice(QComboBox* list, const ListItem<Choice> (&items)[N], Choice chosen) {
+  for (size_t i = 0; i < N; ++i) {
+    if (items[i].choice == chosen) list->setCurrentIndex(static_cast<int>(i));
+  }
+}
+
+template <typename Choice, size_t N>
+Choice ChoiceOf(const QComboBox* list, const ListItem<Choice> (&items)[N]) {
+  return items[std::clamp(list->currentIndex(), 0, static_cast<int>(N) - 1)].choice;
+}
 
 // The table list: (なし), each shipped table under its own title, a file.
 constexpr int kShippedTables = static_cast<int>(std::size(kelvara::kShippedReferenceNames));
@@ -94,12 +108,10 @@ ReferenceChoiceBox::ReferenceChoiceBox(const QStringList& columnLabels,
 
   stage_ = new QComboBox;
   stage_->setObjectName(QStringLiteral("pregnancyStage"));
-  for (const StageItem& item : kStageItems) stage_->addItem(QString::fromUtf8(item.text));
+  FillList(stage_, kStageItems);
   menstruation_ = new QComboBox;
   menstruation_->setObjectName(QStringLiteral("menstruation"));
-  for (const MenstruationItem& item : kMenstruationItems) {
-    menstruation_->addItem(QString::fromUtf8(item.text));
-  }
+  FillList(menstruation_, kMenstruationItems);
 
   mapping_ = new QTableWidget(0, kMappingColumns);
   mapping_->setObjectName(QStringLiteral("nutrientMapping"));
@@ -136,14 +148,8 @@ ReferenceChoiceBox::ReferenceChoiceBox(const QStringList& columnLabels,
     }
     tableChoice_->setCurrentIndex(item);
     if (item == kFileItem) file_->setText(QString::fromStdString(initial->origin));
-    for (size_t i = 0; i < std::size(kStageItems); ++i) {
-      if (kStageItems[i].stage == initial->pregnancyStage) stage_->setCurrentIndex(static_cast<int>(i));
-    }
-    for (size_t i = 0; i < std::size(kMenstruationItems); ++i) {
-      if (kMenstruationItems[i].menstruation == initial->menstruation) {
-        menstruation_->setCurrentIndex(static_cast<int>(i));
-      }
-    }
+    ShowChoice(stage_, kStageItems, initial->pregnancyStage);
+    ShowChoice(menstruation_, kMenstruationItems, initial->menstruation);
     initialKeys_ = initial->keyByHeader;
   }
   connect(tableChoice_, &QComboBox::currentIndexChanged, this, &ReferenceChoiceBox::LoadTable);
@@ -313,8 +319,8 @@ std::shared_ptr<const kelvara::ReferenceChoice> ReferenceChoiceBox::choice() con
   auto choice = std::make_shared<kelvara::ReferenceChoice>();
   choice->origin = Origin().toStdString();
   choice->table = *table_;
-  choice->pregnancyStage = kStageItems[std::max(0, stage_->currentIndex())].stage;
-  choice->menstruation = kMenstruationItems[std::max(0, menstruation_->currentIndex())].menstruation;
+  choice->pregnancyStage = ChoiceOf(stage_, kStageItems);
+  choice->menstruation = ChoiceOf(menstruation_, kMenstruationItems);
   // Keys differing from what the header finds were set by hand; so are the
   // remembered ones of columns not listed.
   choice->keyByHeader = initialKeys_;
