@@ -61,7 +61,8 @@ const char* const kTabUsage =
     "                    and counting the persons not judged; a header's unit in\n"
     "                    brackets (g, mg, ug) is converted to the table's\n"
     "  --nutrient VAR=KEY  judge VAR as the table's nutrient KEY (else a variable\n"
-    "                    finds its nutrient by its header text); repeatable\n"
+    "                    finds its nutrient by its header text); VAR= judges it\n"
+    "                    against nothing; repeatable\n"
     "  --pregnancy-stage early|mid|late   the stage whose additions apply to\n"
     "                    pregnant women (without it, where the stages differ,\n"
     "                    pregnant women are not judged)\n"
@@ -203,10 +204,9 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
        }},
       {"--nutrient",
        [&](const std::string& value) -> std::string {
+         // An empty KEY judges the variable against nothing.
          const auto assignment = SplitAssignment(value);
-         if (!assignment || assignment->second.empty()) {
-           return "--nutrient needs VARIABLE=KEY, such as 12=iron, not " + value;
-         }
+         if (!assignment) return "--nutrient needs VARIABLE=KEY, such as 12=iron, not " + value;
          options.nutrients.push_back(*assignment);
          return {};
        }},

@@ -207,6 +207,10 @@ TEST(ReferenceJudging, HeaderUnitsAreConvertedToTheTablesUnit) {
     const auto refused = JudgeOnePerson(KELVARA_TAB, kTable, {header, 1, "30", 0, "6"});
     EXPECT_NE(refused.error.find("に換算できません"), std::string::npos) << header << refused.error;
   }
+  // As the refusal says, the column runs unjudged with an empty nutrient.
+  const auto unjudged =
+      JudgeOnePerson(KELVARA_TAB, kTable, {"鉄(総量)", 1, "30", 0, "6"}, {"--nutrient", "4="});
+  EXPECT_EQ(unjudged.referenceLine, "基準値：試験用の基準値表、栄養素：対応なし") << unjudged.error;
   // By hand the column is still in the unit its header names.
   const auto byHand =
       JudgeOnePerson(KELVARA_TAB, kTable, {"Fe(μg)", 1, "30", 0, "5999.9"}, {"--nutrient", "4=iron"});
