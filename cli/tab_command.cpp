@@ -15,6 +15,7 @@
 #include "cli/column_lookup.h"
 #include "cli/derived_variables.h"
 #include "cli/ratio_table.h"
+#include "cli/reference_check.h"
 #include "cli/reference_loading.h"
 #include "cli/report_writer.h"
 #include "cli/tab_options.h"
@@ -181,6 +182,14 @@ std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
     case RunStatus::nameNotConvertible:
       return "the name of column " + std::to_string(outcome.column + 1) + " in " + fileName +
              " has a character that code page 932 lacks, so the report cannot carry it";
+    case RunStatus::unitNotConvertible: {
+      const std::string column = std::to_string(outcome.column + 1);
+      return "列 " + column + " の見出しの単位「" + Cp932ToUtf8(outcome.unit.headerUnit) +
+             "」を基準値表の " + outcome.unit.key + " の単位「" +
+             Cp932ToUtf8(outcome.unit.tableUnit) +
+             "」に換算できません（換算するのは g・mg・µg の間だけです）。見出しの単位を直すか、"
+             "--nutrient " + column + "= でこの列を判定から外してください";
+    }
     case RunStatus::stopped: return "the run was stopped";
     case RunStatus::ok: break;
   }
@@ -269,6 +278,9 @@ class ReplicateTrace {
 }  // namespace
 
 int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulate) {
+  if (!args.empty() && args.front() == "--check-reference") {
+    return RunReferenceCheck({args.begin() + 1, args.end()});
+  }
   std::string error;
   const auto options = ParseTabOptions(args, error);
   if (!options) return Fail(error, kExitBadUsage);

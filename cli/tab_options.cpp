@@ -57,17 +57,23 @@ const char* const kTabUsage =
     "band, pregnancy or lactation):\n"
     "  --reference T     dri2025 | dri2020 (the shipped Dietary Reference Intakes\n"
     "                    for Japanese) | a table file (see reference/README.md);\n"
-    "                    adds the percentages below the EAR, at or above the AI,\n"
-    "                    above the UL and outside the DG with their SEs, among the\n"
-    "                    members who have that value, and a line naming the table\n"
-    "                    and counting the persons not judged\n"
+    "                    adds for the EAR, AI, UL and DG the persons judged, then\n"
+    "                    the percentages below the EAR, at or above the AI, above\n"
+    "                    the UL and outside the DG with their SEs, among those\n"
+    "                    persons (empty under two), and a line naming the table\n"
+    "                    and counting the persons not judged; a header's unit in\n"
+    "                    brackets (g, mg, ug) is converted to the table's\n"
     "  --nutrient VAR=KEY  judge VAR as the table's nutrient KEY (else a variable\n"
-    "                    finds its nutrient by its header text); repeatable\n"
+    "                    finds its nutrient by its header text); VAR= judges it\n"
+    "                    against nothing; repeatable\n"
     "  --pregnancy-stage early|mid|late   the stage whose additions apply to\n"
     "                    pregnant women (without it, where the stages differ,\n"
     "                    pregnant women are not judged)\n"
     "  --menstruation yes|no   the iron values for women 10-64 (without it they\n"
     "                    are not judged for iron)\n"
+    "  kelvara-tab --check-reference T...   checks reference tables (names or\n"
+    "                    files) by the rules the program reads them by, printing\n"
+    "                    every problem; exit status 1 when a table has one\n"
     "\n"
     "Usual intake (day-to-day variation taken out before percentiles and shares):\n"
     "  --person COL      respondent id: the file holds a row per person-day; a\n"
@@ -268,10 +274,9 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
        }},
       {"--nutrient",
        [&](const std::string& value) -> std::string {
+         // An empty KEY judges the variable against nothing.
          const auto assignment = SplitAssignment(value);
-         if (!assignment || assignment->second.empty()) {
-           return "--nutrient needs VARIABLE=KEY, such as 12=iron, not " + value;
-         }
+         if (!assignment) return "--nutrient needs VARIABLE=KEY, such as 12=iron, not " + value;
          options.nutrients.push_back(*assignment);
          return {};
        }},

@@ -233,15 +233,17 @@ std::vector<std::string> RatioBlock(const SurveyData& data, const RunLayout& lay
 // Computes the blocks of all variables, then of the ratios, each on whichever
 // worker takes it next; blocks land at their index, so the order of the
 // report does not depend on the workers. Workers take no new block once a
-// stop is requested.
+// stop is requested. `gaps` receives, per variable, who was not judged.
 std::vector<std::vector<std::string>> ComputeBlocks(
     const SurveyData& data, const RunLayout& layout, const RunRequest& request,
     const std::vector<int>& columnsRead, const RunControl& control, ProgressReporter& reporter,
-    const PersonRun& run, std::vector<std::optional<EpisodicIntake>>& episodic) {
+    const PersonRun& run, std::vector<std::optional<EpisodicIntake>>& episodic,
+    std::vector<std::vector<JudgingGap>>& gaps) {
   const size_t variables = request.variableColumns.size();
   const size_t items = variables + request.design.ratios.size();
   std::vector<std::vector<std::string>> blocks(items);
   episodic.assign(variables, std::nullopt);
+  gaps.assign(variables, {});
   unsigned threads = control.threads;
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<size_t>(threads, items));
@@ -269,6 +271,9 @@ std::vector<std::vector<std::string>> ComputeBlocks(
         const ColumnFigures figures = ComputeColumnFigures(
             data.variables[v], layout, workspace, design, ColumnNutrient(layout, design, v));
         blocks[v] = VariableBlockLines(data.variables[v].name, figures, layout.groups, design);
+        if (figures.nutrient) {
+          gaps[v] = DescribeNotJudged(*figures.nutrient, figures.personsOfClass);
+        }
         if (const DerivedVariable* derived = DerivedOf(request, request.variableColumns[v])) {
           blocks[v].insert(blocks[v].end() - 1, FormulaLine(derived->formula));
         }
@@ -354,16 +359,30 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
   if (request.design.reference) {
     layout.reference = BuildReferenceRun(tabulated, layout.unitOrder, layout.groupMask,
                                          request.variableColumns, request.design.reference);
+    // A value in µg judged against mg would be judged a thousandfold wrong:
+    // a unit that cannot be converted refuses the run.
+    for (size_t v = 0; v < layout.reference->columns.size(); ++v) {
+      if (layout.reference->columns[v].powerOfTen) continue;
+      RunOutcome refused{RunStatus::unitNotConvertible, request.variableColumns[v]};
+      refused.unit = layout.reference->columns[v];
+      return refused;
+    }
   }
   std::vector<std::optional<EpisodicIntake>> episodic;
-  const std::vector<std::vector<std::string>> blocks =
-      ComputeBlocks(tabulated, layout, request, plan.used, control, reporter, run, episodic);
+  std::vector<std::vector<JudgingGap>> gaps;
+  const std::vector<std::vector<std::string>> blocks = ComputeBlocks(
+      tabulated, layout, request, plan.used, control, reporter, run, episodic, gaps);
   // A stop during the last variables leaves some blocks unfilled: the run
   // hands over all of them or none.
   if (control.stop.stop_requested()) return {RunStatus::stopped};
   outcome.disagreeingPersons = run.persons.disagreeingPersons;
   for (const std::optional<EpisodicIntake>& one : episodic) {
     if (one) outcome.episodic.push_back(*one);
+  }
+  for (size_t v = 0; v < gaps.size(); ++v) {
+    if (gaps[v].empty()) continue;
+    outcome.judging.push_back({request.variableColumns[v], tabulated.variables[v].name,
+                               std::move(gaps[v])});
   }
   for (size_t v = 0; v < blocks.size(); ++v) {
     if (request.provenance) {

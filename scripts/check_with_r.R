@@ -11,8 +11,9 @@
 # effect, the share below the cut-off and its standard error are compared with
 # R's, printed the same way (%g, 6 significant digits). Then the api data are
 # judged against a small reference table of person-level cut-offs (by sex,
-# category band and pregnancy): each share below the EAR, at or above the AI,
-# above the UL and outside the DG against svymean over that figure's domain,
+# category band and pregnancy): the persons each figure judges, and each share
+# below the EAR, at or above the AI, above the UL and outside the DG (sodium's
+# through salt's) against svymean over that figure's domain,
 # and the median's Woodruff interval against R code applying the report's
 # percentile rule. Intakes adjusted for energy are checked by the residual
 # method against lm(weights =) per sex (slope, intercept, mean energy, persons)
@@ -386,11 +387,12 @@ check_ratio("apiclus2 (districts as strata)", acs, "api.stu", "enroll", strata =
 # worked out again here, person by person, from the same rules the table
 # states: EAR by sex and tenth plus the mid-pregnancy addition; AI from the
 # third tenth on (the first two are not judged); UL for sex 1 only; the DG
-# "X未満" for sex 2 only.
+# "X未満" for sex 2 only. Enrolment stands for sodium in mg: its EAR is its
+# own, its DG salt's, salt equivalent g = sodium mg * 2.54 / 1000.
 reference_table <- file.path(work, "r_check_table.csv")
 writeLines(c(
   "title,R check table",
-  "name,score,api00", "name,class,acs.k3",
+  "name,score,api00", "name,class,acs.k3", "name,sodium,enroll", "name,salt,salt",
   "value,score,1,1,24,,EAR,600,pt,total,r", "value,score,1,25,48,,EAR,650,pt,total,r",
   "value,score,1,49,,,EAR,700,pt,total,r", "value,score,2,1,40,,EAR,620,pt,total,r",
   "value,score,2,41,,,EAR,680,pt,total,r",
@@ -401,7 +403,9 @@ writeLines(c(
   "value,score,1,1,,,UL,800,pt,total,r",
   "value,score,2,1,,,DG_below,750,pt,total,r",
   "value,class,1,1,,,EAR,19,n,total,r", "value,class,2,1,,,EAR,20,n,total,r",
-  "value,class,1,1,,,UL,21,n,total,r", "value,class,2,1,,,UL,22,n,total,r"),
+  "value,class,1,1,,,UL,21,n,total,r", "value,class,2,1,,,UL,22,n,total,r",
+  "value,sodium,1,1,,,EAR,600,mg,total,r", "value,sodium,2,1,,,EAR,650,mg,total,r",
+  "value,salt,1,1,,,DG_below,2.5,g,total,r", "value,salt,2,1,,,DG_below,3.0,g,total,r"),
   reference_table)
 
 years_per_tenth <- 8
@@ -433,6 +437,9 @@ cut_offs <- function(key, sex, c, preg) {
     list(ear = ear, ai = unless_pregnant(ifelse(c >= 3, ifelse(sex == 1, 640, 660), NA)),
          ul = unless_pregnant(ifelse(sex == 1, 800, NA)),
          dg_below = unless_pregnant(ifelse(sex == 2, 750, NA)))
+  } else if (key == "sodium") {
+    list(ear = unless_pregnant(ifelse(sex == 1, 600, 650)), ai = rep(NA, length(sex)),
+         ul = rep(NA, length(sex)), dg_below = unless_pregnant(ifelse(sex == 1, 2.5, 3.0)))
   } else {
     list(ear = unless_pregnant(ifelse(sex == 1, 19, 20)), ai = rep(NA, length(sex)),
          ul = unless_pregnant(ifelse(sex == 1, 21, 22)), dg_below = rep(NA, length(sex)))
@@ -452,8 +459,14 @@ rule_value <- function(y, w, target) {
   y[m - 1] + (target - before) / (after[m] - before) * (y[m] - y[m - 1])
 }
 
-judged_names <- c("median CI lower", "median CI upper", "EAR share", "EAR share SE",
-                  "AI share", "AI share SE", "UL share", "UL share SE", "DG share", "DG share SE")
+judged_names <- c("median CI lower", "median CI upper",
+                  "EAR persons", "EAR share", "EAR share SE", "AI persons", "AI share",
+                  "AI share SE", "UL persons", "UL share", "UL share SE", "DG persons", "DG share",
+                  "DG share SE")
+# The figures each key's table gives (EAR, AI, UL, DG): the persons judged are
+# counted for these, and for no other.
+gives <- list(score = c(TRUE, TRUE, TRUE, TRUE), class = c(TRUE, FALSE, TRUE, FALSE),
+              sodium = c(TRUE, FALSE, FALSE, TRUE))
 
 check_judged <- function(title, data, variable, key, strata, units) {
   before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
@@ -471,7 +484,8 @@ check_judged <- function(title, data, variable, key, strata, units) {
   usable$below_ear <- as.numeric(usable$y < cuts$ear)
   usable$above_ai <- as.numeric(usable$y >= cuts$ai)
   usable$above_ul <- as.numeric(usable$y > cuts$ul)
-  usable$outside_dg <- as.numeric(usable$y >= cuts$dg_below)
+  goal <- if (key == "sodium") usable$y * 2.54 / 1000 else usable$y
+  usable$outside_dg <- as.numeric(goal >= cuts$dg_below)
   judged <- list(below_ear = !is.na(cuts$ear), above_ai = !is.na(cuts$ai),
                  above_ul = !is.na(cuts$ul), outside_dg = !is.na(cuts$dg_below))
   for (v in names(judged)) usable[[v]][is.na(usable[[v]])] <- 0
@@ -507,16 +521,19 @@ check_judged <- function(title, data, variable, key, strata, units) {
     p <- c(0.5 - t * se, 0.5 + t * se)
     ends <- sapply(p, function(q) if (q >= 0 && q <= 1) rule_value(y, w, span * q) else NA)
     r <- ends
-    for (v in names(judged)) {
+    for (k in seq_along(judged)) {
+      v <- names(judged)[k]
       domain <- members & judged[[v]]
-      if (!any(domain)) {
-        r <- c(r, NA, NA)
+      persons <- if (gives[[key]][k]) sum(domain) else NA
+      # A share of fewer than two judged persons is left empty.
+      if (is.na(persons) || persons < 2) {
+        r <- c(r, persons, NA, NA)
         next
       }
       share <- svymean(as.formula(paste0("~", v)), subset(design, domain))
-      r <- c(r, 100 * coef(share), 100 * SE(share))
+      r <- c(r, persons, 100 * coef(share), 100 * SE(share))
     }
-    compare(paste(title, variable, f[1]), judged_names, f[18:27], unname(r), 50)
+    compare(paste(title, variable, f[1]), judged_names, f[18:31], unname(r), 50)
   }
 }
 
@@ -534,7 +551,7 @@ acj <- write_survey(in_years(c(api_columns(apiclus2, NULL, apiclus2$dnum),
                                list(preg = ifelse(ac[[h_sex]] == 2 & seq_len(nrow(ac)) %% 5 == 0,
                                                   1, 0)))),
                     paths$apiclus2_judged)
-for (v in list(c("api00", "score"), c("acs.k3", "class"))) {
+for (v in list(c("api00", "score"), c("acs.k3", "class"), c("enroll", "sodium"))) {
   check_judged("apistrat_judged", asj, v[1], v[2], strata = TRUE, units = FALSE)
   check_judged("apiclus2_judged", acj, v[1], v[2], strata = FALSE, units = TRUE)
 }

@@ -294,14 +294,17 @@ TEST(UsualIntake, BootstrapAgreesWithLinearisationWithoutWithinVariance) {
   for (const std::string& label : {kMale20s, kFemale30s}) {
     const std::vector<double> linearised = Fields(lines, label, false);
     const std::vector<double> bootstrap = Fields(lines, label, true);
-    ASSERT_EQ(bootstrap.size(), 28u);
+    // Fields: n, missing, mean, SD, SE, 11 percentiles, the share below and
+    // its SE, the median interval, then per judged figure its count, share
+    // and SE (EAR's at 20-22).
+    ASSERT_EQ(bootstrap.size(), 32u);
     EXPECT_NEAR(bootstrap[4] / linearised[4], 1.0, 0.15) << label;
     EXPECT_NEAR(bootstrap[17] / linearised[17], 1.0, 0.15) << label;
-    EXPECT_NEAR(bootstrap[21] / linearised[21], 1.0, 0.15) << label;
+    EXPECT_NEAR(bootstrap[22] / linearised[22], 1.0, 0.15) << label;
     EXPECT_NEAR((bootstrap[19] - bootstrap[18]) / (linearised[19] - linearised[18]), 1.0, 0.25)
         << label;
     // Each from the replicates, not the linearised figure carried over.
-    for (size_t field : {4u, 17u, 18u, 19u, 21u}) EXPECT_NE(bootstrap[field], linearised[field]);
+    for (size_t field : {4u, 17u, 18u, 19u, 22u}) EXPECT_NE(bootstrap[field], linearised[field]);
   }
   EXPECT_EQ(Tabulate(file, design), lines);
 }

@@ -10,6 +10,7 @@
 
 #include "fuzz/expression_check.h"
 #include "fuzz/reader_check.h"
+#include "fuzz/reference_table_check.h"
 #include "fuzz/report_check.h"
 #include "fuzz/tabulation_check.h"
 #include "tests/support/temp_dir.h"
@@ -44,6 +45,8 @@ void ReplayAll(const std::string& target,
 }
 
 TEST(FuzzReplay, ReaderInputs) { ReplayAll("reader", fuzz::CheckCsvTable); }
+
+TEST(FuzzReplay, ReferenceTableInputs) { ReplayAll("reference_table", fuzz::CheckReferenceTable); }
 
 TEST(FuzzReplay, ReportInputs) { ReplayAll("report", fuzz::CheckReportReading); }
 

@@ -14,7 +14,9 @@
 #include "ui/window/handler_guard.h"
 #include "ui/results/results_pane.h"
 #include "ui/results/results_tab.h"
+#include "ui/window/display_text.h"
 #include "ui/window/notice_bar.h"
+#include "ui/settings/judging_notice.h"
 #include "ui/settings/settings_tab.h"
 #include "ui/dialogs/formula_messages.h"
 #include "ui/settings/survey_messages.h"
@@ -37,6 +39,13 @@ QString RunFailureMessage(kelvara::RunOutcome outcome, const QString& path, cons
       return QStringLiteral("分析変数「") + label +
              QStringLiteral("」の名前には、シフトJIS（コードページ932）にない文字があるため、"
                             "計算結果に書けません.\n\n列の名前を変えてから開き直してください.");
+    case kelvara::RunStatus::unitNotConvertible:
+      return QStringLiteral("分析変数「%1」の見出しの単位「%2」を、基準値表の %3 の単位「%4」に"
+                            "換算できません（換算するのは g・mg・μg の間だけです）.\n\n"
+                            "見出しの単位を直すか、標本設計と追加の列の「基準値による判定」で"
+                            "この列の栄養素を空欄にしてください.")
+          .arg(label, DisplayText(outcome.unit.headerUnit),
+               QString::fromStdString(outcome.unit.key), DisplayText(outcome.unit.tableUnit));
     case kelvara::RunStatus::stopped:
     case kelvara::RunStatus::ok:
       break;
@@ -236,8 +245,11 @@ void TMainForm::RunTabulation() {
     return;
   }
   pane().AppendLines(std::move(result->lines));
-  TabSheet3->notice().Show(CoverageNotice(outcome.coverage, request.scheme,
-                                          TabSheet2->schemeCaption(),
-                                          TabSheet2->columnLabel(request.columns.ageColumn)));
+  QStringList notices = {CoverageNotice(outcome.coverage, request.scheme,
+                                        TabSheet2->schemeCaption(),
+                                        TabSheet2->columnLabel(request.columns.ageColumn)),
+                         JudgingNotice(outcome.judging)};
+  notices.removeAll(QString());
+  TabSheet3->notice().Show(notices.join(QLatin1Char('\n')));
   PageControl1->setCurrentWidget(TabSheet3);
 }

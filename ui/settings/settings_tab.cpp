@@ -424,6 +424,19 @@ std::vector<int> SettingsTab::tickedColumns() const {
   return columns;
 }
 
+std::vector<int64_t> SettingsTab::personsOfClass() const {
+  const int sex = sexColumn(), age = ageColumn(), pregnancy = pregnancyColumn();
+  if (sex < 0 || age < 0 || pregnancy < 0) return {};
+  std::vector<int64_t> persons(kelvara::kPersonClasses, 0);
+  for (int row = 0; row < gridModel_->rowCount(); ++row) {
+    const std::optional<uint16_t> personClass = kelvara::PersonClassOfCells(
+        gridModel_->CellBytes(row, sex), gridModel_->CellBytes(row, age),
+        gridModel_->CellBytes(row, pregnancy));
+    if (personClass) ++persons[*personClass];
+  }
+  return persons;
+}
+
 kelvara::SchemeId SettingsTab::scheme() const {
   return SchemeForItemIndex(RadioGroupFormat->itemIndex());
 }

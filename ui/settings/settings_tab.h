@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,6 +58,10 @@ class SettingsTab : public QWidget {
   // The ticked analysis variables' column indices, in list order; a
   // computed variable counts as a column past the file's last.
   std::vector<int> tickedColumns() const;
+  // The file's persons whose sex, age and pregnancy cells are usable, by
+  // person class (kelvara::kPersonClasses long); empty while one of those
+  // columns is not chosen.
+  std::vector<int64_t> personsOfClass() const;
 
   // The computed variables of the file shown, listed after its columns
   // marked （計算）, variable k standing for column columnCount() + k.
