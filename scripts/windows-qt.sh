@@ -16,7 +16,7 @@ cached_only=false
 
 if ! $cached_only; then
   scripts/install-packages.sh cmake ninja-build perl python3 g++-mingw-w64-x86-64-posix \
-    qt6-base-dev qt6-base-dev-tools dpkg-dev xz-utils >&2 || {
+    qt6-base-dev qt6-base-dev-tools dpkg-dev xz-utils ccache >&2 || {
     echo "windows-qt: could not install the packages above (is this machine offline?)" >&2
     exit 1
   }
@@ -97,13 +97,20 @@ build_dir="$cache/build-$key"
 mkdir -p "$build_dir"
 toolchain="$build_dir/toolchain.cmake"
 write_toolchain "$toolchain"
+# ccache, with paths taken relative to the cache, lets a build under a new
+# key reuse every object whose compile command did not change.
+launcher=""
+if command -v ccache > /dev/null; then
+  export CCACHE_BASEDIR="$cache"
+  launcher="-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+fi
 started=$(date +%s)
 echo "== building Qt for Windows into $prefix (an hour or more on two cores)" >&2
 # shellcheck disable=SC2086 # the options are words
 cmake -S "$source_dir" -B "$build_dir" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  $options >&2
+  $launcher $options >&2
 cmake --build "$build_dir" -j"$jobs" >&2
 cmake --install "$build_dir" >&2
 

@@ -22,7 +22,7 @@ apt_private() {
 }
 
 # One apt at a time on the private state (the Qt and library scripts may run
-# side by side); the lock is released when the shell ends.
+# side by side); the lock is released when the (sub)shell that took it ends.
 apt_locked=false
 apt_lock() {
   $apt_locked && return 0
@@ -39,12 +39,12 @@ offline_message() {
 
 # Refreshes the private package lists when they are missing or a day old.
 # Offline with older lists: says so and goes on with them; offline without
-# any: says so and fails.
-debian_lists() {
+# any: says so and fails. (A subshell: the lock is held only while it runs.)
+debian_lists() (
   apt_lock
   stamp="$apt_root/lists/.updated"
   if [ -f "$stamp" ] && [ -z "$(find "$stamp" -mmin +1440)" ]; then
-    return 0
+    exit 0
   fi
   log="$apt_root/update.log"
   if apt_private update > "$log" 2>&1 && ! grep -q '^\(Err:\|W: Failed to fetch\|E: \)' "$log"; then
@@ -55,9 +55,9 @@ debian_lists() {
   else
     offline_message "$1"
     echo "  (apt said: $log)" >&2
-    return 1
+    exit 1
   fi
-}
+)
 
 apt_cache_private() {
   apt-cache -o Dir::State="$apt_root" -o Dir::State::Lists="$apt_root/lists" \
@@ -86,7 +86,8 @@ debian_source_versions() {
 # A version the archive does not serve (a 404, as some mirrors give for the
 # security archive's sources) is remembered until the lists are refreshed
 # and passed over for the next, loudly. Prints the .dsc's path; fails when
-# there is none (with "cached": when it is not fetched yet).
+# there is none (with "cached": when it is not fetched yet). Run it in a
+# command substitution, so that its lock ends with it.
 debian_source() {
   skipped=""
   for version in $(debian_source_versions "$1"); do
