@@ -16,7 +16,7 @@ cached_only=false
 [ "${1:-}" = --cached ] && cached_only=true
 
 if ! $cached_only; then
-  scripts/install-packages.sh cmake make g++-mingw-w64-x86-64-posix dpkg-dev xz-utils bzip2 >&2 || {
+  scripts/install-packages.sh cmake make g++-mingw-w64-x86-64-posix dpkg-dev xz-utils bzip2 ccache >&2 || {
     echo "windows-libs: could not install the packages above (is this machine offline?)" >&2
     exit 1
   }
@@ -78,6 +78,13 @@ if [ -f "$prefix/.complete" ]; then
   exit 0
 fi
 
+# ccache, with paths taken relative to the cache: a new key recompiles only
+# what changed.
+launcher=""
+if command -v ccache > /dev/null; then
+  export CCACHE_BASEDIR="$cache"
+  launcher=ccache
+fi
 started=$(date +%s)
 build_dir="$cache/build-libs-$key"
 rm -rf "$build_dir" "$prefix"
@@ -102,7 +109,7 @@ mkdir -p "$build_dir/zlib" "$prefix/include" "$prefix/lib"
 objects=$(sed -n 's/^OBJ[ZG] = //p' "$source_zlib/Makefile.in")
 [ -n "$objects" ] || { echo "windows-libs: no OBJZ and OBJG in zlib's Makefile.in" >&2; exit 1; }
 for object in $objects; do
-  x86_64-w64-mingw32-gcc-posix $cflags -Wall -c "$source_zlib/${object%.o}.c" -o "$build_dir/zlib/$object"
+  $launcher x86_64-w64-mingw32-gcc-posix $cflags -Wall -c "$source_zlib/${object%.o}.c" -o "$build_dir/zlib/$object"
 done
 (cd "$build_dir/zlib" && rm -f libz.a && x86_64-w64-mingw32-ar rcs libz.a $objects)
 cp "$source_zlib/zlib.h" "$source_zlib/zconf.h" "$prefix/include/"
@@ -118,7 +125,8 @@ cmake_library() {
   {
     cmake -S "$source_dir" -B "$build_dir/$name" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
       -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib -DCMAKE_C_FLAGS="$cflags" \
-      -DCMAKE_CXX_FLAGS="$cflags" "$@" &&
+      -DCMAKE_CXX_FLAGS="$cflags" ${launcher:+-DCMAKE_C_COMPILER_LAUNCHER=$launcher} \
+      ${launcher:+-DCMAKE_CXX_COMPILER_LAUNCHER=$launcher} "$@" &&
       cmake --build "$build_dir/$name" -j"$jobs" &&
       cmake --install "$build_dir/$name"
   } > "$build_dir/$name.log" 2>&1 || {
