@@ -23,12 +23,14 @@ if ! $cached_only; then
 fi
 command -v x86_64-w64-mingw32-gcc-posix > /dev/null && command -v cmake > /dev/null || exit 1
 
-# How each is built. zlib: the static library only. libxlsxwriter as Debian configures it, but static, with the minizip,
-# MD5 and temporary-file code that its source carries (Debian links the
-# system's minizip and OpenSSL's MD5, which Windows lacks), and numbers
-# written with its own locale-independent conversion, so that a cell never
-# depends on the process locale. muparser: static, without OpenMP (one
-# expression at a time needs no threads, and the program no libgomp DLL).
+# How each is built. zlib: the static library only. libxlsxwriter: as Debian
+# configures it, but static, with the minizip, MD5 and temporary-file code
+# that its source carries (Debian links the system's minizip and OpenSSL's
+# MD5, which Windows lacks), and numbers written with its own
+# locale-independent conversion, so that a cell never depends on the process
+# locale (Debian's build writes 7,5 for 7.5 under a decimal-comma locale).
+# muparser: static, without OpenMP (one expression at a time needs no
+# threads, and the program no libgomp DLL).
 cflags="-O2"
 xlsxwriter_options="-DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DUSE_SYSTEM_MINIZIP=OFF
   -DUSE_OPENSSL_MD5=OFF -DUSE_DTOA_LIBRARY=ON -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF"
@@ -102,8 +104,8 @@ for name in $names; do
   echo "$(basename "$source_dir")" >> "$prefix/sources.txt"
 done
 
-# zlib: the objects of its Makefile (OBJZ and OBJG: no gz* left out) into
-# libz.a, as its Makefile for Windows does, which Debian's source lacks.
+# zlib: the objects its Makefile builds (OBJZ and OBJG) archived into libz.a,
+# as its Makefile for Windows would do (Debian's source leaves that one out).
 echo "== building zlib for Windows" >&2
 mkdir -p "$build_dir/zlib" "$prefix/include" "$prefix/lib"
 objects=$(sed -n 's/^OBJ[ZG] = //p' "$source_zlib/Makefile.in")
