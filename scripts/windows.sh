@@ -1,7 +1,9 @@
 #!/bin/sh
 # Cross-builds Kelvara for 64-bit Windows with mingw-w64 into build-windows/:
 # build-windows/kelvara-tab.exe (statically linked: the one file runs on a
-# bare Windows 10 or 11) and the Windows test programs. With Qt for Windows
+# bare Windows 10 or 11) and the Windows test programs, against zlib,
+# libxlsxwriter and muparser built from Debian's sources into the cache
+# (scripts/windows-libs.sh, a few minutes the first time). With Qt for Windows
 # (scripts/windows-qt.sh, kept in a cache folder) also the window,
 # kelvara.exe, in build-windows/window/.
 #   scripts/windows.sh [build]  the above
