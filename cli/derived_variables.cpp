@@ -46,7 +46,6 @@ std::string DescribeProblem(const FormulaProblem& problem, size_t columns) {
     case Kind::syntax:
       return problem.text.empty() ? "the expression cannot be read on at " + at
                                   : quoted + " cannot stand at " + at;
-    case Kind::unavailable: break;  // said before any expression is compiled
   }
   return {};
 }
@@ -118,11 +117,6 @@ std::optional<std::vector<DerivedVariable>> BuildDerivedVariables(
     const auto ratios = EnergyRatios(options, header, utf8Header, error, notes);
     if (!ratios) return std::nullopt;
     definitions.insert(definitions.end(), ratios->begin(), ratios->end());
-  }
-  if (!definitions.empty() && !FormulasAvailable()) {
-    error = std::string(given > 0 ? "--derive" : "--energy-balance") +
-            ": this kelvara-tab computes no expressions: it was built without muparser";
-    return std::nullopt;
   }
   std::vector<DerivedVariable> derived;
   for (const DerivedDefinition& definition : definitions) {

@@ -37,7 +37,6 @@ struct FormulaProblem {
     unbalanced,       // a bracket left open or closed too often
     arguments,        // a function given too many or too few values (`text`)
     syntax,           // nothing can stand here (`text`, the piece found)
-    unavailable,      // this build cannot compute expressions
   };
   Kind kind = Kind::syntax;
   size_t position = 0;  // characters (not bytes) from the start, 0-based
@@ -67,9 +66,6 @@ struct CompiledFormula {
 // with blanks around it left off). Numbers are read the same way whatever
 // the process locale.
 CompiledFormula CompileFormula(std::string_view expression, std::span<const std::string> header);
-
-// Whether this build can compute expressions at all (it needs muparser).
-bool FormulasAvailable();
 
 // How an expression names column `column` (0-based) of the header: "{text}"
 // when its header text names it alone and reads back as written, else

@@ -146,8 +146,6 @@ FormulaProblem ProblemOf(const mu::Parser::exception_type& error, const FormulaT
 
 }  // namespace
 
-bool FormulasAvailable() { return true; }
-
 CompiledFormula CompileFormula(std::string_view expression, std::span<const std::string> header) {
   CompiledFormula compiled;
   FormulaProblem problem;

@@ -16,9 +16,6 @@ const QString kNoSurvey = QStringLiteral(
 
 // Why the computed variables cannot be defined now, or nothing.
 QString Refusal(const SettingsTab& settings) {
-  if (!kelvara::FormulasAvailable()) {
-    return FormulaProblemText({kelvara::FormulaProblem::Kind::unavailable, 0, ""});
-  }
   if (!settings.hasSurvey()) return kNoSurvey;
   return {};
 }

@@ -48,9 +48,6 @@ QString FormulaProblemText(const kelvara::FormulaProblem& problem) {
     case Kind::syntax:
       return text.isEmpty() ? at + QStringLiteral("から先が式として読めません。")
                             : at + QStringLiteral("の「%1」はここには書けません。").arg(text);
-    case Kind::unavailable:
-      return QStringLiteral(
-          "この版の Kelvara は計算列を計算できません（muparser なしで作られています）。");
   }
   return {};
 }
