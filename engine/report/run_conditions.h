@@ -1,0 +1,44 @@
+// The conditions a workbook's 条件 sheet states for its blocks: what the run
+// was given, as far as it is known.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/design_options.h"
+#include "engine/report/provenance.h"
+#include "engine/report/report_reading.h"
+
+namespace kelvara {
+
+// Code page 932 texts; an empty text is none (なし), nothing is unknown (不明).
+struct RunConditions {
+  std::optional<std::string> file, scheme, unit, weight, strata, addedColumns, otherOptions,
+      reference, program, dateTime;
+
+  bool operator==(const RunConditions&) const = default;
+};
+
+// The lines [firstLine, endLine) of some results came from a run with these
+// conditions: kelvara-tab's own run, or a run of the window.
+struct RunSpan {
+  size_t firstLine = 0;
+  size_t endLine = 0;
+  RunConditions conditions;
+};
+
+// The conditions of a run (its added columns left to each block), with the file and columns named as the user sees
+// them in `names`, and the person column's label (empty for none).
+RunConditions ConditionsOfRun(const Provenance& names, SchemeId scheme,
+                              const DesignOptions& design, std::string_view personLabel);
+
+// The conditions of a block: those of the run that made it when it is known,
+// else what the block says of its run: its provenance line when it has one,
+// else its scheme (from its groups' labels), and the reference table it was
+// judged against; the rest is unknown. The added columns are always the
+// block's own.
+RunConditions ConditionsOfBlock(const ReportBlock& block, const RunConditions* run);
+
+}  // namespace kelvara
