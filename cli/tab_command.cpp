@@ -10,6 +10,7 @@
 #include "cli/reference_loading.h"
 #include "cli/report_writer.h"
 #include "cli/tab_options.h"
+#include "cli/workbook_output.h"
 #include "codec/cp932.h"
 #include "platform/program_arguments.h"
 #include "platform/standard_streams.h"
@@ -66,10 +67,12 @@ bool AddUsualIntake(const TabOptions& options, RunRequest& request, Resolve& res
   return true;
 }
 
-// Turns the named columns into a run request; false with `error` set when a
-// column matches nothing.
+// Turns the named columns into a run request, and names the file and its
+// columns as the report shows them (`names`, `personLabel`); false with
+// `error` set when a column matches nothing.
 bool BuildRequest(const TabOptions& options, const std::vector<std::string>& header,
-                  RunRequest& request, std::string& error) {
+                  RunRequest& request, Provenance& names, std::string& personLabel,
+                  std::string& error) {
   auto resolve = [&](const ColumnName& name, const char* role, int& column) {
     if (!name.given()) {
       column = -1;
@@ -96,25 +99,24 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     if (!resolve(name, "cut-off variable", column)) return false;
     request.design.shareBelowByColumn[column] = cutOff;
   }
-  if (options.provenance) {
-    const auto label = [&](int column) {
-      return column < 0 ? std::string()
-                        : std::to_string(column + 1) + "." + header[static_cast<size_t>(column)];
-    };
-    Provenance provenance;
-    // The path as given on the command line, in the report's code page.
-    provenance.file = Utf8ToCp932(options.fileName).value_or(options.fileName);
-    provenance.unit = label(c.unitColumn);
-    provenance.weight = label(c.weightColumn);
-    provenance.strata = label(request.design.strataColumn);
-    const std::time_t now = std::time(nullptr);
-    char stamp[32] = {};
-    if (const std::tm* local = std::localtime(&now)) {
-      std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
-    }
-    provenance.dateTime = stamp;
-    request.provenance = provenance;
+  // The names of the file and columns as the user gave them: for the
+  // provenance lines, and for the workbook's conditions.
+  const auto label = [&](int column) {
+    return column < 0 ? std::string()
+                      : std::to_string(column + 1) + "." + header[static_cast<size_t>(column)];
+  };
+  // The path as given on the command line, in the report's code page.
+  names.file = Utf8ToCp932(options.fileName).value_or(options.fileName);
+  names.unit = label(c.unitColumn);
+  names.weight = label(c.weightColumn);
+  names.strata = label(request.design.strataColumn);
+  const std::time_t now = std::time(nullptr);
+  char stamp[32] = {};
+  if (const std::tm* local = std::localtime(&now)) {
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
   }
+  names.dateTime = stamp;
+  if (options.provenance) request.provenance = names;
   if (!options.reference.empty()) {
     request.design.reference = LoadReferenceChoice(options, header, error);
     if (!request.design.reference) return false;
@@ -124,7 +126,9 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     if (!resolve(variable, "analysis variable", column)) return false;
     request.variableColumns.push_back(column);
   }
-  return AddUsualIntake(options, request, resolve, error);
+  if (!AddUsualIntake(options, request, resolve, error)) return false;
+  personLabel = label(request.design.usual.personColumn);
+  return true;
 }
 
 std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
@@ -160,6 +164,23 @@ void WarnOfCoverage(const GroupCoverage& coverage, SchemeId scheme) {
   }
 }
 
+// --xlsx-from: the workbook of a saved results file.
+int ConvertResultsFile(const TabOptions& options) {
+  if (SameFile(options.workbookFile, options.resultsFile)) {
+    return Fail("--xlsx-from would write the workbook over the results file " +
+                    options.resultsFile,
+                kExitBadUsage);
+  }
+  std::string error;
+  const auto lines = ResultsFileLines(options.resultsFile, error);
+  if (!lines) return Fail(error, kExitRunFailed);
+  const auto workbook = WorkbookBytes(*lines, {}, error);
+  if (!workbook || !WriteWorkbookFile(options.workbookFile, *workbook, error)) {
+    return Fail(error, kExitRunFailed);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulate) {
@@ -170,10 +191,21 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
     std::fputs(kTabUsage, stdout);
     return 0;
   }
+  if (!options->resultsFile.empty()) return ConvertResultsFile(*options);
   const auto header = ReadHeaderRow(PathFromUtf8(options->fileName), error);
   if (!header) return Fail(error, kExitRunFailed);
   RunRequest request;
-  if (!BuildRequest(*options, *header, request, error)) return Fail(error, kExitBadUsage);
+  Provenance names;
+  std::string personLabel;
+  if (!BuildRequest(*options, *header, request, names, personLabel, error)) {
+    return Fail(error, kExitBadUsage);
+  }
+  if (!options->workbookFile.empty() && (SameFile(options->workbookFile, options->fileName) ||
+                                         SameFile(options->workbookFile, options->outputFile))) {
+    return Fail("--xlsx names the survey data file or the -o file: give the workbook a name "
+                "of its own",
+                kExitBadUsage);
+  }
 
   std::vector<std::string> lines;
   const RunOutcome outcome =
@@ -181,11 +213,23 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
   if (outcome.status != RunStatus::ok) {
     return Fail(DescribeFailure(outcome, options->fileName), kExitRunFailed);
   }
+  // The workbook is made before anything is written, so that a workbook that
+  // cannot be made leaves no report behind either.
+  std::optional<std::string> workbook;
+  if (!options->workbookFile.empty()) {
+    const RunSpan run{0, lines.size(),
+                      ConditionsOfRun(names, request.scheme, request.design, personLabel)};
+    workbook = WorkbookBytes(lines, std::span(&run, 1), error);
+    if (!workbook) return Fail(error, kExitRunFailed);
+  }
 
   ReportWriter writer(PathFromUtf8(options->outputFile), options->utf8);
   if (!writer.Open(error)) return Fail(error, kExitRunFailed);
   for (const std::string& line : lines) writer.WriteLine(line);
   if (!writer.Commit(error)) return Fail(error, kExitRunFailed);
+  if (workbook && !WriteWorkbookFile(options->workbookFile, *workbook, error)) {
+    return Fail(error, kExitRunFailed);
+  }
   WarnOfCoverage(outcome.coverage, options->scheme);
   return 0;
 }

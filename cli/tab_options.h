@@ -43,6 +43,8 @@ struct TabOptions {
   std::string menstruation;    // yes, no or empty
   bool utf8 = false;
   std::string outputFile;  // empty: standard output
+  std::string workbookFile;  // --xlsx FILE, or OUT.xlsx of --xlsx-from; empty: none
+  std::string resultsFile;   // --xlsx-from RESULTS.csv: convert it, run nothing
   bool help = false;
 };
 
