@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/report/summary_table.h"
 #include "ui/dialogs/common_dialogs.h"
 
 class QAction;
@@ -37,6 +38,12 @@ class TMainForm : public QMainWindow {
   void FilePrint();
   void FilePrintSetup();
   void FileExit();
+  // The 計算結果 menu: the results as an Excel workbook, the summary 一覧
+  // printed or saved as PDF, and the decimals it shows.
+  void ResultsSaveWorkbook();
+  void ResultsPrintSummary();
+  void ResultsSaveSummaryPdf();
+  void ResultsChooseDecimals();
   void HelpAbout();
   // The page that explains the report's columns (F1): shown beside the
   // window, which stays usable.
@@ -101,6 +108,14 @@ class TMainForm : public QMainWindow {
   QString ResultsFolder() const;
   // What a printed page of results says at its top.
   QString PrintHeading() const;
+  // Whether the pane holds a block to save or print: else says `refusal`
+  // (nothing in the pane) or that it holds no block.
+  bool HaveBlocks(const QString& refusal);
+  // The summary 一覧 of the pane's blocks, in the decimals set.
+  std::vector<kelvara::SummarySection> Summary() const;
+  // Asks where the workbook or the summary's PDF goes; empty when cancelled
+  // or refused.
+  QString AskSummaryPath(const QString& filter, const QString& extension);
   // The progress window, for a load or a run: while it is up, the window
   // neither closes nor takes a dropped file.
   TFormProgress& progressWindow();
@@ -127,6 +142,11 @@ class TMainForm : public QMainWindow {
   QAction* FilePrintSetupItem;
   QAction* N4;
   QAction* FileExitItem;
+  QMenu* ResultsMenu;
+  QAction* WorkbookSaveItem;
+  QAction* SummaryPrintItem;
+  QAction* SummaryPdfItem;
+  QAction* SummaryDecimalsItem;
   QMenu* CalculationMenu;
   QAction* DesignOptionsItem;
   QAction* ProvenanceItem;  // a provenance line before each block
@@ -135,6 +155,7 @@ class TMainForm : public QMainWindow {
   QAction* HelpAboutItem;
   TFileDialog* OpenDialog;
   TFileDialog* SaveDialog;
+  TFileDialog* WorkbookDialog;  // the workbook's and the summary PDF's
   QObject* PrintDialog;
   QObject* PrintSetupDialog;
   QTabWidget* PageControl1;
