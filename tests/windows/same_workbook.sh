@@ -33,7 +33,7 @@ survey="../調査データ/例 2024.csv"
 byNumber="--unit 1 --weight 5 --sex 2 --age 3 --pregnancy 4"
 same $byNumber -o 報告.csv --xlsx 結果.xlsx "$survey" 6 7 8 9 10 11 12 13
 same $byNumber --median-ci --reference ../調査データ/基準値.csv --menstruation yes --scheme table2 \
-  --usual --variance-ratio 12=1.5 -o 報告.csv --xlsx 結果.xlsx "$survey" 鉄
+  -o 報告.csv --xlsx 結果.xlsx "$survey" 鉄 カルシウム
 same --xlsx-from 報告.csv 結果.xlsx
 both $byNumber --utf8 -o 報告.csv "$survey" 6 12
 same --xlsx-from 報告.csv 結果.xlsx
