@@ -31,11 +31,6 @@ namespace {
 // page number and binding.
 const QMarginsF kSummaryMargins(12, 12, 12, 12);
 
-bool SameFile(const QString& a, const QString& b) {
-  const QFileInfo first(a), second(b);
-  return first.exists() && second.exists() && first == second;
-}
-
 }  // namespace
 
 bool TMainForm::HaveBlocks(const QString& refusal) {
@@ -97,8 +92,16 @@ void TMainForm::ResultsSaveWorkbook() {
     const kelvara::XlsxBytes written = kelvara::WriteXlsx(
         kelvara::ResultsWorkbook(pane().lines(), pane().runs(), settings_->summaryDecimals()));
     QString cause;
-    if (written.status != kelvara::XlsxBytes::Status::ok) {
-      cause = QStringLiteral("Excel 形式にできませんでした（%1）。").arg(QString::fromStdString(written.detail));
+    const QString detail = QString::fromStdString(written.detail);
+    switch (written.status) {
+      case kelvara::XlsxBytes::Status::ok: break;
+      case kelvara::XlsxBytes::Status::noTemporary:
+        cause = QStringLiteral("作業用の一時ファイルを作れませんでした（%1）。").arg(detail);
+        break;
+      case kelvara::XlsxBytes::Status::unavailable:
+      case kelvara::XlsxBytes::Status::failed:
+        cause = QStringLiteral("Excel 形式に書き出せませんでした（%1）。").arg(detail);
+        break;
     }
     if (!cause.isEmpty() || !WriteFileBytes(path, written.bytes, &cause)) {
       dialogs().ShowError(FailureMessage(QStringLiteral("ファイルを保存できませんでした。"), path, cause));
