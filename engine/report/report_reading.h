@@ -32,7 +32,10 @@ struct ReportGroupLine {
   std::vector<std::optional<double>> values;  // in the order of the titles
   size_t line = 0;  // its position among the lines read
 
-  bool operator==(const ReportGroupLine&) const = default;
+  // The same group with the same values, wherever its line stood.
+  bool operator==(const ReportGroupLine& other) const {
+    return label == other.label && values == other.values;
+  }
 };
 
 // The line that ends a block judged against reference values.
