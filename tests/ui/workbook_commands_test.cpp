@@ -277,6 +277,14 @@ void WorkbookCommandsTest::emptyResultsAndTheSurveyFileAreRefused() {
   Pane()->ReplaceLines({"no block here", ""});
   MainForm->ResultsSaveSummaryPdf();
   QCOMPARE(dialogs_.errors, QStringList{QStringLiteral("計算結果に変数の見出し「【…】」の行がありません。")});
+  // A block whose groups are of no scheme: no summary to print.
+  dialogs_.errors.clear();
+  Pane()->ReplaceLines({"\"\x81y" "a\x81z\"", "\"\x90\xAB\x94N\x97\xEE\",\"\x90l\x90\x94\"", "\"x\",1,0", ""});
+  MainForm->ResultsSaveSummaryPdf();
+  MainForm->ResultsPrintSummary();
+  QCOMPARE(dialogs_.errors.size(), 2);
+  QVERIFY(dialogs_.errors[1].startsWith(QStringLiteral("一覧表にできる区分の行がありません")));
+  QVERIFY(dialogs_.filters.isEmpty());
 
   // The open survey data are never replaced by a workbook.
   const QString survey = WriteFile(*tmp_, QStringLiteral("survey.csv"), SmallSurveyBytes());

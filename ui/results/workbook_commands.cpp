@@ -45,9 +45,14 @@ bool TMainForm::HaveBlocks(const QString& refusal) {
   return true;
 }
 
-std::vector<kelvara::SummarySection> TMainForm::Summary() const {
+std::vector<kelvara::SummarySection> TMainForm::Summary() {
   const std::vector<std::string>& lines = pane().lines();
-  return kelvara::SummarySections(kelvara::ReadReportBlocks(lines), lines, settings_->summaryDecimals());
+  std::vector<kelvara::SummarySection> sections =
+      kelvara::SummarySections(kelvara::ReadReportBlocks(lines), lines, settings_->summaryDecimals());
+  if (sections.empty()) {
+    dialogs().ShowError(QStringLiteral("一覧表にできる区分の行がありません（どの年齢階級区分の区分名でもありません）。"));
+  }
+  return sections;
 }
 
 QString TMainForm::AskSummaryPath(const QString& filter, const QString& extension) {
@@ -115,13 +120,15 @@ void TMainForm::ResultsPrintSummary() {
     QPrinter& printer = this->printer();
     // A4 across for this print; the page set-up of the results' print is
     // given back afterwards.
+    const std::vector<kelvara::SummarySection> sections = Summary();
+    if (sections.empty()) return;
     const QPageLayout kept = printer.pageLayout();
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                       kSummaryMargins, QPageLayout::Millimeter));
     if (dialogs().ExecutePrint(printer)) {
       WaitCursor wait;
       printer.setDocName(windowTitle());
-      PrintSummary(Summary(), printer, QStringLiteral("一覧表　") + PrintHeading());
+      PrintSummary(sections, printer, QStringLiteral("一覧表　") + PrintHeading());
       if (printer.printerState() == QPrinter::Error) {
         dialogs().ShowError(QStringLiteral("印刷できませんでした。"));
       }
@@ -133,6 +140,8 @@ void TMainForm::ResultsPrintSummary() {
 void TMainForm::ResultsSaveSummaryPdf() {
   RunGuarded(dialogs(), [this] {
     if (!HaveBlocks(QStringLiteral("保存する計算結果がありません。"))) return;
+    const std::vector<kelvara::SummarySection> sections = Summary();
+    if (sections.empty()) return;
     const QString path = AskSummaryPath(QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"));
     if (path.isEmpty()) return;
     WaitCursor wait;
@@ -145,7 +154,7 @@ void TMainForm::ResultsSaveSummaryPdf() {
       writer.setCreator(QStringLiteral("Kelvara"));
       writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                        kSummaryMargins, QPageLayout::Millimeter));
-      written = PrintSummary(Summary(), writer, QStringLiteral("一覧表　") + PrintHeading());
+      written = PrintSummary(sections, writer, QStringLiteral("一覧表　") + PrintHeading());
     }
     written = written && file.commit();
     if (!written) {

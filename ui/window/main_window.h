@@ -111,8 +111,9 @@ class TMainForm : public QMainWindow {
   // Whether the pane holds a block to save or print: else says `refusal`
   // (nothing in the pane) or that it holds no block.
   bool HaveBlocks(const QString& refusal);
-  // The summary 一覧 of the pane's blocks, in the decimals set.
-  std::vector<kelvara::SummarySection> Summary() const;
+  // The summary 一覧 of the pane's blocks, in the decimals set; empty, and
+  // said, when no block has the groups of a scheme.
+  std::vector<kelvara::SummarySection> Summary();
   // Asks where the workbook or the summary's PDF goes; empty when cancelled
   // or refused.
   QString AskSummaryPath(const QString& filter, const QString& extension);
