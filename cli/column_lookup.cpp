@@ -80,4 +80,33 @@ std::optional<int> ResolveColumn(const ColumnName& name, const std::vector<std::
   return std::nullopt;
 }
 
+std::optional<std::pair<int, int>> ResolveRatio(const std::string& text,
+                                                const std::vector<std::string>& header,
+                                                std::string& error) {
+  std::optional<std::pair<int, int>> found;
+  std::string firstError;
+  for (size_t slash = text.find('/'); slash != std::string::npos;
+       slash = text.find('/', slash + 1)) {
+    std::string sideError;
+    const auto numerator = ResolveColumn({text.substr(0, slash)}, header, "--ratio numerator",
+                                         sideError);
+    const auto denominator =
+        numerator ? ResolveColumn({text.substr(slash + 1)}, header, "--ratio denominator",
+                                  sideError)
+                  : std::nullopt;
+    if (!denominator) {
+      if (firstError.empty()) firstError = sideError;
+      continue;
+    }
+    if (found) {
+      error = "--ratio " + text + " splits into columns at more than one slash: give the columns' "
+              "numbers, as 8/5";
+      return std::nullopt;
+    }
+    found = std::pair{*numerator, *denominator};
+  }
+  if (!found) error = firstError;
+  return found;
+}
+
 }  // namespace kelvara

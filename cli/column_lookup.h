@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/tab_options.h"
@@ -21,5 +22,13 @@ std::optional<std::vector<std::string>> ReadHeaderRow(const std::filesystem::pat
 // names the column in the message put into `error` when it matches nothing.
 std::optional<int> ResolveColumn(const ColumnName& name, const std::vector<std::string>& header,
                                  const std::string& role, std::string& error);
+
+// The numerator's and denominator's 0-based column indices of "NUM/DEN", each
+// as ResolveColumn takes it. A header text may hold a slash itself, so the
+// text is split at the one slash whose two sides both name a column; nothing,
+// with a message in `error`, when none or several do.
+std::optional<std::pair<int, int>> ResolveRatio(const std::string& text,
+                                                const std::vector<std::string>& header,
+                                                std::string& error);
 
 }  // namespace kelvara

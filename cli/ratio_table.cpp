@@ -1,20 +1,13 @@
 #include "cli/ratio_table.h"
 
-#include <charconv>
-#include <cmath>
 #include <fstream>
 #include <sstream>
 
+#include "engine/cut_off.h"
+#include "platform/utf8_path.h"
+
 namespace kelvara {
 namespace {
-
-std::optional<double> ParseNumber(const std::string& text) {
-  double value = 0.0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, failure] = std::from_chars(text.data(), end, value, std::chars_format::general);
-  if (failure != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
 
 std::string Trimmed(const std::string& text) {
   const size_t from = text.find_first_not_of(" \t\r");
@@ -33,20 +26,20 @@ std::optional<RatioRow> ReadRow(const std::string& line, std::string& problem) {
   }
   RatioRow row;
   row.variable.text = cells[0];
-  const std::optional<double> sex = ParseNumber(cells[1]);
-  const std::optional<double> ratio = ParseNumber(cells[3]);
+  const std::optional<double> sex = ParseCutOff(cells[1]);
+  const std::optional<double> ratio = ParseCutOff(cells[3]);
   if (row.variable.text.empty()) {
     problem = "names no variable";
   } else if (!sex || (*sex != 0 && *sex != 1 && *sex != 2)) {
     problem = "SEX must be 1, 2 or 0 (both)";
-  } else if (!cells[2].empty() && !ParseNumber(cells[2])) {
+  } else if (!cells[2].empty() && !ParseCutOff(cells[2])) {
     problem = "AGE must be an age of the band or empty";
   } else if (!ratio || *ratio < 0) {
     problem = "R must be a ratio of 0 or more such as 1.5";
   }
   if (!problem.empty()) return std::nullopt;
   row.sex = static_cast<int>(*sex);
-  if (!cells[2].empty()) row.age = ParseNumber(cells[2]);
+  if (!cells[2].empty()) row.age = ParseCutOff(cells[2]);
   row.ratio = *ratio;
   return row;
 }
@@ -54,7 +47,7 @@ std::optional<RatioRow> ReadRow(const std::string& line, std::string& problem) {
 // A header names its columns: its last field is no number.
 bool IsHeader(const std::string& line) {
   const size_t comma = line.rfind(',');
-  return comma != std::string::npos && !ParseNumber(Trimmed(line.substr(comma + 1)));
+  return comma != std::string::npos && !ParseCutOff(Trimmed(line.substr(comma + 1)));
 }
 
 }  // namespace
@@ -63,7 +56,7 @@ std::optional<std::vector<RatioRow>> ReadRatioTable(const std::filesystem::path&
                                                     std::string& error) {
   std::ifstream in(fileName, std::ios::binary);
   if (!in) {
-    error = "cannot open the variance-ratio table " + fileName.string();
+    error = "cannot open the variance-ratio table " + Utf8FromPath(fileName);
     return std::nullopt;
   }
   std::vector<RatioRow> rows;
@@ -82,13 +75,13 @@ std::optional<std::vector<RatioRow>> ReadRatioTable(const std::filesystem::path&
     std::optional<RatioRow> row = ReadRow(text, problem);
     if (!row) {
       error = "line " + std::to_string(number) + " of the variance-ratio table " +
-              fileName.string() + " " + problem;
+              Utf8FromPath(fileName) + " " + problem;
       return std::nullopt;
     }
     rows.push_back(std::move(*row));
   }
   if (in.bad()) {
-    error = "cannot read the variance-ratio table " + fileName.string();
+    error = "cannot read the variance-ratio table " + Utf8FromPath(fileName);
     return std::nullopt;
   }
   return rows;

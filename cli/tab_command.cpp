@@ -1,9 +1,16 @@
 #include "cli/tab_command.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
 #include <new>
+#include <optional>
 
 #include "cli/column_lookup.h"
 #include "cli/ratio_table.h"
@@ -67,12 +74,17 @@ bool AddUsualIntake(const TabOptions& options, RunRequest& request, Resolve& res
   return true;
 }
 
+// A column as the window labels it, "3.年齢"; empty for none.
+std::string ColumnLabel(const std::vector<std::string>& header, int column) {
+  return column < 0 ? std::string()
+                    : std::to_string(column + 1) + "." + header[static_cast<size_t>(column)];
+}
+
 // Turns the named columns into a run request, and names the file and its
-// columns as the report shows them (`names`, `personLabel`); false with
+// columns as the report shows them (`names`); false with
 // `error` set when a column matches nothing.
 bool BuildRequest(const TabOptions& options, const std::vector<std::string>& header,
-                  RunRequest& request, Provenance& names, std::string& personLabel,
-                  std::string& error) {
+                  RunRequest& request, Provenance& names, std::string& error) {
   auto resolve = [&](const ColumnName& name, const char* role, int& column) {
     if (!name.given()) {
       column = -1;
@@ -101,12 +113,14 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
   }
   // The names of the file and columns as the user gave them: for the
   // provenance lines, and for the workbook's conditions.
-  const auto label = [&](int column) {
-    return column < 0 ? std::string()
-                      : std::to_string(column + 1) + "." + header[static_cast<size_t>(column)];
-  };
-  // The path as given on the command line, in the report's code page.
-  names.file = Utf8ToCp932(options.fileName).value_or(options.fileName);
+  const auto label = [&](int column) { return ColumnLabel(header, column); };
+  // The full path, so that the line still names the file when the report
+  // is read elsewhere; in the report's code page.
+  std::error_code failed;
+  const std::filesystem::path full =
+      std::filesystem::absolute(PathFromUtf8(options.fileName), failed).lexically_normal();
+  const std::string file = failed ? options.fileName : Utf8FromPath(full);
+  names.file = Utf8ToCp932(file).value_or(file);
   names.unit = label(c.unitColumn);
   names.weight = label(c.weightColumn);
   names.strata = label(request.design.strataColumn);
@@ -126,9 +140,16 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     if (!resolve(variable, "analysis variable", column)) return false;
     request.variableColumns.push_back(column);
   }
-  if (!AddUsualIntake(options, request, resolve, error)) return false;
-  personLabel = label(request.design.usual.personColumn);
-  return true;
+  request.design.energyAdjustment.method = options.energyAdjust;
+  if (!resolve(options.energy, "energy", request.design.energyAdjustment.energyColumn)) {
+    return false;
+  }
+  for (const std::string& ratio : options.ratios) {
+    const auto columns = ResolveRatio(ratio, header, error);
+    if (!columns) return false;
+    request.design.ratios.push_back({columns->first, columns->second});
+  }
+  return AddUsualIntake(options, request, resolve, error);
 }
 
 std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
@@ -146,6 +167,15 @@ std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
   return {};
 }
 
+// Where the persons outside every age band count: in totals that take their
+// age, or nowhere.
+std::string WhereCounted(const GroupCoverage& coverage) {
+  const size_t nowhere = coverage.outsideEveryGroup;
+  if (nowhere == 0) return "they count at most in totals that take every age";
+  if (nowhere == coverage.outsideAgeBands) return "they count in no group, not even a total";
+  return std::to_string(nowhere) + " of them count in no group, the others only in totals";
+}
+
 // Persons the report leaves out of every age band, said on standard error so
 // that the report stays as it is.
 void WarnOfCoverage(const GroupCoverage& coverage, SchemeId scheme) {
@@ -154,15 +184,67 @@ void WarnOfCoverage(const GroupCoverage& coverage, SchemeId scheme) {
     WriteUtf8(stderr, "kelvara-tab: note: " + std::to_string(coverage.outsideAgeBands) + " of " +
                           std::to_string(coverage.persons) +
                           " persons with usable sex, age and other classification cells are in "
-                          "no age group of the " + name +
-                          " scheme (they count at most in totals that take every age); check the "
-                          "--age column and the --scheme\n");
+                          "no age group of the " + name + " scheme (" + WhereCounted(coverage) +
+                          "); check the --age column and the --scheme\n");
   }
   if (scheme != SchemeId::category && coverage.agesLookLikeCategories) {
     WriteUtf8(stderr, "kelvara-tab: note: every age is a whole number from 1 to 10: if the --age "
                       "column holds category numbers, use --scheme category\n");
   }
 }
+
+// Usual intakes of nutrients too seldom eaten for the daily-intake model,
+// and persons whose rows disagree, said on standard error as in the report.
+void WarnOfPersonDays(const RunOutcome& outcome, const std::vector<std::string>& header) {
+  if (outcome.disagreeingPersons > 0) {
+    const size_t n = outcome.disagreeingPersons;
+    WriteUtf8(stderr, "kelvara-tab: note: " + std::to_string(n) +
+                          (n == 1 ? " person has" : " persons have") +
+                          " rows that disagree on weight, unit, stratum, sex, age or pregnancy; "
+                          "the first row is taken\n");
+  }
+  for (const EpisodicIntake& one : outcome.episodic) {
+    const std::string share = std::to_string(
+        static_cast<int>(std::lround(100.0 * one.nonPositiveDays / one.days)));
+    WriteUtf8(stderr, "kelvara-tab: warning: " + std::to_string(one.nonPositiveDays) + " of the " +
+                          std::to_string(one.days) + " day values (" + share + " %) of " +
+                          Cp932ToUtf8(header[static_cast<size_t>(one.column)]) +
+                          " are 0 or less: the usual intake assumes a nutrient eaten daily, and "
+                          "one eaten episodically needs a model of the chance of eating it too\n");
+  }
+}
+
+// KELVARA_BOOTSTRAP_TRACE=FILE, for checking the bootstrap from outside
+// (scripts/check_with_r.R): every replicate's draws and usual intakes, as
+// lines "draw,COLUMN,REPLICATE,PERSON" and "usual,COLUMN,REPLICATE,PERSON,VALUE"
+// (columns from 1, persons from 0 in the order of their first rows, replicate
+// 0 the full sample).
+class ReplicateTrace {
+ public:
+  explicit ReplicateTrace(const char* fileName) : out_(PathFromUtf8(fileName), std::ios::binary) {}
+
+  void Write(const BootstrapReplicate& replicate) {
+    std::string text;
+    const std::string head = std::to_string(replicate.column + 1) + "," +
+                             std::to_string(replicate.replicate) + ",";
+    for (uint32_t person : replicate.drawnPersons) {
+      text += "draw," + head + std::to_string(person) + "\n";
+    }
+    for (size_t p = 0; p < replicate.usual.size(); ++p) {
+      char number[32] = {};
+      if (!std::isnan(replicate.usual[p])) {
+        std::to_chars(number, number + sizeof number - 1, replicate.usual[p]);
+      }
+      text += "usual," + head + std::to_string(p) + "," + number + "\n";
+    }
+    std::lock_guard lock(mutex_);
+    out_ << text;
+  }
+
+ private:
+  std::ofstream out_;
+  std::mutex mutex_;
+};
 
 // --xlsx-from: the workbook of a saved results file.
 int ConvertResultsFile(const TabOptions& options) {
@@ -196,8 +278,7 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
   if (!header) return Fail(error, kExitRunFailed);
   RunRequest request;
   Provenance names;
-  std::string personLabel;
-  if (!BuildRequest(*options, *header, request, names, personLabel, error)) {
+  if (!BuildRequest(*options, *header, request, names, error)) {
     return Fail(error, kExitBadUsage);
   }
   if (!options->workbookFile.empty() && (SameFile(options->workbookFile, options->fileName) ||
@@ -207,6 +288,11 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
                 kExitBadUsage);
   }
 
+  std::optional<ReplicateTrace> trace;
+  if (const char* traceFile = std::getenv("KELVARA_BOOTSTRAP_TRACE")) {
+    trace.emplace(traceFile);
+    request.design.usual.replicateTrace = [&](const BootstrapReplicate& r) { trace->Write(r); };
+  }
   std::vector<std::string> lines;
   const RunOutcome outcome =
       tabulate(request, [&](std::string_view line) { lines.emplace_back(line); });
@@ -218,7 +304,8 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
   std::optional<std::string> workbook;
   if (!options->workbookFile.empty()) {
     const RunSpan run{0, lines.size(),
-                      ConditionsOfRun(names, request.scheme, request.design, personLabel)};
+                      ConditionsOfRun(names, request.scheme, request.design,
+                                      [&](int column) { return ColumnLabel(*header, column); })};
     workbook = WorkbookBytes(lines, std::span(&run, 1), error);
     if (!workbook) return Fail(error, kExitRunFailed);
   }
@@ -231,6 +318,7 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
     return Fail(error, kExitRunFailed);
   }
   WarnOfCoverage(outcome.coverage, options->scheme);
+  WarnOfPersonDays(outcome, *header);
   return 0;
 }
 

@@ -25,7 +25,8 @@ const char* const kTabUsage =
     "                    stratum 3 and unit 1 of stratum 4 are different units;\n"
     "                    without --unit every respondent is a unit of its own), and\n"
     "                    the standard error becomes the stratified with-replacement\n"
-    "                    one; a stratum of a single unit adds nothing to it\n"
+    "                    one; a stratum of a single unit adds nothing to it (one\n"
+    "                    unit in all: a simple random sample's, as without strata)\n"
     "  --ci              95% confidence interval of the mean: mean -/+ t(0.975, df)\n"
     "                    times the standard error, df being units minus strata\n"
     "                    (units minus 1 without --strata, respondents minus 1\n"
@@ -84,11 +85,26 @@ const char* const kTabUsage =
     "                    30 for 30-39, or empty for every band of the sex); a\n"
     "                    band's own row comes before its sex's, and that before\n"
     "                    --variance-ratio\n"
-    "  --bootstrap B     standard errors of the usual-intake block from B Rao-Wu\n"
-    "                    bootstrap replicates over the units within strata, each\n"
-    "                    refitting the whole estimation (seeded: the same report\n"
-    "                    every run); without it they are linearised and leave out\n"
-    "                    the uncertainty of the fitted transform and variances\n"
+    "  --bootstrap B     every standard error of the usual-intake block (mean,\n"
+    "                    shares, the median's interval) from B Rao-Wu bootstrap\n"
+    "                    replicates over the units within strata, each refitting\n"
+    "                    the whole estimation (seeded: the same report every run,\n"
+    "                    on every platform); without it they are linearised and\n"
+    "                    leave out the uncertainty of the fitted transform and\n"
+    "                    variances\n"
+    "\n"
+    "Energy (the blocks follow each variable's blocks, the ratios all variables):\n"
+    "  --energy-adjust residual|density   adds after each nutrient's blocks (all\n"
+    "                    VARIABLEs but the energy column) the block of its intakes\n"
+    "                    adjusted for energy: residual (Willett: within each sex the\n"
+    "                    residual of a weighted regression on energy plus the fitted\n"
+    "                    value at the sex's mean energy) or density (per 1000 kcal)\n"
+    "  --energy COL      the energy column (kcal) for --energy-adjust\n"
+    "  --ratio NUM/DEN   a block of the ratio of weighted totals sum w NUM / sum w\n"
+    "                    DEN per group, over members with both values, with its\n"
+    "                    linearised standard error under the design (and --ci,\n"
+    "                    --cv); NUM and DEN by number or header text; repeatable.\n"
+    "                    With --ratio no VARIABLE is needed\n"
     "\n"
     "  --utf8            UTF-8 with LF line ends, for reading in a terminal (a\n"
     "                    Windows console is given Unicode, whatever its code page)\n"
@@ -156,6 +172,28 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       {"--person", column(options.person)},
       {"--variance-ratios", text(options.ratioTable)},
       {"--reference", text(options.reference)},
+      {"--energy", column(options.energy)},
+      {"--energy-adjust",
+       [&](const std::string& value) -> std::string {
+         if (value == "residual") {
+           options.energyAdjust = EnergyAdjustmentMethod::residual;
+         } else if (value == "density") {
+           options.energyAdjust = EnergyAdjustmentMethod::density;
+         } else {
+           return "--energy-adjust is residual or density, not " + value;
+         }
+         return {};
+       }},
+      {"--ratio",
+       [&](const std::string& value) -> std::string {
+         const size_t slash = value.find('/');
+         if (slash == std::string::npos || slash == 0 || value.back() == '/') {
+           return "--ratio needs NUM/DEN, two columns by number or header text such as 8/5, "
+                  "not " + value;
+         }
+         options.ratios.push_back(value);
+         return {};
+       }},
       {"-o", text(options.outputFile)},
       {"--xlsx", text(options.workbookFile)},
       {"--xlsx-from", text(options.resultsFile)},
@@ -307,8 +345,13 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       return std::nullopt;
     }
   }
-  if (options.variables.empty()) {
-    error = "no VARIABLE given: name at least one analysis column";
+  if (options.variables.empty() && options.ratios.empty()) {
+    error = "no VARIABLE given: name at least one analysis column (or a --ratio)";
+    return std::nullopt;
+  }
+  if ((options.energyAdjust != EnergyAdjustmentMethod::none) != options.energy.given()) {
+    error = "--energy-adjust and --energy go together: --energy-adjust residual|density "
+            "--energy COL";
     return std::nullopt;
   }
   if ((!options.varianceRatios.empty() || !options.ratioTable.empty() ||

@@ -41,6 +41,10 @@ struct TabOptions {
   std::vector<std::pair<ColumnName, std::string>> nutrients;  // --nutrient VAR=KEY
   std::string pregnancyStage;  // early, mid, late or empty
   std::string menstruation;    // yes, no or empty
+  // --energy-adjust residual|density with --energy COL.
+  EnergyAdjustmentMethod energyAdjust = EnergyAdjustmentMethod::none;
+  ColumnName energy;
+  std::vector<std::string> ratios;  // --ratio NUM/DEN as given, split against the header
   bool utf8 = false;
   std::string outputFile;  // empty: standard output
   std::string workbookFile;  // --xlsx FILE, or OUT.xlsx of --xlsx-from; empty: none

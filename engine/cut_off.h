@@ -1,5 +1,6 @@
-// The cut-off of the share below it, read from text: the one reading for the
-// design dialog, the settings file and kelvara-tab's --below.
+// A number typed by the user, read from text: the one reading of the cut-off
+// of the share below it (design dialog, settings file, kelvara-tab's --below)
+// and of the variance-ratio table's numbers.
 #pragma once
 
 #include <optional>

@@ -6,7 +6,9 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
+#include "engine/added_block_options.h"
 #include "engine/usual_intake_options.h"
 
 namespace kelvara {
@@ -50,6 +52,11 @@ struct DesignOptions {
   // the AI, above the UL and outside the DG with their SEs; the block ends
   // with a line naming the table and counting the persons not judged.
   std::shared_ptr<const ReferenceChoice> reference;
+  // Adds after each variable's blocks (but the energy column's) a block of
+  // its intakes adjusted for energy.
+  EnergyAdjustment energyAdjustment;
+  // Adds after the variables' blocks a block per ratio of weighted totals.
+  std::vector<RatioOfTotals> ratios;
 
   bool addsColumns() const {
     return confidenceInterval || coefficientOfVariation || designEffect ||

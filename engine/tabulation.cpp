@@ -2,15 +2,19 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <exception>
 #include <iterator>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
+#include "engine/report/energy_adjusted_lines.h"
+#include "engine/report/ratio_block.h"
 #include "engine/report/usual_intake_lines.h"
 #include "engine/report/variable_block.h"
 #include "engine/statistics/column_figures.h"
+#include "engine/statistics/energy_adjustment.h"
 #include "engine/statistics/person_days.h"
 #include "engine/statistics/reference_judgement.h"
 #include "engine/statistics/run_layout.h"
@@ -28,7 +32,39 @@ bool AcceptsColumns(const RunRequest& request) {
   const bool variables = std::all_of(request.variableColumns.begin(),
                                      request.variableColumns.end(),
                                      [](int column) { return column >= 0; });
-  return required && optional && variables;
+  const EnergyAdjustment& energy = request.design.energyAdjustment;
+  const bool added =
+      (!energy.enabled() || energy.energyColumn >= 0) &&
+      std::all_of(request.design.ratios.begin(), request.design.ratios.end(),
+                  [](const RatioOfTotals& r) {
+                    return r.numeratorColumn >= 0 && r.denominatorColumn >= 0;
+                  });
+  return required && optional && variables && added;
+}
+
+// The file columns a run reads: the analysis variables, then those the added
+// blocks need that are not among them (the energy column, the ratios'
+// columns), each once.
+std::vector<int> ColumnsRead(const RunRequest& request) {
+  std::vector<int> columns = request.variableColumns;
+  auto add = [&](int column) {
+    if (std::find(columns.begin(), columns.end(), column) == columns.end()) {
+      columns.push_back(column);
+    }
+  };
+  if (request.design.energyAdjustment.enabled()) add(request.design.energyAdjustment.energyColumn);
+  for (const RatioOfTotals& ratio : request.design.ratios) {
+    add(ratio.numeratorColumn);
+    add(ratio.denominatorColumn);
+  }
+  return columns;
+}
+
+// The position among the columns read of the file column `column`.
+size_t ReadIndex(const std::vector<int>& columnsRead, int column) {
+  const auto found = std::find(columnsRead.begin(), columnsRead.end(), column);
+  assert(found != columnsRead.end() && "a column the run reads");
+  return static_cast<size_t>(found - columnsRead.begin());
 }
 
 // Hands progress to the caller's callback one call at a time, whichever
@@ -56,17 +92,23 @@ struct PersonRun {
   bool byPerson = false;  // a person column groups the rows
 };
 
-// Adds to variable v's block what a person column and the usual intake ask.
+// Adds to variable v's block what a person column and the usual intake ask;
+// a usual intake of mostly non-positive days is warned of in `episodic`.
 void ExtendBlock(const PersonRun& run, const RunLayout& layout, const RunRequest& request,
                  const DesignOptions& design, size_t v, std::vector<std::string>& block,
-                 ColumnWorkspace& workspace) {
+                 ColumnWorkspace& workspace, std::optional<EpisodicIntake>& episodic) {
   if (run.byPerson) {
-    block.insert(block.end() - 1, FirstRowsLine(run.persons.personCount(), run.days->rowCount));
+    block.insert(block.end() - 1, FirstRowsLine(run.persons.personCount(), run.days->rowCount,
+                                                run.persons.disagreeingPersons));
   }
   if (request.design.usual.enabled) {
     const UsualIntakeFigures figures =
         ComputeUsualIntakeFigures(*run.days, run.persons, layout, v, request.variableColumns[v],
                                   request.design.usual, design, workspace);
+    if (figures.figures && figures.fit.MostlyEpisodic()) {
+      episodic = EpisodicIntake{request.variableColumns[v], figures.fit.replacedDays,
+                                figures.fit.days};
+    }
     std::vector<std::string> usual =
         UsualIntakeBlockLines(run.days->variables[v].name, figures, layout, design);
     block.insert(block.end(), std::make_move_iterator(usual.begin()),
@@ -74,21 +116,57 @@ void ExtendBlock(const PersonRun& run, const RunLayout& layout, const RunRequest
   }
 }
 
-// Computes the blocks of all variables, each variable on whichever worker
-// takes it next; blocks land at their variable's index, so the order of the
-// report does not depend on the workers. Workers take no new variable once a
+// Adds to variable v's blocks that of its intakes adjusted for energy, unless
+// it is the energy column itself.
+void AddEnergyAdjustedBlock(const SurveyData& data, const RunLayout& layout,
+                            const RunRequest& request, const std::vector<int>& columnsRead,
+                            const DesignOptions& design, size_t v,
+                            std::vector<std::string>& blocks, ColumnWorkspace& workspace) {
+  const EnergyAdjustment& adjustment = request.design.energyAdjustment;
+  if (!adjustment.enabled() || request.variableColumns[v] == adjustment.energyColumn) return;
+  const VariableColumn& energy = data.variables[ReadIndex(columnsRead, adjustment.energyColumn)];
+  const EnergyAdjustedIntakes intakes =
+      AdjustForEnergy(data.variables[v], energy, data, layout, adjustment.method);
+  // Reference values hold for intakes, not for intakes adjusted to a mean
+  // energy or per 1000 kcal: the block is judged against no nutrient.
+  const ColumnFigures figures = ComputeColumnFigures(intakes.adjusted, layout, workspace, design);
+  std::vector<std::string> lines =
+      EnergyAdjustedBlockLines(data.variables[v].name, energy.name, adjustment.method, intakes,
+                               figures, layout.groups, design);
+  blocks.insert(blocks.end(), std::make_move_iterator(lines.begin()),
+                std::make_move_iterator(lines.end()));
+}
+
+// The block of the request's r-th ratio of totals.
+std::vector<std::string> RatioBlock(const SurveyData& data, const RunLayout& layout,
+                                    const RunRequest& request,
+                                    const std::vector<int>& columnsRead, size_t r,
+                                    ColumnWorkspace& workspace) {
+  const RatioOfTotals& ratio = request.design.ratios[r];
+  const VariableColumn& numerator = data.variables[ReadIndex(columnsRead, ratio.numeratorColumn)];
+  const VariableColumn& denominator =
+      data.variables[ReadIndex(columnsRead, ratio.denominatorColumn)];
+  const ColumnFigures figures =
+      ComputeRatioFigures(numerator, denominator, layout, workspace, request.design);
+  return RatioBlockLines(numerator.name, denominator.name, figures, layout.groups,
+                         request.design);
+}
+
+// Computes the blocks of all variables, then of the ratios, each on whichever
+// worker takes it next; blocks land at their index, so the order of the
+// report does not depend on the workers. Workers take no new block once a
 // stop is requested.
-std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
-                                                    const RunLayout& layout,
-                                                    const RunRequest& request,
-                                                    const RunControl& control,
-                                                    ProgressReporter& reporter,
-                                                    const PersonRun& run) {
-  const size_t variables = data.variables.size();
-  std::vector<std::vector<std::string>> blocks(variables);
+std::vector<std::vector<std::string>> ComputeBlocks(
+    const SurveyData& data, const RunLayout& layout, const RunRequest& request,
+    const std::vector<int>& columnsRead, const RunControl& control, ProgressReporter& reporter,
+    const PersonRun& run, std::vector<std::optional<EpisodicIntake>>& episodic) {
+  const size_t variables = request.variableColumns.size();
+  const size_t items = variables + request.design.ratios.size();
+  std::vector<std::vector<std::string>> blocks(items);
+  episodic.assign(variables, std::nullopt);
   unsigned threads = control.threads;
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-  threads = static_cast<unsigned>(std::min<size_t>(threads, variables));
+  threads = static_cast<unsigned>(std::min<size_t>(threads, items));
 
   std::atomic<size_t> next{0};
   std::exception_ptr failure;
@@ -96,24 +174,31 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
   auto work = [&] {
     try {
       ColumnWorkspace workspace;
-      for (size_t v = next++; v < variables && !control.stop.stop_requested(); v = next++) {
+      for (size_t v = next++; v < items && !control.stop.stop_requested(); v = next++) {
         RunProgress progress;
         progress.stage = RunProgress::Stage::computing;
         progress.rowsRead = data.rowCount;
         progress.variableNumber = v + 1;
-        progress.variableCount = variables;
-        progress.column = request.variableColumns[v];
+        progress.variableCount = items;
+        progress.column = v < variables ? request.variableColumns[v]
+                                        : request.design.ratios[v - variables].numeratorColumn;
         reporter.Report(progress);
+        if (v >= variables) {
+          blocks[v] = RatioBlock(data, layout, request, columnsRead, v - variables, workspace);
+          continue;
+        }
         const DesignOptions design = request.design.ForColumn(request.variableColumns[v]);
         const ColumnFigures figures = ComputeColumnFigures(
             data.variables[v], layout, workspace, design, ColumnNutrient(layout, design, v));
         blocks[v] = VariableBlockLines(data.variables[v].name, figures, layout.groups, design);
-        ExtendBlock(run, layout, request, design, v, blocks[v], workspace);
+        ExtendBlock(run, layout, request, design, v, blocks[v], workspace, episodic[v]);
+        AddEnergyAdjustedBlock(data, layout, request, columnsRead, design, v, blocks[v],
+                               workspace);
       }
     } catch (...) {
       std::lock_guard lock(failureMutex);
       if (!failure) failure = std::current_exception();
-      next = variables;  // the others stop at their next variable
+      next = items;  // the others stop at their next block
     }
   };
   {
@@ -130,13 +215,14 @@ std::vector<std::vector<std::string>> ComputeBlocks(const SurveyData& data,
   return blocks;
 }
 
-// The names of a UTF-8 file's variables in the code page 932 of the report;
-// the column of the first name that does not convert, or -1.
-int ConvertNames(const RunRequest& request, const RunControl& control, SurveyData& data) {
+// The names of a UTF-8 file's columns read in the code page 932 of the
+// report; the column of the first name that does not convert, or -1.
+int ConvertNames(const std::vector<int>& columnsRead, const RunControl& control,
+                 SurveyData& data) {
   if (data.encoding != TextEncoding::utf8 || !control.utf8ToCp932) return -1;
   for (size_t v = 0; v < data.variables.size(); ++v) {
     std::optional<std::string> name = control.utf8ToCp932(data.variables[v].name);
-    if (!name) return request.variableColumns[v];
+    if (!name) return columnsRead[v];
     data.variables[v].name = std::move(*name);
   }
   return -1;
@@ -148,9 +234,10 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
                              const RunControl& control) {
   if (!AcceptsColumns(request)) return {RunStatus::invalidColumn};
   ProgressReporter reporter(control);
+  const std::vector<int> columnsRead = ColumnsRead(request);
   SurveyData data;
   const RunStatus read = ReadSurveyData(
-      request.fileName, request.columns, request.variableColumns, data,
+      request.fileName, request.columns, columnsRead, data,
       request.design.strataColumn, control.stop,
       [&](size_t rows, size_t bytes, size_t fileBytes) {
         RunProgress progress;
@@ -161,14 +248,10 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
       },
       request.design.usual.personColumn);
   if (read != RunStatus::ok) return {read};
-  if (const int column = ConvertNames(request, control, data); column >= 0) {
+  if (const int column = ConvertNames(columnsRead, control, data); column >= 0) {
     return {RunStatus::nameNotConvertible, column};
   }
   const SchemeId scheme = request.scheme;
-  RunOutcome outcome;
-  outcome.coverage = CountGroupCoverage(data, scheme);
-  if (request.variableColumns.empty()) return outcome;
-
   PersonRun run;
   run.days = &data;
   run.byPerson = request.design.usual.personColumn >= 0;
@@ -180,20 +263,30 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
     run.persons = OneDayPerRow(data.rowCount);
   }
   const SurveyData& tabulated = run.byPerson ? firstRows : data;
+  // Persons, not person-days: each counted once, by the row the report
+  // classifies them by.
+  RunOutcome outcome;
+  outcome.coverage = CountGroupCoverage(tabulated, scheme);
+  if (request.variableColumns.empty() && request.design.ratios.empty()) return outcome;
   RunLayout layout = BuildRunLayout(tabulated, request.scheme, request.design);
   if (request.design.reference) {
     layout.reference = BuildReferenceRun(tabulated, layout.unitOrder, layout.groupMask,
                                          request.variableColumns, request.design.reference);
   }
+  std::vector<std::optional<EpisodicIntake>> episodic;
   const std::vector<std::vector<std::string>> blocks =
-      ComputeBlocks(tabulated, layout, request, control, reporter, run);
+      ComputeBlocks(tabulated, layout, request, columnsRead, control, reporter, run, episodic);
   // A stop during the last variables leaves some blocks unfilled: the run
   // hands over all of them or none.
   if (control.stop.stop_requested()) return {RunStatus::stopped};
+  outcome.disagreeingPersons = run.persons.disagreeingPersons;
+  for (const std::optional<EpisodicIntake>& one : episodic) {
+    if (one) outcome.episodic.push_back(*one);
+  }
   for (size_t v = 0; v < blocks.size(); ++v) {
     if (request.provenance) {
-      sink(ProvenanceLine(*request.provenance, scheme,
-                          request.design.ForColumn(request.variableColumns[v])));
+      const int column = v < request.variableColumns.size() ? request.variableColumns[v] : -1;
+      sink(ProvenanceLine(*request.provenance, scheme, request.design.ForColumn(column)));
     }
     for (const std::string& line : blocks[v]) sink(line);
   }

@@ -65,14 +65,27 @@ struct RunControl {
   NameConversion utf8ToCp932;
 };
 
+// A variable whose usual intake was estimated though more than
+// kMostNonPositiveDays of its day values are 0 or less.
+struct EpisodicIntake {
+  int column = -1;  // the analysis column
+  int nonPositiveDays = 0;
+  int days = 0;
+};
+
 // How a run ended; for RunStatus::nameNotConvertible, the column whose name
 // code page 932 cannot hold. After a run that read the file, who the scheme's
-// age bands leave out (the report itself does not say).
+// age bands leave out (the report itself does not say); with a person column,
+// how many persons' rows disagree on their classification or weight; with
+// the usual intake, the variables warned of in their blocks for their many
+// day values of 0 or less, in the request's order.
 struct RunOutcome {
   RunOutcome(RunStatus status = RunStatus::ok, int column = -1) : status(status), column(column) {}
   RunStatus status;
   int column;
   GroupCoverage coverage;
+  size_t disagreeingPersons = 0;
+  std::vector<EpisodicIntake> episodic;
 };
 
 // Runs every variable of the request and hands the blocks to `sink`, in the

@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <span>
 #include <vector>
 
 namespace kelvara {
@@ -18,6 +20,19 @@ struct VarianceRatio {
   double ratio = 0;  // s_w^2 / s_b^2, 0 or more
   int sex = 0;       // 0 any, 1 male, 2 female
   double age = std::numeric_limits<double>::quiet_NaN();
+};
+
+// One replicate of the usual-intake bootstrap as drawn and fitted, for
+// checking the bootstrap from outside. Persons are numbered in the order of
+// their first rows in the file, from 0.
+struct BootstrapReplicate {
+  int column = -1;    // the analysis column
+  int replicate = 0;  // 1 to B; 0 the full sample
+  // Per draw, in order: the first person (in layout order) of the unit drawn.
+  std::span<const uint32_t> drawnPersons;
+  // Each person's usual intake as this replicate's fit gives it; NaN for a
+  // person left out.
+  std::span<const double> usual;
 };
 
 struct UsualIntakeOptions {
@@ -35,6 +50,9 @@ struct UsualIntakeOptions {
   // many Rao-Wu bootstrap replicates (seeded: the same report every run).
   int bootstrapReplicates = 0;
   uint64_t bootstrapSeed = 20240601;
+  // Called with the full sample and every replicate of every variable, from
+  // whichever thread computes the variable; not called when empty.
+  std::function<void(const BootstrapReplicate&)> replicateTrace;
 
   // The ratio given for a column in the band of ages from `from` to `to`
   // (`to` itself included when `toIncluded`) of a sex (0 for persons in no

@@ -19,6 +19,9 @@ TabulationCase DecodeTabulationCase(std::string_view input) {
   }
   TabulationCase c;
   c.schemeItemIndex = static_cast<int8_t>(control[0]);
+  constexpr SchemeId kNumbered[] = {SchemeId::table1, SchemeId::table2, SchemeId::part5};
+  c.scheme = c.schemeItemIndex >= 0 && c.schemeItemIndex < 3 ? kNumbered[c.schemeItemIndex]
+                                                             : SchemeId::category;
   c.columns.unitColumn = DecodeColumn(control[1]);
   c.columns.sexColumn = DecodeColumn(control[2]);
   c.columns.ageColumn = DecodeColumn(control[3]);

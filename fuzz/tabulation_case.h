@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/reading/survey_data.h"
+#include "engine/statistics/age_group_scheme.h"
 
 namespace kelvara::fuzz {
 
@@ -18,6 +19,7 @@ constexpr size_t kControlBytes = 8;
 
 struct TabulationCase {
   int schemeItemIndex = 0;
+  SchemeId scheme = SchemeId::table1;  // 0 table 1, 1 table 2, 2 part 5, any other category
   ColumnChoice columns;
   int variableColumns[2] = {0, 0};
   std::string_view fileBytes;

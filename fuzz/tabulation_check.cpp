@@ -163,7 +163,7 @@ RunRequest RequestFor(const TabulationCase& c, const std::filesystem::path& file
   request.fileName = fileName;
   request.columns = c.columns;
   request.variableColumns = std::move(variables);
-  request.scheme = SchemeForItemIndex(c.schemeItemIndex);
+  request.scheme = c.scheme;
   return request;
 }
 

@@ -2,8 +2,11 @@
 # Checks kelvara-tab's design-based figures (stratified standard error,
 # confidence interval, coefficient of variation, design effect, share below a
 # cut-off, shares judged against person-level reference values, the median's
-# confidence interval) against R's survey package on the example data sets
-# that ship with it: nhanes, apistrat and apiclus2. Needs R with the survey package (Debian:
+# confidence interval, intakes adjusted for energy, ratios of totals) against
+# R's survey package (and lm) on the example data sets that ship with it:
+# nhanes, apistrat and apiclus2; and every standard error of the usual-intake
+# block's bootstrap against a plain replicate computation from the draws
+# kelvara-tab reports. Needs R with the survey package (Debian:
 # r-base-core r-cran-survey); the test suite runs it.
 #
 # Usage: scripts/check-with-r.sh [BUILD_DIR]      (default: build)

@@ -127,14 +127,19 @@ def check(path):
     return problems
 
 
-def main():
-    if len(sys.argv) < 2:
-        sys.exit(__doc__)
-    problems = [p for path in sys.argv[1:] for p in check(path)]
+def report_problems(problems):
+    """Prints each problem once and their count; the exit status: 1 if there is any."""
+    problems = list(dict.fromkeys(problems))
     for p in problems:
         print(p)
     print(f'{len(problems)} problem(s)')
     return 1 if problems else 0
+
+
+def main():
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    return report_problems([p for path in sys.argv[1:] for p in check(path)])
 
 
 if __name__ == '__main__':

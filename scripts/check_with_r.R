@@ -14,7 +14,13 @@
 # category band and pregnancy): each share below the EAR, at or above the AI,
 # above the UL and outside the DG against svymean over that figure's domain,
 # and the median's Woodruff interval against R code applying the report's
-# percentile rule. Exit status 0 when every figure agrees.
+# percentile rule. Intakes adjusted for energy are checked by the residual
+# method against lm(weights =) per sex (slope, intercept, mean energy, persons)
+# and svymean on the adjusted values, and by density against svymean on y / x
+# * 1000; ratios of totals against svyratio with strata and clusters, group by
+# group. Last, the usual-intake block's bootstrap: every standard error against
+# a plain replicate computation from the draws kelvara-tab reports. Exit status
+# 0 when every figure agrees.
 
 suppressMessages(library(survey))
 options(survey.lonely.psu = "certainty")
@@ -65,10 +71,10 @@ write_survey <- function(columns, path) {
   read.csv(path, check.names = FALSE, fileEncoding = "CP932")
 }
 
-run_tab <- function(path, variable_column, cut_off, strata, units) {
+run_tab <- function(path, variable_column, cut_off, strata, units, extra = character(0)) {
   options <- c("--sex", "3", "--age", "4", "--pregnancy", "5", "--weight", "6",
                "--scheme", "category", "--ci", "--cv", "--deff",
-               "--below", format(cut_off, scientific = FALSE), "--utf8")
+               "--below", format(cut_off, scientific = FALSE), "--utf8", extra)
   if (strata) options <- c(options, "--strata", "1")
   if (units) options <- c(options, "--unit", "2")
   lines <- system2(tab, c(options, path, as.character(variable_column)), stdout = TRUE)
@@ -115,58 +121,58 @@ compare <- function(where, names, kelvara, r, mean) {
 
 figure_names <- c("mean", "SE", "CI lower", "CI upper", "CV", "deff", "share", "share SE")
 
-# One analysis variable of one data set: kelvara-tab against R, group by group.
-check_variable <- function(title, data, variable, cut_off, strata, units, show = FALSE) {
-  before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
-  on.exit({
-    counts <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed) - before
-    cat(sprintf("%s, %s below %g: %d figures, %d agree, %d zero up to noise, %d differ\n",
-                title, variable, cut_off, counts[1], counts[2], counts[3], counts[4]))
-  })
-  usable <- data[!is.na(data[[variable]]), ]
-  usable$y <- usable[[variable]]
-  usable$below <- as.numeric(usable$y < cut_off)
+# The design of the usable rows: units nested in strata, or units alone; each
+# row a unit of its own without a unit column.
+design_of <- function(usable, strata, units) {
   usable$stratum <- usable[[h_stratum]]
   usable$unit <- if (units) usable[[h_unit]] else seq_len(nrow(usable))
   usable$w <- usable[[h_weight]]
-  design <- if (strata) {
+  if (strata) {
     svydesign(ids = ~unit, strata = ~stratum, weights = ~w, nest = TRUE, data = usable)
   } else {
     svydesign(ids = ~unit, weights = ~w, data = usable)
   }
-  df <- degf(design)
+}
 
-  lines <- run_tab(paths[[title]], match(variable, names(data)), cut_off, strata, units)
-  group_lines <- lines[3:(length(lines) - 2)]
-  strata_line <- gsub('"', "", lines[length(lines) - 1])
-  expected_strata <- if (strata) {
+# Compares one printed figure of the block's closing lines.
+compare_text <- function(where, kelvara, expected) {
+  totals$compared <- totals$compared + 1
+  if (identical(kelvara, expected)) {
+    totals$agreed <- totals$agreed + 1
+  } else {
+    totals$failed <- totals$failed + 1
+    cat(sprintf("  DIFFERS %s: kelvara %s, R %s\n", where, kelvara, expected))
+  }
+}
+
+# The strata line of a block against the design's strata and units.
+compare_strata_line <- function(where, line, design, strata) {
+  usable <- design$variables
+  expected <- if (strata) {
     psus <- unique(usable[, c("stratum", "unit")])
     singles <- sum(table(psus$stratum) == 1)
     paste0("\u5c64\u306e\u6570\uff1a", length(unique(usable$stratum)),
            "\u3001\u62bd\u51fa\u5358\u4f4d\u306e\u6570\uff1a", nrow(psus),
-           "\u3001\u81ea\u7531\u5ea6\uff1a", df,
+           "\u3001\u81ea\u7531\u5ea6\uff1a", degf(design),
            if (singles > 0) paste0("\u30011\u5358\u4f4d\u306e\u5c64\uff1a", singles) else "")
   } else {
     paste0("\u5c64\u306e\u6570\uff1a", length(unique(usable$unit)))
   }
-  totals$compared <- totals$compared + 1
-  if (identical(strata_line, expected_strata)) {
-    totals$agreed <- totals$agreed + 1
-  } else {
-    totals$failed <- totals$failed + 1
-    cat(sprintf("  DIFFERS %s %s strata line: kelvara %s, R %s\n", title, variable,
-                strata_line, expected_strata))
-  }
+  compare_text(paste(where, "strata line"), gsub('"', "", line), expected)
+}
 
-  if (show) cat(sprintf("\n%s, %s (cut-off %g), kelvara-tab and R:\n", title, variable, cut_off))
+# The group lines of an ordinary block (with --ci --cv --deff --below) over
+# the design's y against svymean, group by group.
+compare_group_lines <- function(where, group_lines, design, cut_off, show = FALSE) {
+  usable <- design$variables
+  df <- degf(design)
+  design$variables$below <- as.numeric(usable$y < cut_off)
   for (line in group_lines) {
     f <- fields_of(line)
     n <- as.integer(f[2])
     if (n < 2) next
     members <- group_members(f[1], usable[[h_sex]], usable[[h_age]])
-    if (sum(members) != n) {
-      stop(sprintf("%s %s %s: %d members in R", title, variable, f[1], sum(members)))
-    }
+    if (sum(members) != n) stop(sprintf("%s %s: %d members in R", where, f[1], sum(members)))
     group <- subset(design, members)
     m <- svymean(~y, group, deff = "replace")
     ci <- confint(m, df = df)
@@ -175,13 +181,43 @@ check_variable <- function(title, data, variable, cut_off, strata, units, show =
            100 * coef(share), 100 * SE(share))
     r <- unname(r)
     kelvara <- c(f[4], f[6], f[18:23])
-    compare(paste(title, variable, f[1]), figure_names, kelvara, r, as.numeric(f[4]))
+    compare(paste(where, f[1]), figure_names, kelvara, r, as.numeric(f[4]))
     if (show) {
       cat(line, "\n")
       cat(sprintf("R: %s,%d,%s,%s,%s,%s,%s,%s,%s,%s\n", f[1], n, fmt(r[1]), fmt(r[2]), fmt(r[3]),
                   fmt(r[4]), fmt(r[5]), fmt(r[6]), fmt(r[7]), fmt(r[8])))
     }
   }
+}
+
+# Counts the figures compared from here on, and prints them on leaving.
+count_figures <- function(caption) {
+  before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
+  function() {
+    counts <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed) - before
+    cat(sprintf("%s: %d figures, %d agree, %d zero up to noise, %d differ\n", caption,
+                counts[1], counts[2], counts[3], counts[4]))
+  }
+}
+
+# The report's blocks: its lines between empty lines.
+blocks_of <- function(lines) {
+  ends <- which(lines == "")
+  starts <- c(1, head(ends, -1) + 1)
+  mapply(function(a, b) lines[a:(b - 1)], starts, ends, SIMPLIFY = FALSE)
+}
+
+# One analysis variable of one data set: kelvara-tab against R, group by group.
+check_variable <- function(title, data, variable, cut_off, strata, units, show = FALSE) {
+  report <- count_figures(sprintf("%s, %s below %g", title, variable, cut_off))
+  on.exit(report())
+  usable <- data[!is.na(data[[variable]]), ]
+  usable$y <- usable[[variable]]
+  design <- design_of(usable, strata, units)
+  lines <- run_tab(paths[[title]], match(variable, names(data)), cut_off, strata, units)
+  if (show) cat(sprintf("\n%s, %s (cut-off %g), kelvara-tab and R:\n", title, variable, cut_off))
+  compare_strata_line(paste(title, variable), lines[length(lines) - 1], design, strata)
+  compare_group_lines(paste(title, variable), lines[3:(length(lines) - 2)], design, cut_off, show)
   if (show) cat(lines[length(lines) - 1], "\n\n")
 }
 
@@ -211,7 +247,7 @@ nh <- write_survey(list(stratum = nhanes$SDMVSTRA, unit = nhanes$SDMVPSU,
 api_columns <- function(d, strata, units) {
   list(stratum = strata, unit = units,
        sex = ifelse(d$sch.wide == "Yes", 1, 2), c = tenths(d$meals), weight = d$pw,
-       variables = d[, c("api00", "enroll", "acs.k3")])
+       variables = d[, c("api00", "enroll", "acs.k3", "api.stu")])
 }
 paths$apistrat <- file.path(work, "apistrat.csv")
 as <- write_survey(api_columns(apistrat, as.integer(apistrat$stype), NULL), paths$apistrat)
@@ -233,6 +269,112 @@ for (v in list(c("api00", 700), c("enroll", 500), c("acs.k3", 20))) {
   check_variable("apiclus2 (districts as strata)", acs, v[1], as.numeric(v[2]),
                  strata = TRUE, units = TRUE)
 }
+
+# Intakes adjusted for energy: the api data's "nutrient" (api00, acs.k3 with
+# its missing values) adjusted for enroll as "energy" (missing in apiclus2).
+# By the residual method each "sex" has its lm(weights =) fit, whose slope,
+# intercept, mean energy and persons the method line states; the adjusted
+# values are the residuals plus the fitted value at the sex's weighted mean
+# energy, and the block's figures are svymean's on them. By density, the
+# values are y / x * 1000 where x > 0.
+check_energy <- function(title, data, variable, energy, method, cut_off, strata, units) {
+  report <- count_figures(sprintf("%s, %s adjusted for %s (%s)", title, variable, energy,
+                                method))
+  on.exit(report())
+  rows <- data
+  rows$y <- rows[[variable]]
+  rows$x <- rows[[energy]]
+  rows$adjusted <- NA
+  fits <- list()
+  if (method == "residual") {
+    for (s in 1:2) {
+      in_fit <- !is.na(rows$y) & !is.na(rows$x) & rows[[h_sex]] == s
+      d <- rows[in_fit, ]
+      d$w <- d[[h_weight]]
+      fit <- lm(y ~ x, data = d, weights = w)
+      mean_x <- weighted.mean(d$x, d$w)
+      rows$adjusted[in_fit] <- residuals(fit) + predict(fit, data.frame(x = mean_x))
+      fits[[s]] <- c(coef(fit)[["x"]], coef(fit)[["(Intercept)"]], mean_x, nrow(d))
+    }
+  } else {
+    ok <- !is.na(rows$y) & !is.na(rows$x) & rows$x > 0
+    rows$adjusted[ok] <- rows$y[ok] / rows$x[ok] * 1000
+  }
+  usable <- rows[!is.na(rows$adjusted), ]
+  usable$y <- usable$adjusted
+  design <- design_of(usable, strata, units)
+  lines <- run_tab(paths[[title]], match(variable, names(data)), cut_off, strata, units,
+                   c("--energy-adjust", method, "--energy", match(energy, names(data))))
+  block <- blocks_of(lines)[[2]]
+  where <- paste(title, variable, method)
+  heading <- if (method == "residual") {
+    "\uff08\u30a8\u30cd\u30eb\u30ae\u30fc\u8abf\u6574\uff1a\u6b8b\u5dee\u6cd5\uff09"
+  } else {
+    "\uff08\u30a8\u30cd\u30eb\u30ae\u30fc\u5bc6\u5ea6\uff1a1000kcal\u5f53\u305f\u308a\uff09"
+  }
+  compare_text(paste(where, "heading"), block[1],
+               paste0('"\u3010', variable, heading, '\u3011"'))
+  compare_strata_line(where, block[length(block) - 1], design, strata)
+  compare_group_lines(where, block[3:(length(block) - 2)], design, cut_off)
+  if (method == "residual") {
+    # 男 傾き=b 切片=a 平均エネルギー=x n=N, and the same for 女.
+    method_line <- block[length(block)]
+    for (s in 1:2) {
+      pattern <- paste0(c(male, female)[s], " \u50be\u304d=([^ ]+) \u5207\u7247=([^ ]+) ",
+                        "\u5e73\u5747\u30a8\u30cd\u30eb\u30ae\u30fc=([^ ]+) n=([0-9]+)")
+      found <- regmatches(method_line, regexec(pattern, method_line))[[1]]
+      if (length(found) != 5) stop(where, ": no fit of sex ", s, " in ", method_line)
+      compare(paste(where, c(male, female)[s], "fit"), c("slope", "intercept", "mean energy", "n"),
+              found[2:5], fits[[s]], 1)
+    }
+  }
+}
+
+# Ratios of totals: svyratio per group, with strata and clusters, over the
+# rows that have both values; the ratio, its SE, the confidence interval on
+# the design's degrees of freedom and the coefficient of variation.
+ratio_names <- c("ratio", "SE", "CI lower", "CI upper", "CV")
+check_ratio <- function(title, data, numerator, denominator, strata, units) {
+  report <- count_figures(sprintf("%s, ratio %s/%s", title, numerator, denominator))
+  on.exit(report())
+  usable <- data[!is.na(data[[numerator]]) & !is.na(data[[denominator]]), ]
+  usable$y <- usable[[numerator]]
+  usable$x <- usable[[denominator]]
+  design <- design_of(usable, strata, units)
+  t <- qt(0.975, degf(design))
+  lines <- run_tab(paths[[title]], NULL, 1, strata, units,
+                   c("--ratio", paste0(numerator, "/", denominator)))
+  block <- blocks_of(lines)[[1]]
+  where <- paste(title, numerator, "/", denominator)
+  compare_text(paste(where, "heading"), block[1],
+               paste0('"\u3010', numerator, "/", denominator,
+                      '\uff08\u6bd4\u306e\u63a8\u5b9a\uff09\u3011"'))
+  compare_strata_line(where, block[length(block) - 1], design, strata)
+  for (line in block[3:(length(block) - 2)]) {
+    f <- fields_of(line)
+    n <- as.integer(f[2])
+    if (n < 2) next
+    members <- group_members(f[1], usable[[h_sex]], usable[[h_age]])
+    if (sum(members) != n) stop(sprintf("%s %s: %d members in R", where, f[1], sum(members)))
+    r <- svyratio(~y, ~x, subset(design, members))
+    ratio <- unname(coef(r))
+    se <- unname(SE(r))[1]
+    expected <- c(ratio, se, ratio - t * se, ratio + t * se, 100 * se / abs(ratio))
+    compare(paste(where, f[1]), ratio_names, f[4:8], expected, ratio)
+  }
+}
+
+for (method in c("residual", "density")) {
+  check_energy("apistrat", as, "api00", "enroll", method, 700, strata = TRUE, units = FALSE)
+  check_energy("apiclus2", ac, "acs.k3", "enroll", method, 20, strata = FALSE, units = TRUE)
+  check_energy("apiclus2 (districts as strata)", acs, "api00", "enroll", method, 700,
+               strata = TRUE, units = TRUE)
+}
+check_ratio("nhanes", nh, "HI_CHOL", "race", strata = TRUE, units = TRUE)
+check_ratio("apistrat", as, "api.stu", "enroll", strata = TRUE, units = FALSE)
+check_ratio("apiclus2", ac, "api.stu", "enroll", strata = FALSE, units = TRUE)
+check_ratio("apiclus2 (districts as strata)", acs, "api.stu", "enroll", strata = TRUE,
+            units = TRUE)
 
 # Intake judged against person-level cut-offs, and the median's confidence
 # interval. Reference values go by age in years, so the api data get an age:
@@ -394,6 +536,133 @@ for (v in list(c("api00", "score"), c("acs.k3", "class"))) {
   check_judged("apistrat_judged", asj, v[1], v[2], strata = TRUE, units = FALSE)
   check_judged("apiclus2_judged", acj, v[1], v[2], strata = FALSE, units = TRUE)
 }
+
+# The usual-intake bootstrap: every standard error of the block from the
+# replicates. A small survey of persons on one or two days, in strata of units
+# (the last stratum a single unit, a certainty unit), runs with
+# KELVARA_BOOTSTRAP_TRACE, which makes kelvara-tab write each replicate's draws
+# and each person's usual intake as that replicate's refit gives it. From the
+# draws R forms the Rao-Wu replicate weights itself (a unit drawn r times among
+# the n_h - 1 draws of its stratum: r * n_h / (n_h - 1)) and estimates every
+# figure of every replicate plainly, group by group: the mean, the share below
+# the cut-off, each judged share over its domain, and the share at or below the
+# full sample's median. Their standard deviations over the replicates are the
+# standard errors, from which the confidence interval, the CV, the design
+# effect and the median's Woodruff interval follow. A replicate that drew none
+# of a group's units has no figure for it, and the method line counts them.
+usual_names <- c("mean", "SD", "SE", "CI lower", "CI upper", "CV", "deff", "share", "share SE",
+                 "median CI lower", "median CI upper", "EAR share", "EAR share SE",
+                 "AI share", "AI share SE", "UL share", "UL share SE", "DG share", "DG share SE",
+                 "replicates left out")
+check_usual_bootstrap <- function() {
+  before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
+  on.exit({
+    counts <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed) - before
+    cat(sprintf("usual intake, bootstrap: %d figures, %d agree, %d zero up to noise, %d differ\n",
+                counts[1], counts[2], counts[3], counts[4]))
+  })
+  set.seed(20261208)
+  units_per_stratum <- c(4, 3, 5, 1)
+  stratum_of_unit <- rep(seq_along(units_per_stratum), units_per_stratum)
+  unit_in_stratum <- sequence(units_per_stratum)
+  n <- 170
+  unit <- sample(rep_len(seq_along(stratum_of_unit), n))
+  persons <- data.frame(person = seq_len(n) + 1000, stratum = stratum_of_unit[unit],
+                        unit = unit_in_stratum[unit], sex = sample(1:2, n, replace = TRUE),
+                        age = sample(18:79, n, replace = TRUE))
+  persons$preg <- ifelse(persons$sex == 2 & persons$age <= 40 & runif(n) < 0.2, 1, 0)
+  persons$weight <- round(runif(n, 0.5, 3), 2)
+  level <- log(660) + 0.12 * rnorm(n)
+  second <- runif(n) < 0.45
+  day <- function(who) round(exp(level[who] + 0.15 * rnorm(length(who))), 1)
+  # Second days after every first day, as in a file of two survey days.
+  rows <- rbind(cbind(persons, api00 = day(seq_len(n))),
+                cbind(persons[second, ], api00 = day(which(second))))
+  path <- file.path(work, "usual_days.csv")
+  write.csv(rows, path, row.names = FALSE, fileEncoding = "CP932")
+  trace <- file.path(work, "usual_trace.csv")
+  replicates <- 40
+  options <- c("--person", "1", "--strata", "2", "--unit", "3", "--sex", "4", "--age", "5",
+               "--pregnancy", "6", "--weight", "7", "--scheme", "table1", "--usual",
+               "--bootstrap", replicates, "--ci", "--cv", "--deff", "--below", "650",
+               "--median-ci", "--reference", reference_table, "--pregnancy-stage", "mid",
+               "--utf8")
+  lines <- system2(tab, c(options, path, "8"), stdout = TRUE,
+                   env = paste0("KELVARA_BOOTSTRAP_TRACE=", trace))
+  if (!is.null(attr(lines, "status"))) stop("kelvara-tab failed on ", path)
+  Encoding(lines) <- "UTF-8"
+  first <- grep("\uff08\u7fd2\u6163\u7684\u6442\u53d6\u91cf\uff09", lines)[1]  # （習慣的摂取量）
+  block <- lines[(first + 2):length(lines)]
+  block <- block[startsWith(block, "\"") & !startsWith(block, "\"\u5c64")]  # group lines
+  block <- block[grepl("^\"[^\"]*\",[0-9]", block)]
+  method <- lines[grep("\u7fd2\u6163\u7684\u6442\u53d6\u91cf\u306e\u63a8\u5b9a", lines)]
+
+  t <- read.csv(trace, header = FALSE, colClasses = "character", col.names = paste0("f", 1:5),
+                fill = TRUE)
+  draws <- t[t$f1 == "draw", ]
+  usual <- t[t$f1 == "usual", ]
+  fitted <- sort(unique(as.integer(usual$f3)))
+  stopifnot(identical(fitted, 0:replicates))
+  u <- matrix(NA_real_, n, replicates + 1)  # person by replicate, replicate 0 first
+  u[cbind(as.integer(usual$f4) + 1, as.integer(usual$f3) + 1)] <- as.numeric(usual$f5)
+
+  # The replicate weights from the draws alone.
+  key <- paste(persons$stratum, persons$unit)
+  units_of <- tapply(key, persons$stratum, function(k) length(unique(k)))
+  n_h <- units_of[as.character(persons$stratum)]
+  w <- matrix(persons$weight, n, replicates + 1)
+  for (b in seq_len(replicates)) {
+    drawn <- key[as.integer(draws$f4[draws$f3 == as.character(b)]) + 1]
+    per_stratum <- table(factor(sub(" .*", "", drawn), levels = names(units_of)))
+    if (!all(per_stratum == pmax(units_of - 1, 0))) stop("replicate ", b, ": not n_h - 1 draws")
+    r <- table(factor(drawn, levels = unique(key)))[key]
+    w[, b + 1] <- persons$weight * ifelse(n_h == 1, 1, r * n_h / (n_h - 1))
+  }
+
+  cuts <- cut_offs("score", persons$sex, persons$age / years_per_tenth, persons$preg)
+  judged_by <- list(function(x) x < cuts$ear, function(x) x >= cuts$ai,
+                    function(x) x > cuts$ul, function(x) x >= cuts$dg_below)
+  has_value <- list(!is.na(cuts$ear), !is.na(cuts$ai), !is.na(cuts$ul), !is.na(cuts$dg_below))
+  share <- function(indicator, ww, who) {
+    if (!any(who & ww > 0)) return(NA)
+    sum((ww * indicator)[who]) / sum(ww[who])
+  }
+  t975 <- qt(0.975, length(unique(key)) - length(units_of))
+  left_out <- 0
+  for (line in block) {
+    f <- fields_of(line)
+    count <- as.integer(f[2])
+    if (count < 2) next
+    members <- table1_members(f[1], persons$sex, persons$age)
+    if (sum(members) != count) stop(sprintf("usual %s: %d members in R", f[1], sum(members)))
+    x <- u[, 1]
+    wf <- w[, 1]
+    mean <- sum((wf * x)[members]) / sum(wf[members])
+    sd <- sqrt(sum((wf * (x - mean)^2)[members]) / ((count - 1) * sum(wf[members]) / count))
+    span <- sum(wf[members]) / count + sum(wf[members])
+    median <- rule_value(x[members], wf[members], span * 0.5)
+    figures <- function(b) {
+      x <- u[, b + 1]
+      ww <- w[, b + 1]
+      c(share(x, ww, members), share(x < 650, ww, members), share(x <= median, ww, members),
+        sapply(1:4, function(j) share(judged_by[[j]](x), ww, members & has_value[[j]])))
+    }
+    full <- figures(0)
+    replicated <- sapply(seq_len(replicates), figures)
+    drew <- !is.na(replicated[1, ])
+    left_out <- left_out + sum(!drew)
+    se <- apply(replicated[, drew, drop = FALSE], 1, sd, na.rm = TRUE)
+    p <- 0.5 + c(-1, 1) * t975 * se[3]
+    ends <- sapply(p, function(q) if (q >= 0 && q <= 1) rule_value(x[members], wf[members], span * q) else NA)
+    judged <- as.vector(rbind(100 * full[4:7], 100 * se[4:7]))
+    r <- c(mean, sd, se[1], mean - t975 * se[1], mean + t975 * se[1], 100 * se[1] / abs(mean),
+           se[1]^2 * count / sd^2, 100 * full[2], 100 * se[2], ends, judged)
+    compare(paste("usual", f[1]), usual_names[1:19], c(f[4:6], f[18:33]), r, mean)
+  }
+  printed <- sub(".*\u5ef6\u3079([0-9]+)\u56de.*", "\\1", method)  # 延べN回
+  compare("usual", usual_names[20], printed, left_out, 0)
+}
+check_usual_bootstrap()
 
 cat(sprintf(paste("%d figures compared: %d agree to the printed digits,",
                   "%d are zero on both sides up to rounding noise, %d differ\n"),

@@ -98,7 +98,8 @@ std::optional<ReferenceNumber> ParseNumber(std::string_view text) {
 std::optional<int32_t> ParseAge(std::string_view text) {
   int32_t age = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), age);
-  if (error != std::errc() || end != text.data() + text.size() || age < 0 || age > 150) {
+  if (error != std::errc() || end != text.data() + text.size() || age < 0 ||
+      age > kOldestReferenceAge) {
     return std::nullopt;
   }
   return age;

@@ -47,6 +47,10 @@ struct ReferenceNumber {
   ReferenceNumber Plus(ReferenceNumber other) const;
 };
 
+// The oldest age a table's band may name. Older persons share the values of
+// the table's open band, so judging takes this as their age.
+inline constexpr int32_t kOldestReferenceAge = 150;
+
 struct ReferenceValue {
   std::string key;
   int32_t sex = 0;  // 1 male, 2 female

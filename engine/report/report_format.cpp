@@ -60,6 +60,12 @@ std::string FormatNumber(double value) {
   return std::string(buffer, result.ptr);
 }
 
+std::string QuotedLine(std::string_view text) {
+  std::string line;
+  AppendQuoted(line, text);
+  return line;
+}
+
 std::string HeaderLine(std::string_view variableName) {
   std::string line;
   line.reserve(variableName.size() + 6);

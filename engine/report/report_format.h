@@ -18,6 +18,9 @@ namespace kelvara {
 // weights) is an empty field.
 std::string FormatNumber(double value);
 
+// `text` between double quotes: a line of one field, such as a method line.
+std::string QuotedLine(std::string_view text);
+
 // "【name】" between double quotes.
 std::string HeaderLine(std::string_view variableName);
 

@@ -1,5 +1,6 @@
 #include "engine/report/run_conditions.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/report/block_scheme.h"
@@ -22,6 +23,8 @@ constexpr std::string_view kStage = "\x94" "D\x90P\x8A\xFA";   // 妊娠期
 constexpr std::string_view kMenstruation = "\x8C\x8E\x8Co";    // 月経
 constexpr std::string_view kStages[] = {"", "\x8F\x89\x8A\xFA", "\x92\x86\x8A\xFA",
                                         "\x8C\xE3\x8A\xFA"};  // 初期, 中期, 後期
+constexpr std::string_view kOwnCutOffs =
+    "\x95\xCF\x90\x94\x82\xB2\x82\xC6\x82\xCC\x8A\xEE\x8F\x80\x81" "F";  // 変数ごとの基準：
 constexpr std::string_view kYes = "\x82\xA0\x82\xE8";  // あり
 constexpr std::string_view kNo = "\x82\xC8\x82\xB5";   // なし
 
@@ -38,17 +41,30 @@ std::string Bracketed(const std::vector<std::string>& parts) {
   return parts.empty() ? std::string() : std::string(kOpen) + Joined(parts, kComma) + std::string(kClose);
 }
 
-// The usual-intake choices: the person column, given ratios, bootstrap.
-std::string OtherOptions(const DesignOptions& design, std::string_view personLabel) {
+// The choices beyond the added columns: the variables' own cut-offs, the
+// person column, and the usual intake's ratios and bootstrap.
+std::string OtherOptions(const DesignOptions& design,
+                         const std::function<std::string(int column)>& columnLabel) {
   std::vector<std::string> parts;
-  if (!personLabel.empty()) parts.push_back(std::string(kPersonColumn) + std::string(personLabel));
+  if (!design.shareBelowByColumn.empty()) {
+    std::vector<std::string> cutOffs;
+    for (const auto& [column, cutOff] : design.shareBelowByColumn) {
+      cutOffs.push_back(columnLabel(column) + "=" + FormatNumber(cutOff));
+    }
+    parts.push_back(std::string(kOwnCutOffs) + Joined(cutOffs, kComma));
+  }
+  if (design.usual.personColumn >= 0) {
+    parts.push_back(std::string(kPersonColumn) + columnLabel(design.usual.personColumn));
+  }
   if (!design.usual.enabled) return Joined(parts, kComma);
-  if (!design.usual.ratios.empty()) parts.emplace_back(kRatiosGiven);
+  std::vector<std::string> usual;
+  if (!design.usual.ratios.empty()) usual.emplace_back(kRatiosGiven);
   if (design.usual.bootstrapReplicates > 0) {
-    parts.push_back(std::string(kBootstrap) + std::to_string(design.usual.bootstrapReplicates) +
+    usual.push_back(std::string(kBootstrap) + std::to_string(design.usual.bootstrapReplicates) +
                     std::string(kTimes));
   }
-  return std::string(kUsualIntake) + Bracketed(parts);
+  parts.push_back(std::string(kUsualIntake) + Bracketed(usual));
+  return Joined(parts, kComma);
 }
 
 std::string ReferenceText(const ReferenceChoice& choice) {
@@ -67,14 +83,16 @@ std::string ReferenceText(const ReferenceChoice& choice) {
 }  // namespace
 
 RunConditions ConditionsOfRun(const Provenance& names, SchemeId scheme,
-                              const DesignOptions& design, std::string_view personLabel) {
+                              const DesignOptions& design,
+                              const std::function<std::string(int column)>& columnLabel) {
   RunConditions conditions;
   conditions.file = names.file;
   conditions.scheme = std::string(SchemeCaption(scheme));
   conditions.unit = names.unit;
   conditions.weight = names.weight;
   conditions.strata = names.strata;
-  conditions.otherOptions = OtherOptions(design, personLabel);
+  conditions.addedColumns = Joined(AddedColumnTitles(design), " ");
+  conditions.otherOptions = OtherOptions(design, columnLabel);
   conditions.reference = design.reference ? ReferenceText(*design.reference) : std::string();
   conditions.program = std::string(ProgramName());
   conditions.dateTime = names.dateTime;
@@ -82,32 +100,39 @@ RunConditions ConditionsOfRun(const Provenance& names, SchemeId scheme,
 }
 
 RunConditions ConditionsOfBlock(const ReportBlock& block, const RunConditions* run) {
+  if (run != nullptr) return *run;
   RunConditions conditions;
-  if (run != nullptr) {
-    conditions = *run;
-  } else if (block.provenance) {
+  if (block.provenance) {
     const ProvenanceFields& p = *block.provenance;
     conditions.file = p.file;
     conditions.scheme = p.scheme;
     conditions.unit = p.unit;
     conditions.weight = p.weight;
     conditions.strata = p.strata;
+    conditions.addedColumns = p.addedColumns;
     conditions.program = p.program;
     conditions.dateTime = p.dateTime;
-  } else if (const std::optional<BlockScheme> scheme = MatchScheme(block)) {
-    conditions.scheme = std::string(SchemeCaption(scheme->scheme));
+  } else {
+    if (const std::optional<BlockScheme> scheme = MatchScheme(block)) {
+      conditions.scheme = std::string(SchemeCaption(scheme->scheme));
+    }
+    // An ordinary block's columns beyond the fixed ones are those the run
+    // added (a ratio's block has columns of its own, and tells nothing).
+    const std::vector<std::string> fixed = ReportLineFields(ColumnTitleLine());
+    if (block.Column(ColumnTitle(ReportColumn::mean))) {
+      std::vector<std::string> added;
+      for (const std::string& title : block.titles) {
+        if (std::find(fixed.begin(), fixed.end(), title) == fixed.end()) added.push_back(title);
+      }
+      conditions.addedColumns = Joined(added, " ");
+    }
   }
-  // The block's own columns say what was added to it (a cut-off of its own
-  // included), and its reference line what it was judged against.
-  const size_t fixed = ReportLineFields(ColumnTitleLine()).size() - 1;
-  if (block.titles.size() >= fixed) {
-    conditions.addedColumns = Joined(
-        std::vector<std::string>(block.titles.begin() + static_cast<std::ptrdiff_t>(fixed),
-                                 block.titles.end()),
-        " ");
-    if (run == nullptr) conditions.reference = std::string();
+  // A judged block ends with its reference line.
+  if (block.reference) {
+    conditions.reference = block.reference->table;
+  } else if (!block.titles.empty()) {
+    conditions.reference = std::string();
   }
-  if (block.reference && run == nullptr) conditions.reference = block.reference->table;
   return conditions;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,16 +30,18 @@ struct RunSpan {
   RunConditions conditions;
 };
 
-// The conditions of a run (its added columns left to each block), with the file and columns named as the user sees
-// them in `names`, and the person column's label (empty for none).
+// The conditions of a run, with the file and columns named as the user sees
+// them: `names`, and `columnLabel` for the person column and the variables
+// with a cut-off of their own.
 RunConditions ConditionsOfRun(const Provenance& names, SchemeId scheme,
-                              const DesignOptions& design, std::string_view personLabel);
+                              const DesignOptions& design,
+                              const std::function<std::string(int column)>& columnLabel);
 
 // The conditions of a block: those of the run that made it when it is known,
 // else what the block says of its run: its provenance line when it has one,
-// else its scheme (from its groups' labels), and the reference table it was
-// judged against; the rest is unknown. The added columns are always the
-// block's own.
+// else its scheme (from its groups' labels) and the columns it has beyond
+// the fixed ones; and the reference table it was judged against. The rest is
+// unknown.
 RunConditions ConditionsOfBlock(const ReportBlock& block, const RunConditions* run);
 
 }  // namespace kelvara

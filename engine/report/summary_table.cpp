@@ -56,6 +56,23 @@ SummaryRow Row(const SummaryBlock& block, std::span<const AgeGroup* const> group
   return row;
 }
 
+// The figures of a block the summary shows, each as (column title, row
+// name): its mean, standard deviation and median; a block without them (a
+// ratio of totals) shows its own figure, the column after the persons.
+std::vector<std::pair<std::string, std::string>> Figures(const ReportBlock& block) {
+  std::vector<std::pair<std::string, std::string>> figures;
+  for (const auto& [column, statistic] : {std::pair{ReportColumn::mean, kMean},
+                                          std::pair{ReportColumn::sd, kSd},
+                                          std::pair{ReportColumn::median, kMedian}}) {
+    if (block.Column(ColumnTitle(column))) figures.emplace_back(ColumnTitle(column), statistic);
+  }
+  constexpr size_t kFirstFigure = 2;  // after 人数 and 欠損値人数
+  if (figures.empty() && block.titles.size() > kFirstFigure) {
+    figures.emplace_back(block.titles[kFirstFigure], block.titles[kFirstFigure]);
+  }
+  return figures;
+}
+
 // The scheme's groups of one sex: its age bands in order, then its summaries.
 std::vector<const AgeGroup*> SexGroups(SchemeId scheme, SexCondition sex) {
   std::vector<const AgeGroup*> groups;
@@ -139,9 +156,9 @@ std::vector<SummarySection> SummarySections(std::span<const ReportBlock> blocks,
         const int valueDecimals = own == decimals.byVariable.end() ? -1 : own->second;
         std::vector<SummaryRow> rows;
         if (!shared) rows.push_back(std::move(persons[m]));
-        rows.push_back(Row(block, groups, ColumnTitle(ReportColumn::mean), kMean, valueDecimals));
-        rows.push_back(Row(block, groups, ColumnTitle(ReportColumn::sd), kSd, valueDecimals));
-        rows.push_back(Row(block, groups, ColumnTitle(ReportColumn::median), kMedian, valueDecimals));
+        for (const auto& [title, statistic] : Figures(*block.block)) {
+          rows.push_back(Row(block, groups, title, statistic, valueDecimals));
+        }
         for (const std::string& title : block.block->titles) {
           if (title.ends_with(kShareSuffix)) rows.push_back(Row(block, groups, title, title, decimals.shares));
         }

@@ -29,7 +29,9 @@ struct SummaryDecimals {
 
 struct SummaryRow {
   std::string variable;   // the block's name on its first row, else empty
-  std::string statistic;  // 人数, 平均値, 標準偏差, 中央値 or a share's column title
+  // 人数, 平均値, 標準偏差, 中央値 or a share's column title; a block without
+  // a mean (a ratio of totals) has the row of its own figure (比).
+  std::string statistic;
   // Per column: the value, and its text as shown (the report's field, or
   // rounded to `decimals`); an empty text is an empty cell.
   std::vector<std::optional<double>> values;

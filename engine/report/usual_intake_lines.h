@@ -17,15 +17,17 @@ std::string_view UsualIntakeSuffix();
 
 // The block headed 【name（習慣的摂取量）】: the ordinary block's lines over
 // the persons' usual intakes, with the method line before the closing empty
-// line; or, when nothing could be estimated, the header and a line saying
-// why.
+// line (preceded by a warning when day values of 0 or less are too many for
+// a daily-intake model); or, when the fit was refused, the header and a line
+// saying why.
 std::vector<std::string> UsualIntakeBlockLines(std::string_view name,
                                                const UsualIntakeFigures& usual,
                                                const RunLayout& layout,
                                                const DesignOptions& design);
 
 // The line telling that the ordinary block counts each person's first row
-// only, with the numbers of persons and rows.
-std::string FirstRowsLine(size_t personCount, size_t rowCount);
+// only, with the numbers of persons and rows, and of persons whose rows
+// disagree on their classification or weight when there are any.
+std::string FirstRowsLine(size_t personCount, size_t rowCount, size_t disagreeingPersons = 0);
 
 }  // namespace kelvara

@@ -271,15 +271,6 @@ std::string_view AgeText(const AgeGroup& group) {
   return std::string_view(group.label).substr(SexWordOf(group.sex).size());
 }
 
-SchemeId SchemeForItemIndex(int itemIndex) {
-  switch (itemIndex) {
-    case 0: return SchemeId::table1;
-    case 1: return SchemeId::table2;
-    case 2: return SchemeId::part5;
-    default: return SchemeId::category;
-  }
-}
-
 std::string_view SchemeName(SchemeId scheme) {
   switch (scheme) {
     case SchemeId::table1: return "table1";

@@ -47,10 +47,6 @@ struct AgeGroup {
 
 enum class SchemeId : uint8_t { table1, table2, part5, category };
 
-// The scheme chosen by the item index of the age-group choice: 0 table 1,
-// 1 table 2, 2 part 5, 3 or any other value the category numbers.
-SchemeId SchemeForItemIndex(int itemIndex);
-
 // The scheme's name, as kelvara-tab's --scheme and the settings file write it:
 // table1, table2, part5 or category; and the scheme of a name, if any.
 std::string_view SchemeName(SchemeId scheme);

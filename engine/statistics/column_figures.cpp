@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cassert>
 #include <cmath>
 #include <optional>
 #include <span>
@@ -279,7 +280,11 @@ std::vector<GroupStatistics> FinishMoments(const PersonTable& table, const Perso
     for (const GroupSums& s : sums) means.push_back({s.mean, s.weight});
     const std::vector<double> variances =
         StratifiedVariances(layout, values, table.missing, means, counts, work.stratumShares);
-    for (size_t g = 0; g < results.size(); ++g) results[g].se = std::sqrt(variances[g]);
+    // One unit in all: the single-unit rule of the report without strata (a
+    // simple random sample of its respondents), not a certainty unit's 0.
+    for (size_t g = 0; g < results.size() && counts.units > 1; ++g) {
+      results[g].se = std::sqrt(variances[g]);
+    }
   }
   return results;
 }
@@ -584,6 +589,34 @@ std::vector<std::array<double, 101>> GroupPercentiles(const PersonTable& table,
   return percentiles;
 }
 
+// The judged shares of every group: gathered unit by unit without strata,
+// through the stratified variance with them.
+void AddJudged(const PersonTable& table, const NutrientReference& nutrient,
+               std::vector<GroupStatistics>& results, ColumnWorkspace& work,
+               NotJudgedCounts& notJudged) {
+  const ReferenceRun& run = *table.layout.reference;
+  if (table.layout.hasStrata) {
+    AddJudgedShares(table, run, nutrient, results, work, notJudged);
+  } else {
+    AddSharesByUnit(table, run, nutrient, results, notJudged);
+  }
+}
+
+// A replicate method's standard errors in place of the linearised ones; a
+// judged share without an estimate keeps no error.
+void TakeReplicateErrors(const ReplicatedFigures& errors, std::vector<GroupStatistics>& results,
+                         std::vector<double>& medianErrors) {
+  for (size_t g = 0; g < results.size(); ++g) {
+    GroupStatistics& group = results[g];
+    group.se = errors.mean[g];
+    if (!errors.shareBelow.empty()) group.shareBelowSe = errors.shareBelow[g];
+    for (size_t f = 0; f < kJudgedFigures && !errors.judgedShare.empty(); ++f) {
+      if (!std::isnan(group.judgedShare[f])) group.judgedShareSe[f] = errors.judgedShare[g][f];
+    }
+    if (!errors.medianShare.empty()) medianErrors[g] = errors.medianShare[g];
+  }
+}
+
 }  // namespace
 
 const NutrientReference* ColumnNutrient(const RunLayout& layout, const DesignOptions& design,
@@ -594,7 +627,8 @@ const NutrientReference* ColumnNutrient(const RunLayout& layout, const DesignOpt
 
 ColumnFigures ComputeColumnFigures(const VariableColumn& column, const RunLayout& layout,
                                    ColumnWorkspace& work, const DesignOptions& design,
-                                   const NutrientReference* nutrient, const GroupErrors* errors) {
+                                   const NutrientReference* nutrient,
+                                   const ReplicatedFigures* errors) {
   const PersonTable table = BuildPersonTable(column, layout, work);
   const PersonValues values{table.value, table.groupMask, {}};
   // The percentiles need only the groups' weights and counts, so they come
@@ -623,30 +657,116 @@ ColumnFigures ComputeColumnFigures(const VariableColumn& column, const RunLayout
     if (results[g].n > 0) results[g].pct = percentiles[g];
   }
   if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
-  for (size_t g = 0; errors != nullptr && g < results.size(); ++g) {
-    results[g].se = errors->mean[g];
-    results[g].shareBelowSe = errors->shareBelow[g];
+  std::vector<double> medianErrors(results.size(), GroupStatistics::kNoFigure);
+  if (layout.hasStrata) {
+    if (design.medianInterval) medianErrors = StratifiedMedianShareErrors(table, results, work);
+  } else if (medianShares) {
+    medianErrors = MedianShareErrors(table, *medianShares);
   }
+  if (nutrient) AddJudged(table, *nutrient, results, work, figures.notJudged);
+  if (errors != nullptr) TakeReplicateErrors(*errors, results, medianErrors);
 
   if (design.confidenceInterval || design.medianInterval) {
     figures.confidenceMultiplier = ConfidenceMultiplier(DegreesOfFreedom(
         layout.hasStrata, layout.hasUnitColumn, figures.counts, table.usableCount));
   }
   for (GroupStatistics& group : results) AddDesignFigures(group, figures.confidenceMultiplier);
-  std::vector<double> medianErrors(results.size(), GroupStatistics::kNoFigure);
-  if (layout.hasStrata) {
-    if (design.medianInterval) medianErrors = StratifiedMedianShareErrors(table, results, work);
-    if (nutrient) {
-      AddJudgedShares(table, *layout.reference, *nutrient, results, work, figures.notJudged);
-    }
-  } else {
-    if (medianShares) medianErrors = MedianShareErrors(table, *medianShares);
-    if (nutrient) AddSharesByUnit(table, *layout.reference, *nutrient, results, figures.notJudged);
-  }
   if (design.medianInterval) {
     AddMedianIntervals(sums, figures.confidenceMultiplier, medianErrors, results, work);
   }
   return figures;
+}
+
+ColumnFigures ComputeRatioFigures(const VariableColumn& numerator,
+                                  const VariableColumn& denominator, const RunLayout& layout,
+                                  ColumnWorkspace& work, const DesignOptions& design) {
+  assert(numerator.value.size() == denominator.value.size() &&
+         "numerator and denominator of the same rows");
+  VariableColumn both;
+  both.value = numerator.value;
+  both.valid.resize(numerator.valid.size());
+  for (size_t row = 0; row < both.valid.size(); ++row) {
+    both.valid[row] = numerator.valid[row] && denominator.valid[row] ? 1 : 0;
+  }
+  const PersonTable table = BuildPersonTable(both, layout, work);
+  std::vector<double> x(layout.size());
+  for (size_t i = 0; i < x.size(); ++i) x[i] = denominator.value[layout.unitOrder[i]];
+  std::vector<GroupSums> sums, denominatorSums;
+  StartMoments(table, PersonValues{table.value, table.groupMask, {}}, sums);
+  StartMoments(table, PersonValues{x, table.groupMask, {}}, denominatorSums);
+  const size_t groups = sums.size();
+  std::vector<double> ratio(groups, GroupStatistics::kNoFigure);
+  std::vector<double> denominatorMean(groups, GroupStatistics::kNoFigure);
+  for (size_t g = 0; g < groups; ++g) {
+    if (denominatorSums[g].sum != 0) {
+      ratio[g] = sums[g].sum / denominatorSums[g].sum;
+      denominatorMean[g] = denominatorSums[g].sum / sums[g].weight;
+    }
+    sums[g].mean = 0.0;  // of the linearised variable
+  }
+  const RatioLinearisation linearised{x, ratio, denominatorMean};
+  ColumnFigures figures;
+  figures.stratified = layout.hasStrata;
+  figures.groups =
+      FinishMoments(table, PersonValues{table.value, table.groupMask, {}, &linearised}, sums,
+                    figures.counts, work, nullptr);
+  if (design.confidenceInterval) {
+    figures.confidenceMultiplier = ConfidenceMultiplier(DegreesOfFreedom(
+        layout.hasStrata, layout.hasUnitColumn, figures.counts, table.usableCount));
+  }
+  for (size_t g = 0; g < groups; ++g) {
+    GroupStatistics& group = figures.groups[g];
+    group.mean = ratio[g];
+    if (std::isnan(group.mean)) group.se = GroupStatistics::kNoFigure;
+    AddDesignFigures(group, figures.confidenceMultiplier);
+  }
+  return figures;
+}
+
+ReplicatedFigures ComputeReplicateFigures(const VariableColumn& column, const RunLayout& layout,
+                                          ColumnWorkspace& work, const DesignOptions& design,
+                                          const NutrientReference* nutrient,
+                                          std::span<const double> fullMedians) {
+  const PersonTable table = BuildPersonTable(column, layout, work);
+  const PersonValues values{table.value, table.groupMask, {}};
+  std::vector<GroupSums> sums;
+  StartMoments(table, values, sums);
+  const size_t groups = sums.size();
+  std::vector<GroupStatistics> results(groups);
+  for (size_t g = 0; g < groups; ++g) {
+    results[g].n = static_cast<int32_t>(sums[g].count);
+    results[g].mean = sums[g].mean;
+  }
+  if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
+  NotJudgedCounts notJudged{};
+  if (nutrient) AddJudged(table, *nutrient, results, work, notJudged);
+  std::vector<GroupStatistics> medianShares;
+  if (design.medianInterval) {
+    assert(fullMedians.size() == groups && "a full-sample median for every group");
+    DesignCounts counts;
+    medianShares = GroupMoments(table, PersonValues{table.value, table.groupMask, fullMedians},
+                                sums, counts, work);
+  }
+
+  ReplicatedFigures replicate;
+  replicate.mean.resize(groups);
+  if (design.shareBelow) replicate.shareBelow.resize(groups);
+  if (nutrient) replicate.judgedShare.resize(groups);
+  if (design.medianInterval) replicate.medianShare.resize(groups);
+  for (size_t g = 0; g < groups; ++g) {
+    // A group the replicate drew none of has no estimate at all.
+    const bool drawn = results[g].n > 0;
+    auto estimate = [&](double value) { return drawn ? value : GroupStatistics::kNoFigure; };
+    replicate.mean[g] = estimate(results[g].mean);
+    if (design.shareBelow) replicate.shareBelow[g] = estimate(results[g].shareBelow);
+    if (nutrient) {
+      for (size_t f = 0; f < kJudgedFigures; ++f) {
+        replicate.judgedShare[g][f] = estimate(results[g].judgedShare[f]);
+      }
+    }
+    if (design.medianInterval) replicate.medianShare[g] = estimate(medianShares[g].mean);
+  }
+  return replicate;
 }
 
 }  // namespace kelvara

@@ -1,6 +1,8 @@
 // The figures of one analysis variable's block, group by group.
 #pragma once
 
+#include <array>
+#include <span>
 #include <vector>
 
 #include "engine/reading/survey_data.h"
@@ -28,11 +30,16 @@ struct ColumnWorkspace {
   StratumShares stratumShares;
 };
 
-// Standard errors per group that replace the design's linearised ones (those
-// of a replicate method): of the mean, and of the share below the cut-off.
-struct GroupErrors {
+// The figures a replicate method estimates again in every replicate, per
+// group: one replicate's estimates (not a number where the replicate has no
+// member of the group, or of a judged share's domain), or, across the
+// replicates, their standard errors. A figure the design does not ask for is
+// an empty vector.
+struct ReplicatedFigures {
   std::vector<double> mean;
   std::vector<double> shareBelow;
+  std::vector<std::array<double, kJudgedFigures>> judgedShare;
+  std::vector<double> medianShare;  // the share at or below the full sample's median
 };
 
 // The figures of one variable's block: per group of the run's scheme, the
@@ -54,13 +61,40 @@ struct ColumnFigures {
 };
 
 // The figures of `column` (laid out like the layout's rows) for the figures
-// `design` asks for; with `errors` the added figures follow from those
-// standard errors instead of the linearised ones. `nutrient`, when the design
-// judges, is the variable's nutrient in the run's reference table.
+// `design` asks for. With `errors` (a replicate method's, sized as
+// ComputeReplicateFigures sizes them) every standard error is taken from
+// there instead of the linearised one, and so are the confidence interval,
+// coefficient of variation and design effect formed from the mean's, and the
+// median's interval formed from that of the share at or below the median.
+// `nutrient`, when the design judges, is the variable's nutrient in the run's
+// reference table.
 ColumnFigures ComputeColumnFigures(const VariableColumn& column, const RunLayout& layout,
                                    ColumnWorkspace& work, const DesignOptions& design,
                                    const NutrientReference* nutrient = nullptr,
-                                   const GroupErrors* errors = nullptr);
+                                   const ReplicatedFigures* errors = nullptr);
+
+// One replicate's estimates of the figures ComputeColumnFigures gives a
+// standard error, by the same code: `layout` carries the replicate's weights,
+// and `column` leaves out (as not valid) the respondents of units the
+// replicate did not draw. `fullMedians`, per group, are the full sample's
+// medians, whose share at or below each replicate estimates again (used when
+// the design asks for the median's interval).
+ReplicatedFigures ComputeReplicateFigures(const VariableColumn& column, const RunLayout& layout,
+                                          ColumnWorkspace& work, const DesignOptions& design,
+                                          const NutrientReference* nutrient,
+                                          std::span<const double> fullMedians);
+
+// The figures of the ratio of weighted totals sum w y / sum w x in each
+// group, over the members who have both values (`numerator` y and
+// `denominator` x, laid out like the layout's rows): per group the persons
+// used and missing, the ratio as the mean, its linearised standard error
+// under the design (the standard error of the mean of the linearised
+// variable, through the mean's own variance) and, as `design` asks, its
+// confidence interval and coefficient of variation. The ratio is not a
+// number where the denominators' total is 0.
+ColumnFigures ComputeRatioFigures(const VariableColumn& numerator,
+                                  const VariableColumn& denominator, const RunLayout& layout,
+                                  ColumnWorkspace& work, const DesignOptions& design);
 
 // The nutrient of the run's variable `variable` when `design` judges against
 // reference values and the variable has one.

@@ -7,9 +7,6 @@
 namespace kelvara {
 namespace {
 
-// Older ages share the open band's values (as the person classes do).
-constexpr double kOldestAge = 150;
-
 // One bound over the group's ages: the same number at every age, or none
 // at every age; anything else is no single value.
 struct Shared {
@@ -35,7 +32,7 @@ GroupReference GeneralReferenceOfGroup(const NutrientReference& nutrient, int32_
   GroupReference result;
   const double first = std::max(1.0, std::ceil(ages.from));
   const double last = std::min(
-      kOldestAge, ages.toIncluded ? std::floor(ages.to) : std::ceil(ages.to) - 1);
+      double{kOldestReferenceAge}, ages.toIncluded ? std::floor(ages.to) : std::ceil(ages.to) - 1);
   if (!(first <= last) || (sex != 1 && sex != 2)) return result;
 
   Shared ear, ul, dgLow, dgHigh;

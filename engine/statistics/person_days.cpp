@@ -1,9 +1,30 @@
 #include "engine/statistics/person_days.h"
 
+#include <cmath>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 
 namespace kelvara {
+
+namespace {
+
+// Whether two rows carry the same classification and weight, cell by cell
+// as read (two cells read as no number agree).
+bool SameClassification(const SurveyData& data, uint32_t a, uint32_t b) {
+  auto same = [&](const auto& column) {
+    if (column.empty() || column[a] == column[b]) return true;
+    if constexpr (std::is_floating_point_v<std::decay_t<decltype(column[a])>>) {
+      return std::isnan(column[a]) && std::isnan(column[b]);
+    }
+    return false;
+  };
+  return data.classifiable[a] == data.classifiable[b] && same(data.weight) &&
+         same(data.unitCode) && same(data.stratumCode) && same(data.sex) && same(data.age) &&
+         same(data.pregnancy);
+}
+
+}  // namespace
 
 PersonDays GroupPersonDays(const SurveyData& data) {
   PersonDays persons;
@@ -32,6 +53,14 @@ PersonDays GroupPersonDays(const SurveyData& data) {
   std::vector<uint32_t> next(persons.dayStart.begin(), persons.dayStart.end() - 1);
   for (size_t row = 0; row < rows; ++row) {
     persons.dayRows[next[personOfRow[row]]++] = static_cast<uint32_t>(row);
+  }
+  for (size_t p = 0; p < persons.firstRow.size(); ++p) {
+    for (uint32_t j = persons.dayStart[p] + 1; j < persons.dayStart[p + 1]; ++j) {
+      if (!SameClassification(data, persons.firstRow[p], persons.dayRows[j])) {
+        ++persons.disagreeingPersons;
+        break;
+      }
+    }
   }
   return persons;
 }

@@ -18,6 +18,10 @@ struct PersonDays {
   // Rows whose person cell is empty: each stands as a person of its own whose
   // classification is unusable, so no row is lost and none is counted twice.
   uint32_t rowsWithoutPerson = 0;
+  // Persons with a row whose weight, unit, stratum, sex, age or pregnancy
+  // differs from their first row's (a usable cell and an unusable one
+  // differing too): the first row's are taken, and the report says how many.
+  uint32_t disagreeingPersons = 0;
 
   size_t personCount() const { return firstRow.size(); }
 };

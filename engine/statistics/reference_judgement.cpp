@@ -10,8 +10,7 @@ namespace kelvara {
 namespace {
 
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
-constexpr int32_t kOldestAge = 150;  // older ages share the open band's values
-constexpr uint16_t kAges = kOldestAge + 1;
+constexpr uint16_t kAges = kOldestReferenceAge + 1;
 constexpr uint16_t kClassCount = 3 * 3 * kAges;
 
 enum class Condition : uint8_t { none, pregnant, lactating };
@@ -134,7 +133,7 @@ uint16_t PersonClass(int32_t sex, double age, int32_t pregnancy) {
   if (sex == 2 && pregnancy == 1) condition = Condition::pregnant;
   if (sex == 2 && pregnancy == 2) condition = Condition::lactating;
   const int32_t years =
-      age >= 1 ? static_cast<int32_t>(std::min(std::floor(age), double{kOldestAge})) : 0;
+      age >= 1 ? static_cast<int32_t>(std::min(std::floor(age), double{kOldestReferenceAge})) : 0;
   return static_cast<uint16_t>((sexIndex * 3 + static_cast<int32_t>(condition)) * kAges + years);
 }
 

@@ -37,8 +37,9 @@ void LayOutStrata(const SurveyData& data, RunLayout& layout) {
 }  // namespace
 
 GroupCoverage CountGroupCoverage(const SurveyData& data, SchemeId scheme) {
+  const std::span<const AgeGroup> groups = SchemeGroups(scheme);
   std::vector<AgeRange> bands;
-  for (const AgeGroup& group : SchemeGroups(scheme)) {
+  for (const AgeGroup& group : groups) {
     if (group.role == GroupRole::ageBand) bands.push_back(group.age);
   }
   const auto inBand = [&](double age) {
@@ -52,7 +53,13 @@ GroupCoverage CountGroupCoverage(const SurveyData& data, SchemeId scheme) {
     if (!data.classifiable[row]) continue;
     ++coverage.persons;
     const double age = data.age[row];
-    if (!inBand(age)) ++coverage.outsideAgeBands;
+    if (!inBand(age)) {
+      ++coverage.outsideAgeBands;
+      const bool inSomeGroup = std::any_of(groups.begin(), groups.end(), [&](const AgeGroup& group) {
+        return group.Contains(data.sex[row], age, data.pregnancy[row]);
+      });
+      if (!inSomeGroup) ++coverage.outsideEveryGroup;
+    }
     categoryLike = categoryLike && age >= 1 && age <= 10 && age == std::floor(age);
   }
   coverage.agesLookLikeCategories = coverage.persons > 0 && categoryLike;

@@ -70,16 +70,21 @@ void ForEachGroup(uint64_t mask, Visit&& visit) {
 // person is outside the age bands when the age lies in none of the scheme's
 // age bands, judged by the age alone; summaries that take every age (男総数
 // of table 1, 女妊婦, 男女計 of part 5) may still count them, which is why such
-// a total can exceed the sum of its bands. Sex and pregnant/lactating codes do
-// not enter: every sex of a scheme has the same bands.
+// a total can exceed the sum of its bands; others (an age of 12 under the
+// category numbers, whose totals take 1 to 10) count in no group at all. Sex
+// and pregnant/lactating codes do not enter the bands: every sex of a scheme
+// has the same ones.
 struct GroupCoverage {
   size_t persons = 0;          // rows with usable classification cells
   size_t outsideAgeBands = 0;  // of those, aged outside every age band
+  size_t outsideEveryGroup = 0;  // of those, in no group of the scheme either
   // Every such person's age is a whole number from 1 to 10: the age column
   // may hold category numbers rather than years.
   bool agesLookLikeCategories = false;
 };
 
+// Each row of `data` is a person: for a file of person-days, pass the
+// persons' first rows.
 GroupCoverage CountGroupCoverage(const SurveyData& data, SchemeId scheme);
 
 RunLayout BuildRunLayout(const SurveyData& data, SchemeId scheme,

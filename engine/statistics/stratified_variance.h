@@ -37,7 +37,9 @@ struct GroupMean {
 // z to the stratum's zbar_h, which is then taken over n_h + 1 runs, and add
 // no square. Without a unit column every respondent is a unit of its own.
 // `values` (with the groups each respondent counts in) and `missing` are per
-// layout position; `counts` receives the numbers of strata and units.
+// layout position; `counts` receives the numbers of strata and units. A
+// design of one unit in all has no variance here: its caller takes the
+// report's simple-random-sampling error instead, as without strata.
 std::vector<double> StratifiedVariances(const RunLayout& layout, const PersonValues& values,
                                         std::span<const uint8_t> missing,
                                         std::span<const GroupMean> groups, DesignCounts& counts,

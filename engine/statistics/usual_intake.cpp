@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace kelvara {
 namespace {
@@ -256,17 +258,22 @@ bool Enough(const Walk& walk, const std::vector<int>& pool, bool estimateRatio) 
   return persons >= kMinPersons && (!estimateRatio || repeated >= kMinRepeatedPersons);
 }
 
-// The pool of cells a cell takes its parameters from (see the header).
-std::vector<int> PoolFor(const Walk& walk, int cell, bool estimateRatio) {
+// The pool of cells a cell takes its parameters from (see the header);
+// nothing when even every cell together is too small.
+std::optional<std::vector<int>> PoolFor(const Walk& walk, int cell, bool estimateRatio) {
   const int bands = walk.persons.bandCount;
   std::vector<int> everything(static_cast<size_t>(walk.persons.cellCount() + 1));
   for (size_t c = 0; c < everything.size(); ++c) everything[c] = static_cast<int>(c);
-  if (cell == walk.persons.cellCount()) return everything;
+  auto everyCell = [&]() -> std::optional<std::vector<int>> {
+    if (!Enough(walk, everything, estimateRatio)) return std::nullopt;
+    return everything;
+  };
+  if (cell == walk.persons.cellCount()) return everyCell();
   std::vector<int> pool{cell};
   const int sexFirst = cell / bands * bands;
   const int band = cell % bands;
   for (int distance = 1; !Enough(walk, pool, estimateRatio); ++distance) {
-    if (distance >= bands) return everything;
+    if (distance >= bands) return everyCell();
     for (int neighbour : {band - distance, band + distance}) {
       if (neighbour < 0 || neighbour >= bands) continue;
       pool.push_back(sexFirst + neighbour);
@@ -298,10 +305,28 @@ double MeanOfInverse(double t, double lambda, double variance) {
   return sum;
 }
 
+bool UsualIntakes::Complete() const {
+  return std::all_of(cells.begin(), cells.end(),
+                     [](const CellFit& cell) { return cell.persons == 0 || cell.estimated; });
+}
+
 UsualIntakes EstimateUsualIntakes(const PersonIntakes& persons,
                                   const std::vector<double>& weightOverride,
                                   const UsualIntakes* near) {
   const size_t count = persons.personCount();
+  assert(persons.bandCount > 0 && "a scheme with age bands");
+  assert(persons.dayStart.size() == count + 1 && persons.dayStart.front() == 0 &&
+         persons.dayStart.back() == persons.day.size() && "days laid out person by person");
+  assert(std::is_sorted(persons.dayStart.begin(), persons.dayStart.end()) &&
+         "each person's days after the previous person's");
+  assert(persons.cell.size() == count && "a cell for every person");
+  assert((persons.givenRatio.empty() ||
+          persons.givenRatio.size() == static_cast<size_t>(persons.cellCount() + 1)) &&
+         "a given ratio, or none, for every cell");
+  assert((weightOverride.empty() || weightOverride.size() == count) &&
+         "a replicate weight for every person");
+  assert((near == nullptr || near->cells.size() == static_cast<size_t>(persons.cellCount() + 1)) &&
+         "a start fitted to the same cells");
   const std::vector<double>& weight = weightOverride.empty() ? persons.weight : weightOverride;
   UsualIntakes result;
   result.usual.assign(count, kNaN);
@@ -313,7 +338,9 @@ UsualIntakes EstimateUsualIntakes(const PersonIntakes& persons,
   double smallestPositive = std::numeric_limits<double>::infinity();
   for (size_t p = 0; p < count; ++p) {
     if (persons.cell[p] == PersonIntakes::kNoCell) continue;
+    assert(persons.cell[p] >= 0 && persons.cell[p] < cells && "a person's cell among the cells");
     if (persons.dayStart[p + 1] == persons.dayStart[p]) continue;
+    result.days += static_cast<int>(persons.dayStart[p + 1] - persons.dayStart[p]);
     walk.inCell[static_cast<size_t>(persons.cell[p])].push_back(static_cast<uint32_t>(p));
     for (uint32_t j = persons.dayStart[p]; j < persons.dayStart[p + 1]; ++j) {
       if (persons.day[j] > 0) smallestPositive = std::min(smallestPositive, persons.day[j]);
@@ -347,13 +374,19 @@ UsualIntakes EstimateUsualIntakes(const PersonIntakes& persons,
     for (uint32_t person : members) {
       if (persons.dayStart[person + 1] - persons.dayStart[person] >= 2) ++fit.repeatedPersons;
     }
+    result.persons += fit.persons;
     result.repeatedPersons += fit.repeatedPersons;
     if (members.empty()) continue;
     const double given = persons.givenRatio.empty()
                              ? -1.0
                              : persons.givenRatio[static_cast<size_t>(cell)];
     fit.given = given >= 0;
-    const std::vector<int> pool = PoolFor(walk, cell, !fit.given);
+    const std::optional<std::vector<int>> found = PoolFor(walk, cell, !fit.given);
+    if (!found) {
+      fit.tooFew = true;
+      continue;
+    }
+    const std::vector<int>& pool = *found;
     fit.pooled = pool.size() > 1;
     const double start = near != nullptr && near->cells[static_cast<size_t>(cell)].estimated
                              ? near->cells[static_cast<size_t>(cell)].lambda
@@ -372,7 +405,10 @@ UsualIntakes EstimateUsualIntakes(const PersonIntakes& persons,
       const double meanVariance = divisor > 0 ? s.meanSquares / divisor : 0.0;
       fit.betweenVariance = meanVariance - fit.withinVariance * (s.inverseDays / s.weight);
     }
-    if (!(fit.betweenVariance > 0) && fit.totalVariance > 0) {
+    if (!(fit.betweenVariance > 0)) {
+      // Without any spread of the first days the floor is 0 too: every
+      // person then stands at the band's mean, which no shrink factor of a
+      // negative s_b^2 would give.
       fit.betweenVariance = kBetweenFloor * fit.totalVariance;
       fit.floored = true;
       result.flooredPersons += fit.persons;

@@ -1,5 +1,6 @@
 #include "engine/statistics/usual_intake_figures.h"
 
+#include <cassert>
 #include <cmath>
 
 #include "engine/statistics/usual_intake_bootstrap.h"
@@ -42,7 +43,12 @@ SchemeAgeBands SchemeBands(const RunLayout& layout) {
 PersonIntakes GatherPersonIntakes(const SurveyData& days, const PersonDays& persons,
                                   const RunLayout& layout, size_t variable, int column,
                                   const UsualIntakeOptions& options) {
+  assert(variable < days.variables.size() && "an analysis variable of the run");
+  assert(layout.size() == persons.personCount() && "the layout's rows are the persons");
+  assert(persons.dayStart.size() == persons.personCount() + 1 &&
+         persons.dayStart.back() == persons.dayRows.size() && "days laid out person by person");
   const SchemeAgeBands bands = SchemeBands(layout);
+  assert(bands.male.size() == bands.female.size() && "every sex has the same age bands");
   const VariableColumn& values = days.variables[variable];
   PersonIntakes intakes;
   intakes.bandCount = static_cast<int>(bands.male.size());
@@ -91,24 +97,28 @@ UsualIntakeFigures ComputeUsualIntakeFigures(const SurveyData& days, const Perso
   result.fit = EstimateUsualIntakes(intakes);
   bool anyEstimated = false;
   for (const CellFit& cell : result.fit.cells) anyEstimated = anyEstimated || cell.estimated;
-  if (!result.fit.anyPositive || !anyEstimated) return result;
+  if (!result.fit.anyPositive || !anyEstimated || !result.fit.Complete()) return result;
   VariableColumn usual;
   usual.value = result.fit.usual;
   usual.valid.resize(result.fit.usual.size());
   for (size_t p = 0; p < result.fit.usual.size(); ++p) {
     usual.valid[p] = std::isnan(result.fit.usual[p]) ? 0 : 1;
   }
-  result.replicates = options.bootstrapReplicates >= 2 ? options.bootstrapReplicates : 0;
-  std::optional<GroupErrors> errors;
-  if (result.replicates > 0) {
-    // Each variable its own stream of draws, whichever thread computes it.
-    errors = BootstrapUsualIntakeErrors(intakes, result.fit, layout, result.replicates,
-                                        options.bootstrapSeed + static_cast<uint64_t>(column),
-                                        design.shareBelow);
+  const NutrientReference* nutrient = ColumnNutrient(layout, design, variable);
+  result.figures = ComputeColumnFigures(usual, layout, work, design, nutrient);
+  if (options.bootstrapReplicates < 2) return result;
+  // The replicates estimate the share at or below the full sample's medians.
+  std::vector<double> medians(result.figures->groups.size(), GroupStatistics::kNoFigure);
+  for (size_t g = 0; g < medians.size(); ++g) {
+    if (result.figures->groups[g].n > 0) medians[g] = result.figures->groups[g].pct[50];
   }
-  result.figures = ComputeColumnFigures(usual, layout, work, design,
-                                        ColumnNutrient(layout, design, variable),
-                                        errors ? &*errors : nullptr);
+  const BootstrapErrors errors = BootstrapUsualIntakeErrors(
+      intakes, result.fit, layout, options, column, design, nutrient, medians, work);
+  result.replicates = options.bootstrapReplicates;
+  result.leftOutReplicates = errors.leftOut;
+  result.unestimatedReplicates = errors.unestimated;
+  result.figures =
+      ComputeColumnFigures(usual, layout, work, design, nutrient, &errors.standardErrors);
   return result;
 }
 

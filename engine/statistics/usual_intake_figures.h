@@ -33,10 +33,15 @@ PersonIntakes GatherPersonIntakes(const SurveyData& days, const PersonDays& pers
 
 struct UsualIntakeFigures {
   UsualIntakes fit;
-  // The block's figures; nothing when no cell could be estimated (no
-  // positive value, or no repeated days and no ratio).
+  // The block's figures; nothing when the fit is refused: no positive value,
+  // or some band's persons could not be estimated even from every band
+  // together (UsualIntakes::Complete).
   std::optional<ColumnFigures> figures;
   int replicates = 0;  // bootstrap replicates behind the standard errors; 0: linearised
+  // With the bootstrap, per group: replicates left out of its errors; and
+  // the replicates whose fit left some band unestimated (left out of all).
+  std::vector<int> leftOutReplicates;
+  int unestimatedReplicates = 0;
 };
 
 // `layout` lays out the persons (their first rows), as for the ordinary block

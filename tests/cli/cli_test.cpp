@@ -120,6 +120,9 @@ TEST(TabErrors, BadUsageIsStatusTwoWithOneLine) {
       {Args({"--usual", "--person", "1", "--bootstrap", "1", kSurvey, "6"}), "from 2 to 100000"},
       {Args({"--usual", "--variance-ratios", kData + "/none.csv", kSurvey, "6"}),
        "cannot open the variance-ratio table"},
+      {Args({"--energy-adjust", "residual", kSurvey, "6"}), "--energy-adjust and --energy go"},
+      {Args({"--energy-adjust", "kcal", "--energy", "6", kSurvey, "7"}), "residual or density"},
+      {Args({"--ratio", "6", kSurvey}), "--ratio needs NUM/DEN"},
   };
   for (const Case& c : cases) {
     const Outcome outcome = Tab(c.args);
@@ -155,6 +158,31 @@ TEST(TabReports, DesignOptionsAddTheirColumns) {
     }
     EXPECT_EQ(fixed, expected) << lines[i];
   }
+}
+
+// What the usual-intake block warns of is said on standard error too: day
+// values too often 0 or less for a daily-intake model (20 of 80, 25 %), and a
+// person whose rows disagree (person 0's second row another sex).
+TEST(TabReports, UsualIntakeWarningsOnStandardError) {
+  TempDir dir;
+  std::string csv = "person,sex,age,preg,value,weight\r\n";
+  for (int day = 0; day < 2; ++day) {
+    for (int p = 0; p < 40; ++p) {
+      const std::string sex = p == 0 && day == 1 ? "2" : "1";
+      const std::string value = day == 1 && p < 20 ? "0" : std::to_string(10 + p % 7);
+      csv += std::to_string(p) + "," + sex + ",25,0," + value + ",1\r\n";
+    }
+  }
+  const Outcome outcome = Tab({"--person", "1", "--sex", "2", "--age", "3", "--pregnancy", "4",
+                               "--usual", dir.Write("days.csv", csv), "5"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.err.find("kelvara-tab: warning: 20 of the 80 day values (25 %) of value are "
+                             "0 or less"),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_NE(outcome.err.find("kelvara-tab: note: 1 person has rows that disagree"),
+            std::string::npos)
+      << outcome.err;
 }
 
 // A cut-off per variable gives each block what a run of that variable with
@@ -222,6 +250,21 @@ TEST(TabErrors, AmbiguousHeaderText) {
   const Outcome outcome = Tab({"--sex", "2", "--age", "3", "--pregnancy", "4", file, "a"});
   EXPECT_EQ(outcome.status, 2);
   EXPECT_NE(outcome.err.find("names several columns"), std::string::npos);
+}
+
+TEST(TabReports, RatioColumnsWhoseHeaderHoldsASlash) {
+  TempDir dir;
+  const std::string file =
+      dir.Write("slashes.csv", "u,sex,age,preg,a,a/b,b/c,c\r\n1,1,30,0,1,2,3,4\r\n");
+  // Split at the second slash only: "a" and "b/a" name no pair of columns.
+  const Outcome one = Tab(Args({"--ratio", "a/b/a", file, "--utf8"}));
+  EXPECT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(one.out.substr(0, one.out.find('\n')), "\"【a/b/a（比の推定）】\"");
+  EXPECT_NE(one.out.find("\"男総数\",1,0,2,"), std::string::npos) << one.out;
+  // "a" over "b/c", or "a/b" over "c": the user must say which.
+  const Outcome both = Tab(Args({"--ratio", "a/b/c", file}));
+  EXPECT_EQ(both.status, 2);
+  EXPECT_NE(both.err.find("more than one slash"), std::string::npos) << both.err;
 }
 
 TEST(TabOutputFile, WrittenWholeOrNotAtAll) {

@@ -20,7 +20,7 @@ using kelvara::testing::JudgedPerson;
 using kelvara::testing::JudgeOnePerson;
 
 // The share each figure is printed as: EAR未満, AI以上, UL超, DG外.
-enum class Figure { ear, ai, ul, dgMin, dgBelow };
+enum class Figure { ear, ai, ul, dgMin, dgMax, dgBelow };
 
 size_t Slot(Figure figure) {
   switch (figure) {
@@ -50,6 +50,7 @@ struct Unjudged {
   const char* age;
   int code;
   Figure figure;
+  std::vector<std::string> options = {};
 };
 
 std::string Shifted(const std::string& value, double by) {
@@ -65,8 +66,9 @@ void ExpectValuesUsed(const std::string& table, const std::string& title,
                       const std::vector<Shipped>& values) {
   for (const Shipped& v : values) {
     // Just past the value on the side its figure counts: below an EAR, AI or
-    // DG lower end, above a UL; the DG "X未満" counts X itself as outside.
-    const bool countsAbove = v.figure == Figure::ul;
+    // DG lower end, above a UL or DG upper end; the DG "X未満" counts X itself
+    // as outside.
+    const bool countsAbove = v.figure == Figure::ul || v.figure == Figure::dgMax;
     const std::string past = Shifted(v.value, countsAbove ? 0.01 : -0.01);
     const bool atCounts = v.figure == Figure::ai || v.figure == Figure::dgBelow;
     const bool pastCounts = !atCounts;
@@ -88,7 +90,8 @@ void ExpectValuesUsed(const std::string& table, const std::string& title,
 
 void ExpectUnjudged(const std::string& table, const std::vector<Unjudged>& persons) {
   for (const Unjudged& u : persons) {
-    const auto judged = JudgeOnePerson(KELVARA_TAB, table, {u.column, u.sex, u.age, u.code, "1"});
+    const auto judged =
+        JudgeOnePerson(KELVARA_TAB, table, {u.column, u.sex, u.age, u.code, "1"}, u.options);
     ASSERT_EQ(judged.error, "") << u.why;
     EXPECT_EQ(judged.percent[Slot(u.figure)], std::nullopt) << u.why << "\n" << judged.referenceLine;
   }
@@ -97,6 +100,9 @@ void ExpectUnjudged(const std::string& table, const std::vector<Unjudged>& perso
 using F = Figure;
 const std::vector<std::string> kMenstruating = {"--menstruation", "yes"};
 const std::vector<std::string> kNotMenstruating = {"--menstruation", "no"};
+const std::vector<std::string> kEarly = {"--pregnancy-stage", "early"};
+const std::vector<std::string> kMid = {"--pregnancy-stage", "mid"};
+const std::vector<std::string> kLate = {"--pregnancy-stage", "late"};
 
 // 「日本人の食事摂取基準（2025年版）」策定検討会報告書, read from its pages.
 TEST(ShippedReferenceValues, Edition2025AsPrintedOnTheReportsPages) {
@@ -168,6 +174,25 @@ TEST(ShippedReferenceValues, Edition2025AsPrintedOnTheReportsPages) {
       {lactation, "カリウム", 2, "30", 2, F::dgMin, "2600"},
       {lactation, "リン", 2, "30", 2, F::ai, "800"},
       {lactation, "クロム", 2, "30", 2, F::ai, "10"},
+      // The nutrients' own tables (pp.103-352) for the other bands and
+      // states. Pregnancy and lactation add to the 30-49 woman's value.
+      {"2025 p.283 カルシウム", "カルシウム", 1, "40", 0, F::ear, "650"},
+      {"2025 p.283 カルシウム", "カルシウム", 2, "70", 0, F::ul, "2500"},
+      {"2025 p.242 ビタミンC", "ビタミンC", 2, "50", 0, F::ear, "80"},
+      {"2025 p.282 カリウム", "カリウム", 1, "70", 0, F::ai, "2500"},
+      {"2025 p.282 カリウム", "カリウム", 2, "4", 0, F::dgMin, "1400"},
+      {"2025 p.281 ナトリウム", "食塩相当量", 1, "2", 0, F::dgBelow, "3.0"},
+      {"2025 p.281 ナトリウム", "食塩相当量", 1, "16", 0, F::dgBelow, "7.5"},
+      {"2025 p.281 ナトリウム", "ナトリウム", 1, "50", 0, F::ear, "600"},
+      {"2025 p.346 亜鉛", "亜鉛", 2, "30", 1, F::ear, "8.5", kLate},        // 6.5 + 2.0
+      {"2025 p.239 葉酸", "葉酸", 2, "30", 1, F::ear, "400", kMid},          // 200 + 200
+      {"2025 p.352 モリブデン", "モリブデン", 2, "30", 2, F::ear, "22.5"},  // 20 + 2.5
+      {"2025 p.349 ヨウ素", "ヨウ素", 2, "30", 1, F::ul, "2000"},
+      {"2025 p.284 マグネシウム", "マグネシウム", 2, "70", 0, F::ear, "240"},
+      {"2025 p.144 食物繊維", "食物繊維総量", 1, "40", 0, F::dgMin, "22"},
+      {"2025 p.103 たんぱく質", "たんぱく質エネルギー比率", 1, "60", 0, F::dgMin, "14"},
+      {"2025 p.126 脂質", "脂肪エネルギー比率", 2, "45", 0, F::dgMax, "30"},
+      {"2025 p.127 飽和脂肪酸", "飽和脂肪酸エネルギー比率", 1, "16", 0, F::dgMax, "9"},
   });
   ExpectUnjudged("dri2025", {
       {"p.345: the 2025 table gives iron no UL", "鉄", 1, "30", 0, F::ul},
@@ -176,14 +201,16 @@ TEST(ShippedReferenceValues, Edition2025AsPrintedOnTheReportsPages) {
       {"p.381: niacin UL is of nicotinamide", "ナイアシン当量", 1, "13", 0, F::ul},
       {"p.381: folate UL is of folic acid from supplements", "葉酸", 2, "14", 0, F::ul},
       {"p.381: vitamin B6 UL is of pyridoxine", "ビタミンB6", 2, "13", 0, F::ul},
+      {"p.284: the magnesium UL is for sources other than food", "マグネシウム", 1, "40", 0, F::ul},
+      {"p.183: men 65-74, the sources differ (7.5, 7.0) and no page decides",
+       "ビタミンE", 1, "70", 0, F::ai},
   });
 }
 
-// 日本人の食事摂取基準（2020年版）. No page of the published report could be
-// reached: these numbers are checked against transcriptions of its tables
-// that name the 2020 edition (each value in at least two of them), not
-// against the report itself, and so carry no page. reference/dri2020-check.md
-// names the transcriptions.
+// 日本人の食事摂取基準（2020年版）. The first values were typed from
+// transcriptions of its tables; those from the iron on were typed from the
+// text of the report PDF's tables and of the English edition, cited by the
+// PDF page and the English edition's page (reference/dri2020-check.md).
 TEST(ShippedReferenceValues, Edition2020AsTranscribedFromItsTables) {
   const char* vitaminC = "2020 ビタミンC, transcribed";
   const char* zinc = "2020 亜鉛, transcribed";
@@ -228,10 +255,21 @@ TEST(ShippedReferenceValues, Edition2020AsTranscribedFromItsTables) {
       {salt, "食塩相当量", 1, "75", 0, F::dgBelow, "7.5"},
       {calcium, "カルシウム", 1, "18", 0, F::ul, "2500"},
       {calcium, "カルシウム", 2, "80", 0, F::ul, "2500"},
+      {"2020 PDF p.373, English p.35 鉄", "鉄", 2, "20", 0, F::ear, "8.5", kMenstruating},
+      {"2020 PDF p.373, English p.35 鉄", "鉄", 2, "30", 1, F::ear, "13.5", kMid},  // 5.5 + 8.0
+      {"2020 PDF p.315, English p.32 カルシウム", "カルシウム", 1, "70", 0, F::ear, "600"},
+      {"2020 PDF p.213, English p.18 ビタミンD", "ビタミンD", 2, "13", 0, F::ai, "9.5"},
+      {"2020 PDF p.313, English p.30 ナトリウム", "食塩相当量", 1, "13", 0, F::dgBelow, "7.0"},
+      {"2020 PDF p.266, English p.23 ナイアシン", "ナイアシン当量", 2, "16", 0, F::ear, "11"},
+      {"2020 PDF p.269, English p.26 葉酸", "葉酸", 2, "30", 1, F::ear, "400", kLate},  // 200 + 200
+      {"2020 PDF p.314, English p.31 カリウム", "カリウム", 2, "30", 1, F::ai, "2000"},
+      {"2020 PDF p.133, English p.9 たんぱく質", "たんぱく質エネルギー比率", 1, "55", 0, F::dgMin, "14"},
   });
   ExpectUnjudged("dri2020", {
-      {"no pregnancy row of potassium rests on two transcriptions", "カリウム", 2, "30", 1, F::ai},
-      {"the magnesium UL applies to supplements only", "マグネシウム", 1, "30", 0, F::ul},
+      {"English p.26: the folate addition is for mid and late pregnancy only", "葉酸", 2, "30", 1,
+       F::ear, kEarly},
+      {"English p.33: the magnesium UL is a footnote, absent from the PDF's table text", "マグネシウム", 1,
+       "30", 0, F::ul},
   });
 }
 

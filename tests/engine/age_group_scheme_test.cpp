@@ -21,13 +21,11 @@ std::vector<int> GroupsOf(SchemeId scheme, int sex, double age, int pregnancy) {
 
 using Groups = std::vector<int>;
 
-TEST(Schemes, ItemIndexChoosesTheScheme) {
-  EXPECT_EQ(SchemeGroups(SchemeForItemIndex(0)).size(), 39u);
-  EXPECT_EQ(SchemeGroups(SchemeForItemIndex(1)).size(), 36u);
-  EXPECT_EQ(SchemeGroups(SchemeForItemIndex(2)).size(), 29u);
-  EXPECT_EQ(SchemeGroups(SchemeForItemIndex(3)).size(), 33u);
-  EXPECT_EQ(SchemeForItemIndex(-1), SchemeId::category);
-  EXPECT_EQ(SchemeForItemIndex(7), SchemeId::category);
+TEST(Schemes, GroupCounts) {
+  EXPECT_EQ(SchemeGroups(SchemeId::table1).size(), 39u);
+  EXPECT_EQ(SchemeGroups(SchemeId::table2).size(), 36u);
+  EXPECT_EQ(SchemeGroups(SchemeId::part5).size(), 29u);
+  EXPECT_EQ(SchemeGroups(SchemeId::category).size(), 33u);
 }
 
 TEST(Table1, AgeBoundsBelongToTheUpperClass) {

@@ -132,6 +132,29 @@ TEST_P(DesignTest, OneStratumIsTheReportEvenWithRespondentsOutsideUnits) {
   for (size_t i = 0; i + 2 < plain.size(); ++i) EXPECT_EQ(stratified[i], plain[i]);
 }
 
+TEST_P(DesignTest, OneUnitInAllIsASimpleRandomSampleWithOrWithoutStrata) {
+  // Values 1, 2, 3, 4 all in unit 1: the report takes its respondents as a
+  // simple random sample, SE sqrt((5/3) / 4) = 0.645497. One stratum holding
+  // that unit is the same design: the same SE (not a certainty unit's 0),
+  // the share's too, and no degree of freedom for an interval. Two strata of
+  // one unit each are two certainty units: SE 0.
+  std::vector<Respondent> rows = {Man("1", "1", "1"), Man("1", "1", "2"), Man("1", "1", "3"),
+                                  Man("1", "1", "4")};
+  const std::string expected =
+      ",4,0,2.5,1.29099,0.645497,1,1,1,1,1.25,2.5,3.75,4,4,4,4,,,25.8199,1,25,25";
+  EXPECT_EQ(LineOf(Tabulate(GetParam(), rows, {.unit = true, .design = Everything(-1, 2)}),
+                   kMaleTotal),
+            expected);
+  const std::vector<std::string> lines =
+      Tabulate(GetParam(), rows, {.unit = true, .design = Everything(kStratumColumn, 2)});
+  EXPECT_EQ(LineOf(lines, kMaleTotal), expected);
+  EXPECT_EQ(lines[lines.size() - 2], StrataLine(DesignCounts{1, 1, 1}));
+  rows[2].stratum = rows[3].stratum = "2";
+  EXPECT_EQ(LineOf(Tabulate(GetParam(), rows, {.unit = true, .design = Everything(kStratumColumn, 2)}),
+                   kMaleTotal),
+            ",4,0,2.5,1.29099,0,1,1,1,1,1.25,2.5,3.75,4,4,4,4,,,0,0,25,0");
+}
+
 TEST_P(DesignTest, DegreesOfFreedomWithoutStrata) {
   // Values 1, 2 | 3, 4. Only the confidence interval asked for.
   std::vector<Respondent> rows = {Man("1", "1", "1"), Man("1", "1", "2"), Man("1", "2", "3"),
@@ -197,7 +220,7 @@ TEST(DesignPaths, OneStratumJudgesAndBracketsTheMedianAsTheUnitWalk) {
   design.reference = choice;
   DesignOptions strata = design;
   strata.strataColumn = kStratumColumn;
-  for (const int scheme : {0, 2}) {
+  for (const SchemeId scheme : {SchemeId::table1, SchemeId::part5}) {
     const std::vector<std::string> plain =
         Tabulate(Path::engine, rows, {.unit = true, .weight = true, .scheme = scheme, .design = design});
     const std::vector<std::string> stratified =
@@ -206,7 +229,7 @@ TEST(DesignPaths, OneStratumJudgesAndBracketsTheMedianAsTheUnitWalk) {
     ASSERT_GT(plain.size(), 20u);
     for (size_t i = 0; i + 3 < plain.size(); ++i) EXPECT_EQ(stratified[i], plain[i]);
     // Shares and intervals were formed, not left empty.
-    if (scheme != 0) continue;
+    if (scheme != SchemeId::table1) continue;
     // The women's median interval, EAR and AI shares were formed, not left
     // empty (label, 17 fields, the interval, then EAR, AI, UL, DG and SEs).
     const std::vector<std::string> women = ReportFields(LineOf(plain, kFemaleTotal));

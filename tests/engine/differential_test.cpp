@@ -174,11 +174,11 @@ TEST(Differential, EngineMatchesTheReferenceByteForByte) {
     for (int variable : {5, 6, 7}) {
       const auto block =
           reference::TabulateVariable(file, unit, 1, 2, 3, variable, weight,
-                                      SchemeForItemIndex(scheme), design);
+                                      kSchemes[scheme], design);
       expected.insert(expected.end(), block.begin(), block.end());
     }
     std::vector<std::string> actual;
-    const RunRequest request{file, {unit, 1, 2, 3, weight}, {5, 6, 7}, SchemeForItemIndex(scheme),
+    const RunRequest request{file, {unit, 1, 2, 3, weight}, {5, 6, 7}, kSchemes[scheme],
                               design, {}};
     ASSERT_EQ(TabulateVariables(request, [&](std::string_view l) { actual.emplace_back(l); }, 2),
               RunStatus::ok);

@@ -67,7 +67,7 @@ TEST_P(GroupStatisticsTest, OneMemberUsed) {
   Respondent r = Person("1", "7");
   r.sex = "2";
   r.pregnancy = "1";
-  EXPECT_EQ(LineOf(Tabulate(GetParam(), {r}, {.scheme = 2}), kFemalePregnant),
+  EXPECT_EQ(LineOf(Tabulate(GetParam(), {r}, {.scheme = SchemeId::part5}), kFemalePregnant),
             ",1,0,7,,,7,7,7,7,7,7,7,7,7,7,7");
 }
 

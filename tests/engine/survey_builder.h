@@ -30,17 +30,21 @@ constexpr int kStratumColumn = 6;
 
 enum class Path { engine, reference };
 
+// The four schemes, for tests that go through them by number.
+inline constexpr SchemeId kSchemes[] = {SchemeId::table1, SchemeId::table2, SchemeId::part5,
+                                        SchemeId::category};
+
 struct Choice {
   bool unit = false;
   bool weight = false;
-  int scheme = 0;
+  SchemeId scheme = SchemeId::table1;
   DesignOptions design = {};
 };
 
 inline std::vector<std::string> Tabulate(Path path, const std::string& file, Choice choice) {
   const int unit = choice.unit ? 0 : -1;
   const int weight = choice.weight ? 5 : -1;
-  const SchemeId scheme = SchemeForItemIndex(choice.scheme);
+  const SchemeId scheme = choice.scheme;
   if (path == Path::reference) {
     return reference::TabulateVariable(file, unit, 1, 2, 3, 4, weight, scheme,
                                        choice.design);

@@ -32,9 +32,9 @@ TEST(Tabulation, BlockLayout) {
   EXPECT_EQ(lines[1], std::string(ColumnTitleLine()));
   EXPECT_EQ(lines[41], kSimpleRandomSampling);
   EXPECT_EQ(lines[42], "");
-  EXPECT_EQ(Report({Man("1")}, {.scheme = 1}).size(), 2u + 36u + 2u);
-  EXPECT_EQ(Report({Man("1")}, {.scheme = 2}).size(), 2u + 29u + 2u);
-  EXPECT_EQ(Report({Man("1")}, {.scheme = 3}).size(), 2u + 33u + 2u);
+  EXPECT_EQ(Report({Man("1")}, {.scheme = SchemeId::table2}).size(), 2u + 36u + 2u);
+  EXPECT_EQ(Report({Man("1")}, {.scheme = SchemeId::part5}).size(), 2u + 29u + 2u);
+  EXPECT_EQ(Report({Man("1")}, {.scheme = SchemeId::category}).size(), 2u + 33u + 2u);
 }
 
 TEST(Tabulation, HeaderOnlyFile) {

@@ -17,9 +17,8 @@ struct Outcome {
   std::vector<std::string> lines;
 };
 
-Outcome Tabulate(const std::string& file, ColumnChoice columns, std::vector<int> variables,
-                 int scheme = 0) {
-  RunRequest request{file, columns, std::move(variables), SchemeForItemIndex(scheme), {}, {}};
+Outcome Tabulate(const std::string& file, ColumnChoice columns, std::vector<int> variables) {
+  RunRequest request{file, columns, std::move(variables), SchemeId::table1, {}, {}};
   Outcome outcome{RunStatus::ok, {}};
   outcome.status = TabulateVariables(
       request, [&](std::string_view line) { outcome.lines.emplace_back(line); });

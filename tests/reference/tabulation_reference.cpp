@@ -65,7 +65,10 @@ std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName,
     }
     ComputeGroupStatistics(summary);
     GroupStatistics statistics = StatisticsOf(summary);
-    if (hasStrata) statistics.se = std::sqrt(StratifiedVariance(summary, hasUnits));
+    // A design of one unit in all keeps the report's simple-random-sampling
+    // standard error, strata or not.
+    const bool stratified = hasStrata && CountDesign(summary, hasUnits).units > 1;
+    if (stratified) statistics.se = std::sqrt(StratifiedVariance(summary, hasUnits));
     if (design.shareBelow) {
       // The share below the cut-off is the mean of the indicator value < cut-off.
       VariableSummary indicator = summary;
@@ -73,7 +76,7 @@ std::vector<std::string> TabulateVariable(const std::filesystem::path& fileName,
       ComputeGroupStatistics(indicator);
       statistics.shareBelow = indicator.mean;
       statistics.shareBelowSe =
-          hasStrata ? std::sqrt(StratifiedVariance(indicator, hasUnits)) : indicator.se;
+          stratified ? std::sqrt(StratifiedVariance(indicator, hasUnits)) : indicator.se;
     }
     const DesignCounts counts =
         hasStrata ? CountDesign(summary, hasUnits) : DesignCounts{0, summary.nUnits, 0};

@@ -3,7 +3,7 @@
 // the tab as shown (window grab) and the saved 300 dpi PNG and PDF, for
 // looking at by eye (scripts/chart_screenshots.sh). Then iron judged against
 // the shipped 2025 table, with its EAR, UL and DG marked, for women as
-// menstruating.
+// menstruating, and again against the 2020 table, both blocks in the list.
 //
 //   kelvara_chart_screenshots SURVEY.csv OUT_DIR [TABLE]
 // TABLE: the reference table iron is judged against, a shipped table's name
@@ -164,6 +164,28 @@ int main(int argc, char** argv) {
       ok = Report(QFileInfo(path).size() > 0, path) && ok;
     }
   }
+  // Iron again against the other edition, its block after the first: the
+  // list tells the two apart.
+  const std::string other = reference == "dri2020" ? "dri2025" : "dri2020";
+  std::optional<kelvara::ReferenceTable> otherTable = kelvara::ReadNamedReferenceTable(
+      other, tables, [](std::string_view text) { return kelvara::Utf8ToCp932(text); }, error);
+  if (!otherTable) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  auto otherChoice = std::make_shared<kelvara::ReferenceChoice>(*choice);
+  otherChoice->origin = other;
+  otherChoice->table = std::move(*otherTable);
+  design.reference = otherChoice;
+  settings->setDesignOptions(design);
+  MainForm->ButtonRunClick();
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(tab);
+  tab->blockList()->setCurrentRow(1);
+  QApplication::processEvents();
+  const QString both = out.filePath(QStringLiteral("chart-iron-two-editions-tab.png"));
+  ok = Report(MainForm->grab().save(both), both) && ok;
+  tab->blockList()->setCurrentRow(0);
+
   // The same at the window's smallest size, where the legends must still fit.
   MainForm->resize(MainForm->minimumSizeHint());
   QApplication::processEvents();

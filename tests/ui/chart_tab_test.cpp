@@ -20,10 +20,12 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/window/main_window.h"
 #include "ui/chart/chart_data.h"
+#include "ui/chart/chart_export.h"
 #include "ui/chart/chart_picture.h"
 #include "ui/chart/chart_reference.h"
 #include "ui/chart/chart_style.h"
 #include "ui/chart/reference_marks.h"
+#include "ui/chart/value_axis.h"
 #include "codec/cp932.h"
 #include "ui/chart/chart_tab.h"
 #include "ui/window/display_text.h"
@@ -467,26 +469,33 @@ void ChartTabTest::referenceValuesMarkedPerAgeBand() {
   const std::nullopt_t none = std::nullopt;
   for (ChartKind kind : {ChartKind::mean, ChartKind::distribution}) {
     ChartData data = BuildChartData(blocks[0], kind, true);
+    const ValueScale onIntakes = ChartScale(data);
     AddReferenceMarks(data, finder.Find(blocks[0], &chosen));
     QCOMPARE(data.series.size(), size_t{3});
-    // 1～6, 7～14, 15～19, 20～29, 30～39, 40～49, 50～59, 60～69, 70以上.
+    // 1～6, 7～14, 15～19, 20～29, 30～39, 40～49, 50～59, 60～69, 70以上;
+    // the mean chart marks the DG alone.
+    const bool mean = kind == ChartKind::mean;
+    const auto req = [&](double value) { return mean ? std::nullopt : std::optional<double>(value); };
     const std::map<int, Marks> men = {
-        {0, {none, none, none, none}}, {1, {6.0, none, none, none}},
-        {2, {7.0, 40.0, none, none}},  {3, {7.0, 40.0, 10.0, 30.0}},
-        {4, {6.5, none, 10.0, 30.0}},  {5, {6.5, none, 10.0, 30.0}},
-        {6, {6.0, none, 10.0, 30.0}},  {7, {6.0, none, none, none}},
-        {8, {6.0, none, none, none}}};
+        {0, {none, none, none, none}},          {1, {req(6.0), none, none, none}},
+        {2, {req(7.0), req(40.0), none, none}}, {3, {req(7.0), req(40.0), 10.0, 30.0}},
+        {4, {req(6.5), none, 10.0, 30.0}},      {5, {req(6.5), none, 10.0, 30.0}},
+        {6, {req(6.0), none, 10.0, 30.0}},      {7, {req(6.0), none, none, none}},
+        {8, {req(6.0), none, none, none}}};
     QCOMPARE(marksOf(data.series[0]), men);
     const std::map<int, Marks> women = marksOf(data.series[1]);
     QCOMPARE(women.at(3), (Marks{none, none, none, none}));  // waits for the choice
-    QCOMPARE(women.at(4), (Marks{5.5, none, none, none}));
+    QCOMPARE(women.at(4), (Marks{req(5.5), none, none, none}));
     for (const ChartSeriesData& series : data.series) {
       for (const ChartMark& mark : series.summaries) QVERIFY(!mark.ear && !mark.ul && !mark.dgLow);
       if (series.sex != kelvara::SexCondition::any) continue;
       for (const ChartMark& mark : series.bands) QVERIFY(!mark.ear && !mark.ul && !mark.dgLow);
     }
-    // The value axis reaches the highest mark, above every intake.
-    QCOMPARE(data.Highest(), 40.0);
+    // The value axis keeps to the intakes (4 to 10), whatever the marks.
+    QCOMPARE(ChartScale(data).low, onIntakes.low);
+    QCOMPARE(ChartScale(data).high, onIntakes.high);
+    QVERIFY(onIntakes.high < 30);
+    QCOMPARE(data.note.contains(QStringLiteral("EARは平均ではなく摂取量の分布と比べる")), mean);
     QVERIFY2(data.note.contains(QStringLiteral("基準値：試験用の表")), qPrintable(data.note));
     QVERIFY(data.note.contains(QStringLiteral("集計区分と男女の区分は")));
     QVERIFY2(data.note.contains(QStringLiteral("異なるため印を描かなかった区分：男1～6、男15～19、男60～69\n")),
@@ -506,13 +515,55 @@ void ChartTabTest::referenceValuesMarkedPerAgeBand() {
       }
       return count;
     };
-    QVERIFY(earPixels(data) > 0);
+    QCOMPARE(earPixels(data) > 0, !mean);
     QCOMPARE(earPixels(BuildChartData(blocks[0], kind, true)), 0);
   }
 
+  // A UL far beyond the intakes (47.5 against at most 10) leaves the axis on
+  // them: it is an arrow at the plot's top with its number. An EAR at the
+  // axis's very end stands clear of the frame, as every mark does.
+  ChartData beyond = BuildChartData(blocks[0], ChartKind::distribution, false);
+  const ValueScale scale = ChartScale(beyond);
+  for (ChartSeriesData& series : beyond.series) {
+    for (ChartMark& mark : series.bands) mark.ul = 47.5;
+  }
+  beyond.series[0].bands[0].ear = scale.high;
+  QCOMPARE(ChartScale(beyond).high, scale.high);
+  QVERIFY(scale.high < 47.5);
+  const QString pdf = tmp_->filePath(QStringLiteral("beyond.pdf"));
+  QVERIFY(SaveChartPdf(pdf, beyond, QFont(), beyond.title));
+  const QString pdfText = PdfText(pdf);
+  if (pdfText.isEmpty()) QSKIP("pdftotext (poppler-utils) is not installed");
+  QVERIFY2(pdfText.contains(QStringLiteral("47.5")), qPrintable(pdfText));
+  QImage image(kChartPictureSize.toSize(), QImage::Format_RGB32);
+  {
+    QPainter painter(&image);
+    PaintChartPicture(painter, QRectF(QPointF(0, 0), kChartPictureSize), beyond, QFont());
+  }
+  // The frame's rows: dark grey across most of the picture.
+  std::vector<int> frameRows;
+  std::vector<int> earRows;
+  for (int y = 0; y < image.height(); ++y) {
+    int dark = 0;
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      dark += c.red() < 200 && std::abs(c.red() - c.green()) < 20 && std::abs(c.green() - c.blue()) < 20;
+      if (image.pixel(x, y) == EarPen().color().rgb()) earRows.push_back(y);
+    }
+    if (dark > image.width() / 2) frameRows.push_back(y);
+  }
+  QVERIFY(frameRows.size() >= 2);
+  const int frameTop = frameRows.front();
+  // The legend's sample stands well above the plot; the mark is the first
+  // EAR row from just above the frame on.
+  const auto mark = std::find_if(earRows.begin(), earRows.end(), [&](int y) { return y >= frameTop - 4; });
+  QVERIFY(mark != earRows.end());
+  QVERIFY2(*mark > frameTop + 1 && *mark < frameTop + 12,
+           qPrintable(QStringLiteral("EAR at row %1, frame at %2").arg(*mark).arg(frameTop)));
+
   // The menstruation choice of the design options marks the women's band.
   chosen.menstruation = kelvara::Menstruation::yes;
-  ChartData chosenData = BuildChartData(blocks[0], ChartKind::mean, false);
+  ChartData chosenData = BuildChartData(blocks[0], ChartKind::distribution, false);
   AddReferenceMarks(chosenData, finder.Find(blocks[0], &chosen));
   QCOMPARE(marksOf(chosenData.series[1]).at(3), (Marks{8.0, none, none, none}));
 
@@ -522,6 +573,7 @@ void ChartTabTest::referenceValuesMarkedPerAgeBand() {
   design.reference = std::make_shared<const kelvara::ReferenceChoice>(chosen);
   settings->setDesignOptions(design);
   SetPane(lines);
+  Tab()->SetKind(ChartKind::distribution);
   QCOMPARE(marksOf(Tab()->chartData().series[1]).at(3), (Marks{8.0, none, none, none}));
 
   // Under the category scheme the age column holds category numbers: no
@@ -593,7 +645,14 @@ void ChartTabTest::provenanceLinesAreReadBackByTheChart() {
   check();
   dialogs_.fileAnswers = {std::nullopt};
   tab->SaveAsPng();
-  QCOMPARE(QFileInfo(dialogs_.offeredFileNames.last()).fileName(), QStringLiteral("エネルギー_第1表.png"));
+  // Two blocks would give the same name: the second is told by its place,
+  // and a name offered again (the dialog cancelled) stands alone, no "./".
+  QCOMPARE(dialogs_.offeredFileNames.last(), QStringLiteral("エネルギー_第1表_2.png"));
+  tab->blockList()->setCurrentRow(0);
+  dialogs_.fileAnswers = {std::nullopt};
+  tab->SaveAsPdf();
+  QCOMPARE(dialogs_.offeredFileNames.last(), QStringLiteral("エネルギー_第1表.pdf"));
+  tab->blockList()->setCurrentRow(1);
 
   const QString saved = tmp_->filePath(QStringLiteral("provenance.csv"));
   dialogs_.fileAnswers = {saved, saved};

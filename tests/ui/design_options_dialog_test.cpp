@@ -21,6 +21,7 @@ class DesignOptionsDialogTest : public QObject {
   void showsAndReturnsTheChoice();
   void cutOffMustBeADecimalWithAPoint();
   void usualIntakeNeedsPersonsOrARatio();
+  void energyAdjustmentNeedsItsColumn();
   void cutOffsOfTheirOwnAndAFixedWidth();
   void referenceTableAlternativesAndNutrientsComeBack();
 };
@@ -116,6 +117,29 @@ void DesignOptionsDialogTest::usualIntakeNeedsPersonsOrARatio() {
   QCOMPARE(chosen.usual.ratios.size(), size_t{1});
   QCOMPARE(chosen.usual.RatioFor(5, 2, 30, 40), 1.5);
   QCOMPARE(DesignOptionsDialog(kLabels, chosen).options().usual.RatioFor(5, 0), 1.5);
+}
+
+void DesignOptionsDialogTest::energyAdjustmentNeedsItsColumn() {
+  DesignOptionsDialog dialog(kLabels, {});
+  auto* ok = Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok);
+  auto* method = Find<QComboBox>(dialog, "energyMethod");
+  auto* column = Find<QComboBox>(dialog, "energyColumn");
+  QVERIFY(!column->isEnabled());
+  QVERIFY(!dialog.options().energyAdjustment.enabled());
+  method->setCurrentIndex(1);
+  QVERIFY(column->isEnabled());
+  QVERIFY(!ok->isEnabled());
+  QVERIFY(!Find<QLabel>(dialog, "energyHint")->text().isEmpty());
+  column->setCurrentIndex(2);
+  QVERIFY(ok->isEnabled());
+  const kelvara::DesignOptions chosen = dialog.options();
+  QVERIFY(chosen.energyAdjustment.method == kelvara::EnergyAdjustmentMethod::residual);
+  QCOMPARE(chosen.energyAdjustment.energyColumn, 1);
+  // Shown again as chosen; density is the third item.
+  DesignOptionsDialog again(kLabels, chosen);
+  QCOMPARE(Find<QComboBox>(again, "energyColumn")->currentText(), QStringLiteral("2.性別"));
+  Find<QComboBox>(again, "energyMethod")->setCurrentIndex(2);
+  QVERIFY(again.options().energyAdjustment.method == kelvara::EnergyAdjustmentMethod::density);
 }
 
 // The ticked variables may have cut-offs of their own; with none in common,

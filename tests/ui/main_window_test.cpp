@@ -190,9 +190,9 @@ void MainWindowTest::menuEntriesAndAccelerators() {
   Pane()->AppendLines({"unsaved"});
   Find<QAction>("FileNewItem")->trigger();
   QCOMPARE(dialogs.questions.size(), 1);
-  QVERIFY(dialogs.questions[0].endsWith(QStringLiteral("計算結果をクリアします")));
+  QVERIFY(dialogs.questions[0].endsWith(QStringLiteral("計算結果をクリアしますか？")));
   Find<QAction>("FileExitItem")->trigger();
-  QVERIFY(dialogs.questions.last().endsWith(QStringLiteral("終了します")));
+  QVERIFY(dialogs.questions.last().endsWith(QStringLiteral("終了しますか？")));
 }
 
 void MainWindowTest::onlyTheWeightSelectorTakesTypedText() {

@@ -232,7 +232,7 @@ void ResultsCommandsTest::clearAsksAndForgetsTheFileNames() {
   dialogs_.confirmAnswers.push_back(false);
   MainForm->FileNew();
   QCOMPARE(dialogs_.questions,
-           QStringList{QStringLiteral("計算結果が保存されていません。\n\n計算結果をクリアします")});
+           QStringList{QStringLiteral("計算結果が保存されていません。\n\n計算結果をクリアしますか？")});
   QCOMPARE(PaneLines().size(), size_t{2});
   QCOMPARE(Find<TFileDialog>("SaveDialog")->fileName, QStringLiteral("/tmp/s.csv"));
 
@@ -258,9 +258,9 @@ void ResultsCommandsTest::unsavedResultsAreAskedAboutBeforeTheyAreLost() {
   MainForm->FileExit();
   QVERIFY(!MainForm->close());
   QCOMPARE(dialogs_.questions,
-           QStringList({unsaved + QStringLiteral("計算結果をクリアします"),
+           QStringList({unsaved + QStringLiteral("計算結果をクリアしますか？"),
                         unsaved + QStringLiteral("計算結果を開くと、今の計算結果は失われます。開きますか？"),
-                        unsaved + QStringLiteral("終了します"), unsaved + QStringLiteral("終了します")}));
+                        unsaved + QStringLiteral("終了しますか？"), unsaved + QStringLiteral("終了しますか？")}));
   QVERIFY(MainForm->isVisible());
   QCOMPARE(PaneLines(), std::vector<std::string>{"run 1"});
 
@@ -277,7 +277,7 @@ void ResultsCommandsTest::unsavedResultsAreAskedAboutBeforeTheyAreLost() {
   Pane()->AppendLines({"run 2"});
   dialogs_.confirmAnswers = {true};
   QVERIFY(MainForm->close());
-  QCOMPARE(dialogs_.questions, QStringList{unsaved + QStringLiteral("終了します")});
+  QCOMPARE(dialogs_.questions, QStringList{unsaved + QStringLiteral("終了しますか？")});
 }
 
 void ResultsCommandsTest::saveDialogStartsBesideTheSurveyFile() {
@@ -367,6 +367,8 @@ void ResultsCommandsTest::printsTheWholePaneTitledKelvara() {
     QVERIFY(parts[k].size() < widestShown.size());
     QCOMPARE(parts[k] + parts[k + 3].mid(label.size() - 1), widestShown);
   }
+  // The second band stands under the heading again, marked as continued.
+  QCOMPARE(text.count(QStringLiteral("\"【エネルギー】\"（続き）")), 1);
   // The file at the top of each page and "n / m" at its foot.
   const QRegularExpression foot(QStringLiteral("(?m)^\\s*(\\d+) / (\\d+)\\s*$"));
   QStringList feet;

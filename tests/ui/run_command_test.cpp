@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QCompleter>
 #include <QFile>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -415,23 +416,41 @@ void RunCommandTest::stoppedRunAppendsNothing() {
   QCOMPARE(Find<QTabWidget>("PageControl1")->currentWidget(), Find<QWidget>("TabSheet3"));
   QCOMPARE(PaneBytes(), TabulatorReport(path_, 0, {"1", "2", "3", "4", "5", "6"}));
 
-  // Closing during a run asks whether to stop it; No lets it go on, Yes
-  // stops it and closes, after the question on the unsaved results.
+  // Closing during a run asks whether to stop it, at either close box. No
+  // window is modal meanwhile, so the system's close request reaches the
+  // main window, which takes no other input. No lets the run go on; Yes at
+  // the progress window stops it and appends nothing.
   MainForm->show();
+  const std::vector<std::string> before = Pane()->lines();
   dialogs_.questions.clear();
-  dialogs_.confirmAnswers = {false, true, true};
+  dialogs_.confirmAnswers = {false, false, true};
   QTimer::singleShot(0, FormProgress, [] {
+    QVERIFY(QGuiApplication::modalWindow() == nullptr);
+    QVERIFY(!Find<QWidget>("PageControl1")->isEnabled() && !Find<QWidget>("MainMenu")->isEnabled());
+    QVERIFY(!FormProgress->close());
     QVERIFY(!MainForm->close());
-    QVERIFY(FormProgress->isVisible());
-    MainForm->close();
+    QVERIFY(FormProgress->isVisible() && MainForm->isVisible());
+    FormProgress->close();
   });
-  const size_t before = Pane()->lines().size();
+  MainForm->ButtonRunClick();
+  QVERIFY(dialogs_.errors.isEmpty());
+  QVERIFY(!FormProgress->isVisible() && MainForm->isVisible());
+  QCOMPARE(Pane()->lines(), before);
+  QCOMPARE(dialogs_.questions, QStringList({QStringLiteral("計算の途中です。\n\n中止して閉じますか？"),
+                                            QStringLiteral("計算の途中です。\n\n中止して終了しますか？"),
+                                            QStringLiteral("計算の途中です。\n\n中止して閉じますか？")}));
+  QVERIFY(Find<QWidget>("PageControl1")->isEnabled() && Find<QWidget>("MainMenu")->isEnabled());
+
+  // Yes at the main window stops the run and closes, after the question on
+  // the unsaved results.
+  dialogs_.questions.clear();
+  dialogs_.confirmAnswers = {true, true};
+  QTimer::singleShot(0, FormProgress, [] { MainForm->close(); });
   MainForm->ButtonRunClick();
   QTRY_VERIFY(!MainForm->isVisible());
-  QCOMPARE(Pane()->lines().size(), before);
-  QCOMPARE(dialogs_.questions.size(), 3);
-  QVERIFY(dialogs_.questions[0].contains(QStringLiteral("中止して終了しますか")));
-  QCOMPARE(dialogs_.questions[2], QStringLiteral("計算結果が保存されていません。\n\n終了します"));
+  QCOMPARE(Pane()->lines(), before);
+  QCOMPARE(dialogs_.questions, QStringList({QStringLiteral("計算の途中です。\n\n中止して終了しますか？"),
+                                            QStringLiteral("計算結果が保存されていません。\n\n終了しますか？")}));
 }
 
 
@@ -470,6 +489,11 @@ void RunCommandTest::personsInNoAgeBandAreCountedAndSaid() {
     QVERIFY2(notice.contains(QStringLiteral("使える 9 人のうち %1 人").arg(c.outside)),
              qPrintable(notice));
     QVERIFY(notice.contains(QStringLiteral("3.年齢")));
+    // Table 1's totals take every age; the category numbers' totals take 1
+    // to 10, so of 0, 0.5, 6.99, 198.9, 199, 250 and -3 only 6.99 counts.
+    QVERIFY2(notice.contains(c.scheme == 3 ? QStringLiteral("うち 7 人はどの行にも数えられず")
+                                           : QStringLiteral("集計の行にだけ数えられます")),
+             qPrintable(notice));
 
     QProcess process;
     process.start(QStringLiteral(KELVARA_TAB_PATH),
@@ -479,7 +503,41 @@ void RunCommandTest::personsInNoAgeBandAreCountedAndSaid() {
     QCOMPARE(PaneBytes(before), process.readAllStandardOutput());
     const QString said = QString::fromUtf8(process.readAllStandardError());
     QVERIFY2(said.contains(QStringLiteral("%1 of 9 persons").arg(c.outside)), qPrintable(said));
+    QCOMPARE(said.contains(QStringLiteral("7 of them count in no group")), c.scheme == 3);
   }
+  // The same persons on two days each, with a person column: persons are
+  // counted, each once by their first row, not their rows.
+  std::string days = bytes.substr(0, bytes.find("\r\n")) + ",P\r\n";
+  int person = 0;
+  for (size_t at = bytes.find("\r\n") + 2; at < bytes.size();) {
+    const size_t end = bytes.find("\r\n", at);
+    const std::string row = bytes.substr(at, end - at) + "," + std::to_string(++person) + "\r\n";
+    days += row + row;
+    at = end + 2;
+  }
+  const QString daysPath = WriteFile(dir_, QStringLiteral("days.csv"), days);
+  LoadSurveyFile(dialogs_, daysPath);
+  ChooseColumns();
+  Tick({4});
+  auto* settings = MainForm->findChild<SettingsTab*>();
+  kelvara::DesignOptions design = settings->designOptions();
+  design.usual.personColumn = 6;
+  settings->setDesignOptions(design);
+  Find<TRadioGroup>("RadioGroupFormat")->setItemIndex(0);
+  const size_t before = Pane()->lines().size();
+  MainForm->ButtonRunClick();
+  QVERIFY(dialogs_.errors.isEmpty());
+  const QString notice = Find<NoticeBar>("NoticeRun")->text();
+  QVERIFY2(notice.contains(QStringLiteral("使える 9 人のうち 5 人")), qPrintable(notice));
+  QProcess process;
+  process.start(QStringLiteral(KELVARA_TAB_PATH),
+                QStringList{"--unit", "1", "--weight", "6", "--sex", "2", "--age", "3", "--pregnancy",
+                            "4", "--person", "7", daysPath, "5"});
+  QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+  QCOMPARE(PaneBytes(before), process.readAllStandardOutput());
+  const QString said = QString::fromUtf8(process.readAllStandardError());
+  QVERIFY2(said.contains(QStringLiteral("5 of 9 persons")), qPrintable(said));
+
   // Every age inside a band: no notice.
   LoadSurveyFile(dialogs_, path_);
   ChooseColumns();

@@ -198,15 +198,22 @@ void SurveyLoadingTest::stoppedLoadLeavesTheWindowAsItWas() {
   for (int i = 0; i < 300000; ++i) big += std::to_string(i) + ",1,2,3\n";
   const QString bigPath = WriteFile(dir_, QStringLiteral("big.csv"), big);
 
-  // 中止 as soon as the progress window is up.
+  // Both close boxes ask whether to stop the reading (No: it goes on), then
+  // 中止 stops it at once, without a question.
+  dialogs_.confirmAnswers = {false, false};
   QTimer::singleShot(0, FormProgress, [] {
     QVERIFY(FormProgress->isVisible());
-    Find<QPushButton>("Button1");  // the main window is still there
+    QVERIFY(!FormProgress->close());
+    QVERIFY(!MainForm->close());
+    QVERIFY(FormProgress->isVisible());
     FormProgress->findChild<QPushButton*>("ButtonStop")->click();
   });
   LoadSurveyFile(dialogs_, bigPath);
   QVERIFY(!FormProgress->isVisible());
   QVERIFY(dialogs_.errors.isEmpty());
+  QCOMPARE(dialogs_.questions,
+           QStringList({QStringLiteral("ファイルの読み込み中です。\n\n中止して閉じますか？"),
+                        QStringLiteral("ファイルの読み込み中です。\n\n中止して終了しますか？")}));
   QCOMPARE(FileNameBox(), Shown(survey));
   QCOMPARE(Grid()->rowCount(), 12);
   QCOMPARE(Heading(4), QStringLiteral("5.エネルギー"));
@@ -264,8 +271,14 @@ void SurveyLoadingTest::aClickOnACheckBoxMakesItsItemCurrent() {
   for (int i = 0; i < list->count(); ++i) {
     QCOMPARE(list->item(i)->checkState() == Qt::Checked, i == 0);
   }
+  // すべて選択 passes over the columns chosen for a role: sex from its list,
+  // the weight typed as its header.
+  Find<QComboBox>("ComboBoxBunrui1")->setCurrentIndex(2);
+  Find<QComboBox>("ComboBoxWeight")->setEditText(QStringLiteral("重み"));
   Find<QPushButton>("ButtonTickAll")->click();
-  for (int i = 0; i < list->count(); ++i) QCOMPARE(list->item(i)->checkState(), Qt::Checked);
+  for (int i = 0; i < list->count(); ++i) {
+    QCOMPARE(list->item(i)->checkState() == Qt::Checked, i != 1 && i != 5);
+  }
   Find<QPushButton>("ButtonTickNone")->click();
   for (int i = 0; i < list->count(); ++i) QCOMPARE(list->item(i)->checkState(), Qt::Unchecked);
 }

@@ -200,6 +200,6 @@ int main(int argc, char** argv) {
   boxes->ShowError(QStringLiteral("重み（サンプリング・ウエイト）の「重さ」という列はありません. "
                                   "一覧から選ぶか、列の番号か見出しを入力してください."));
   grabBox(QStringLiteral("quit-question%1.png").arg(tag));
-  boxes->AskToSave(QStringLiteral("計算結果が保存されていません。\n\n終了します"));
+  boxes->AskToSave(QStringLiteral("計算結果が保存されていません。\n\n終了しますか？"));
   return ok && same && dialogs.errors.isEmpty() ? 0 : 1;
 }

@@ -3,7 +3,7 @@
 # byte (standard output, standard error, exit status, files written), for the
 # same arguments: the example survey in a Japanese folder under a Japanese name
 # with a blank, columns by number and by Japanese header text, every scheme,
-# --utf8, -o, and mistakes.
+# --utf8, -o, the usual intake's seeded bootstrap, and mistakes.
 #   same_bytes.sh LINUX_TAB WINE WINDOWS_TAB EXAMPLE_CSV SMALL_CSV
 set -eu
 linux=$(realpath "$1") wine=$2 windows=$(realpath "$3")
@@ -57,6 +57,10 @@ same --sex 性別 --age 年齢 --pregnancy 妊婦授乳婦 --scheme table2 "$sur
 same --unit 地区 --sex 2 --age 3 --pregnancy 4 --scheme part5 "$survey" 6 13
 same --weight 重み --sex 2 --age 年齢区分 --pregnancy 4 --scheme category "$survey" 6 10
 same --writes "out/結果 2024.csv" $byNumber -o "out/結果 2024.csv" "$survey" 6 7
+# The seeded bootstrap of the usual intake: the same draws from every
+# standard library.
+same $byNumber --strata 2 --usual --variance-ratio 12=1 --bootstrap 20 --below 7 --median-ci \
+  --ci "$survey" 12
 # The golden blocks' cases (tests/cli).
 same --unit 1 --weight 5 --sex 2 --age 3 --pregnancy 4 "$small" 6 7
 same --sex 2 --age 3 --pregnancy 4 --scheme table2 "$small" 7

@@ -1,6 +1,7 @@
 #include "ui/chart/chart_data.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -103,6 +104,12 @@ GroupReading ReadGroup(const ReportBlock& block, const kelvara::ReportGroupLine&
       mark.low = mark.mean - halfWidth;
       mark.high = mark.mean + halfWidth;
     }
+    // Finite fields can still make ends beyond the doubles (an SE of 1e308),
+    // which no axis can hold.
+    if (!std::isfinite(mark.low) || !std::isfinite(mark.high)) {
+      reading.reason = QStringLiteral("誤差線の端が数値の範囲外");
+      return reading;
+    }
   } else {
     mark.p5 = *value(ReportColumn::p5);
     mark.p25 = *value(ReportColumn::p25);
@@ -140,9 +147,6 @@ double ChartData::Lowest() const {
     for (const auto* marks : {&one.bands, &one.summaries}) {
       for (const ChartMark& mark : *marks) {
         lowest = std::min({lowest, mark.mean, kind == ChartKind::mean ? mark.low : mark.p5});
-        for (const std::optional<double>& value : {mark.ear, mark.ul, mark.dgLow, mark.dgHigh}) {
-          if (value) lowest = std::min(lowest, *value);
-        }
       }
     }
   }
@@ -155,9 +159,6 @@ double ChartData::Highest() const {
     for (const auto* marks : {&one.bands, &one.summaries}) {
       for (const ChartMark& mark : *marks) {
         highest = std::max({highest, mark.mean, kind == ChartKind::mean ? mark.high : mark.p95});
-        for (const std::optional<double>& value : {mark.ear, mark.ul, mark.dgLow, mark.dgHigh}) {
-          if (value) highest = std::max(highest, *value);
-        }
       }
     }
   }

@@ -54,7 +54,9 @@ struct ChartData {
 
   bool empty() const;
   bool HasReferenceMarks() const;
-  double Lowest() const;   // the lowest and highest value drawn, reference marks included
+  // The lowest and highest intake drawn (reference values left out: the
+  // value axis keeps to the intakes).
+  double Lowest() const;
   double Highest() const;
 };
 

@@ -12,8 +12,11 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <iterator>
 #include <map>
 
 #include "engine/design_options.h"
@@ -36,7 +39,8 @@ namespace {
 const QString kChooseNote = QStringLiteral("一覧から変数を選ぶと、そのグラフを描きます。");
 const QString kNoResultsNote =
     QStringLiteral("計算結果がありません。計算を実行するか、計算結果を開いてください。");
-constexpr int kListWidth = 170;
+// The list's width at first; the splitter beside it gives it more.
+constexpr int kListWidth = 190;
 
 // A file name offered for the chart: the variable's name without the
 // characters that file systems refuse.
@@ -61,19 +65,38 @@ QString SchemeShortName(const kelvara::ReportBlock& block) {
   return {};
 }
 
-// How a block differs from others of the same variable: its scheme, its
-// place among the blocks of that name, the added columns and, when the
-// report has provenance lines, when it was run and on which file.
+// The reference table a judged block was judged against, as short as tells
+// the editions apart: "2025年版" of 日本人の食事摂取基準（2025年版）, else its
+// title. Empty for a block that was not judged.
+QString ReferenceShortName(const kelvara::ReportBlock& block) {
+  if (!block.reference) return {};
+  const QString title = DisplayText(block.reference->table);
+  static const QRegularExpression edition(QStringLiteral("(\\d{4})\\s*年版"));
+  if (const QRegularExpressionMatch match = edition.match(title); match.hasMatch()) {
+    return match.captured(1) + QStringLiteral("年版");
+  }
+  return title;
+}
+
+// How a block differs from others of the same variable: its scheme, the
+// reference table it was judged against, its place among the blocks of that
+// name, the added columns and, when the report has provenance lines, when it
+// was run and on which file.
 QString BlockDetails(const kelvara::ReportBlock& block, int occurrence) {
   QStringList details;
   if (const QString scheme = SchemeShortName(block); !scheme.isEmpty()) details.append(scheme);
+  if (const QString table = ReferenceShortName(block); !table.isEmpty()) details.append(table);
   if (block.strata && block.strata->units) details.append(QStringLiteral("層別"));
   if (block.Column(kelvara::kConfidenceLowerTitle)) details.append(QStringLiteral("信頼区間"));
   if (block.Column(kelvara::kCoefficientOfVariationTitle)) details.append(QStringLiteral("変動係数"));
   if (block.Column(kelvara::kDesignEffectTitle)) details.append(QStringLiteral("デザイン効果"));
   for (const std::string& title : block.titles) {
     const std::string_view text(title);
-    if (text.ends_with(kelvara::kShareBelowTitleSuffix)) {
+    // The judged shares (EAR未満の割合) are told by the table's edition.
+    const bool judged = std::find(std::begin(kelvara::kJudgedShareTitles),
+                                  std::end(kelvara::kJudgedShareTitles),
+                                  text) != std::end(kelvara::kJudgedShareTitles);
+    if (text.ends_with(kelvara::kShareBelowTitleSuffix) && !judged) {
       details.append(DisplayText(text.substr(0, text.size() - kelvara::kShareBelowTitleSuffix.size())) +
                      QStringLiteral("未満"));
     }
@@ -94,6 +117,16 @@ QString ProvenanceTip(const kelvara::ReportBlock& block) {
            none(p.addedColumns), none(p.dateTime), DisplayText(p.program));
 }
 
+// The picture's file name without its extension: the variable, its scheme
+// and the table it was judged against.
+QString PictureStem(const kelvara::ReportBlock& block) {
+  QStringList parts{DisplayText(block.name)};
+  for (const QString& part : {SchemeShortName(block), ReferenceShortName(block)}) {
+    if (!part.isEmpty()) parts.append(part);
+  }
+  return parts.join(QLatin1Char('_'));
+}
+
 }  // namespace
 
 ChartTab::ChartTab(const ResultsPane& pane, std::function<DialogService&()> dialogs,
@@ -109,7 +142,11 @@ ChartTab::ChartTab(const ResultsPane& pane, std::function<DialogService&()> dial
   auto* listCaption = new QLabel(QStringLiteral("変数"), this);
   list_ = new QListWidget(this);
   list_->setObjectName(QStringLiteral("ListChartBlocks"));
-  list_->setFixedWidth(kListWidth);
+  // What tells blocks apart stands at both ends of an entry (the scheme
+  // first, 「2つ目」 last): a narrow list cuts the middle.
+  list_->setTextElideMode(Qt::ElideMiddle);
+  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  list_->setMinimumWidth(90);
 
   meanButton_ = new QRadioButton(QStringLiteral("平均と誤差線"), this);
   distributionButton_ = new QRadioButton(QStringLiteral("分布（箱ひげ図）"), this);
@@ -128,7 +165,9 @@ ChartTab::ChartTab(const ResultsPane& pane, std::function<DialogService&()> dial
   controls->addStretch(1);
   // The picture's commands stand under the list of variables, so that the
   // tab is no wider than the window's other tabs need.
-  auto* listColumn = new QVBoxLayout;
+  auto* listPanel = new QWidget(this);
+  auto* listColumn = new QVBoxLayout(listPanel);
+  listColumn->setContentsMargins(0, 0, 0, 0);
   listColumn->addWidget(listCaption);
   listColumn->addWidget(list_, 1);
   listColumn->addWidget(savePngButton_);
@@ -144,15 +183,25 @@ ChartTab::ChartTab(const ResultsPane& pane, std::function<DialogService&()> dial
   noteLabel_->setObjectName(QStringLiteral("LabelChartNote"));
   noteLabel_->setWordWrap(true);
   noteLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  auto* chartColumn = new QVBoxLayout;
+  auto* chartPanel = new QWidget(this);
+  auto* chartColumn = new QVBoxLayout(chartPanel);
+  chartColumn->setContentsMargins(0, 0, 0, 0);
   chartColumn->addLayout(controls);
   chartColumn->addWidget(stack_, 1);
   chartColumn->addWidget(noteLabel_);
 
+  // The list beside the chart, as wide as the user drags it.
+  splitter_ = new QSplitter(Qt::Horizontal, this);
+  splitter_->setObjectName(QStringLiteral("SplitterChart"));
+  splitter_->setChildrenCollapsible(false);
+  splitter_->addWidget(listPanel);
+  splitter_->addWidget(chartPanel);
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({kListWidth, 4 * kListWidth});
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
-  layout->addLayout(listColumn);
-  layout->addLayout(chartColumn, 1);
+  layout->addWidget(splitter_);
 
   connect(&pane_, &ResultsPane::linesChanged, this, &ChartTab::RefreshBlocks);
   connect(list_, &QListWidget::currentRowChanged, this, &ChartTab::ChooseRow);
@@ -207,9 +256,12 @@ void ChartTab::RefreshBlocks() {
   std::map<std::string, int> seen;
   for (const kelvara::ReportBlock& block : blocks_) {
     const QString details = BlockDetails(block, seen[block.name]++);
-    auto* item = new QListWidgetItem(DisplayText(block.name) +
-                                     (details.isEmpty() ? QString() : QLatin1Char('\n') + details));
-    item->setToolTip(ProvenanceTip(block));
+    const QString text =
+        DisplayText(block.name) + (details.isEmpty() ? QString() : QLatin1Char('\n') + details);
+    auto* item = new QListWidgetItem(text);
+    // The whole entry, however narrow the list, and where the block came from.
+    const QString provenance = ProvenanceTip(block);
+    item->setToolTip(provenance.isEmpty() ? text : text + QStringLiteral("\n\n") + provenance);
     list_->addItem(item);
   }
 
@@ -274,17 +326,29 @@ bool ChartTab::AskSavePath(const QString& filter, const QString& extension, QStr
   DialogService& dialogs = dialogs_();
   saveDialog_->filter = filter;
   saveDialog_->defaultExt = extension;
-  // Offer the variable's name, in the folder of the last chart saved.
-  const QString scheme = drawnBlock_ ? SchemeShortName(*drawnBlock_) : QString();
-  const QString offered =
-      FileNameFor(scheme.isEmpty() ? data_.title : data_.title + QLatin1Char('_') + scheme, extension);
-  saveDialog_->fileName = saveDialog_->fileName.isEmpty()
-                              ? offered
-                              : QFileInfo(saveDialog_->fileName).dir().filePath(offered);
+  // Offer the block's name, in the folder of the last chart saved.
+  const QString offered = FileNameFor(OfferedStem(), extension);
+  saveDialog_->fileName = folder_.isEmpty() ? offered : QDir(folder_).filePath(offered);
   if (!dialogs.Execute(*saveDialog_)) return false;
   saveDialog_->fileName = WithDefaultExtension(saveDialog_->fileName, extension);
   path = saveDialog_->fileName;
+  folder_ = QFileInfo(path).absolutePath();
   return ConfirmOverwrite(dialogs, path);
+}
+
+QString ChartTab::OfferedStem() const {
+  const std::optional<int> row = chosen_ ? RowOf(*chosen_) : std::nullopt;
+  if (!row) return data_.title;
+  // Blocks that would give the same name (runs of one variable and scheme,
+  // against one table) are told apart by their place among them.
+  const QString stem = PictureStem(blocks_[static_cast<size_t>(*row)]);
+  int same = 0, place = 0;
+  for (size_t i = 0; i < blocks_.size(); ++i) {
+    if (PictureStem(blocks_[i]) != stem) continue;
+    ++same;
+    if (i == static_cast<size_t>(*row)) place = same;
+  }
+  return place > 1 ? stem + QStringLiteral("_%1").arg(place) : stem;
 }
 
 void ChartTab::SaveAsPng() {

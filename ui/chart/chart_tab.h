@@ -20,6 +20,7 @@ class QListWidget;
 class QPrinter;
 class QPushButton;
 class QRadioButton;
+class QSplitter;
 class QStackedWidget;
 class ResultsPane;
 class TFileDialog;
@@ -67,6 +68,9 @@ class ChartTab : public QWidget {
   void ChooseRow(int row);
   void Draw(bool force);
   bool AskSavePath(const QString& filter, const QString& extension, QString& path);
+  // The chosen block's picture name without extension: the variable, the
+  // scheme, the table, and the place among blocks of that same name.
+  QString OfferedStem() const;
   std::optional<int> RowOf(const BlockKey& key) const;
 
   const ResultsPane& pane_;
@@ -75,7 +79,9 @@ class ChartTab : public QWidget {
   ReferenceSource reference_;
   ReferenceTableFinder tables_;
   TFileDialog* saveDialog_;
+  QString folder_;  // where the last picture was saved
 
+  QSplitter* splitter_;
   QListWidget* list_;
   QRadioButton* meanButton_;
   QRadioButton* distributionButton_;

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "ui/chart/chart_heading.h"
 #include "ui/chart/chart_style.h"
 #include "ui/chart/reference_drawing.h"
 #include "ui/chart/value_axis.h"
@@ -12,24 +13,16 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
                             const QFont& windowFont) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.fillRect(area, Qt::white);
-  const QFont titleFont = ChartFont(windowFont, kTitlePixels, true);
-  const QFont labelFont = ChartFont(windowFont, kLabelPixels);
-  const QFontMetricsF titleMetrics(titleFont);
-  const QFontMetricsF labelMetrics(labelFont);
-  const double lineHeight = labelMetrics.height();
-
-  // Title, then the legend on one line.
-  double top = area.top() + 6;
-  painter.setFont(titleFont);
-  painter.setPen(Qt::black);
-  painter.drawText(QRectF(area.left(), top, area.width(), titleMetrics.height()), Qt::AlignCenter,
-                   data.title);
-  top += titleMetrics.height() + 6;
+  double top = PaintChartHeading(painter, area, data.title, windowFont);
   if (data.categories.isEmpty()) {
     painter.restore();
     return;
   }
+  const QFont labelFont = ChartFont(windowFont, kLabelPixels);
+  const QFontMetricsF labelMetrics(labelFont);
+  const double lineHeight = labelMetrics.height();
+
+  // The legend on one line.
 
   painter.setFont(labelFont);
   struct LegendEntry {
@@ -69,9 +62,7 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
   top += 10;
 
   // The plot: value labels and the axis title on the left, age labels below.
-  const ValueScale scale = NiceScale(data.empty() ? 0 : data.Lowest(),
-                                     data.empty() ? 1 : data.Highest(), ValueMargin::none);
-  const ChartAxes axes = LayOutAxes(area, top, data, scale, labelFont);
+  const ChartAxes axes = LayOutAxes(area, top, data, ChartScale(data), labelFont);
   auto yOf = [&](double value) { return axes.YOf(value); };
   auto xOf = [&](double position) { return axes.XOf(position); };
   DrawAxes(painter, area, axes, data);
@@ -80,6 +71,7 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
   painter.setClipRect(axes.plot);
   const int sexes = static_cast<int>(data.series.size());
   const double boxWidth = SexSlotWidth(sexes) * axes.categoryWidth * 0.7;
+  BeyondAxisMarks beyond(axes);
   for (int s = 0; s < sexes; ++s) {
     const ChartSeriesData& series = data.series[static_cast<size_t>(s)];
     const QColor colour = SexColour(series.sex);
@@ -99,7 +91,7 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
         painter.drawLine(QPointF(centre - boxWidth / 2, yOf(mark.median)),
                          QPointF(centre + boxWidth / 2, yOf(mark.median)));
         // The EAR and UL reach past the box's sides, apart from its median.
-        DrawReferenceMarks(painter, axes, mark, centre, boxWidth * 0.6);
+        DrawReferenceMarks(painter, axes, mark, centre, boxWidth * 0.6, beyond);
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(0x20, 0x20, 0x20));
         painter.drawEllipse(QPointF(centre, yOf(mark.mean)), 3, 3);
@@ -108,8 +100,10 @@ void PaintDistributionChart(QPainter& painter, const QRectF& area, const ChartDa
   }
   // The DG over the boxes, so that where each box lies against it shows;
   // the usual intakes' groups have the same DG as their one-day values.
-  for (const ChartSeriesData& series : data.series) {
-    if (!series.usual) DrawGoalLines(painter, axes, series);
+  for (int s = 0; s < sexes; ++s) {
+    const ChartSeriesData& series = data.series[static_cast<size_t>(s)];
+    if (!series.usual) DrawGoalLines(painter, axes, series, SexOffset(s, sexes), beyond);
   }
+  beyond.Draw(painter);
   painter.restore();
 }

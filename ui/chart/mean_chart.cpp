@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <algorithm>
 
+#include "ui/chart/chart_heading.h"
 #include "ui/chart/chart_style.h"
 #include "ui/chart/reference_drawing.h"
 #include "ui/chart/value_axis.h"
@@ -13,8 +14,6 @@ namespace {
 
 // Half the width of an error bar's caps, in categories.
 constexpr double kCapHalfWidth = 0.06;
-// Half the width of an EAR or UL mark through a point, in series slots.
-constexpr double kReferenceHalfWidth = 0.4;
 constexpr double kDotRadius = 4;
 constexpr double kSquareSide = 9;
 
@@ -37,25 +36,17 @@ void PaintMeanChart(QPainter& painter, const QRectF& area, const ChartData& data
                     const QFont& windowFont) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.fillRect(area, Qt::white);
-  const QFont titleFont = ChartFont(windowFont, kTitlePixels, true);
-  const QFont labelFont = ChartFont(windowFont, kLabelPixels);
-  const QFontMetricsF titleMetrics(titleFont);
-  const QFontMetricsF labelMetrics(labelFont);
-  const double lineHeight = labelMetrics.height();
-
-  // Title, then the legend on one line: a line with its dot per sex, and the
-  // shade of the summaries.
-  double top = area.top() + 6;
-  painter.setFont(titleFont);
-  painter.setPen(Qt::black);
-  painter.drawText(QRectF(area.left(), top, area.width(), titleMetrics.height()), Qt::AlignCenter,
-                   data.title);
-  top += titleMetrics.height() + 6;
+  double top = PaintChartHeading(painter, area, data.title, windowFont);
   if (data.categories.isEmpty()) {
     painter.restore();
     return;
   }
+  const QFont labelFont = ChartFont(windowFont, kLabelPixels);
+  const QFontMetricsF labelMetrics(labelFont);
+  const double lineHeight = labelMetrics.height();
+
+  // The legend on one line: a line with its dot per sex, and the
+  // shade of the summaries.
 
   painter.setFont(labelFont);
   const int count = static_cast<int>(data.categories.size());
@@ -101,19 +92,21 @@ void PaintMeanChart(QPainter& painter, const QRectF& area, const ChartData& data
 
   // The plot: value labels and the axis title on the left, age labels below,
   // upright when they fit side by side, else on end.
-  const ValueScale scale = NiceScale(data.empty() ? 0 : data.Lowest(),
-                                     data.empty() ? 1 : data.Highest(), ValueMargin::twentieth);
-  const ChartAxes axes = LayOutAxes(area, top, data, scale, labelFont);
+  const ChartAxes axes = LayOutAxes(area, top, data, ChartScale(data), labelFont);
   const QRectF& plot = axes.plot;
   const double categoryWidth = axes.categoryWidth;
   auto yOf = [&](double value) { return axes.YOf(value); };
   auto xOf = [&](double position) { return axes.XOf(position); };
   DrawAxes(painter, area, axes, data);
 
-  // The DG behind the intakes.
+  // The DG behind the intakes. The EAR and UL are the distribution chart's:
+  // they are read against the spread of intakes, not against the mean.
   painter.setClipRect(plot);
   const int sexes = static_cast<int>(data.series.size());
-  for (const ChartSeriesData& series : data.series) DrawGoalLines(painter, axes, series);
+  BeyondAxisMarks beyond(axes);
+  for (int s = 0; s < sexes; ++s) {
+    DrawGoalLines(painter, axes, data.series[static_cast<size_t>(s)], SexOffset(s, sexes), beyond);
+  }
 
   // The marks: error bars first, so that the means are drawn over them.
   const double cap = kCapHalfWidth * categoryWidth;
@@ -161,24 +154,6 @@ void PaintMeanChart(QPainter& painter, const QRectF& area, const ChartData& data
     }
   }
 
-  // The EAR and UL over the lines, which would hide them, and under the
-  // means, which stay whole.
-  if (data.HasReferenceMarks()) {
-    for (int s = 0; s < sexes; ++s) {
-      const ChartSeriesData& series = data.series[static_cast<size_t>(s)];
-      const double offset = SexOffset(s, sexes);
-      for (const ChartMark& mark : series.bands) {
-        DrawReferenceMarks(painter, axes, mark, xOf(mark.position + offset),
-                           kReferenceHalfWidth * SexSlotWidth(sexes) * categoryWidth);
-      }
-      painter.setPen(Qt::NoPen);
-      painter.setBrush(SexColour(series.sex));
-      for (const ChartMark& mark : series.bands) {
-        if (!mark.ear && !mark.ul) continue;
-        painter.drawEllipse(QPointF(xOf(mark.position + offset), yOf(mark.mean)), kDotRadius,
-                            kDotRadius);
-      }
-    }
-  }
+  beyond.Draw(painter);
   painter.restore();
 }

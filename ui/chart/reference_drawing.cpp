@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -27,14 +28,28 @@ Kinds KindsDrawn(const ChartData& data) {
   return kinds;
 }
 
+// An arrow's shaft and head, and the gap the arrow keeps from the frame, in
+// logical pixels; the numbers' size.
+constexpr double kArrowLength = 12;
+constexpr double kArrowHead = 4;
+constexpr double kFrameGap = 3;
+constexpr int kNumberPixels = 10;
+
 // One step line through the bands' values of one DG bound.
 void DrawSteps(QPainter& painter, const ChartAxes& axes, const ChartSeriesData& series,
-               std::optional<double> ChartMark::*bound) {
+               std::optional<double> ChartMark::*bound, double offset,
+               BeyondAxisMarks& beyond) {
   QPainterPath path;
   int previous = -2;
   double previousY = 0;
   for (const ChartMark& mark : series.bands) {
     if (!(mark.*bound)) {
+      previous = -2;
+      continue;
+    }
+    if (!axes.OnScale(*(mark.*bound))) {
+      beyond.Add(mark.position, axes.XOf(mark.position + offset), *(mark.*bound),
+                 painter.pen().color());
       previous = -2;
       continue;
     }
@@ -109,19 +124,99 @@ double DrawReferenceLegend(QPainter& painter, const QRectF& area, double top,
   return lineHeight;
 }
 
-void DrawReferenceMarks(QPainter& painter, const ChartAxes& axes, const ChartMark& mark,
-                        double centre, double halfWidth) {
-  if (mark.ear) {
-    painter.setPen(EarPen());
-    const double y = axes.YOf(*mark.ear);
-    painter.drawLine(QPointF(centre - halfWidth, y), QPointF(centre + halfWidth, y));
-  }
-  if (mark.ul) DrawUpperLimit(painter, centre - halfWidth, centre + halfWidth, axes.YOf(*mark.ul));
+void BeyondAxisMarks::Add(int category, double x, double value, const QColor& colour) {
+  entries_.push_back({category, x, value, colour});
 }
 
-void DrawGoalLines(QPainter& painter, const ChartAxes& axes, const ChartSeriesData& series) {
+void BeyondAxisMarks::Draw(QPainter& painter) const {
+  if (entries_.empty()) return;
+  painter.save();
+  const QRectF& plot = axes_.plot;
+  const auto above = [&](const Entry& entry) { return entry.value > axes_.scale.high; };
+  // From the tip at the edge inwards: +1 down from the top, -1 up from the bottom.
+  const auto inward = [&](const Entry& entry) { return above(entry) ? 1.0 : -1.0; };
+  const auto tipY = [&](const Entry& entry) {
+    return above(entry) ? plot.top() + kFrameGap : plot.bottom() - kFrameGap;
+  };
+  for (const Entry& entry : entries_) {
+    const double tip = tipY(entry);
+    const double end = tip + inward(entry) * kArrowLength;
+    const double head = tip + inward(entry) * kArrowHead;
+    painter.setPen(QPen(entry.colour, 1.5, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    painter.setBrush(entry.colour);
+    painter.drawLine(QPointF(entry.x, head), QPointF(entry.x, end));
+    const QPointF arrowHead[] = {{entry.x, tip}, {entry.x - kArrowHead, head}, {entry.x + kArrowHead, head}};
+    painter.drawPolygon(arrowHead, 3);
+  }
+
+  // The numbers: per category and edge, a line for each distinct value,
+  // centred over the arrows that share it.
+  struct Number {
+    const Entry* first;
+    int line;
+    double xSum = 0;
+    int count = 0;
+  };
+  std::vector<Number> numbers;
+  const auto together = [&](const Entry& a, const Entry& b) {
+    return a.category == b.category && above(a) == above(b);
+  };
+  for (const Entry& entry : entries_) {
+    auto same = std::find_if(numbers.begin(), numbers.end(), [&](const Number& number) {
+      return together(*number.first, entry) && number.first->value == entry.value;
+    });
+    if (same == numbers.end()) {
+      const auto line = std::count_if(numbers.begin(), numbers.end(), [&](const Number& number) {
+        return together(*number.first, entry);
+      });
+      same = numbers.insert(numbers.end(), Number{&entry, static_cast<int>(line)});
+    }
+    same->xSum += entry.x;
+    ++same->count;
+  }
+  QFont font = painter.font();
+  font.setPixelSize(kNumberPixels);
+  painter.setFont(font);
+  const QFontMetricsF metrics(font);
+  const double lineHeight = metrics.height();
+  for (const Number& number : numbers) {
+    const Entry& entry = *number.first;
+    const QString text = QString::number(entry.value, 'g', 6);
+    const double width = metrics.horizontalAdvance(text) + 2;
+    const double nearEdge =
+        tipY(entry) + inward(entry) * (kArrowLength + 1 + number.line * lineHeight);
+    const double top = above(entry) ? nearEdge : nearEdge - lineHeight;
+    painter.setPen(entry.colour);
+    painter.drawText(QRectF(number.xSum / number.count - width / 2, top, width, lineHeight),
+                     Qt::AlignCenter, text);
+  }
+  painter.restore();
+}
+
+void DrawReferenceMarks(QPainter& painter, const ChartAxes& axes, const ChartMark& mark,
+                        double centre, double halfWidth, BeyondAxisMarks& beyond) {
+  if (mark.ear) {
+    if (axes.OnScale(*mark.ear)) {
+      painter.setPen(EarPen());
+      const double y = axes.YOf(*mark.ear);
+      painter.drawLine(QPointF(centre - halfWidth, y), QPointF(centre + halfWidth, y));
+    } else {
+      beyond.Add(mark.position, centre, *mark.ear, EarPen().color());
+    }
+  }
+  if (mark.ul) {
+    if (axes.OnScale(*mark.ul)) {
+      DrawUpperLimit(painter, centre - halfWidth, centre + halfWidth, axes.YOf(*mark.ul));
+    } else {
+      beyond.Add(mark.position, centre, *mark.ul, UlPen().color());
+    }
+  }
+}
+
+void DrawGoalLines(QPainter& painter, const ChartAxes& axes, const ChartSeriesData& series,
+                   double offset, BeyondAxisMarks& beyond) {
   painter.setPen(GoalPen(series.sex));
   painter.setBrush(Qt::NoBrush);
-  DrawSteps(painter, axes, series, &ChartMark::dgLow);
-  DrawSteps(painter, axes, series, &ChartMark::dgHigh);
+  DrawSteps(painter, axes, series, &ChartMark::dgLow, offset, beyond);
+  DrawSteps(painter, axes, series, &ChartMark::dgHigh, offset, beyond);
 }

@@ -17,6 +17,11 @@ void AddReferenceMarks(ChartData& data, const ChartReference& reference) {
     QStringList waiting;
     bool summariesShown = false;
     bool bothSexesShown = false;
+    // The mean chart marks the DG alone: the EAR and UL are read against the
+    // distribution of intakes (the share below the EAR, above the UL), and
+    // a bar beside a mean would invite comparing them with the mean.
+    const bool meanChart = data.kind == ChartKind::mean;
+    bool requirementsLeftOut = false;
     for (ChartSeriesData& series : data.series) {
       summariesShown = summariesShown || !series.summaries.empty();
       if (series.sex == SexCondition::any) {
@@ -28,8 +33,9 @@ void AddReferenceMarks(ChartData& data, const ChartReference& reference) {
         if (mark.group == nullptr) continue;
         const kelvara::GroupReference values =
             kelvara::GeneralReferenceOfGroup(*reference.nutrient, sex, mark.group->age);
-        mark.ear = values.ear;
-        mark.ul = values.ul;
+        requirementsLeftOut = requirementsLeftOut || (meanChart && (values.ear || values.ul));
+        mark.ear = meanChart ? std::nullopt : values.ear;
+        mark.ul = meanChart ? std::nullopt : values.ul;
         mark.dgLow = values.dgLow;
         mark.dgHigh = values.dgHigh;
         // The usual intakes beside the one-day values are the same groups:
@@ -41,6 +47,18 @@ void AddReferenceMarks(ChartData& data, const ChartReference& reference) {
     }
     if (data.HasReferenceMarks()) {
       lines.append(QStringLiteral("基準値：%1（妊婦・授乳婦でない人の値）").arg(reference.table));
+    }
+    if (requirementsLeftOut) {
+      lines.append(QStringLiteral("EARとULは分布（箱ひげ図）のグラフに描きます。EARは平均ではなく"
+                                  "摂取量の分布と比べるもので（EAR未満の割合）、平均がEARを上回っていても"
+                                  "EARに満たない人が多いことがあります。"));
+    }
+    // What was left unmarked, said only where the chart marks anything: a
+    // mean chart of a nutrient without a DG marks nothing at all.
+    if (meanChart && !data.HasReferenceMarks()) {
+      summariesShown = bothSexesShown = false;
+      differs.clear();
+      waiting.clear();
     }
     // Said once: such groups mix age bands, or sexes, of different values.
     if (summariesShown && bothSexesShown) {

@@ -53,11 +53,18 @@ ValueScale NiceScale(double low, double high, ValueMargin margin) {
   return scale;
 }
 
+ValueScale ChartScale(const ChartData& data) {
+  if (data.empty()) return NiceScale(0, 1, ValueMargin::none);
+  return NiceScale(data.Lowest(), data.Highest(),
+                   data.kind == ChartKind::mean ? ValueMargin::twentieth : ValueMargin::none);
+}
+
 double ChartAxes::YOf(double value) const {
   // In halves, exact for all but the smallest doubles, so that no difference
   // overflows.
-  return plot.bottom() -
-         (value / 2 - scale.low / 2) / (scale.high / 2 - scale.low / 2) * plot.height();
+  const double span = std::max(plot.height() - 2 * kValueInset, 1.0);
+  return plot.bottom() - kValueInset -
+         (value / 2 - scale.low / 2) / (scale.high / 2 - scale.low / 2) * span;
 }
 
 double ChartAxes::XOf(double position) const {

@@ -26,6 +26,14 @@ struct ValueScale {
 
 ValueScale NiceScale(double low, double high, ValueMargin margin);
 
+// A chart's value scale: over the intakes drawn, with the margin of its kind.
+// Reference values do not stretch it: one beyond it is marked at the edge.
+ValueScale ChartScale(const ChartData& data);
+
+// How far the scale's ends stand inside the plot's frame, in logical pixels,
+// so that no mark at an end is drawn on the frame.
+constexpr double kValueInset = 6;
+
 // The plot of a chart and what its axes need.
 struct ChartAxes {
   QRectF plot;
@@ -38,6 +46,8 @@ struct ChartAxes {
   // Where a value stands, and the centre of a category (or a point within it).
   double YOf(double value) const;
   double XOf(double position) const;
+  // Whether a value lies on the scale, its ends included.
+  bool OnScale(double value) const { return value >= scale.low && value <= scale.high; }
 };
 
 // The plot within `area` below `top`, with room on the left for the tick

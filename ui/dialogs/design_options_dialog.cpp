@@ -131,6 +131,31 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
       "空欄にするとそこから推定します）。"));
   usualNote->setWordWrap(true);
   usualLayout->addRow(usualNote);
+  auto* energy = new QGroupBox(QStringLiteral("エネルギー調整"));
+  auto* energyLayout = new QFormLayout(energy);
+  energyMethod_ = new QComboBox;
+  energyMethod_->setObjectName(QStringLiteral("energyMethod"));
+  energyMethod_->addItems({kNone, QStringLiteral("残差法（性別ごとの回帰）"),
+                           QStringLiteral("エネルギー密度（1000kcal当たり）")});
+  energyMethod_->setCurrentIndex(static_cast<int>(initial.energyAdjustment.method));
+  energyLayout->addRow(QStringLiteral("方法:"), energyMethod_);
+  energyColumn_ = new QComboBox;
+  energyColumn_->setObjectName(QStringLiteral("energyColumn"));
+  energyColumn_->addItem(kNone);
+  energyColumn_->addItems(columnLabels);
+  const int energyColumn = initial.energyAdjustment.energyColumn;
+  energyColumn_->setCurrentIndex(
+      energyColumn >= 0 && energyColumn < columnLabels.size() ? energyColumn + 1 : 0);
+  energyLayout->addRow(QStringLiteral("エネルギー(kcal):"), energyColumn_);
+  energyHint_ = new QLabel;
+  energyHint_->setObjectName(QStringLiteral("energyHint"));
+  energyLayout->addRow(energyHint_);
+  auto* energyNote = new QLabel(QStringLiteral(
+      "エネルギーの列以外の各変数の区分の後に、エネルギー調整した摂取量の区分を追加します。"
+      "残差法は性別ごとにエネルギーへの重み付き回帰の残差に平均エネルギーでの予測値を加えた値、"
+      "エネルギー密度は摂取量÷エネルギー×1000です。"));
+  energyNote->setWordWrap(true);
+  energyLayout->addRow(energyNote);
   medianInterval_ = AddCheckBox(columnsLayout, "medianInterval",
                                 QStringLiteral("中央値の95%信頼区間（下限・上限）"),
                                 initial.medianInterval);
@@ -153,8 +178,12 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
   connect(ratio_, &QLineEdit::textChanged, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(ownCutOffs_, &QTableWidget::itemChanged, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(reference_, &ReferenceChoiceBox::changed, this, &DesignOptionsDialog::UpdateAcceptance);
+  connect(energyMethod_, &QComboBox::currentIndexChanged, this,
+          &DesignOptionsDialog::UpdateAcceptance);
+  connect(energyColumn_, &QComboBox::currentIndexChanged, this,
+          &DesignOptionsDialog::UpdateAcceptance);
 
-  // Three pages, so that the dialog fits a laptop screen at 150 %.
+  // Pages, so that the dialog fits a laptop screen at 150 %.
   auto* pages = new QTabWidget;
   pages->setObjectName(QStringLiteral("pages"));
   const auto addPage = [pages](const QString& title, std::initializer_list<QWidget*> parts) {
@@ -167,6 +196,7 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
   addPage(QStringLiteral("標本設計と追加の列"), {design, columns});
   addPage(QStringLiteral("習慣的摂取量"), {usual});
   addPage(QStringLiteral("基準値による判定"), {reference_});
+  addPage(QStringLiteral("エネルギー調整"), {energy});
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pages);
   // Under the pages, so that what keeps OK disabled shows on every page.
@@ -223,6 +253,9 @@ kelvara::DesignOptions DesignOptionsDialog::options() const {
   if (ratio && *ratio >= 0) design.usual.ratios.push_back({-1, *ratio});
   design.medianInterval = medianInterval_->isChecked();
   design.reference = reference_->choice();
+  design.energyAdjustment.method =
+      static_cast<kelvara::EnergyAdjustmentMethod>(energyMethod_->currentIndex());
+  design.energyAdjustment.energyColumn = energyColumn_->currentIndex() - 1;
   return design;
 }
 
@@ -258,5 +291,12 @@ void DesignOptionsDialog::UpdateAcceptance() {
                       : !ratioUsable
                           ? QStringLiteral("分散比は0以上の数値を入力してください（例：1.5）")
                           : QStringLiteral("個人IDか分散比を指定してください"));
-  buttons_->button(QDialogButtonBox::Ok)->setEnabled(usable && usualUsable && problem.isEmpty());
+  // An adjustment needs its energy column.
+  const bool energyOn = energyMethod_->currentIndex() > 0;
+  energyColumn_->setEnabled(energyOn);
+  const bool energyUsable = !energyOn || energyColumn_->currentIndex() > 0;
+  energyHint_->setText(energyUsable ? QString()
+                                    : QStringLiteral("エネルギーの列を選んでください"));
+  buttons_->button(QDialogButtonBox::Ok)->setEnabled(usable && usualUsable && energyUsable &&
+                                                     problem.isEmpty());
 }

@@ -1,7 +1,8 @@
 // The dialog that chooses the sampling design and the figures added to the
 // report: the strata column, the added columns and the cut-off of the share
-// below it, and the usual-intake blocks (the person column of a file of
-// person-days, or a variance ratio for a survey of one day).
+// below it, the usual-intake blocks (the person column of a file of
+// person-days, or a variance ratio for a survey of one day), and the blocks
+// of intakes adjusted for energy (the method and the energy column).
 #pragma once
 
 #include <QDialog>
@@ -58,6 +59,9 @@ class DesignOptionsDialog : public QDialog {
   QComboBox* person_;
   QLineEdit* ratio_;
   QLabel* usualHint_;
+  QComboBox* energyMethod_;  // なし, 残差法, エネルギー密度, in EnergyAdjustmentMethod order
+  QComboBox* energyColumn_;
+  QLabel* energyHint_;
   QTableWidget* ownCutOffs_;  // variable label, its own cut-off (empty: the common one)
   std::vector<int> ownCutOffColumns_;
   QStringList columnLabels_;

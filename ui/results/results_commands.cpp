@@ -1,7 +1,6 @@
 // The File menu: clear, load, save and print the results pane; exit.
 #include <QFileInfo>
 #include <QPrinter>
-#include <QScopedValueRollback>
 
 #include "ui/window/main_window.h"
 #include "ui/window/background_work.h"
@@ -53,7 +52,7 @@ bool TMainForm::MayLoseResults(const QString& question) {
 
 void TMainForm::FileNew() {
   RunGuarded(dialogs(), [this] {
-    if (!MayLoseResults(QStringLiteral("計算結果をクリアします"))) return;
+    if (!MayLoseResults(QStringLiteral("計算結果をクリアしますか？"))) return;
     pane().ClearLines();
     TabSheet3->notice().Clear();  // it spoke of results now gone
     SaveDialog->fileName.clear();
@@ -83,7 +82,7 @@ void TMainForm::FileOpen() {
     };
     std::optional<Reading> read;
     {
-      const QScopedValueRollback<bool> busy(working_, true);
+      const WorkUnderWay loading(*this, Work::loading);
       read = RunWithProgress<Reading>(progressWindow(), *stoppedWork_, this,
                                       QStringLiteral("ファイルを読み込み中"),
                                       [path](std::stop_token stop, ProgressNote& note) {
@@ -125,7 +124,7 @@ void TMainForm::FileOpen() {
 
 bool TMainForm::MayQuit() {
   if (!pane().hasUnsavedLines()) return true;
-  switch (dialogs().AskToSave(QStringLiteral("計算結果が保存されていません。\n\n終了します"))) {
+  switch (dialogs().AskToSave(QStringLiteral("計算結果が保存されていません。\n\n終了しますか？"))) {
     case DialogService::SaveAnswer::save: return SaveResults();
     case DialogService::SaveAnswer::discard: return true;
     case DialogService::SaveAnswer::cancel: break;

@@ -89,7 +89,7 @@ QString NonResultsFileDescription(const QString& path) {
   if (numberRows > 0) {
     return QStringLiteral("数値の行が並ぶ CSV ファイル（健康・栄養調査データかもしれません）");
   }
-  return QStringLiteral("計算結果ではないテキストファイル（変数の見出し「【…】」の行がありません）");
+  return QStringLiteral("テキストファイル（変数の見出し「【…】」の行がありません）");
 }
 
 namespace {

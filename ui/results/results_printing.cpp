@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "ui/results/results_pane.h"
@@ -37,6 +38,12 @@ QStringList Fields(const QString& line) {
   return fields;
 }
 
+// The line before a block that says where it came from: printed whole, not
+// as columns.
+bool IsProvenanceLine(const QStringList& fields) {
+  return fields.size() > 1 && fields.front() == QStringLiteral("\"出所\"");
+}
+
 // Lines as they go on paper: whole when they fit across the page, else one
 // pass over each block per band of columns, every band led by the group
 // column. A band holds as many columns as fit, at least one.
@@ -46,6 +53,7 @@ QStringList LinesInBands(const QStringList& lines, const QFontMetricsF& metrics,
   for (const QString& line : lines) {
     split.push_back(Fields(line));
     const QStringList& fields = split.back();
+    if (IsProvenanceLine(fields)) continue;
     if (columnWidth.size() < static_cast<size_t>(fields.size())) columnWidth.resize(fields.size(), 0);
     for (qsizetype i = 0; i < fields.size(); ++i) {
       columnWidth[i] = std::max(columnWidth[i], metrics.horizontalAdvance(fields[i] + QLatin1Char(',')));
@@ -70,7 +78,10 @@ QStringList LinesInBands(const QStringList& lines, const QFontMetricsF& metrics,
     while (end < split.size() && !lines[static_cast<qsizetype>(end)].isEmpty()) ++end;
     // The block's bands: those its longest line reaches.
     size_t blockBands = 1;
+    std::optional<size_t> heading;  // the variable's 【name】 line
     for (size_t i = start; i < end; ++i) {
+      if (IsProvenanceLine(split[i])) continue;
+      if (split[i].size() == 1 && !heading) heading = i;
       while (blockBands < bands.size() &&
              static_cast<size_t>(split[i].size()) > bands[blockBands].first) {
         ++blockBands;
@@ -79,10 +90,19 @@ QStringList LinesInBands(const QStringList& lines, const QFontMetricsF& metrics,
     for (size_t b = 0; b < blockBands; ++b) {
       for (size_t i = start; i < end; ++i) {
         const QStringList& fields = split[i];
+        if (IsProvenanceLine(fields)) {
+          if (b == 0) printed.append(lines[static_cast<qsizetype>(i)]);
+          continue;
+        }
         if (fields.size() == 1) {
-          // The variable's heading stands over every band, the strata line
-          // under the last.
-          if (i == start || b + 1 == blockBands) printed.append(fields.front());
+          // The variable's heading stands over every band, marked as
+          // continued over all but the first; the strata line and the other
+          // notes stand under the last.
+          if (i == heading) {
+            printed.append(b == 0 ? fields.front() : fields.front() + QStringLiteral("（続き）"));
+          } else if (b + 1 == blockBands) {
+            printed.append(fields.front());
+          }
           continue;
         }
         if (static_cast<size_t>(fields.size()) <= bands[b].first) continue;

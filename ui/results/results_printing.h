@@ -11,7 +11,7 @@ class ResultsPane;
 // that report lines print whole. Where that would make the print too small
 // to read (long lines with added columns, portrait paper), the columns are
 // wrapped into bands instead: each block is printed with its first columns,
-// then again with the group labels and the columns that follow, as a wide
-// table is printed on two sheets. Each page has `heading` (the file the
+// then again under its heading marked 「（続き）」 with the group labels and
+// the columns that follow, as a wide table is printed on two sheets. Each page has `heading` (the file the
 // results belong to) at its top and "n / m" at its foot.
 void PrintResults(const ResultsPane& pane, QPrinter& printer, const QString& heading = QString());

@@ -13,6 +13,7 @@ struct ColumnChoices {
   QString pregnancy;
   QString strata;         // the stratum column of the sampling design
   QString person;         // the respondent's id of a file of person-days
+  QString energy;         // the energy column of the energy adjustment
   QStringList variables;  // the ticked analysis variables
   // Cut-offs of single variables, each as "7.5=header" (a number holds no
   // '=', a header may).

@@ -1,6 +1,5 @@
 // The run command: one report block per ticked analysis variable, computed
 // off the window's thread and appended to the results pane.
-#include <QScopedValueRollback>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -79,12 +78,20 @@ QString CoverageNotice(const kelvara::GroupCoverage& coverage, kelvara::SchemeId
                        const QString& schemeCaption, const QString& ageLabel) {
   QStringList notes;
   if (coverage.outsideAgeBands > 0) {
+    // Where they do count: in totals that take their age, or nowhere.
+    const size_t nowhere = coverage.outsideEveryGroup;
+    const QString counted =
+        nowhere == 0 ? QStringLiteral("総数・計などの集計の行にだけ数えられます")
+        : nowhere == coverage.outsideAgeBands
+            ? QStringLiteral("総数・計などの集計の行にも入らず、どの行にも数えられません")
+            : QStringLiteral("うち %L1 人はどの行にも数えられず、ほかは総数・計などの集計の行にだけ数えられます")
+                  .arg(nowhere);
     notes.append(QStringLiteral("分類（性・年齢・妊婦授乳婦など）の使える %L1 人のうち %L2 人は、"
-                                "「%3」のどの年齢階級にも入りません（年齢を問わない総数などにだけ数えられます）。"
-                                "年齢の列（%4）と年齢階級区分が合っているか確かめてください。")
+                                "「%3」のどの年齢階級にも入りません（%4）。"
+                                "年齢の列（%5）と年齢階級区分が合っているか確かめてください。")
                      .arg(coverage.persons)
                      .arg(coverage.outsideAgeBands)
-                     .arg(schemeCaption, ageLabel));
+                     .arg(schemeCaption, counted, ageLabel));
   }
   if (scheme != kelvara::SchemeId::category && coverage.agesLookLikeCategories) {
     notes.append(QStringLiteral("年齢の列（%1）の値はすべて 1 から 10 の整数です。"
@@ -150,6 +157,8 @@ void TMainForm::RunTabulation() {
   request.columns.weightColumn = *weightColumn;
   request.scheme = TabSheet2->scheme();
   request.design = TabSheet2->designOptions();
+  // A method remembered without its column in this file adds nothing.
+  if (request.design.energyAdjustment.energyColumn < 0) request.design.energyAdjustment = {};
   // Names as the window shows them, in the report's code page: for the
   // provenance lines and the workbook's conditions.
   const auto cp932 = [](const QString& text) {
@@ -159,38 +168,42 @@ void TMainForm::RunTabulation() {
     return column < 0 ? std::string() : cp932(TabSheet2->columnLabel(column));
   };
   kelvara::Provenance names;
-  names.file = cp932(QDir::toNativeSeparators(path));
+  names.file = cp932(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
   names.unit = label(request.columns.unitColumn);
   names.weight = label(request.columns.weightColumn);
   names.strata = label(request.design.strataColumn);
   names.dateTime =
       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
   if (ProvenanceItem->isChecked()) request.provenance = names;
-  kelvara::RunConditions conditions = kelvara::ConditionsOfRun(
-      names, request.scheme, request.design, label(request.design.usual.personColumn));
+  kelvara::RunConditions conditions =
+      kelvara::ConditionsOfRun(names, request.scheme, request.design, label);
   std::map<int, QString> labels;
   for (int column : request.variableColumns) labels[column] = TabSheet2->columnLabel(column);
 
-  const QScopedValueRollback<bool> busy(working_, true);
   // The run owns what it uses: after 中止 it may end its last variable while
   // the window has gone on.
   struct Result {
     kelvara::RunOutcome outcome;
     std::vector<std::string> lines;
   };
-  const std::optional<Result> result = RunWithProgress<Result>(
-      progressWindow(), *stoppedWork_, this, QStringLiteral("計算中"),
-      [request, labels](std::stop_token stop, ProgressNote& note) {
-        note.Set(QStringLiteral("データを読み込み中"), 0, 0);
-        kelvara::RunControl control;
-        control.stop = stop;
-        control.progress = [&](const kelvara::RunProgress& p) { NoteProgress(note, p, labels); };
-        control.utf8ToCp932 = [](std::string_view name) { return kelvara::Utf8ToCp932(name); };
-        Result result;
-        result.outcome = kelvara::TabulateVariables(
-            request, [&result](std::string_view line) { result.lines.emplace_back(line); }, control);
-        return result;
-      });
+  std::optional<Result> result;
+  {
+    const WorkUnderWay running(*this, Work::running);
+    result = RunWithProgress<Result>(
+        progressWindow(), *stoppedWork_, this, QStringLiteral("計算中"),
+        [request, labels](std::stop_token stop, ProgressNote& note) {
+          note.Set(QStringLiteral("データを読み込み中"), 0, 0);
+          kelvara::RunControl control;
+          control.stop = stop;
+          control.progress = [&](const kelvara::RunProgress& p) { NoteProgress(note, p, labels); };
+          control.utf8ToCp932 = [](std::string_view name) { return kelvara::Utf8ToCp932(name); };
+          Result result;
+          result.outcome = kelvara::TabulateVariables(
+              request, [&result](std::string_view line) { result.lines.emplace_back(line); },
+              control);
+          return result;
+        });
+  }
   // Stopped: nothing is appended and the user stays where they were.
   if (!result || result->outcome.status == kelvara::RunStatus::stopped) return;
   const kelvara::RunOutcome outcome = result->outcome;

@@ -20,6 +20,7 @@
 
 #include "engine/report/report_format.h"
 #include "engine/statistics/reference_judgement.h"
+#include "ui/settings/scheme_choice.h"
 #include "ui/window/display_text.h"
 #include "ui/window/file_path.h"
 #include "ui/window/notice_bar.h"
@@ -264,7 +265,8 @@ void SettingsTab::CreateSelectorPanel() {
   tickButtons->addWidget(tickNone);
   tickButtons->addStretch(1);
   variables->addLayout(tickButtons);
-  connect(tickAll, &QPushButton::clicked, this, [this] { CheckListEiyoso->SetAllChecked(true); });
+  tickAll->setToolTip(QStringLiteral("抽出単位・重み・性別・年齢・妊婦授乳婦・層・個人IDに選んだ列を除く、すべての変数を選びます。"));
+  connect(tickAll, &QPushButton::clicked, this, &SettingsTab::TickEveryVariable);
   connect(tickNone, &QPushButton::clicked, this, [this] { CheckListEiyoso->SetAllChecked(false); });
   panel->addWidget(GroupBox2, 1);
 
@@ -348,6 +350,7 @@ void SettingsTab::ShowSurvey(const QString& path, SurveyContents contents) {
   // name columns of the file shown.
   design_.strataColumn = -1;
   design_.usual.personColumn = -1;
+  design_.energyAdjustment.energyColumn = -1;
   design_.shareBelowByColumn.clear();
   ShowDesignOptions();
 }
@@ -381,25 +384,33 @@ int SettingsTab::pregnancyColumn() const { return ColumnOf(ComboBoxBunrui3); }
 
 QString SettingsTab::weightText() const { return ComboBoxWeight->currentText(); }
 
-std::optional<int> SettingsTab::weightColumn() {
+std::optional<int> SettingsTab::WeightPosition() const {
   const QString text = ComboBoxWeight->currentText().trimmed();
-  int position = -1;
   bool isNumber = false;
   const int number = text.toInt(&isNumber);
-  if (text.isEmpty()) {
-    position = 0;  // a cleared field: no weight
-  } else if (const int entry = ComboBoxWeight->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-             entry >= 0) {
-    position = entry;
-  } else if (isNumber && number >= 1 && number < ComboBoxWeight->count()) {
-    position = number;
-  } else if (const int column = ColumnOfHeader(text); column >= 0) {
-    position = column + 1;
-  } else {
-    return std::nullopt;
+  if (text.isEmpty()) return 0;  // a cleared field: no weight
+  if (const int entry = ComboBoxWeight->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+      entry >= 0) {
+    return entry;
   }
-  if (ComboBoxWeight->count() > 0) ComboBoxWeight->setCurrentIndex(position);
-  return position - 1;
+  if (isNumber && number >= 1 && number < ComboBoxWeight->count()) return number;
+  if (const int column = ColumnOfHeader(text); column >= 0) return column + 1;
+  return std::nullopt;
+}
+
+std::optional<int> SettingsTab::weightColumn() {
+  const std::optional<int> position = WeightPosition();
+  if (!position) return std::nullopt;
+  if (ComboBoxWeight->count() > 0) ComboBoxWeight->setCurrentIndex(*position);
+  return *position - 1;
+}
+
+void SettingsTab::TickEveryVariable() {
+  // The columns that classify or weight the persons are no analysis variables.
+  std::vector<int> roles = {unitColumn(), sexColumn(), ageColumn(), pregnancyColumn(),
+                            design_.strataColumn, design_.usual.personColumn};
+  if (const std::optional<int> weight = WeightPosition()) roles.push_back(*weight - 1);
+  CheckListEiyoso->SetAllChecked(true, roles);
 }
 
 std::vector<int> SettingsTab::tickedColumns() const {
@@ -411,12 +422,12 @@ std::vector<int> SettingsTab::tickedColumns() const {
 }
 
 kelvara::SchemeId SettingsTab::scheme() const {
-  return kelvara::SchemeForItemIndex(RadioGroupFormat->itemIndex());
+  return SchemeForItemIndex(RadioGroupFormat->itemIndex());
 }
 
 void SettingsTab::setScheme(kelvara::SchemeId scheme) {
   for (int item = 0; item < RadioGroupFormat->itemCount(); ++item) {
-    if (kelvara::SchemeForItemIndex(item) == scheme) RadioGroupFormat->setItemIndex(item);
+    if (SchemeForItemIndex(item) == scheme) RadioGroupFormat->setItemIndex(item);
   }
 }
 
@@ -459,6 +470,7 @@ ColumnChoices SettingsTab::choices() const {
   choices.weight = headerText(ColumnOf(ComboBoxWeight));
   choices.strata = headerText(design_.strataColumn);
   choices.person = headerText(design_.usual.personColumn);
+  choices.energy = headerText(design_.energyAdjustment.energyColumn);
   for (int column : tickedColumns()) choices.variables.append(headerText(column));
   for (const auto& [column, cutOff] : design_.shareBelowByColumn) {
     choices.cutOffs.append(QString::number(cutOff, 'g', 17) + QLatin1Char('=') + headerText(column));
@@ -486,6 +498,9 @@ QStringList SettingsTab::applyChoices(const ColumnChoices& choices) {
   if (const int person = find(QStringLiteral("個人ID"), choices.person); person >= 0) {
     design_.usual.personColumn = person;
     ShowDesignOptions();
+  }
+  if (const int energy = find(QStringLiteral("エネルギー"), choices.energy); energy >= 0) {
+    design_.energyAdjustment.energyColumn = energy;
   }
   if (const int strata = find(QStringLiteral("層"), choices.strata); strata >= 0) {
     design_.strataColumn = strata;
@@ -539,6 +554,13 @@ void SettingsTab::ShowDesignOptions() {
   }
   if (design_.usual.enabled) chosen.append(QStringLiteral("習慣的摂取量"));
   if (design_.medianInterval) chosen.append(QStringLiteral("中央値の95%信頼区間"));
+  if (design_.energyAdjustment.enabled() && design_.energyAdjustment.energyColumn >= 0) {
+    chosen.append(QStringLiteral("%1（%2）")
+                      .arg(design_.energyAdjustment.method == kelvara::EnergyAdjustmentMethod::residual
+                               ? QStringLiteral("エネルギー調整：残差法")
+                               : QStringLiteral("エネルギー密度"),
+                           columnLabel(design_.energyAdjustment.energyColumn)));
+  }
   if (design_.reference) {
     chosen.append(QStringLiteral("基準値（%1）")
                       .arg(DisplayText(design_.reference->table.title)));

@@ -99,6 +99,10 @@ class SettingsTab : public QWidget {
   void FitColumnsToHeadings();
   void ShowDesignOptions();
   int ColumnOfHeader(const QString& text) const;
+  // The weight field's list position, as weightColumn reads the field.
+  std::optional<int> WeightPosition() const;
+  // すべて選択: every variable but the columns chosen for a role.
+  void TickEveryVariable();
   static int ColumnOf(const QComboBox* selector);
 
   SurveyGridModel* gridModel_;

@@ -1,7 +1,6 @@
 // The open command of the settings tab: a survey data file into the grid,
 // the five column selectors and the analysis-variable list, read off the
 // window's thread with a progress window that can stop it.
-#include <QScopedValueRollback>
 #include <QFileInfo>
 #include <QStringList>
 #include <memory>
@@ -83,12 +82,15 @@ void TMainForm::LoadSurvey(const QString& path) {
     dialogs().ShowError(refusal);
     return;
   }
-  const QScopedValueRollback<bool> busy(working_, true);
-  std::optional<SurveyContents> contents = RunWithProgress<SurveyContents>(
-      progressWindow(), *stoppedWork_, this, QStringLiteral("ファイルを読み込み中"),
-      [table = std::move(table)](std::stop_token stop, ProgressNote& note) {
-        return ReadSurveyContents(*table, stop, note);
-      });
+  std::optional<SurveyContents> contents;
+  {
+    const WorkUnderWay loading(*this, Work::loading);
+    contents = RunWithProgress<SurveyContents>(
+        progressWindow(), *stoppedWork_, this, QStringLiteral("ファイルを読み込み中"),
+        [table = std::move(table)](std::stop_token stop, ProgressNote& note) {
+          return ReadSurveyContents(*table, stop, note);
+        });
+  }
   if (!contents) return;  // stopped: the window stays as it was
   if (!LooksLikeSurveyData(path, *contents)) return;
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QListWidget>
+#include <vector>
 
 class VariableCheckList : public QListWidget {
  public:
@@ -9,8 +10,8 @@ class VariableCheckList : public QListWidget {
 
   // Items with unticked boxes, one per label.
   void SetItems(const QStringList& labels);
-  // Ticks or unticks every item.
-  void SetAllChecked(bool checked);
+  // Ticks or unticks every item but those at the positions in `leftAlone`.
+  void SetAllChecked(bool checked, const std::vector<int>& leftAlone = {});
 
  protected:
   // A click on an item, on its box or its label, ticks or unticks it and

@@ -54,8 +54,8 @@ class StoppedWork {
 };
 
 // Runs `job` on a thread of its own and returns when it has ended, while the
-// progress window, shown application-modal over `owner` with `caption`, shows
-// the latest note and the window's events go on. On 中止 the job is asked to
+// progress window, shown over `owner` with `caption`, shows the latest note
+// and the window's events go on. On 中止 the job is asked to
 // stop and the window is given back at once, false returned; the job ends in
 // `stopped`, so it must own everything it uses. An exception leaving a job
 // that was not stopped is thrown again here.

@@ -1,6 +1,7 @@
 #include "ui/window/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -15,6 +16,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <cassert>
 
 #include "ui/about/about_box.h"
 #include "ui/dialogs/help_page.h"
@@ -216,8 +218,40 @@ void TMainForm::SetDialogService(DialogService* dialogs) {
 ResultsPane& TMainForm::pane() const { return TabSheet3->pane(); }
 
 TFormProgress& TMainForm::progressWindow() {
-  if (progress_ == nullptr) progress_ = new TFormProgress(this);
+  if (progress_ == nullptr) SetProgressWindow(new TFormProgress(this));
   return *progress_;
+}
+
+void TMainForm::SetProgressWindow(TFormProgress* progress) {
+  progress_ = progress;
+  connect(progress_, &TFormProgress::closeRequested, this, &TMainForm::AskToStopWork);
+}
+
+TMainForm::WorkUnderWay::WorkUnderWay(TMainForm& window, Work work)
+    : window_(window), focus_(QApplication::focusWidget()) {
+  assert(window.work_ == Work::none && "one piece of work at a time");
+  window_.work_ = work;
+  window_.centralWidget()->setEnabled(false);
+  window_.menuBar()->setEnabled(false);
+}
+
+TMainForm::WorkUnderWay::~WorkUnderWay() {
+  window_.menuBar()->setEnabled(true);
+  window_.centralWidget()->setEnabled(true);
+  window_.work_ = Work::none;
+  if (focus_ && focus_->isVisible() && focus_->isEnabled()) focus_->setFocus();
+}
+
+QString TMainForm::WorkUnderWayText() const {
+  return work_ == Work::loading ? QStringLiteral("ファイルの読み込み中です。")
+                                : QStringLiteral("計算の途中です。");
+}
+
+void TMainForm::AskToStopWork() {
+  if (work_ == Work::none) return;
+  if (dialogs().Confirm(WorkUnderWayText() + QStringLiteral("\n\n中止して閉じますか？"))) {
+    emit progressWindow().stopRequested();  // as 中止
+  }
 }
 
 QPrinter& TMainForm::printer() {
@@ -253,10 +287,10 @@ void TMainForm::HelpContents() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   // Work under way is stopped first, if the user wants that.
-  if (working_) {
+  if (work_ != Work::none) {
     event->ignore();
     if (closingAfterWork_) return;
-    if (dialogs().Confirm(QStringLiteral("ファイルの読み込みか計算の途中です。\n\n中止して終了しますか？"))) {
+    if (dialogs().Confirm(WorkUnderWayText() + QStringLiteral("\n\n中止して終了しますか？"))) {
       closingAfterWork_ = true;
       emit progressWindow().stopRequested();  // as 中止
       CloseWhenIdle();
@@ -278,7 +312,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::CloseWhenIdle() {
   // The stopped work gives the window back from its own event loop, which
   // must be left before the window can close.
-  if (working_) {
+  if (work_ != Work::none) {
     QTimer::singleShot(50, this, [this] { CloseWhenIdle(); });
     return;
   }
@@ -286,12 +320,12 @@ void TMainForm::CloseWhenIdle() {
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (!working_ && !DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  if (work_ == Work::none && !DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {
   const QString path = DraggedFile(event->mimeData());
-  if (working_ || path.isEmpty()) return;
+  if (work_ != Work::none || path.isEmpty()) return;
   event->acceptProposedAction();
   // Opened once the drop is over: the drag's source is not kept waiting
   // while the file is read.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <string>
 
@@ -63,7 +64,7 @@ class TMainForm : public QMainWindow {
   // The about box that HelpAbout shows and the progress window of long
   // commands; the program entry creates both after the main window.
   void SetAboutBox(TAboutBox* aboutBox) { aboutBox_ = aboutBox; }
-  void SetProgressWindow(TFormProgress* progress) { progress_ = progress; }
+  void SetProgressWindow(TFormProgress* progress);
 
   // The dialogs and message boxes the commands show; the toolkit's own
   // unless replaced (tests answer them). nullptr restores the toolkit's.
@@ -117,9 +118,29 @@ class TMainForm : public QMainWindow {
   // Asks where the workbook or the summary's PDF goes; empty when cancelled
   // or refused.
   QString AskSummaryPath(const QString& filter, const QString& extension);
-  // The progress window, for a load or a run: while it is up, the window
-  // neither closes nor takes a dropped file.
+  // The progress window, for a load or a run.
   TFormProgress& progressWindow();
+
+  // Work in the background: a file read (survey data or results) or a run.
+  enum class Work { none, loading, running };
+  // Marks work under way for its lifetime. Meanwhile the menu and the tabs
+  // take no input and no file is taken by a drop, but both close boxes are
+  // heard: each asks whether to stop the work.
+  class WorkUnderWay {
+   public:
+    WorkUnderWay(TMainForm& window, Work work);
+    ~WorkUnderWay();
+    WorkUnderWay(const WorkUnderWay&) = delete;
+    WorkUnderWay& operator=(const WorkUnderWay&) = delete;
+
+   private:
+    TMainForm& window_;
+    QPointer<QWidget> focus_;  // where the keys went before
+  };
+  // What the work under way is, as the questions name it.
+  QString WorkUnderWayText() const;
+  // The progress window's close box: stops the work if the user says so.
+  void AskToStopWork();
 
   // Handlers that no menu entry or control reaches: the window holds no
   // child windows to arrange.
@@ -173,5 +194,5 @@ class TMainForm : public QMainWindow {
   TFormProgress* progress_ = nullptr;
   bool exitConfirmed_ = false;
   bool closingAfterWork_ = false;  // the user chose to stop the work and close
-  bool working_ = false;  // a load or a run is under way in the background
+  Work work_ = Work::none;  // a load or a run under way in the background
 };

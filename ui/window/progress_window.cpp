@@ -1,5 +1,6 @@
 #include "ui/window/progress_window.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -7,11 +8,11 @@
 #include <QVBoxLayout>
 
 TFormProgress::TFormProgress(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("FormProgress"));
-  // While it is up, the main window takes no input: the command that shows
-  // it waits for its work, and only 中止 can cut that short.
-  setWindowModality(Qt::ApplicationModal);
+  // Not modal: a modal window would leave the main window's close box
+  // unheard. The main window takes no other input while the work runs.
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(24, 12, 24, 12);
   LabelStatus = new QLabel(this);
@@ -53,3 +54,8 @@ void TFormProgress::ShowStatus(const QString& text, int value, int maximum) {
 }
 
 void TFormProgress::reject() { emit stopRequested(); }
+
+void TFormProgress::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  emit closeRequested();
+}

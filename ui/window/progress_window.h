@@ -22,11 +22,14 @@ class TFormProgress : public QDialog {
   void ShowStatus(const QString& text, int value, int maximum);
 
  signals:
-  // 中止 was pressed (or Esc, or the window's close command).
+  // 中止 was pressed (or Esc).
   void stopRequested();
+  // The window's close box: the work goes on unless the user, asked, stops it.
+  void closeRequested();
 
  protected:
   void reject() override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   QLabel* LabelStatus;

@@ -14,6 +14,7 @@
 #include "engine/reading/reference_location.h"
 #include "engine/statistics/reference_judgement.h"
 #include "platform/program_directory.h"
+#include "ui/settings/scheme_choice.h"
 
 namespace {
 
@@ -35,6 +36,8 @@ const QString kCoefficientOfVariation = QStringLiteral("design/coefficientOfVari
 const QString kDesignEffect = QStringLiteral("design/designEffect");
 const QString kShareBelow = QStringLiteral("design/shareBelow");
 const QString kPerson = QStringLiteral("person");
+const QString kEnergy = QStringLiteral("energy");
+const QString kEnergyAdjustment = QStringLiteral("design/energyAdjustment");
 const QString kUsual = QStringLiteral("design/usualIntake");
 const QString kVarianceRatio = QStringLiteral("design/varianceRatio");
 const QString kMedianInterval = QStringLiteral("design/medianInterval");
@@ -72,6 +75,7 @@ ColumnChoices ReadChoices(const QSettings& store, const QString& prefix) {
   choices.pregnancy = store.value(prefix + kPregnancy).toString();
   choices.strata = store.value(prefix + kStrata).toString();
   choices.person = store.value(prefix + kPerson).toString();
+  choices.energy = store.value(prefix + kEnergy).toString();
   choices.variables = store.value(prefix + kVariables).toStringList();
   choices.cutOffs = store.value(prefix + kCutOffs).toStringList();
   return choices;
@@ -85,6 +89,7 @@ void WriteChoices(QSettings& store, const QString& prefix, const ColumnChoices& 
   store.setValue(prefix + kPregnancy, choices.pregnancy);
   store.setValue(prefix + kStrata, choices.strata);
   store.setValue(prefix + kPerson, choices.person);
+  store.setValue(prefix + kEnergy, choices.energy);
   store.setValue(prefix + kVariables, choices.variables);
   store.setValue(prefix + kCutOffs, choices.cutOffs);
 }
@@ -115,7 +120,7 @@ kelvara::SchemeId WindowSettings::scheme() const {
   if (const auto named = kelvara::SchemeNamed(stored.toStdString())) return *named;
   bool isNumber = false;
   const int itemIndex = stored.toInt(&isNumber);
-  if (isNumber) return kelvara::SchemeForItemIndex(std::clamp(itemIndex, 0, 3));
+  if (isNumber) return SchemeForItemIndex(std::clamp(itemIndex, 0, 3));
   return kelvara::SchemeId::table1;
 }
 
@@ -158,6 +163,9 @@ kelvara::DesignOptions WindowSettings::design() const {
       kelvara::ParseCutOff(store_->value(kVarianceRatio).toString().toStdString());
   if (ratio && *ratio >= 0) design.usual.ratios.push_back({-1, *ratio});
   design.medianInterval = store_->value(kMedianInterval, false).toBool();
+  // The method; its column comes with the file's column choices.
+  design.energyAdjustment.method = static_cast<kelvara::EnergyAdjustmentMethod>(
+      std::clamp(store_->value(kEnergyAdjustment, 0).toInt(), 0, 2));
   // The table is read again; one that can no longer be read is not chosen.
   const QString origin = store_->value(kReference).toString();
   if (!origin.isEmpty()) {
@@ -197,6 +205,7 @@ void WindowSettings::setDesign(const kelvara::DesignOptions& design) {
   }
   store_->setValue(kVarianceRatio, ratio);
   store_->setValue(kMedianInterval, design.medianInterval);
+  store_->setValue(kEnergyAdjustment, static_cast<int>(design.energyAdjustment.method));
   const kelvara::ReferenceChoice* reference = design.reference.get();
   store_->setValue(kReference, reference ? QString::fromStdString(reference->origin) : QString());
   store_->setValue(kPregnancyStage, reference ? static_cast<int>(reference->pregnancyStage) : 0);
