@@ -162,6 +162,7 @@ std::vector<SummarySection> SummarySections(std::span<const ReportBlock> blocks,
         for (const std::string& title : block.block->titles) {
           if (title.ends_with(kShareSuffix)) rows.push_back(Row(block, groups, title, title, decimals.shares));
         }
+        if (rows.empty()) continue;  // a block of no figure the summary shows
         rows.front().variable = block.block->name;
         for (SummaryRow& row : rows) section.rows.push_back(std::move(row));
       }
