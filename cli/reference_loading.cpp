@@ -25,7 +25,7 @@ std::shared_ptr<const ReferenceChoice> LoadReferenceChoice(const TabOptions& opt
   for (const auto& [variable, key] : options.nutrients) {
     const std::optional<int> column = ResolveColumn(variable, header, "--nutrient", error);
     if (!column) return nullptr;
-    if (!choice->table.HasKey(key)) {
+    if (!key.empty() && !choice->table.HasKey(key)) {
       error = "the reference table has no nutrient " + key;
       return nullptr;
     }

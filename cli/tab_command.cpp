@@ -13,7 +13,9 @@
 #include <optional>
 
 #include "cli/column_lookup.h"
+#include "cli/derived_variables.h"
 #include "cli/ratio_table.h"
+#include "cli/reference_check.h"
 #include "cli/reference_loading.h"
 #include "cli/report_writer.h"
 #include "cli/tab_options.h"
@@ -38,8 +40,8 @@ int Fail(const std::string& message, int status) {
 // The usual-intake part of the request: every variable needs either persons
 // with repeated days or a given ratio.
 template <typename Resolve>
-bool AddUsualIntake(const TabOptions& options, RunRequest& request, Resolve& resolve,
-                    std::string& error) {
+bool AddUsualIntake(const TabOptions& options, const std::vector<std::string>& labels,
+                    RunRequest& request, Resolve& resolve, std::string& error) {
   request.design.usual.enabled = options.usual;
   request.design.usual.bootstrapReplicates = options.bootstrapReplicates;
   for (const auto& [name, ratio] : options.varianceRatios) {
@@ -66,34 +68,50 @@ bool AddUsualIntake(const TabOptions& options, RunRequest& request, Resolve& res
   if (!options.usual || options.person.given()) return true;
   for (size_t v = 0; v < request.variableColumns.size(); ++v) {
     if (!request.design.usual.HasRatio(request.variableColumns[v])) {
-      error = "--usual needs --person (repeated days) or --variance-ratio " +
-              options.variables[v].text + "=R for a survey of one day";
+      error = "--usual needs --person (repeated days) or --variance-ratio " + labels[v] +
+              "=R for a survey of one day";
       return false;
     }
   }
   return true;
 }
 
-// A column as the window labels it, "3.年齢"; empty for none.
-std::string ColumnLabel(const std::vector<std::string>& header, int column) {
-  return column < 0 ? std::string()
-                    : std::to_string(column + 1) + "." + header[static_cast<size_t>(column)];
+// A column as the window labels it, "3.年齢"; a computed variable by its
+// name; empty for none.
+std::string ColumnLabel(const std::vector<std::string>& header,
+                        const std::vector<std::string>& variableNames, int column) {
+  if (column < 0) return {};
+  const auto index = static_cast<size_t>(column);
+  if (index >= header.size()) return variableNames[index];
+  return std::to_string(column + 1) + "." + header[index];
 }
 
-// Turns the named columns into a run request, and names the file and its
-// columns as the report shows them (`names`); false with
-// `error` set when a column matches nothing.
+// Turns the named columns into a run request, and states its conditions as
+// the report names things (for the workbook); false with `error` set when a
+// column matches nothing. The classification columns are the file's; an
+// analysis variable, and the options given per variable, may also name a
+// computed variable, numbered on from the file's last column.
 bool BuildRequest(const TabOptions& options, const std::vector<std::string>& header,
-                  RunRequest& request, Provenance& names, std::string& error) {
-  auto resolve = [&](const ColumnName& name, const char* role, int& column) {
-    if (!name.given()) {
-      column = -1;
-      return true;
-    }
-    const auto index = ResolveColumn(name, header, role, error);
-    if (index) column = *index;
-    return index.has_value();
+                  RunRequest& request, RunConditions& conditions, std::string& error,
+                  std::vector<std::string>& notes) {
+  auto resolveIn = [&](const std::vector<std::string>& names) {
+    return [&error, &names](const ColumnName& name, const char* role, int& column) {
+      if (!name.given()) {
+        column = -1;
+        return true;
+      }
+      const auto index = ResolveColumn(name, names, role, error);
+      if (index) column = *index;
+      return index.has_value();
+    };
   };
+  auto resolve = resolveIn(header);
+  std::optional<std::vector<DerivedVariable>> derived =
+      BuildDerivedVariables(options, header, error, notes);
+  if (!derived) return false;
+  std::vector<std::string> variableNames = header;
+  for (const DerivedVariable& variable : *derived) variableNames.push_back(variable.name);
+  auto resolveVariable = resolveIn(variableNames);
   request.fileName = PathFromUtf8(options.fileName);
   request.scheme = options.scheme;
   request.design = options.design;
@@ -108,12 +126,13 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
   }
   for (const auto& [name, cutOff] : options.shareBelowFor) {
     int column = -1;
-    if (!resolve(name, "cut-off variable", column)) return false;
+    if (!resolveVariable(name, "cut-off variable", column)) return false;
     request.design.shareBelowByColumn[column] = cutOff;
   }
   // The names of the file and columns as the user gave them: for the
   // provenance lines, and for the workbook's conditions.
-  const auto label = [&](int column) { return ColumnLabel(header, column); };
+  const auto label = [&](int column) { return ColumnLabel(header, variableNames, column); };
+  Provenance names;
   // The full path, so that the line still names the file when the report
   // is read elsewhere; in the report's code page.
   std::error_code failed;
@@ -132,24 +151,38 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
   names.dateTime = stamp;
   if (options.provenance) request.provenance = names;
   if (!options.reference.empty()) {
-    request.design.reference = LoadReferenceChoice(options, header, error);
+    request.design.reference = LoadReferenceChoice(options, variableNames, error);
     if (!request.design.reference) return false;
   }
+  // What each variable is called in messages: as the user named it.
+  std::vector<std::string> labels;
   for (const ColumnName& variable : options.variables) {
     int column = -1;
-    if (!resolve(variable, "analysis variable", column)) return false;
+    if (!resolveVariable(variable, "analysis variable", column)) return false;
     request.variableColumns.push_back(column);
+    labels.push_back(variable.text);
   }
+  // Computed variables not named among the variables follow them.
+  for (const DerivedVariable& variable : *derived) {
+    if (std::find(request.variableColumns.begin(), request.variableColumns.end(),
+                  variable.column) == request.variableColumns.end()) {
+      request.variableColumns.push_back(variable.column);
+      labels.push_back(Cp932ToUtf8(variable.name));
+    }
+  }
+  request.derived = std::move(*derived);
   request.design.energyAdjustment.method = options.energyAdjust;
-  if (!resolve(options.energy, "energy", request.design.energyAdjustment.energyColumn)) {
+  if (!resolveVariable(options.energy, "energy", request.design.energyAdjustment.energyColumn)) {
     return false;
   }
   for (const std::string& ratio : options.ratios) {
-    const auto columns = ResolveRatio(ratio, header, error);
+    const auto columns = ResolveRatio(ratio, variableNames, error);
     if (!columns) return false;
     request.design.ratios.push_back({columns->first, columns->second});
   }
-  return AddUsualIntake(options, request, resolve, error);
+  if (!AddUsualIntake(options, labels, request, resolveVariable, error)) return false;
+  conditions = ConditionsOfRun(names, request.scheme, request.design, label);
+  return true;
 }
 
 std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
@@ -161,6 +194,14 @@ std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
     case RunStatus::nameNotConvertible:
       return "the name of column " + std::to_string(outcome.column + 1) + " in " + fileName +
              " has a character that code page 932 lacks, so the report cannot carry it";
+    case RunStatus::unitNotConvertible: {
+      const std::string column = std::to_string(outcome.column + 1);
+      return "列 " + column + " の見出しの単位「" + Cp932ToUtf8(outcome.unit.headerUnit) +
+             "」を基準値表の " + outcome.unit.key + " の単位「" +
+             Cp932ToUtf8(outcome.unit.tableUnit) +
+             "」に換算できません（換算するのは g・mg・µg の間だけです）。見出しの単位を直すか、"
+             "--nutrient " + column + "= でこの列を判定から外してください";
+    }
     case RunStatus::stopped: return "the run was stopped";
     case RunStatus::ok: break;
   }
@@ -266,6 +307,9 @@ int ConvertResultsFile(const TabOptions& options) {
 }  // namespace
 
 int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulate) {
+  if (!args.empty() && args.front() == "--check-reference") {
+    return RunReferenceCheck({args.begin() + 1, args.end()});
+  }
   std::string error;
   const auto options = ParseTabOptions(args, error);
   if (!options) return Fail(error, kExitBadUsage);
@@ -277,10 +321,12 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
   const auto header = ReadHeaderRow(PathFromUtf8(options->fileName), error);
   if (!header) return Fail(error, kExitRunFailed);
   RunRequest request;
-  Provenance names;
-  if (!BuildRequest(*options, *header, request, names, error)) {
+  RunConditions conditions;
+  std::vector<std::string> notes;
+  if (!BuildRequest(*options, *header, request, conditions, error, notes)) {
     return Fail(error, kExitBadUsage);
   }
+  for (const std::string& note : notes) WriteUtf8(stderr, "kelvara-tab: note: " + note + "\n");
   if (!options->workbookFile.empty() && (SameFile(options->workbookFile, options->fileName) ||
                                          SameFile(options->workbookFile, options->outputFile))) {
     return Fail("--xlsx names the survey data file or the -o file: give the workbook a name "
@@ -303,9 +349,7 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
   // cannot be made leaves no report behind either.
   std::optional<std::string> workbook;
   if (!options->workbookFile.empty()) {
-    const RunSpan run{0, lines.size(),
-                      ConditionsOfRun(names, request.scheme, request.design,
-                                      [&](int column) { return ColumnLabel(*header, column); })};
+    const RunSpan run{0, lines.size(), conditions};
     workbook = WorkbookBytes(lines, std::span(&run, 1), error);
     if (!workbook) return Fail(error, kExitRunFailed);
   }

@@ -1,11 +1,13 @@
 #include "cli/tab_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <functional>
 #include <map>
 #include <system_error>
 
 #include "engine/cut_off.h"
+#include "expression/energy_balance.h"
 
 namespace kelvara {
 
@@ -55,17 +57,23 @@ const char* const kTabUsage =
     "band, pregnancy or lactation):\n"
     "  --reference T     dri2025 | dri2020 (the shipped Dietary Reference Intakes\n"
     "                    for Japanese) | a table file (see reference/README.md);\n"
-    "                    adds the percentages below the EAR, at or above the AI,\n"
-    "                    above the UL and outside the DG with their SEs, among the\n"
-    "                    members who have that value, and a line naming the table\n"
-    "                    and counting the persons not judged\n"
+    "                    adds for the EAR, AI, UL and DG the persons judged, then\n"
+    "                    the percentages below the EAR, at or above the AI, above\n"
+    "                    the UL and outside the DG with their SEs, among those\n"
+    "                    persons (empty under two), and a line naming the table\n"
+    "                    and counting the persons not judged; a header's unit in\n"
+    "                    brackets (g, mg, ug) is converted to the table's\n"
     "  --nutrient VAR=KEY  judge VAR as the table's nutrient KEY (else a variable\n"
-    "                    finds its nutrient by its header text); repeatable\n"
+    "                    finds its nutrient by its header text); VAR= judges it\n"
+    "                    against nothing; repeatable\n"
     "  --pregnancy-stage early|mid|late   the stage whose additions apply to\n"
     "                    pregnant women (without it, where the stages differ,\n"
     "                    pregnant women are not judged)\n"
     "  --menstruation yes|no   the iron values for women 10-64 (without it they\n"
     "                    are not judged for iron)\n"
+    "  kelvara-tab --check-reference T...   checks reference tables (names or\n"
+    "                    files) by the rules the program reads them by, printing\n"
+    "                    every problem; exit status 1 when a table has one\n"
     "\n"
     "Usual intake (day-to-day variation taken out before percentiles and shares):\n"
     "  --person COL      respondent id: the file holds a row per person-day; a\n"
@@ -106,6 +114,21 @@ const char* const kTabUsage =
     "                    --cv); NUM and DEN by number or header text; repeatable.\n"
     "                    With --ratio no VARIABLE is needed\n"
     "\n"
+    "Computed variables (tabulated, judged and charted like columns, after them):\n"
+    "  --derive NAME=EXPR   a variable per row from the file's columns: a column by\n"
+    "                    its header text or 1-based number in braces ({7}),\n"
+    "                    numbers with a decimal point, + - * / ^, brackets, and\n"
+    "                    min max abs sqrt log exp (log is natural); a row with a\n"
+    "                    missing operand, or no finite result (a division by\n"
+    "                    zero), is missing; repeatable\n"
+    "  --energy-balance  adds the protein, fat, saturated fat and carbohydrate\n"
+    "                    energy ratios (% of energy, named as the national survey\n"
+    "                    names them: protein 4 kcal/g, fat 9 kcal/g, carbohydrate\n"
+    "                    the rest of 100) from the energy, protein, fat and\n"
+    "                    saturated fatty acid columns found by their header texts\n"
+    "  --energy-balance-columns energy=COL,protein=COL,fat=COL,saturated-fat=COL\n"
+    "                    the same with these columns (any of them) given by hand\n"
+    "\n"
     "  --utf8            UTF-8 with LF line ends, for reading in a terminal (a\n"
     "                    Windows console is given Unicode, whatever its code page)\n"
     "  -o FILE           write to FILE instead of standard output\n"
@@ -134,6 +157,20 @@ std::optional<std::pair<ColumnName, std::string>> SplitAssignment(const std::str
   return std::pair{ColumnName{value.substr(0, equals)}, value.substr(equals + 1)};
 }
 
+// A name or expression as typed, without blanks around it.
+std::string TrimmedName(const std::string& text) {
+  const size_t from = text.find_first_not_of(" \t");
+  if (from == std::string::npos) return {};
+  return text.substr(from, text.find_last_not_of(" \t") - from + 1);
+}
+
+bool IsEnergyPartWord(std::string_view word) {
+  for (size_t p = 0; p < kEnergyParts; ++p) {
+    if (EnergyPartWord(static_cast<EnergyPart>(p)) == word) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
@@ -146,6 +183,7 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       {"--deff", &options.design.designEffect},
       {"--usual", &options.usual},
       {"--provenance", &options.provenance},
+      {"--energy-balance", &options.energyBalance},
       {"--median-ci", &options.design.medianInterval}};
   // The options that take a value, each with what it makes of it: an error
   // message for a value it cannot take, else empty.
@@ -246,11 +284,45 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
        }},
       {"--nutrient",
        [&](const std::string& value) -> std::string {
+         // An empty KEY judges the variable against nothing.
          const auto assignment = SplitAssignment(value);
-         if (!assignment || assignment->second.empty()) {
-           return "--nutrient needs VARIABLE=KEY, such as 12=iron, not " + value;
-         }
+         if (!assignment) return "--nutrient needs VARIABLE=KEY, such as 12=iron, not " + value;
          options.nutrients.push_back(*assignment);
+         return {};
+       }},
+      {"--derive",
+       [&](const std::string& value) -> std::string {
+         // NAME before the first '=': an expression holds none outside its
+         // braces, a header between them may.
+         const size_t equals = value.find('=');
+         const std::string name =
+             equals == std::string::npos ? std::string() : TrimmedName(value.substr(0, equals));
+         if (name.empty() || TrimmedName(value.substr(equals + 1)).empty()) {
+           return "--derive needs NAME=EXPRESSION, such as 脂質比={脂質}*9/{エネルギー}*100, not " +
+                  value;
+         }
+         if (name.find_first_of("\"\r\n\t") != std::string::npos) {
+           return "--derive: the name " + name + " holds a quote or a control character";
+         }
+         options.derive.emplace_back(name, TrimmedName(value.substr(equals + 1)));
+         return {};
+       }},
+      {"--energy-balance-columns",
+       [&](const std::string& value) -> std::string {
+         for (size_t from = 0; from <= value.size();) {
+           const size_t comma = std::min(value.find(',', from), value.size());
+           const std::string item = value.substr(from, comma - from);
+           const size_t equals = item.find('=');
+           const std::string word = item.substr(0, std::min(equals, item.size()));
+           if (equals == std::string::npos || equals + 1 == item.size() ||
+               !IsEnergyPartWord(word)) {
+             return "--energy-balance-columns takes PART=COL separated by commas, PART being "
+                    "energy, protein, fat or saturated-fat, not " + value;
+           }
+           options.energyColumns.emplace_back(word, ColumnName{item.substr(equals + 1)});
+           from = comma + 1;
+         }
+         options.energyBalance = true;
          return {};
        }},
       {"--pregnancy-stage",
@@ -345,7 +417,8 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       return std::nullopt;
     }
   }
-  if (options.variables.empty() && options.ratios.empty()) {
+  if (options.variables.empty() && options.ratios.empty() && options.derive.empty() &&
+      !options.energyBalance) {
     error = "no VARIABLE given: name at least one analysis column (or a --ratio)";
     return std::nullopt;
   }

@@ -36,6 +36,11 @@ struct TabOptions {
   // --below VAR=X: a cut-off for one variable, in place of the one for all.
   std::vector<std::pair<ColumnName, double>> shareBelowFor;
   bool provenance = false;
+  // Computed variables: --derive NAME=EXPR (UTF-8, as given), and the energy
+  // ratios of --energy-balance with the parts given by hand ("energy", COL).
+  std::vector<std::pair<std::string, std::string>> derive;
+  bool energyBalance = false;
+  std::vector<std::pair<std::string, ColumnName>> energyColumns;
   // Reference values: dri2025, dri2020 or a table file; empty for none.
   std::string reference;
   std::vector<std::pair<ColumnName, std::string>> nutrients;  // --nutrient VAR=KEY

@@ -14,7 +14,8 @@ namespace kelvara {
 std::string Cp932ToUtf8(std::string_view cp932);
 
 // UTF-8 to code page 932; nothing when some character has no code page 932
-// form or the text is not valid UTF-8.
+// form or the text is not valid UTF-8. The micro sign (µ) becomes the Greek
+// mu code page 932 has, so that a header "鉄(µg)" is read as it is meant.
 std::optional<std::string> Utf8ToCp932(std::string_view utf8);
 
 }  // namespace kelvara

@@ -10,6 +10,8 @@ namespace kelvara {
 namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD
+constexpr std::string_view kMicroSign = "\xC2\xB5";  // U+00B5
+constexpr std::string_view kMu = "\xCE\xBC";         // U+03BC
 
 // One iconv descriptor per direction, opened once and reused. glibc's "CP932"
 // is the Windows code page exactly (①, ㎎, and ～ at 0x81 0x60 included) and
@@ -74,6 +76,15 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 }
 
 std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
+  // The micro sign of "µg" as the Greek mu, the only mu code page 932 has.
+  std::string withMu;
+  if (utf8.find(kMicroSign) != std::string_view::npos) {
+    withMu = utf8;
+    for (size_t at = 0; (at = withMu.find(kMicroSign, at)) != std::string::npos; at += kMu.size()) {
+      withMu.replace(at, kMicroSign.size(), kMu);
+    }
+    utf8 = withMu;
+  }
   Converter& encoder = Encoder();
   std::lock_guard lock(encoder.mutex);
   std::string cp932;

@@ -26,6 +26,7 @@ constexpr Variant kVariants[] = {
     {L'\x00A3', L'\xFFE1'},  // pound sign: fullwidth
     {L'\x00A5', L'\x005C'},  // yen sign: 0x5C, shown as a yen sign in Japanese fonts
     {L'\x00AC', L'\xFFE2'},  // not sign: fullwidth
+    {L'\x00B5', L'\x03BC'},  // micro sign: Greek small mu (as in "µg")
     {L'\x2014', L'\x2015'},  // em dash: horizontal bar
     {L'\x2016', L'\x2225'},  // double vertical line: parallel to
     {L'\x203E', L'\x007E'},  // overline: 0x7E

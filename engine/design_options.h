@@ -48,9 +48,10 @@ struct DesignOptions {
   // * SE, each end mapped back to a value by the percentile rule.
   bool medianInterval = false;
   // Judges each person's value against the reference values of their own
-  // sex, age band and state, and adds the shares below the EAR, at or above
-  // the AI, above the UL and outside the DG with their SEs; the block ends
-  // with a line naming the table and counting the persons not judged.
+  // sex, age band and state, and adds for the EAR, AI, UL and DG the persons
+  // judged, then the shares below the EAR, at or above the AI, above the UL
+  // and outside the DG with their SEs; the block ends with a line naming the
+  // table and counting the persons not judged.
   std::shared_ptr<const ReferenceChoice> reference;
   // Adds after each variable's blocks (but the energy column's) a block of
   // its intakes adjusted for energy.
@@ -94,7 +95,14 @@ inline constexpr std::string_view kMedianLowerTitle =
     "\x92\x86\x89\x9B\x92l\x82\xCC" "95%\x90M\x97\x8A\x8B\xE6\x8A\xD4\x89\xBA\x8C\xC0";  // 中央値の95%信頼区間下限
 inline constexpr std::string_view kMedianUpperTitle =
     "\x92\x86\x89\x9B\x92l\x82\xCC" "95%\x90M\x97\x8A\x8B\xE6\x8A\xD4\x8F\xE3\x8C\xC0";  // 中央値の95%信頼区間上限
-// The judged shares and their standard errors: EAR, AI, UL, DG.
+// The persons judged for each figure, its share and the share's standard
+// error: EAR, AI, UL, DG.
+inline constexpr std::string_view kJudgedPersonsTitles[] = {
+    "EAR\x94\xBB\x92\xE8\x90l\x90\x94",  // EAR判定人数
+    "AI\x94\xBB\x92\xE8\x90l\x90\x94",   // AI判定人数
+    "UL\x94\xBB\x92\xE8\x90l\x90\x94",   // UL判定人数
+    "DG\x94\xBB\x92\xE8\x90l\x90\x94",   // DG判定人数
+};
 inline constexpr std::string_view kJudgedShareTitles[] = {
     "EAR\x96\xA2\x96\x9E\x82\xCC\x8A\x84\x8D\x87(%)",  // EAR未満の割合(%)
     "AI\x88\xC8\x8F\xE3\x82\xCC\x8A\x84\x8D\x87(%)",   // AI以上の割合(%)

@@ -11,6 +11,8 @@
 
 #include "engine/report/energy_adjusted_lines.h"
 #include "engine/report/ratio_block.h"
+#include "engine/reading/derived_column.h"
+#include "engine/report/formula_line.h"
 #include "engine/report/usual_intake_lines.h"
 #include "engine/report/variable_block.h"
 #include "engine/statistics/column_figures.h"
@@ -39,13 +41,34 @@ bool AcceptsColumns(const RunRequest& request) {
                   [](const RatioOfTotals& r) {
                     return r.numeratorColumn >= 0 && r.denominatorColumn >= 0;
                   });
-  return required && optional && variables && added;
+  // Each computed variable has a number of its own and reads file columns.
+  std::vector<int> derivedColumns;
+  for (const DerivedVariable& derived : request.derived) {
+    if (derived.column < 0 || !derived.rows) return false;
+    const std::vector<int>& operands = derived.rows->operandColumns();
+    if (!std::all_of(operands.begin(), operands.end(), [](int column) { return column >= 0; })) {
+      return false;
+    }
+    derivedColumns.push_back(derived.column);
+  }
+  std::sort(derivedColumns.begin(), derivedColumns.end());
+  const bool distinct =
+      std::adjacent_find(derivedColumns.begin(), derivedColumns.end()) == derivedColumns.end();
+  return required && optional && variables && added && distinct;
 }
 
-// The file columns a run reads: the analysis variables, then those the added
-// blocks need that are not among them (the energy column, the ratios'
-// columns), each once.
-std::vector<int> ColumnsRead(const RunRequest& request) {
+const DerivedVariable* DerivedOf(const RunRequest& request, int column) {
+  for (const DerivedVariable& derived : request.derived) {
+    if (derived.column == column) return &derived;
+  }
+  return nullptr;
+}
+
+// The columns a run's blocks use, in the order the data holds them once read:
+// the analysis variables, then those the added blocks need that are not among
+// them (the energy column, the ratios' columns), each once. Any may be a file
+// column or a computed variable.
+std::vector<int> ColumnsUsed(const RunRequest& request) {
   std::vector<int> columns = request.variableColumns;
   auto add = [&](int column) {
     if (std::find(columns.begin(), columns.end(), column) == columns.end()) {
@@ -60,11 +83,66 @@ std::vector<int> ColumnsRead(const RunRequest& request) {
   return columns;
 }
 
-// The position among the columns read of the file column `column`.
-size_t ReadIndex(const std::vector<int>& columnsRead, int column) {
-  const auto found = std::find(columnsRead.begin(), columnsRead.end(), column);
-  assert(found != columnsRead.end() && "a column the run reads");
-  return static_cast<size_t>(found - columnsRead.begin());
+// The position among the columns used of the column `column`.
+size_t ReadIndex(const std::vector<int>& columnsUsed, int column) {
+  const auto found = std::find(columnsUsed.begin(), columnsUsed.end(), column);
+  assert(found != columnsUsed.end() && "a column the run reads");
+  return static_cast<size_t>(found - columnsUsed.begin());
+}
+
+// The file columns a run reads: first the file columns it uses, one slot
+// each in the order used, then every operand of a computed variable that is
+// not among them.
+struct ReadPlan {
+  std::vector<int> used;           // ColumnsUsed
+  std::vector<int> columns;        // what the reader reads, by slot
+  std::vector<size_t> slotOf;      // per column used: its slot (file columns)
+  size_t namedSlots = 0;           // slots [0, namedSlots) are named in the report
+};
+
+ReadPlan PlanReading(const RunRequest& request) {
+  ReadPlan plan;
+  plan.used = ColumnsUsed(request);
+  plan.slotOf.assign(plan.used.size(), 0);
+  for (size_t u = 0; u < plan.used.size(); ++u) {
+    if (DerivedOf(request, plan.used[u])) continue;
+    plan.slotOf[u] = plan.columns.size();
+    plan.columns.push_back(plan.used[u]);
+  }
+  plan.namedSlots = plan.columns.size();
+  for (int column : plan.used) {
+    const DerivedVariable* derived = DerivedOf(request, column);
+    if (!derived) continue;
+    for (int operand : derived->rows->operandColumns()) {
+      if (std::find(plan.columns.begin(), plan.columns.end(), operand) == plan.columns.end()) {
+        plan.columns.push_back(operand);
+      }
+    }
+  }
+  return plan;
+}
+
+// Puts the columns used in their order: the file columns read for
+// themselves, and each computed variable worked out from its operands; the
+// columns read only as operands go.
+void ArrangeVariables(const RunRequest& request, const ReadPlan& plan, SurveyData& data) {
+  std::vector<VariableColumn> arranged(plan.used.size());
+  for (size_t u = 0; u < plan.used.size(); ++u) {
+    const DerivedVariable* derived = DerivedOf(request, plan.used[u]);
+    if (!derived) continue;
+    std::vector<const VariableColumn*> operands;
+    for (int operand : derived->rows->operandColumns()) {
+      const auto slot = std::find(plan.columns.begin(), plan.columns.end(), operand);
+      operands.push_back(&data.variables[static_cast<size_t>(slot - plan.columns.begin())]);
+    }
+    arranged[u] = DeriveColumn(*derived, operands, data.rowCount);
+  }
+  for (size_t u = 0; u < plan.used.size(); ++u) {
+    if (!DerivedOf(request, plan.used[u])) {
+      arranged[u] = std::move(data.variables[plan.slotOf[u]]);
+    }
+  }
+  data.variables = std::move(arranged);
 }
 
 // Hands progress to the caller's callback one call at a time, whichever
@@ -155,15 +233,17 @@ std::vector<std::string> RatioBlock(const SurveyData& data, const RunLayout& lay
 // Computes the blocks of all variables, then of the ratios, each on whichever
 // worker takes it next; blocks land at their index, so the order of the
 // report does not depend on the workers. Workers take no new block once a
-// stop is requested.
+// stop is requested. `gaps` receives, per variable, who was not judged.
 std::vector<std::vector<std::string>> ComputeBlocks(
     const SurveyData& data, const RunLayout& layout, const RunRequest& request,
     const std::vector<int>& columnsRead, const RunControl& control, ProgressReporter& reporter,
-    const PersonRun& run, std::vector<std::optional<EpisodicIntake>>& episodic) {
+    const PersonRun& run, std::vector<std::optional<EpisodicIntake>>& episodic,
+    std::vector<std::vector<JudgingGap>>& gaps) {
   const size_t variables = request.variableColumns.size();
   const size_t items = variables + request.design.ratios.size();
   std::vector<std::vector<std::string>> blocks(items);
   episodic.assign(variables, std::nullopt);
+  gaps.assign(variables, {});
   unsigned threads = control.threads;
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<size_t>(threads, items));
@@ -191,6 +271,12 @@ std::vector<std::vector<std::string>> ComputeBlocks(
         const ColumnFigures figures = ComputeColumnFigures(
             data.variables[v], layout, workspace, design, ColumnNutrient(layout, design, v));
         blocks[v] = VariableBlockLines(data.variables[v].name, figures, layout.groups, design);
+        if (figures.nutrient) {
+          gaps[v] = DescribeNotJudged(*figures.nutrient, figures.personsOfClass);
+        }
+        if (const DerivedVariable* derived = DerivedOf(request, request.variableColumns[v])) {
+          blocks[v].insert(blocks[v].end() - 1, FormulaLine(derived->formula));
+        }
         ExtendBlock(run, layout, request, design, v, blocks[v], workspace, episodic[v]);
         AddEnergyAdjustedBlock(data, layout, request, columnsRead, design, v, blocks[v],
                                workspace);
@@ -215,15 +301,15 @@ std::vector<std::vector<std::string>> ComputeBlocks(
   return blocks;
 }
 
-// The names of a UTF-8 file's columns read in the code page 932 of the
-// report; the column of the first name that does not convert, or -1.
-int ConvertNames(const std::vector<int>& columnsRead, const RunControl& control,
-                 SurveyData& data) {
+// The names of a UTF-8 file's columns named in the report, in its code page
+// 932 (operands are not named in it); the column of the first name that does
+// not convert, or -1.
+int ConvertNames(const ReadPlan& plan, const RunControl& control, SurveyData& data) {
   if (data.encoding != TextEncoding::utf8 || !control.utf8ToCp932) return -1;
-  for (size_t v = 0; v < data.variables.size(); ++v) {
-    std::optional<std::string> name = control.utf8ToCp932(data.variables[v].name);
-    if (!name) return columnsRead[v];
-    data.variables[v].name = std::move(*name);
+  for (size_t slot = 0; slot < plan.namedSlots; ++slot) {
+    std::optional<std::string> name = control.utf8ToCp932(data.variables[slot].name);
+    if (!name) return plan.columns[slot];
+    data.variables[slot].name = std::move(*name);
   }
   return -1;
 }
@@ -234,10 +320,10 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
                              const RunControl& control) {
   if (!AcceptsColumns(request)) return {RunStatus::invalidColumn};
   ProgressReporter reporter(control);
-  const std::vector<int> columnsRead = ColumnsRead(request);
   SurveyData data;
+  const ReadPlan plan = PlanReading(request);
   const RunStatus read = ReadSurveyData(
-      request.fileName, request.columns, columnsRead, data,
+      request.fileName, request.columns, plan.columns, data,
       request.design.strataColumn, control.stop,
       [&](size_t rows, size_t bytes, size_t fileBytes) {
         RunProgress progress;
@@ -248,9 +334,10 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
       },
       request.design.usual.personColumn);
   if (read != RunStatus::ok) return {read};
-  if (const int column = ConvertNames(columnsRead, control, data); column >= 0) {
+  if (const int column = ConvertNames(plan, control, data); column >= 0) {
     return {RunStatus::nameNotConvertible, column};
   }
+  ArrangeVariables(request, plan, data);
   const SchemeId scheme = request.scheme;
   PersonRun run;
   run.days = &data;
@@ -272,16 +359,30 @@ RunOutcome TabulateVariables(const RunRequest& request, const LineSink& sink,
   if (request.design.reference) {
     layout.reference = BuildReferenceRun(tabulated, layout.unitOrder, layout.groupMask,
                                          request.variableColumns, request.design.reference);
+    // A value in µg judged against mg would be judged a thousandfold wrong:
+    // a unit that cannot be converted refuses the run.
+    for (size_t v = 0; v < layout.reference->columns.size(); ++v) {
+      if (layout.reference->columns[v].powerOfTen) continue;
+      RunOutcome refused{RunStatus::unitNotConvertible, request.variableColumns[v]};
+      refused.unit = layout.reference->columns[v];
+      return refused;
+    }
   }
   std::vector<std::optional<EpisodicIntake>> episodic;
-  const std::vector<std::vector<std::string>> blocks =
-      ComputeBlocks(tabulated, layout, request, columnsRead, control, reporter, run, episodic);
+  std::vector<std::vector<JudgingGap>> gaps;
+  const std::vector<std::vector<std::string>> blocks = ComputeBlocks(
+      tabulated, layout, request, plan.used, control, reporter, run, episodic, gaps);
   // A stop during the last variables leaves some blocks unfilled: the run
   // hands over all of them or none.
   if (control.stop.stop_requested()) return {RunStatus::stopped};
   outcome.disagreeingPersons = run.persons.disagreeingPersons;
   for (const std::optional<EpisodicIntake>& one : episodic) {
     if (one) outcome.episodic.push_back(*one);
+  }
+  for (size_t v = 0; v < gaps.size(); ++v) {
+    if (gaps[v].empty()) continue;
+    outcome.judging.push_back({request.variableColumns[v], tabulated.variables[v].name,
+                               std::move(gaps[v])});
   }
   for (size_t v = 0; v < blocks.size(); ++v) {
     if (request.provenance) {

@@ -9,11 +9,13 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/derived_variable.h"
 #include "engine/design_options.h"
 #include "engine/report/provenance.h"
 #include "engine/reading/survey_data.h"
 #include "engine/statistics/run_layout.h"
 #include "engine/statistics/age_group_scheme.h"
+#include "engine/statistics/reference_judgement.h"
 
 namespace kelvara {
 
@@ -34,6 +36,9 @@ struct RunRequest {
   DesignOptions design;              // figures beyond the fixed report (none by default)
   // When given, each block is preceded by a line on where it came from.
   std::optional<Provenance> provenance;
+  // Computed variables: an entry of variableColumns equal to one's `column`
+  // is that variable, worked out from the file columns its formula reads.
+  std::vector<DerivedVariable> derived;
 };
 
 // How far a run has come.
@@ -73,19 +78,31 @@ struct EpisodicIntake {
   int days = 0;
 };
 
+// The persons a judged variable leaves unjudged for some figure, for the
+// window to say so above the results.
+struct JudgingGaps {
+  int column = -1;
+  std::string name;  // the variable's name, code page 932
+  std::vector<JudgingGap> gaps;
+};
+
 // How a run ended; for RunStatus::nameNotConvertible, the column whose name
-// code page 932 cannot hold. After a run that read the file, who the scheme's
-// age bands leave out (the report itself does not say); with a person column,
-// how many persons' rows disagree on their classification or weight; with
-// the usual intake, the variables warned of in their blocks for their many
-// day values of 0 or less, in the request's order.
+// code page 932 cannot hold; for RunStatus::unitNotConvertible, the column
+// and its nutrient and units. After a run that read the file, who the
+// scheme's age bands leave out (the report itself does not say); with a
+// person column, how many persons' rows disagree on their classification or
+// weight; with the usual intake, the variables warned of in their blocks for
+// their many day values of 0 or less, in the request's order; after a judged
+// run, who was not judged.
 struct RunOutcome {
   RunOutcome(RunStatus status = RunStatus::ok, int column = -1) : status(status), column(column) {}
   RunStatus status;
   int column;
+  ColumnNutrient unit;
   GroupCoverage coverage;
   size_t disagreeingPersons = 0;
   std::vector<EpisodicIntake> episodic;
+  std::vector<JudgingGaps> judging;
 };
 
 // Runs every variable of the request and hands the blocks to `sink`, in the

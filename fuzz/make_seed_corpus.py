@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpora: small survey data files of the kinds that reach
-Kelvara (code page 932, spreadsheet exports, hand-edited, old DOS files).
+Kelvara (code page 932, spreadsheet exports, hand-edited, old DOS files),
+and reference tables as users write them (corpus/reference_table/).
 
 corpus/reader/ holds the files as they are; corpus/tabulation/ holds them
 after the eight control bytes of a tabulation case (scheme, then the columns
@@ -90,6 +91,74 @@ def awkward_controls():
     return [bytes([0, 5, 0, 1, 2, 4, 3, 5]), bytes([2, NONE, 0, 1, 2, NONE, 3, 0])]
 
 
+def reference_tables():
+    """Reference tables in code page 932: sound ones reaching every state,
+    figure and unit, and ones breaking the rules the reader refuses."""
+    sound = """# made up
+title,試験用の基準値表
+name,iron,鉄
+name,sodium,ナトリウム
+name,salt,食塩相当量
+name,fat_energy_ratio,脂肪エネルギー比率
+name,vitamin_a,ビタミンA（レチノール活性当量）
+value,iron,1,1,17,,EAR,5.0,mg,total,test
+value,iron,1,18,,,EAR,6.0,mg,total,test
+value,iron,1,18,,,RDA,7.5,mg,total,test
+value,iron,1,18,,,UL,50,mg,total,test
+value,iron,2,10,64,menstruating,EAR,8.5,mg,total,test
+value,iron,2,10,64,not_menstruating,EAR,5.5,mg,total,test
+value,iron,2,65,,,EAR,5.0,mg,total,test
+value,iron,2,,,pregnant_early,EAR,+2.0,mg,total,test
+value,iron,2,,,pregnant_mid,EAR,+8.0,mg,total,test
+value,iron,2,,,pregnant_late,EAR,+8.0,mg,total,test
+value,iron,2,,,lactating,EAR,+2.0,mg,total,test
+value,sodium,1,18,,,EAR,600,mg,total,test
+value,sodium,2,18,,,EAR,600,mg,total,test
+value,salt,1,12,,,DG_below,7.5,g,total,test
+value,salt,2,12,,,DG_below,6.5,g,total,test
+value,salt,2,,,pregnant,DG_below,6.5,g,total,test
+value,fat_energy_ratio,1,1,,,DG_min,20,%エネルギー,total,test
+value,fat_energy_ratio,1,1,,,DG_max,30,%エネルギー,total,test
+value,vitamin_a,2,18,29,,EAR,450,μgRAE,total,test
+value,vitamin_a,2,18,29,,UL,2700,μgRAE,preformed,test
+value,vitamin_a,2,,,pregnant_late,EAR,+60,μgRAE,total,test
+"""
+    limits = """title,"limits, quoted"
+name,x,"a ""b"" c"
+value,x,1,0,150,,EAR,999999999.999999999,mg,total,s
+value,x,2,0,,,AI,0.000000001,mg,total,s
+value,x,2,,,lactating,AI,+999999999.999999999,mg,total,s
+value,x,2,,,pregnant,AI,0,mg,total,s
+"""
+    broken = """title,T
+name,iron,鉄
+name,zinc,鉄
+name,Iron,Fe
+value,iron,1,18,29,,EAR,6.0,mg,total,s
+value,iron,1,25,39,,EAR,6.5,mg,total,s
+value,iron,1,18,29,,EAR,6.0,µg,total,s
+value,iron,1,18,29,,RDA,5.0,mg,total,s
+value,iron,2,,,pregnant,EAR,+2,mg,total,s
+value,iron,2,,,pregnant_mid,EAR,+8,mg,total,s
+value,iron,3,18,,,EAR,1,mg,total,s
+value,iron,1,18,,,EAR,1234567890,mg,total,s
+value,iron,1,18,,,EAR,+1,mg,total,
+value,zinc,1,18,,,EAR,8,mg,total,s,extra
+values,x
+title,U
+"""
+    padded = "title,T,,,,,,,,,\r\n#note,x\r\n\r\n,,,\r\nname,iron,Fe,,,,,,,,\r\n" \
+             "value,iron,1,18,,,EAR,6.5,mg,total,s,,\r\nvalue,iron,2,,,lactating,EAR,+2.5,mg,total,s\r\n"
+    return {
+        "sound_table": encode(sound),
+        "limits_and_quotes": encode(limits),
+        "broken_records": b"\xef\xbb\xbf" + encode(broken.replace("µ", "μ")),
+        "padded_crlf": encode(padded),
+        "title_only": encode("title,T\n"),
+        "bytes_that_are_not_text": b"value,\x82\n\x00,\x81\x81,\xff\r\r\nname,a,\x82",
+    }
+
+
 def write(directory, name, data):
     directory.mkdir(parents=True, exist_ok=True)
     (directory / name).write_bytes(data)
@@ -106,6 +175,8 @@ def main():
     }
     for name, data in extra.items():
         write(HERE / "corpus" / "reader", name, data)
+    for name, data in reference_tables().items():
+        write(HERE / "corpus" / "reference_table", name, data)
     controls = tabulation_controls()
     for name, data in files.items():
         chosen = awkward_controls() if name == "awkward_numbers" else controls

@@ -4,9 +4,11 @@
 # cut-off, shares judged against person-level reference values, the median's
 # confidence interval, intakes adjusted for energy, ratios of totals) against
 # R's survey package (and lm) on the example data sets that ship with it:
-# nhanes, apistrat and apiclus2; and every standard error of the usual-intake
+# nhanes, apistrat and apiclus2; every standard error of the usual-intake
 # block's bootstrap against a plain replicate computation from the draws
-# kelvara-tab reports. Needs R with the survey package (Debian:
+# kelvara-tab reports; and the energy ratios of --energy-balance with their
+# shares outside the goals on a synthetic survey. Needs R with the survey
+# package (Debian:
 # r-base-core r-cran-survey); the test suite runs it.
 #
 # Usage: scripts/check-with-r.sh [BUILD_DIR]      (default: build)

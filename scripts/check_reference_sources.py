@@ -20,7 +20,25 @@ import os
 import sys
 from decimal import Decimal
 
-from check_reference_table import read_text, report_problems
+
+def read_text(path):
+    """A table or source file's text: UTF-8 (with or without a byte order mark) or code page 932."""
+    raw = open(path, 'rb').read()
+    if raw.startswith(b'\xef\xbb\xbf'):
+        return raw[3:].decode('utf-8')
+    try:
+        return raw.decode('utf-8')
+    except UnicodeDecodeError:
+        return raw.decode('cp932')
+
+
+def report_problems(problems):
+    """Prints each problem once and their count; the exit status: 1 if there is any."""
+    problems = list(dict.fromkeys(problems))
+    for p in problems:
+        print(p)
+    print(f'{len(problems)} problem(s)')
+    return 1 if problems else 0
 
 STAGES = ('pregnant_early', 'pregnant_mid', 'pregnant_late')
 SINGLE_MARK = '※この値は一つの転記'

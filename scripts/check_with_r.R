@@ -11,16 +11,19 @@
 # effect, the share below the cut-off and its standard error are compared with
 # R's, printed the same way (%g, 6 significant digits). Then the api data are
 # judged against a small reference table of person-level cut-offs (by sex,
-# category band and pregnancy): each share below the EAR, at or above the AI,
-# above the UL and outside the DG against svymean over that figure's domain,
+# category band and pregnancy): the persons each figure judges, and each share
+# below the EAR, at or above the AI, above the UL and outside the DG (sodium's
+# through salt's) against svymean over that figure's domain,
 # and the median's Woodruff interval against R code applying the report's
 # percentile rule. Intakes adjusted for energy are checked by the residual
 # method against lm(weights =) per sex (slope, intercept, mean energy, persons)
 # and svymean on the adjusted values, and by density against svymean on y / x
 # * 1000; ratios of totals against svyratio with strata and clusters, group by
 # group. Last, the usual-intake block's bootstrap: every standard error against
-# a plain replicate computation from the draws kelvara-tab reports. Exit status
-# 0 when every figure agrees.
+# a plain replicate computation from the draws kelvara-tab reports; and the
+# energy ratios of --energy-balance, worked out in R from the columns of a
+# synthetic survey: their means, standard errors and shares outside the goals.
+# Exit status 0 when every figure agrees.
 
 suppressMessages(library(survey))
 options(survey.lonely.psu = "certainty")
@@ -384,11 +387,12 @@ check_ratio("apiclus2 (districts as strata)", acs, "api.stu", "enroll", strata =
 # worked out again here, person by person, from the same rules the table
 # states: EAR by sex and tenth plus the mid-pregnancy addition; AI from the
 # third tenth on (the first two are not judged); UL for sex 1 only; the DG
-# "X未満" for sex 2 only.
+# "X未満" for sex 2 only. Enrolment stands for sodium in mg: its EAR is its
+# own, its DG salt's, salt equivalent g = sodium mg * 2.54 / 1000.
 reference_table <- file.path(work, "r_check_table.csv")
 writeLines(c(
   "title,R check table",
-  "name,score,api00", "name,class,acs.k3",
+  "name,score,api00", "name,class,acs.k3", "name,sodium,enroll", "name,salt,salt",
   "value,score,1,1,24,,EAR,600,pt,total,r", "value,score,1,25,48,,EAR,650,pt,total,r",
   "value,score,1,49,,,EAR,700,pt,total,r", "value,score,2,1,40,,EAR,620,pt,total,r",
   "value,score,2,41,,,EAR,680,pt,total,r",
@@ -399,7 +403,9 @@ writeLines(c(
   "value,score,1,1,,,UL,800,pt,total,r",
   "value,score,2,1,,,DG_below,750,pt,total,r",
   "value,class,1,1,,,EAR,19,n,total,r", "value,class,2,1,,,EAR,20,n,total,r",
-  "value,class,1,1,,,UL,21,n,total,r", "value,class,2,1,,,UL,22,n,total,r"),
+  "value,class,1,1,,,UL,21,n,total,r", "value,class,2,1,,,UL,22,n,total,r",
+  "value,sodium,1,1,,,EAR,600,mg,total,r", "value,sodium,2,1,,,EAR,650,mg,total,r",
+  "value,salt,1,1,,,DG_below,2.5,g,total,r", "value,salt,2,1,,,DG_below,3.0,g,total,r"),
   reference_table)
 
 years_per_tenth <- 8
@@ -431,6 +437,9 @@ cut_offs <- function(key, sex, c, preg) {
     list(ear = ear, ai = unless_pregnant(ifelse(c >= 3, ifelse(sex == 1, 640, 660), NA)),
          ul = unless_pregnant(ifelse(sex == 1, 800, NA)),
          dg_below = unless_pregnant(ifelse(sex == 2, 750, NA)))
+  } else if (key == "sodium") {
+    list(ear = unless_pregnant(ifelse(sex == 1, 600, 650)), ai = rep(NA, length(sex)),
+         ul = rep(NA, length(sex)), dg_below = unless_pregnant(ifelse(sex == 1, 2.5, 3.0)))
   } else {
     list(ear = unless_pregnant(ifelse(sex == 1, 19, 20)), ai = rep(NA, length(sex)),
          ul = unless_pregnant(ifelse(sex == 1, 21, 22)), dg_below = rep(NA, length(sex)))
@@ -450,8 +459,14 @@ rule_value <- function(y, w, target) {
   y[m - 1] + (target - before) / (after[m] - before) * (y[m] - y[m - 1])
 }
 
-judged_names <- c("median CI lower", "median CI upper", "EAR share", "EAR share SE",
-                  "AI share", "AI share SE", "UL share", "UL share SE", "DG share", "DG share SE")
+judged_names <- c("median CI lower", "median CI upper",
+                  "EAR persons", "EAR share", "EAR share SE", "AI persons", "AI share",
+                  "AI share SE", "UL persons", "UL share", "UL share SE", "DG persons", "DG share",
+                  "DG share SE")
+# The figures each key's table gives (EAR, AI, UL, DG): the persons judged are
+# counted for these, and for no other.
+gives <- list(score = c(TRUE, TRUE, TRUE, TRUE), class = c(TRUE, FALSE, TRUE, FALSE),
+              sodium = c(TRUE, FALSE, FALSE, TRUE))
 
 check_judged <- function(title, data, variable, key, strata, units) {
   before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
@@ -469,7 +484,8 @@ check_judged <- function(title, data, variable, key, strata, units) {
   usable$below_ear <- as.numeric(usable$y < cuts$ear)
   usable$above_ai <- as.numeric(usable$y >= cuts$ai)
   usable$above_ul <- as.numeric(usable$y > cuts$ul)
-  usable$outside_dg <- as.numeric(usable$y >= cuts$dg_below)
+  goal <- if (key == "sodium") usable$y * 2.54 / 1000 else usable$y
+  usable$outside_dg <- as.numeric(goal >= cuts$dg_below)
   judged <- list(below_ear = !is.na(cuts$ear), above_ai = !is.na(cuts$ai),
                  above_ul = !is.na(cuts$ul), outside_dg = !is.na(cuts$dg_below))
   for (v in names(judged)) usable[[v]][is.na(usable[[v]])] <- 0
@@ -505,16 +521,19 @@ check_judged <- function(title, data, variable, key, strata, units) {
     p <- c(0.5 - t * se, 0.5 + t * se)
     ends <- sapply(p, function(q) if (q >= 0 && q <= 1) rule_value(y, w, span * q) else NA)
     r <- ends
-    for (v in names(judged)) {
+    for (k in seq_along(judged)) {
+      v <- names(judged)[k]
       domain <- members & judged[[v]]
-      if (!any(domain)) {
-        r <- c(r, NA, NA)
+      persons <- if (gives[[key]][k]) sum(domain) else NA
+      # A share of fewer than two judged persons is left empty.
+      if (is.na(persons) || persons < 2) {
+        r <- c(r, persons, NA, NA)
         next
       }
       share <- svymean(as.formula(paste0("~", v)), subset(design, domain))
-      r <- c(r, 100 * coef(share), 100 * SE(share))
+      r <- c(r, persons, 100 * coef(share), 100 * SE(share))
     }
-    compare(paste(title, variable, f[1]), judged_names, f[18:27], unname(r), 50)
+    compare(paste(title, variable, f[1]), judged_names, f[18:31], unname(r), 50)
   }
 }
 
@@ -532,7 +551,7 @@ acj <- write_survey(in_years(c(api_columns(apiclus2, NULL, apiclus2$dnum),
                                list(preg = ifelse(ac[[h_sex]] == 2 & seq_len(nrow(ac)) %% 5 == 0,
                                                   1, 0)))),
                     paths$apiclus2_judged)
-for (v in list(c("api00", "score"), c("acs.k3", "class"))) {
+for (v in list(c("api00", "score"), c("acs.k3", "class"), c("enroll", "sodium"))) {
   check_judged("apistrat_judged", asj, v[1], v[2], strata = TRUE, units = FALSE)
   check_judged("apiclus2_judged", acj, v[1], v[2], strata = FALSE, units = TRUE)
 }
@@ -551,9 +570,9 @@ for (v in list(c("api00", "score"), c("acs.k3", "class"))) {
 # effect and the median's Woodruff interval follow. A replicate that drew none
 # of a group's units has no figure for it, and the method line counts them.
 usual_names <- c("mean", "SD", "SE", "CI lower", "CI upper", "CV", "deff", "share", "share SE",
-                 "median CI lower", "median CI upper", "EAR share", "EAR share SE",
-                 "AI share", "AI share SE", "UL share", "UL share SE", "DG share", "DG share SE",
-                 "replicates left out")
+                 "median CI lower", "median CI upper", "EAR persons", "EAR share", "EAR share SE",
+                 "AI persons", "AI share", "AI share SE", "UL persons", "UL share", "UL share SE",
+                 "DG persons", "DG share", "DG share SE", "replicates left out")
 check_usual_bootstrap <- function() {
   before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
   on.exit({
@@ -654,15 +673,131 @@ check_usual_bootstrap <- function() {
     se <- apply(replicated[, drew, drop = FALSE], 1, sd, na.rm = TRUE)
     p <- 0.5 + c(-1, 1) * t975 * se[3]
     ends <- sapply(p, function(q) if (q >= 0 && q <= 1) rule_value(x[members], wf[members], span * q) else NA)
-    judged <- as.vector(rbind(100 * full[4:7], 100 * se[4:7]))
+    # Per figure the persons judged, then the share and its SE (empty for
+    # fewer than two judged).
+    judged_persons <- sapply(has_value, function(has) sum(members & has))
+    judged <- as.vector(rbind(judged_persons, ifelse(judged_persons < 2, NA, 100 * full[4:7]),
+                              ifelse(judged_persons < 2, NA, 100 * se[4:7])))
     r <- c(mean, sd, se[1], mean - t975 * se[1], mean + t975 * se[1], 100 * se[1] / abs(mean),
            se[1]^2 * count / sd^2, 100 * full[2], 100 * se[2], ends, judged)
-    compare(paste("usual", f[1]), usual_names[1:19], c(f[4:6], f[18:33]), r, mean)
+    compare(paste("usual", f[1]), usual_names[1:23], c(f[4:6], f[18:37]), r, mean)
   }
   printed <- sub(".*\u5ef6\u3079([0-9]+)\u56de.*", "\\1", method)  # 延べN回
-  compare("usual", usual_names[20], printed, left_out, 0)
+  compare("usual", usual_names[24], printed, left_out, 0)
 }
 check_usual_bootstrap()
+# The energy ratios of --energy-balance, worked out here from the columns
+# (protein and carbohydrate 4 kcal/g, fat 9 kcal/g, carbohydrate the rest of
+# 100), on a synthetic survey of 4 strata of 6 units: each computed block's
+# mean and standard error against svymean, and the share outside the goal
+# (DG) against svymean of I(ratio < lo | ratio > hi) over the adults it
+# judges (pregnant women have no goal in the table), with a small table of
+# the adult goals of the Dietary Reference Intakes
+# (tests/cli/data/energy_ratios_small.csv). A missing energy or fat, and an
+# energy of 0, leave the ratios that use them missing.
+script_file <- sub("^--file=", "", grep("^--file=", commandArgs(FALSE), value = TRUE))
+energy_table <- file.path(dirname(normalizePath(script_file)), "..", "tests", "cli", "data",
+                          "energy_ratios_small.csv")
+set.seed(24)
+n_energy <- 480
+en_sex <- rep(1:2, length.out = n_energy)
+en_age <- sample(1:90, n_energy, replace = TRUE)
+en_energy <- round(rnorm(n_energy, 1900, 400), 1)
+en_protein <- round(en_energy * runif(n_energy, 0.10, 0.23) / 4, 1)
+en_fat <- round(en_energy * runif(n_energy, 0.15, 0.38) / 9, 1)
+en_saturated <- round(en_fat * runif(n_energy, 0.2, 0.4), 2)
+en_energy[c(5, 77)] <- NA
+en_energy[101] <- 0
+en_fat[150] <- NA
+energy_columns <- data.frame(check.names = FALSE,
+  "\u30a8\u30cd\u30eb\u30ae\u30fc(kcal)" = en_energy,       # エネルギー(kcal)
+  "\u305f\u3093\u3071\u304f\u8cea(g)" = en_protein,          # たんぱく質(g)
+  "\u8102\u8cea(g)" = en_fat,                                   # 脂質(g)
+  "\u98fd\u548c\u8102\u80aa\u9178(g)" = en_saturated)        # 飽和脂肪酸(g)
+paths$energy <- file.path(work, "energy.csv")
+en <- write_survey(list(stratum = rep(1:4, each = n_energy / 4), unit = rep(1:6, length.out = n_energy),
+                        sex = en_sex, c = en_age,
+                        preg = ifelse(en_sex == 2 & en_age >= 20 & en_age <= 40 &
+                                        seq_len(n_energy) %% 9 == 0, 1, 0),
+                        weight = round(runif(n_energy, 0.5, 3), 3),
+                        variables = energy_columns), paths$energy)
+# Each ratio's block against R: the mean and SE of every group, and the share
+# outside the goal over the persons `judged_in` says the table judges; with
+# `adult_bands_only`, only the age bands from 18 on (the goals below are the
+# adults').
+check_energy_ratios <- function(title, data, path, table, judged_in, adult_bands_only) {
+  energy_lines <- system2(tab, c("--sex", "3", "--age", "4", "--pregnancy", "5", "--weight", "6",
+                                 "--strata", "1", "--unit", "2", "--scheme", "table1",
+                                 "--energy-balance", "--reference", table, "--utf8", path),
+                          stdout = TRUE)
+  if (!is.null(attr(energy_lines, "status"))) stop("kelvara-tab failed on ", path)
+  Encoding(energy_lines) <- "UTF-8"
+  ratio_names <- c("mean", "SE", "DG share", "DG share SE")
+  e_kcal <- data[[7]]
+  protein_share <- data[[8]] * 4 / e_kcal * 100
+  fat_share <- data[[9]] * 9 / e_kcal * 100
+  ratios <- list(
+    list(name = "\u305f\u3093\u3071\u304f\u8cea\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",  # たんぱく質エネルギー比率
+         y = protein_share,
+         lo = function(age) ifelse(age >= 65, 15, ifelse(age >= 50, 14, 13)), hi = function(age) 20),
+    list(name = "\u8102\u80aa\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",                      # 脂肪エネルギー比率
+         y = fat_share, lo = function(age) 20, hi = function(age) 30),
+    list(name = "\u98fd\u548c\u8102\u80aa\u9178\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",  # 飽和脂肪酸エネルギー比率
+         y = data[[10]] * 9 / e_kcal * 100, lo = function(age) -Inf, hi = function(age) 7),
+    list(name = "\u70ad\u6c34\u5316\u7269\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",        # 炭水化物エネルギー比率
+         y = 100 - protein_share - fat_share, lo = function(age) 50, hi = function(age) 65))
+  for (ratio in ratios) {
+    before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
+    usable <- data
+    usable$y <- ratio$y
+    usable <- usable[is.finite(usable$y), ]
+    usable$stratum <- usable[[h_stratum]]
+    usable$unit <- usable[[h_unit]]
+    usable$w <- usable[[h_weight]]
+    age <- usable[[h_age]]
+    judged <- judged_in(age, usable[[h_preg]])
+    usable$outside <- as.numeric(usable$y < ratio$lo(age) | usable$y > ratio$hi(age))
+    design <- svydesign(ids = ~unit, strata = ~stratum, weights = ~w, nest = TRUE, data = usable)
+    start <- match(paste0("\"\u3010", ratio$name, "\u3011\""), energy_lines)   # "【name】"
+    if (is.na(start)) stop("kelvara-tab wrote no block ", ratio$name)
+    titles <- gsub('"', "", fields_of(energy_lines[start + 1]))
+    at <- match(c("\u5e73\u5747", "\u6a19\u6e96\u8aa4\u5dee",                          # 平均, 標準誤差
+                  "DG\u5916\u306e\u5272\u5408(%)", "DG\u5916\u306e\u5272\u5408\u306e\u6a19\u6e96\u8aa4\u5dee"),
+                titles)
+    for (line in energy_lines[(start + 2):length(energy_lines)]) {
+      if (!startsWith(line, '"') || grepl("^\"\u5c64", line)) break                        # the strata line
+      f <- fields_of(line)
+      n <- as.integer(f[2])
+      if (n < 2) next
+      if (adult_bands_only) {
+        from <- suppressWarnings(as.numeric(sub("^[^0-9]*([0-9]+).*$", "\\1", f[1])))
+        if (grepl("\u7dcf\u6570", f[1]) || is.na(from) || from < 18) next                 # 総数
+      }
+      members <- table1_members(f[1], usable[[h_sex]], age)
+      if (sum(members) != n) stop(sprintf("%s %s: %d members in R", ratio$name, f[1], sum(members)))
+      m <- svymean(~y, subset(design, members))
+      r <- c(coef(m), SE(m), NA, NA)
+      if (any(members & judged)) {
+        share <- svymean(~outside, subset(design, members & judged))
+        r[3:4] <- c(100 * coef(share), 100 * SE(share))
+      }
+      compare(paste("energy", ratio$name, f[1]), ratio_names, f[at], unname(r), as.numeric(f[at[1]]))
+    }
+    counts <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed) - before
+    cat(sprintf("energy survey, %s, %s: %d figures, %d agree, %d zero up to noise, %d differ\n",
+                title, ratio$name, counts[1], counts[2], counts[3], counts[4]))
+  }
+}
+check_energy_ratios("test table", en, paths$energy, energy_table,
+                    function(age, preg) age >= 18 & preg == 0, FALSE)
+# The same survey without pregnant women against the shipped 2025 table: its
+# goals for the adult bands are the ones above.
+en_not_pregnant <- en
+en_not_pregnant[[h_preg]] <- 0
+paths$energy_shipped <- file.path(work, "energy_not_pregnant.csv")
+write.csv(en_not_pregnant, paths$energy_shipped, row.names = FALSE, na = "", fileEncoding = "CP932")
+check_energy_ratios("dri2025", en_not_pregnant, paths$energy_shipped, "dri2025",
+                    function(age, preg) age >= 18, TRUE)
 
 cat(sprintf(paste("%d figures compared: %d agree to the printed digits,",
                   "%d are zero on both sides up to rounding noise, %d differ\n"),

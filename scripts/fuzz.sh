@@ -11,13 +11,13 @@ seconds="${1:-60}"
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKELVARA_FUZZ=ON -DKELVARA_BUILD_UI=ON -DKELVARA_BUILD_TESTS=OFF >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target reader_fuzzer report_fuzzer tabulation_fuzzer \
-  chart_fuzzer
+cmake --build build-fuzz -j"$(nproc)" --target reader_fuzzer reference_table_fuzzer report_fuzzer \
+  tabulation_fuzzer expression_fuzzer chart_fuzzer
 
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT INT TERM
 status=0
-for target in reader report tabulation chart; do
+for target in reader reference_table report tabulation expression chart; do
   mkdir -p "$scratch/$target" "build-fuzz/artifacts/$target"
   cp fuzz/corpus/"$target"/* "$scratch/$target/"
   if [ -d "fuzz/regressions/$target" ]; then

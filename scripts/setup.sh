@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 mode="${1:-run}"
 
 packages="cmake g++ make pkg-config python3 libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
-  qt6-base-dev qt6-translations-l10n fonts-vlgothic xdg-utils libxlsxwriter-dev python3-openpyxl
+  qt6-base-dev qt6-translations-l10n fonts-vlgothic xdg-utils
+  libxlsxwriter-dev libmuparser-dev python3-openpyxl
   xvfb xauth imagemagick poppler-utils locales clang libclang-rt-14-dev"
 # The Windows cross build and Wine are installed by scripts/windows.sh, which
 # the test suite runs.

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Qt 6 for 64-bit Windows, cross-built with mingw-w64 from Debian's own source
-# package qt6-base (the version of the host's Qt tools), as shared libraries
-# with only what Kelvara uses. The result is kept outside the work tree and
-# reused while its version and options match:
+# package qt6-base (the version of the host's Qt tools, with Debian's patches
+# applied), as shared libraries with only what Kelvara uses. The result is
+# kept outside the work tree under a key of everything that shapes it:
 #   scripts/windows-qt.sh          builds when needed, prints the install folder
 #   scripts/windows-qt.sh --cached prints it only when it is built (else fails)
 # KELVARA_QT_CACHE names the cache folder (default ~/.cache/kelvara).
@@ -14,11 +14,16 @@ jobs="$(nproc)"
 cached_only=false
 [ "${1:-}" = --cached ] && cached_only=true
 
-$cached_only || scripts/install-packages.sh cmake ninja-build perl python3 g++-mingw-w64-x86-64-posix \
-  qt6-base-dev qt6-base-dev-tools dpkg-dev xz-utils >&2
+if ! $cached_only; then
+  scripts/install-packages.sh cmake ninja-build perl python3 g++-mingw-w64-x86-64-posix \
+    qt6-base-dev qt6-base-dev-tools dpkg-dev xz-utils ccache >&2 || {
+    echo "windows-qt: could not install the packages above (is this machine offline?)" >&2
+    exit 1
+  }
+fi
+command -v x86_64-w64-mingw32-g++-posix > /dev/null && command -v cmake > /dev/null || exit 1
+host_version="$(dpkg-query -W -f='${Version}' qt6-base-dev-tools 2>/dev/null)" || exit 1
 
-# The options below and the source version name the build: change either and
-# a new one is made beside the old.
 options="-DBUILD_SHARED_LIBS=ON -DCMAKE_BUILD_TYPE=Release
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
   -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF
@@ -28,10 +33,31 @@ options="-DBUILD_SHARED_LIBS=ON -DCMAKE_BUILD_TYPE=Release
   -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_freetype=OFF
   -DFEATURE_system_doubleconversion=OFF"
 
-# The source: Debian's package, fetched through an apt configuration of our
-# own (its own sources list and state), leaving the system's untouched.
-host_version="$(dpkg-query -W -f='${Version}' qt6-base-dev)"
-key="$(printf '%s\n%s\n' "$host_version" "$options" | sha256sum | cut -c1-12)"
+# The source: the newest qt6-base in bookworm and its updates with the host's
+# Qt tools' upstream version (moc, rcc and uic come from the host).
+. scripts/windows/debian_source.sh
+if $cached_only; then
+  dsc=$(debian_source qt6-base cached "${host_version%-*}" 2>/dev/null) || exit 1
+else
+  debian_lists qt6-base
+  dsc=$(debian_source qt6-base fetch "${host_version%-*}")
+fi
+source_dir="${dsc%.dsc}"
+
+# The key: this script and its helper, the source (the .dsc holds the
+# checksums of the upstream tarball and of debian/, every patch included)
+# and its patch series, the toolchain, the cross compiler and its runtime,
+# the host's Qt tools, and the options.
+key_text=$(
+  echo "== scripts"; cat scripts/windows-qt.sh scripts/windows/debian_source.sh
+  echo "== source"; cat "$dsc"
+  echo "== debian/patches/series"; debian_series "$dsc"
+  echo "== toolchain"; write_toolchain /dev/stdout
+  echo "== compiler"; mingw_fingerprint
+  echo "== host Qt tools"; echo "qt6-base-dev-tools $host_version"
+  echo "== options"; echo "$options"
+)
+key="$(printf '%s\n' "$key_text" | sha256sum | cut -c1-16)"
 prefix="$cache/qt6-windows-$key"
 if [ -f "$prefix/.complete" ]; then
   echo "$prefix"
@@ -39,53 +65,69 @@ if [ -f "$prefix/.complete" ]; then
 fi
 $cached_only && exit 1
 
-apt_root="$cache/apt"
-mkdir -p "$apt_root/lists/partial" "$apt_root/archives/partial" "$apt_root/etc/parts" "$cache/src"
-printf '%s\n' "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main" \
-  > "$apt_root/etc/sources.list"
-apt_private() {
-  apt-get -o Dir::State="$apt_root" -o Dir::State::Lists="$apt_root/lists" \
-    -o Dir::State::status=/var/lib/dpkg/status -o Dir::Cache="$apt_root" \
-    -o Dir::Etc::SourceList="$apt_root/etc/sources.list" -o Dir::Etc::SourceParts="$apt_root/etc/parts" \
-    -o Debug::NoLocking=1 -o APT::Sandbox::User=root "$@"
-}
-upstream="${host_version%%+*}"   # 6.4.2+dfsg-10 -> 6.4.2
-source_dir="$cache/src/qtbase-everywhere-src-$upstream"
-if [ ! -f "$source_dir/CMakeLists.txt" ]; then
-  echo "== fetching Debian's qt6-base $host_version source" >&2
-  apt_private update >&2
-  (cd "$cache/src" && apt_private source --download-only "qt6-base=$host_version" >&2)
-  tar -C "$cache/src" -xf "$cache/src/qt6-base_${host_version%-*}.orig.tar.xz"
+# One build of a key at a time.
+exec 9>"$cache/qt6-windows-$key.lock"
+if ! flock -n 9; then
+  echo "== another build of $prefix is running; waiting for it" >&2
+  flock 9
 fi
+if [ -f "$prefix/.complete" ]; then
+  echo "$prefix"
+  exit 0
+fi
+
+debian_source_unpack "$dsc" "$source_dir"
+echo "== Debian's patches applied to $(basename "$source_dir") (debian/patches/series, in order):" >&2
+debian_applied_patches "$source_dir" | sed 's/^/     /' >&2
+
 # Qt 6.4's Windows platform plugin takes the dynamic OpenGL code whenever that
 # feature is on, even with OpenGL itself off, and then fails to compile.
-sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
-  "$source_dir/src/plugins/platforms/windows/qwindowswindow.cpp"
-
-toolchain="$cache/mingw-w64-qt.cmake"
-cat > "$toolchain" <<'EOF'
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-EOF
+window_cpp="$source_dir/src/plugins/platforms/windows/qwindowswindow.cpp"
+guarded='#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)'
+if ! grep -q "^$guarded\$" "$window_cpp"; then
+  if ! grep -q '^#if QT_CONFIG(dynamicgl)$' "$window_cpp"; then
+    echo "windows-qt: the line '#if QT_CONFIG(dynamicgl)' to guard is not in $window_cpp:" >&2
+    echo "  this Qt source differs from the one the guard was written for; see whether it is still needed." >&2
+    exit 1
+  fi
+  sed -i "s/^#if QT_CONFIG(dynamicgl)\$/$guarded/" "$window_cpp"
+fi
 
 build_dir="$cache/build-$key"
+mkdir -p "$build_dir"
+toolchain="$build_dir/toolchain.cmake"
+write_toolchain "$toolchain"
+# ccache, with paths taken relative to the cache, lets a build under a new
+# key reuse every object whose compile command did not change.
+launcher=""
+if command -v ccache > /dev/null; then
+  export CCACHE_BASEDIR="$cache"
+  launcher="-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+fi
 started=$(date +%s)
 echo "== building Qt for Windows into $prefix (an hour or more on two cores)" >&2
 # shellcheck disable=SC2086 # the options are words
 cmake -S "$source_dir" -B "$build_dir" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  $options >&2
+  $launcher $options >&2
 cmake --build "$build_dir" -j"$jobs" >&2
 cmake --install "$build_dir" >&2
+
+# Beside the build, for the package's licences\qt: what it was built from,
+# the licences of what Qt bundles from that very source, Debian's copyright
+# file and the patches applied.
+mkdir -p "$prefix/licenses"
+for part in zlib libpng pcre2 harfbuzz-ng freetype double-conversion md4c libjpeg; do
+  for file in "$source_dir/src/3rdparty/$part"/LICEN[CS]E* "$source_dir/src/3rdparty/$part"/COPYING* \
+      "$source_dir/src/3rdparty/$part"/*-LICENSE.txt "$source_dir/src/3rdparty/$part"/*-license.txt; do
+    [ -f "$file" ] && cp "$file" "$prefix/licenses/$part-$(basename "$file")"
+  done
+done
+cp "$source_dir/debian/copyright" "$prefix/licenses/debian-copyright.txt"
+debian_applied_patches "$source_dir" > "$prefix/licenses/debian-patches.txt"
+printf '%s\n' "$key_text" > "$prefix/build-key.txt"
+echo "$(basename "$dsc" .dsc)" > "$prefix/source.txt"
 touch "$prefix/.complete"
 echo "== Qt for Windows built in $(($(date +%s) - started)) s" >&2
 echo "$prefix"

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Cross-builds Kelvara for 64-bit Windows with mingw-w64 into build-windows/:
 # build-windows/kelvara-tab.exe (statically linked: the one file runs on a
-# bare Windows 10 or 11) and the Windows test programs. With Qt for Windows
+# bare Windows 10 or 11) and the Windows test programs, against zlib,
+# libxlsxwriter and muparser built from Debian's sources into the cache
+# (scripts/windows-libs.sh, a few minutes the first time). With Qt for Windows
 # (scripts/windows-qt.sh, kept in a cache folder) also the window,
 # kelvara.exe, in build-windows/window/.
 #   scripts/windows.sh [build]  the above
@@ -26,10 +28,15 @@ case "$mode" in
     ;;
 esac
 
-packages="cmake make g++ g++-mingw-w64-x86-64-posix wine wine64 googletest libboost-dev"
+packages="cmake make g++ g++-mingw-w64-x86-64-posix wine wine64 googletest libboost-dev
+  pkg-config libxlsxwriter-dev libmuparser-dev python3 python3-openpyxl"
 scripts/install-packages.sh $packages
 
 jobs="$(nproc)"
+
+# zlib, libxlsxwriter and muparser for Windows, from Debian's sources (built
+# into the cache when missing: a few minutes).
+libs="$(scripts/windows-libs.sh)"
 
 # kelvara-tab.exe and the tests without the window (the package takes
 # kelvara-tab.exe from the window's build).
@@ -49,6 +56,7 @@ if [ "$mode" != package ]; then
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DKELVARA_BUILD_UI=OFF \
     -DKELVARA_GTEST_SOURCE_DIR=/usr/src/googletest \
+    -DKELVARA_WINDOWS_LIBS="$libs" \
     -DKELVARA_LINUX_BUILD_DIR="$PWD/$linux" >/dev/null
   cmake --build build-windows -j"$jobs"
 fi
@@ -69,6 +77,7 @@ if [ -n "$qt" ]; then
   cmake -S . -B build-windows/window -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
+    -DKELVARA_WINDOWS_LIBS="$libs" \
     -DKELVARA_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
   # shellcheck disable=SC2086 # the targets are words
   cmake --build build-windows/window -j"$jobs" --target kelvara kelvara-tab $window_tests
@@ -79,7 +88,7 @@ msi="build-windows/Kelvara-$version-x64.msi"
 zip="build-windows/Kelvara-$version-x64.zip"
 if [ -n "$qt" ] && [ "$mode" != build ]; then
   scripts/install-packages.sh wixl qt6-translations-l10n binutils-mingw-w64-x86-64 python3
-  scripts/windows/package_folder.sh "$qt" build-windows/window/kelvara.exe \
+  scripts/windows/package_folder.sh "$qt" "$libs" build-windows/window/kelvara.exe \
     build-windows/window/kelvara-tab.exe build-windows/package/Kelvara
   python3 scripts/windows/wxs_files.py build-windows/package/Kelvara > build-windows/package/files.wxs
   rm -f "$msi" "$zip"

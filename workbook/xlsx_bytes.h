@@ -12,17 +12,13 @@ namespace kelvara {
 struct XlsxBytes {
   enum class Status {
     ok,
-    unavailable,   // this build has no libxlsxwriter
-    noTemporary,   // no temporary file to write through
-    failed,        // the library refused the workbook
+    noTemporary,  // no temporary file to write through
+    failed,       // the library refused the workbook
   };
   Status status = Status::ok;
   std::string bytes;   // ok: the file's bytes
   std::string detail;  // otherwise: the system's or the library's words (English)
 };
-
-// Whether this build can write workbooks at all.
-bool XlsxAvailable();
 
 // The file of `workbook`: text as UTF-8, numbers as numbers in their format,
 // headings in bold, column widths and frozen panes as the sheets say. A

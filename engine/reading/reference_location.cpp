@@ -33,8 +33,8 @@ std::optional<ReferenceTable> ReadNamedReferenceTable(const std::string& nameOrP
   if (IsShippedReferenceName(nameOrPath)) {
     const auto shipped = ShippedReferenceFile(programDirectory, nameOrPath);
     if (!shipped) {
-      error = "the reference table " + nameOrPath + " is not installed (reference/" +
-              nameOrPath + ".csv beside the program)";
+      error = "基準値表 " + nameOrPath + " がインストールされていません（プログラムの隣の reference/" +
+              nameOrPath + ".csv）";
       return std::nullopt;
     }
     file = *shipped;

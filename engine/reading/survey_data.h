@@ -56,6 +56,7 @@ enum class RunStatus {
   readError,      // reading stopped on an input error
   invalidColumn,  // a column index other than those a run accepts
   nameNotConvertible,  // a variable's name has a character code page 932 lacks
+  unitNotConvertible,  // a judged variable's header names a unit its nutrient's is not
   stopped,        // the caller asked the run to stop
 };
 

@@ -14,6 +14,14 @@ constexpr std::string_view kNotJudged =
 constexpr std::string_view kComma = "\x81" "A";  // 、
 constexpr std::string_view kOpen = "\x81i";      // （
 constexpr std::string_view kClose = "\x81j";     // ）
+// 、基準値は列の単位 ... に換算
+constexpr std::string_view kConvertedTo = "\x81" "A\x8A\xEE\x8F\x80\x92l\x82\xCD\x97\xF1\x82\xCC\x92P\x88\xCA";
+constexpr std::string_view kConverted = "\x82\xC9\x8A\xB7\x8EZ";
+// 、DGは食塩相当量の目標量から換算（食塩相当量g＝ナトリウムmg×2.54÷1000）
+constexpr std::string_view kGoalFromSalt =
+    "\x81" "ADG\x82\xCD\x90H\x89\x96\x91\x8A\x93\x96\x97\xCA\x82\xCC\x96\xDA\x95W\x97\xCA\x82\xA9"
+    "\x82\xE7\x8A\xB7\x8EZ\x81i\x90H\x89\x96\x91\x8A\x93\x96\x97\xCAg\x81\x81\x83i\x83g\x83\x8A"
+    "\x83" "E\x83\x80mg\x81~2.54\x81\x80" "1000\x81j";
 constexpr std::string_view kFigureNames[] = {"EAR", "AI", "UL", "DG"};
 // By NotJudged, from underOneYear on: 1歳未満, 妊娠期の指定なし,
 // 月経の有無の指定なし, 基準値なし.
@@ -78,6 +86,10 @@ std::string ReferenceLine(std::string_view title, const NutrientReference* nutri
     line.append(kClose);
   }
   if (first) line.append("0");
+  if (!nutrient->convertedUnit().empty()) {
+    line.append(kConvertedTo).append(nutrient->convertedUnit()).append(kConverted);
+  }
+  if (nutrient->dgFromSalt()) line.append(kGoalFromSalt);
   line.push_back('"');
   return line;
 }

@@ -12,7 +12,10 @@ namespace kelvara {
 
 // "基準値：<title>、栄養素：<key>、判定しなかった人数：EAR 3（1歳未満 3）、UL 0"
 // between double quotes, code page 932; a figure the table does not give for
-// the nutrient is left out. Without a nutrient: "基準値：<title>、栄養素：対応なし".
+// the nutrient is left out. Then, where it applies, "、基準値は列の単位μgに換算"
+// (the table's values converted to the column's unit) and that the DG of a
+// sodium column is salt's, converted. Without a nutrient:
+// "基準値：<title>、栄養素：対応なし".
 std::string ReferenceLine(std::string_view title, const NutrientReference* nutrient,
                           const NotJudgedCounts& counts);
 

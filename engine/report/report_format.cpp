@@ -98,6 +98,7 @@ std::vector<std::string> AddedColumnTitles(const DesignOptions& design) {
   }
   if (design.reference) {
     for (size_t f = 0; f < std::size(kJudgedShareTitles); ++f) {
+      titles.emplace_back(kJudgedPersonsTitles[f]);
       titles.emplace_back(kJudgedShareTitles[f]);
       titles.emplace_back(kJudgedShareErrorTitles[f]);
     }
@@ -115,7 +116,7 @@ std::string ColumnTitleLine(const DesignOptions& design) {
 }
 
 std::string GroupLine(std::string_view label, const GroupStatistics& s,
-                      std::span<const double> addedFields) {
+                      std::span<const AddedField> addedFields) {
   std::string line;
   AppendQuoted(line, label);
   line.append(",").append(std::to_string(s.n));
@@ -130,7 +131,13 @@ std::string GroupLine(std::string_view label, const GroupStatistics& s,
   }
   for (int percent : kReportedPercents) AppendField(line, s.pct[static_cast<size_t>(percent)]);
   if (s.n >= 2) {
-    for (double field : addedFields) AppendField(line, field);
+    for (const AddedField& field : addedFields) {
+      if (field.count && !std::isnan(field.value)) {
+        line.append(",").append(std::to_string(static_cast<int64_t>(field.value)));
+      } else {
+        AppendField(line, field.value);
+      }
+    }
   }
   return line;
 }

@@ -1,6 +1,7 @@
 // The report lines of one variable's block, as code page 932 bytes.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,6 +22,21 @@ std::string FormatNumber(double value);
 // `text` between double quotes: a line of one field, such as a method line.
 std::string QuotedLine(std::string_view text);
 
+// A field the design options add to a group line: a figure, printed as
+// FormatNumber prints it, or a count of persons, printed whole; empty when
+// the figure is not a number or there is no count.
+struct AddedField {
+  AddedField(double figure) : value(figure) {}  // NOLINT: a figure is the usual field
+  static AddedField Count(std::optional<int32_t> persons) {
+    AddedField field(persons ? *persons : GroupStatistics::kNoFigure);
+    field.count = true;
+    return field;
+  }
+
+  double value;
+  bool count = false;
+};
+
 // "【name】" between double quotes.
 std::string HeaderLine(std::string_view variableName);
 
@@ -38,7 +54,7 @@ std::string ColumnTitleLine(const DesignOptions& design);
 // deviation and standard error empty for a single member), followed by
 // `addedFields` when at least two members were used.
 std::string GroupLine(std::string_view label, const GroupStatistics& statistics,
-                      std::span<const double> addedFields = {});
+                      std::span<const AddedField> addedFields = {});
 
 // The line that closes a block without strata: the simple-random-sampling
 // note when there is exactly one sampling unit, else the number of units,

@@ -186,6 +186,10 @@ std::string_view ColumnTitle(ReportColumn column) {
     case ReportColumn::ulShareSe: return kJudgedShareErrorTitles[2];
     case ReportColumn::dgShare: return kJudgedShareTitles[3];
     case ReportColumn::dgShareSe: return kJudgedShareErrorTitles[3];
+    case ReportColumn::earPersons: return kJudgedPersonsTitles[0];
+    case ReportColumn::aiPersons: return kJudgedPersonsTitles[1];
+    case ReportColumn::ulPersons: return kJudgedPersonsTitles[2];
+    case ReportColumn::dgPersons: return kJudgedPersonsTitles[3];
     default: {
       // The fixed titles in report order; the group column comes first.
       const auto index = static_cast<size_t>(column) + 1;

@@ -77,8 +77,10 @@ enum class ReportColumn {
   p1, p5, p10, p25, median, p75, p90, p95, p99, maximum,
   ciLower, ciUpper,  // present only when the block was asked for confidence intervals
   medianLower, medianUpper,  // the median's confidence interval, when asked for
-  // Judged against reference values: each share and its standard error.
+  // Judged against reference values: each share and its standard error, and
+  // the persons judged for it (in reports from this version on).
   earShare, earShareSe, aiShare, aiShareSe, ulShare, ulShareSe, dgShare, dgShareSe,
+  earPersons, aiPersons, ulPersons, dgPersons,
 };
 std::string_view ColumnTitle(ReportColumn column);
 

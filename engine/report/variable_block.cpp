@@ -5,8 +5,8 @@
 
 namespace kelvara {
 
-std::vector<double> AddedFields(const GroupStatistics& s, const DesignOptions& design) {
-  std::vector<double> fields;
+std::vector<AddedField> AddedFields(const GroupStatistics& s, const DesignOptions& design) {
+  std::vector<AddedField> fields;
   if (design.confidenceInterval) {
     fields.push_back(s.meanLower);
     fields.push_back(s.meanUpper);
@@ -23,6 +23,7 @@ std::vector<double> AddedFields(const GroupStatistics& s, const DesignOptions& d
   }
   if (design.reference) {
     for (size_t f = 0; f < s.judgedShare.size(); ++f) {
+      fields.push_back(AddedField::Count(s.judgedPersons[f]));
       fields.push_back(100 * s.judgedShare[f]);
       fields.push_back(100 * s.judgedShareSe[f]);
     }

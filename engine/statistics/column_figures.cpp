@@ -317,20 +317,21 @@ void AddSharesBelow(const PersonTable& table, double cutOff, std::vector<GroupSt
 // Each figure the table gives for the nutrient, judged person by person:
 // the share of the group's members who have that value, with its standard
 // error. Members without a value stay out of the share's numerator and
-// denominator (a domain of the design) and are counted in `notJudged`.
+// denominator (a domain of the design).
 void AddJudgedShares(const PersonTable& table, const ReferenceRun& run,
                      const NutrientReference& nutrient, std::vector<GroupStatistics>& results,
-                     ColumnWorkspace& work, NotJudgedCounts& notJudged) {
+                     ColumnWorkspace& work) {
   for (size_t f = 0; f < kJudgedFigures; ++f) {
     const auto figure = static_cast<JudgedFigure>(f);
     if (!nutrient.gives(figure)) continue;
     JudgePersons(run, nutrient, figure, table.value, table.missing, table.groupMask,
-                 work.indicator, work.judgedMask, notJudged);
+                 work.indicator, work.judgedMask);
     std::vector<GroupSums> sums;
     DesignCounts counts;
     const std::vector<GroupStatistics> shares =
         GroupMoments(table, PersonValues{work.indicator, work.judgedMask, {}}, sums, counts, work);
     for (size_t g = 0; g < results.size(); ++g) {
+      results[g].judgedPersons[f] = shares[g].n;
       if (shares[g].n == 0) continue;
       results[g].judgedShare[f] = shares[g].mean;
       results[g].judgedShareSe[f] = shares[g].se;
@@ -429,8 +430,7 @@ std::vector<double> MedianShareErrors(const PersonTable& table, const MedianShar
 // the group's members who have that value, with its standard error (as
 // AddJudgedShares gives them with strata).
 void AddSharesByUnit(const PersonTable& table, const ReferenceRun& run,
-                     const NutrientReference& nutrient, std::vector<GroupStatistics>& results,
-                     NotJudgedCounts& notJudged) {
+                     const NutrientReference& nutrient, std::vector<GroupStatistics>& results) {
   const RunLayout& layout = table.layout;
   const size_t groups = results.size();
   // Per group and figure: the unit being walked, and the units walked.
@@ -456,9 +456,6 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun& run,
   std::vector<uint8_t> split(maskCount, 0);
   std::vector<uint8_t> maskSeen(maskCount, 0);
   std::vector<uint32_t> masksInUnit;
-  // Whether and why a person is judged depends on their class alone, so the
-  // persons not judged are counted by class and spread by reason at the end.
-  std::vector<int64_t> personsOfClass(nutrient.classCount(), 0);
   auto splitFigures = [&](uint32_t m) {
     for (size_t f = 0; f < kJudgedFigures; ++f) {
       if (!((activeFigures >> f) & 1)) continue;
@@ -504,7 +501,6 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun& run,
     const uint16_t personClass = run.personClass[i];
     // Bit f: the person counts in figure f; bit 4 + f: on its judged side.
     const uint32_t judged = nutrient.JudgeAll(personClass, table.value[i]) & activeBits;
-    ++personsOfClass[personClass];
     if ((judged & 0xF) == 0 || table.groupMask[i] == 0) continue;
     const uint32_t m = run.maskIndex[i];
     if (!maskSeen[m]) {
@@ -529,24 +525,39 @@ void AddSharesByUnit(const PersonTable& table, const ReferenceRun& run,
     }
   }
   if (layout.size() > 0) closeUnit(layout.unitRank.back());
-  for (size_t c = 0; c < personsOfClass.size(); ++c) {
-    if (personsOfClass[c] == 0) continue;
-    for (size_t f = 0; f < kJudgedFigures; ++f) {
-      if (!active[f]) continue;
-      const NotJudged reason =
-          nutrient.reason(static_cast<JudgedFigure>(f), static_cast<uint16_t>(c));
-      notJudged[f][static_cast<size_t>(reason)] += personsOfClass[c];
-    }
-  }
-  for (auto& figures : notJudged) figures[0] = 0;
-
   for (size_t g = 0; g < groups; ++g) {
     for (size_t f = 0; f < kJudgedFigures; ++f) {
+      if (!active[f]) continue;
       const std::vector<UnitShare>& walked = units[g * kJudgedFigures + f];
-      if (!active[f] || walked.empty()) continue;
+      double persons = 0;
+      for (const UnitShare& unit : walked) persons += unit.count;
+      results[g].judgedPersons[f] = static_cast<int32_t>(persons);
+      if (walked.empty()) continue;
       const GroupStatistics share = ShareOfUnits(table, walked);
       results[g].judgedShare[f] = share.mean;
       results[g].judgedShareSe[f] = share.se;
+    }
+  }
+}
+
+// The usable persons of each class: whether and why a person is judged
+// depends on their class alone.
+std::vector<int64_t> PersonsOfClass(const PersonTable& table, const ReferenceRun& run) {
+  std::vector<int64_t> persons(kPersonClasses, 0);
+  for (size_t i = 0; i < table.value.size(); ++i) {
+    if (!table.missing[i]) ++persons[run.personClass[i]];
+  }
+  return persons;
+}
+
+// A share of fewer than two judged persons is no estimate, as no added
+// figure is for a group of fewer than two.
+void LeaveSharesOfSingleMembersEmpty(std::vector<GroupStatistics>& results) {
+  for (GroupStatistics& group : results) {
+    for (size_t f = 0; f < kJudgedFigures; ++f) {
+      if (group.judgedPersons[f].value_or(0) >= 2) continue;
+      group.judgedShare[f] = GroupStatistics::kNoFigure;
+      group.judgedShareSe[f] = GroupStatistics::kNoFigure;
     }
   }
 }
@@ -592,13 +603,12 @@ std::vector<std::array<double, 101>> GroupPercentiles(const PersonTable& table,
 // The judged shares of every group: gathered unit by unit without strata,
 // through the stratified variance with them.
 void AddJudged(const PersonTable& table, const NutrientReference& nutrient,
-               std::vector<GroupStatistics>& results, ColumnWorkspace& work,
-               NotJudgedCounts& notJudged) {
+               std::vector<GroupStatistics>& results, ColumnWorkspace& work) {
   const ReferenceRun& run = *table.layout.reference;
   if (table.layout.hasStrata) {
-    AddJudgedShares(table, run, nutrient, results, work, notJudged);
+    AddJudgedShares(table, run, nutrient, results, work);
   } else {
-    AddSharesByUnit(table, run, nutrient, results, notJudged);
+    AddSharesByUnit(table, run, nutrient, results);
   }
 }
 
@@ -663,7 +673,12 @@ ColumnFigures ComputeColumnFigures(const VariableColumn& column, const RunLayout
   } else if (medianShares) {
     medianErrors = MedianShareErrors(table, *medianShares);
   }
-  if (nutrient) AddJudged(table, *nutrient, results, work, figures.notJudged);
+  if (nutrient) {
+    AddJudged(table, *nutrient, results, work);
+    LeaveSharesOfSingleMembersEmpty(results);
+    figures.personsOfClass = PersonsOfClass(table, *layout.reference);
+    figures.notJudged = CountNotJudged(*nutrient, figures.personsOfClass);
+  }
   if (errors != nullptr) TakeReplicateErrors(*errors, results, medianErrors);
 
   if (design.confidenceInterval || design.medianInterval) {
@@ -738,8 +753,7 @@ ReplicatedFigures ComputeReplicateFigures(const VariableColumn& column, const Ru
     results[g].mean = sums[g].mean;
   }
   if (design.shareBelow) AddSharesBelow(table, *design.shareBelow, results, work);
-  NotJudgedCounts notJudged{};
-  if (nutrient) AddJudged(table, *nutrient, results, work, notJudged);
+  if (nutrient) AddJudged(table, *nutrient, results, work);
   std::vector<GroupStatistics> medianShares;
   if (design.medianInterval) {
     assert(fullMedians.size() == groups && "a full-sample median for every group");

@@ -55,8 +55,10 @@ struct ColumnFigures {
   // where the design has fewer than one degree of freedom.
   double confidenceMultiplier = GroupStatistics::kNoFigure;
   // The nutrient judged against, when the block is judged and the variable
-  // has one; persons not judged, by figure and reason.
+  // has one; its usable persons by person class, and those not judged by
+  // figure and reason.
   const NutrientReference* nutrient = nullptr;
+  std::vector<int64_t> personsOfClass;
   NotJudgedCounts notJudged{};
 };
 

@@ -47,9 +47,9 @@ GroupReference GeneralReferenceOfGroup(const NutrientReference& nutrient, int32_
     ear.Add(e.reason == NotJudged::judged ? e.value : NAN);
     ul.Add(u.reason == NotJudged::judged ? u.value : NAN);
     const bool dgJudged = d.reason == NotJudged::judged;
-    dgLow.Add(dgJudged ? d.low : NAN);
+    dgLow.Add(dgJudged ? nutrient.DgInColumnUnit(d.low) : NAN);
     // "X未満" and "X以下" both close the range from above.
-    dgHigh.Add(dgJudged ? (std::isnan(d.below) ? d.high : d.below) : NAN);
+    dgHigh.Add(dgJudged ? nutrient.DgInColumnUnit(std::isnan(d.below) ? d.high : d.below) : NAN);
   }
   auto take = [&](const Shared& shared, std::optional<double>& into) {
     if (shared.mixed) {

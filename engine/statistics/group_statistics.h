@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace kelvara {
 
@@ -32,9 +33,12 @@ struct GroupStatistics {
   // end falls outside 0-1.
   double medianLower = std::numeric_limits<double>::quiet_NaN();
   double medianUpper = std::numeric_limits<double>::quiet_NaN();
-  // Judged against reference values: the shares (fractions) below the EAR,
-  // at or above the AI, above the UL and outside the DG among the members
-  // who have that value, and their SEs; not a number when none has it.
+  // Judged against reference values: the members who have the EAR, AI, UL
+  // and DG (none where the table gives the figure no value at all); the
+  // shares (fractions) below the EAR, at or above the AI, above the UL and
+  // outside the DG among them, and their SEs; not a number when fewer than
+  // two have it.
+  std::array<std::optional<int32_t>, 4> judgedPersons{};
   std::array<double, 4> judgedShare{kNoFigure, kNoFigure, kNoFigure, kNoFigure};
   std::array<double, 4> judgedShareSe{kNoFigure, kNoFigure, kNoFigure, kNoFigure};
   // Weighted percentiles by percent; [0] is the minimum, [100] the maximum.

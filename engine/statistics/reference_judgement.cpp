@@ -1,10 +1,15 @@
 #include "engine/statistics/reference_judgement.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <tuple>
 #include <unordered_map>
+
+#include "engine/reading/cell_number.h"
+#include "engine/reading/reference_unit.h"
 
 namespace kelvara {
 namespace {
@@ -12,6 +17,7 @@ namespace {
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 constexpr uint16_t kAges = kOldestReferenceAge + 1;
 constexpr uint16_t kClassCount = 3 * 3 * kAges;
+static_assert(kClassCount == kPersonClasses, "the classes PersonClass gives");
 
 enum class Condition : uint8_t { none, pregnant, lactating };
 
@@ -22,6 +28,7 @@ struct PersonKind {
 };
 
 PersonKind KindOfClass(uint16_t personClass) {
+  assert(personClass < kClassCount && "a class PersonClass gives");
   const int32_t age = personClass % kAges;
   const int32_t rest = personClass / kAges;
   const int32_t sexIndex = rest / 3;
@@ -125,6 +132,42 @@ class ValueLookup {
   std::vector<const ReferenceValue*> rows_;
 };
 
+// The bounds of one figure for a person kind: EAR, AI and UL from single
+// rows, the DG from its three forms, judged when some bound applies and
+// none waits for a choice.
+NutrientReference::Bounds SingleBounds(const ValueLookup& lookup, ReferenceKind kind,
+                                       const PersonKind& person, int powerOfTen) {
+  const Found found = lookup.Find(kind, person);
+  NutrientReference::Bounds bounds{kNone, kNone, kNone, kNone, found.reason};
+  if (found.number) bounds.value = found.number->ToDouble(powerOfTen);
+  return bounds;
+}
+
+NutrientReference::Bounds GoalBounds(const ValueLookup& lookup, const PersonKind& person,
+                                     int powerOfTen) {
+  const auto low = SingleBounds(lookup, ReferenceKind::dgMin, person, powerOfTen);
+  const auto below = SingleBounds(lookup, ReferenceKind::dgBelow, person, powerOfTen);
+  const auto high = SingleBounds(lookup, ReferenceKind::dgMax, person, powerOfTen);
+  NutrientReference::Bounds dg{kNone, low.value, below.value, high.value, NotJudged::noValue};
+  for (const NutrientReference::Bounds* bound : {&low, &below, &high}) {
+    if (bound->reason == NotJudged::judged && dg.reason == NotJudged::noValue) {
+      dg.reason = NotJudged::judged;
+    } else if (bound->reason != NotJudged::judged && bound->reason != NotJudged::noValue) {
+      dg.reason = bound->reason;
+      break;
+    }
+  }
+  return dg;
+}
+
+bool GivesGoal(const ReferenceTable& table, std::string_view key) {
+  return std::any_of(table.values.begin(), table.values.end(), [&](const ReferenceValue& row) {
+    return row.key == key && row.totalIntake &&
+           (row.kind == ReferenceKind::dgMin || row.kind == ReferenceKind::dgBelow ||
+            row.kind == ReferenceKind::dgMax);
+  });
+}
+
 }  // namespace
 
 uint16_t PersonClass(int32_t sex, double age, int32_t pregnancy) {
@@ -137,7 +180,41 @@ uint16_t PersonClass(int32_t sex, double age, int32_t pregnancy) {
   return static_cast<uint16_t>((sexIndex * 3 + static_cast<int32_t>(condition)) * kAges + years);
 }
 
-NutrientReference::NutrientReference(const ReferenceChoice& choice, const std::string& key)
+std::optional<uint16_t> PersonClassOfCells(std::string_view sex, std::string_view age,
+                                           std::string_view pregnancy) {
+  const CellValue ageValue = ReadCell(age);
+  if (!IsValidCell(sex) || !ageValue.valid || !IsValidCell(pregnancy)) return std::nullopt;
+  return PersonClass(LeadingInteger(sex), ageValue.value, LeadingInteger(pregnancy));
+}
+
+ColumnNutrient MatchColumnNutrient(const ReferenceChoice& choice, int column,
+                                   std::string_view header) {
+  const ReferenceTable& table = choice.table;
+  std::optional<std::string> key;
+  if (const auto byHand = choice.keyByColumn.find(column); byHand != choice.keyByColumn.end()) {
+    key = byHand->second;
+  } else if (const auto byHeader = choice.keyByHeader.find(std::string(header));
+             byHeader != choice.keyByHeader.end()) {
+    key = byHeader->second;
+  } else {
+    key = table.KeyForHeader(header);
+  }
+  ColumnNutrient match;
+  if (!key) return match;
+  match.key = *key;
+  match.inTable = table.HasKey(*key);
+  if (!match.inTable) return match;
+  const std::optional<std::string> unit = table.HeaderUnit(header);
+  if (!unit) return match;
+  match.headerUnit = *unit;
+  match.tableUnit = table.UnitOf(*key);
+  match.powerOfTen =
+      PowerOfTenBetween(MeasureUnit::Read(match.headerUnit), MeasureUnit::Read(match.tableUnit));
+  return match;
+}
+
+NutrientReference::NutrientReference(const ReferenceChoice& choice, const std::string& key,
+                                     int powerOfTen)
     : key_(key), classes_(kClassCount), judgedFigures_(kClassCount, 0) {
   for (const ReferenceValue& row : choice.table.values) {
     if (row.key != key || !row.totalIntake) continue;
@@ -151,61 +228,122 @@ NutrientReference::NutrientReference(const ReferenceChoice& choice, const std::s
       case ReferenceKind::rda: break;
     }
   }
+  const MeasureUnit tableUnit = MeasureUnit::Read(choice.table.UnitOf(key));
+  if (powerOfTen != 0) {
+    assert(tableUnit.massPowerOfTen && "only masses are converted");
+    MeasureUnit columnUnit = tableUnit;
+    columnUnit.massPowerOfTen = *tableUnit.massPowerOfTen + powerOfTen;
+    convertedUnit_ = columnUnit.Written();
+  }
+  // Sodium in mg is judged against the DG of salt in g when it has none of
+  // its own.
+  const MeasureUnit saltUnit = MeasureUnit::Read(choice.table.UnitOf(kSaltKey));
+  if (key == kSodiumKey && !gives_[3] && GivesGoal(choice.table, kSaltKey) &&
+      tableUnit.massPowerOfTen && saltUnit.massPowerOfTen) {
+    dgFromSalt_ = true;
+    gives_[3] = true;
+    const int toMilligrams = *tableUnit.massPowerOfTen + powerOfTen + 3;
+    for (int i = 0; i < toMilligrams; ++i) sodiumUp_ *= 10;
+    for (int i = 0; i > toMilligrams; --i) sodiumDown_ *= 10;
+  }
   const ValueLookup lookup(choice, key_);
+  const ValueLookup saltLookup(choice, std::string(kSaltKey));
   for (uint16_t c = 0; c < kClassCount; ++c) {
     const PersonKind person = KindOfClass(c);
-    auto single = [&](ReferenceKind kind) {
-      const Found found = lookup.Find(kind, person);
-      Bounds bounds{kNone, kNone, kNone, kNone, found.reason};
-      if (found.number) bounds.value = found.number->ToDouble();
-      return bounds;
-    };
     std::array<Bounds, kJudgedFigures>& figures = classes_[c];
-    figures[0] = single(ReferenceKind::ear);
-    figures[1] = single(ReferenceKind::ai);
-    figures[2] = single(ReferenceKind::ul);
-    // The DG: judged when some bound applies and none waits for a choice.
-    const Bounds low = single(ReferenceKind::dgMin);
-    const Bounds below = single(ReferenceKind::dgBelow);
-    const Bounds high = single(ReferenceKind::dgMax);
-    Bounds& dg = figures[3];
-    dg = {kNone, low.value, below.value, high.value, NotJudged::noValue};
-    for (const Bounds* bound : {&low, &below, &high}) {
-      if (bound->reason == NotJudged::judged && dg.reason == NotJudged::noValue) {
-        dg.reason = NotJudged::judged;
-      } else if (bound->reason != NotJudged::judged && bound->reason != NotJudged::noValue) {
-        dg.reason = bound->reason;
-        break;
-      }
-    }
+    figures[0] = SingleBounds(lookup, ReferenceKind::ear, person, -powerOfTen);
+    figures[1] = SingleBounds(lookup, ReferenceKind::ai, person, -powerOfTen);
+    figures[2] = SingleBounds(lookup, ReferenceKind::ul, person, -powerOfTen);
+    figures[3] = dgFromSalt_ ? GoalBounds(saltLookup, person, *saltUnit.massPowerOfTen)
+                             : GoalBounds(lookup, person, -powerOfTen);
     for (size_t f = 0; f < kJudgedFigures; ++f) {
-      if (figures[f].reason == NotJudged::judged) {
+      if (gives_[f] && figures[f].reason == NotJudged::judged) {
         judgedFigures_[c] |= static_cast<uint8_t>(1u << f);
       }
     }
   }
 }
 
-double NutrientReference::Judge(JudgedFigure figure, uint16_t personClass, double value,
-                                NotJudged& reason) const {
-  const Bounds& b = classes_[personClass][static_cast<size_t>(figure)];
-  reason = b.reason;
-  if (reason != NotJudged::judged) return 0.0;
-  switch (figure) {
-    case JudgedFigure::ear: return value < b.value ? 1.0 : 0.0;
-    case JudgedFigure::ai: return value >= b.value ? 1.0 : 0.0;
-    case JudgedFigure::ul: return value > b.value ? 1.0 : 0.0;
-    case JudgedFigure::dg:
-      // A bound the table does not give is not a number: no comparison holds.
-      return value < b.low || value >= b.below || value > b.high ? 1.0 : 0.0;
+double NutrientReference::DgInColumnUnit(double bound) const {
+  return dgFromSalt_ ? bound * 1000 / 2.54 * sodiumDown_ / sodiumUp_ : bound;
+}
+
+const NutrientReference::Bounds& NutrientReference::BoundsOf(JudgedFigure figure,
+                                                             uint16_t personClass) const {
+  assert(personClass < classes_.size() && "a class PersonClass gives");
+  return classes_[personClass][static_cast<size_t>(figure)];
+}
+
+NotJudgedCounts CountNotJudged(const NutrientReference& nutrient,
+                               std::span<const int64_t> personsOfClass) {
+  assert(personsOfClass.size() == kPersonClasses && "a count for every person class");
+  NotJudgedCounts counts{};
+  for (size_t f = 0; f < kJudgedFigures; ++f) {
+    const auto figure = static_cast<JudgedFigure>(f);
+    if (!nutrient.gives(figure)) continue;
+    for (size_t c = 0; c < personsOfClass.size(); ++c) {
+      const NotJudged reason = nutrient.reason(figure, static_cast<uint16_t>(c));
+      if (reason != NotJudged::judged) counts[f][static_cast<size_t>(reason)] += personsOfClass[c];
+    }
   }
-  return 0.0;
+  return counts;
+}
+
+std::vector<JudgingGap> DescribeNotJudged(const NutrientReference& nutrient,
+                                          std::span<const int64_t> personsOfClass) {
+  assert(personsOfClass.size() == kPersonClasses && "a count for every person class");
+  std::vector<JudgingGap> gaps;
+  for (size_t r = 1; r < kNotJudgedReasons; ++r) {
+    const auto reason = static_cast<NotJudged>(r);
+    // Pregnant and lactating women apart from the others: their ages span
+    // every band and would blur the others' ages.
+    for (const bool inState : {false, true}) {
+      for (size_t f = 0; f < kJudgedFigures; ++f) {
+        const auto figure = static_cast<JudgedFigure>(f);
+        if (!nutrient.gives(figure)) continue;
+        JudgingGap gap;
+        gap.reason = reason;
+        gap.figures = static_cast<uint8_t>(1u << f);
+        for (uint16_t c = 0; c < personsOfClass.size(); ++c) {
+          const PersonKind person = KindOfClass(c);
+          if (personsOfClass[c] == 0 || nutrient.reason(figure, c) != reason ||
+              (person.condition != Condition::none) != inState) {
+            continue;
+          }
+          if (gap.persons == 0 || person.age < gap.youngest) gap.youngest = person.age;
+          if (gap.persons == 0 || person.age > gap.oldest) gap.oldest = person.age;
+          gap.persons += personsOfClass[c];
+          gap.otherSex = gap.otherSex || person.sex == 0;
+          gap.men = gap.men || person.sex == 1;
+          gap.women = gap.women || (person.sex == 2 && person.condition == Condition::none);
+          gap.pregnant = gap.pregnant || person.condition == Condition::pregnant;
+          gap.lactating = gap.lactating || person.condition == Condition::lactating;
+        }
+        if (gap.persons == 0) continue;
+        auto same = [&](const JudgingGap& other) {
+          return std::tie(other.reason, other.persons, other.youngest, other.oldest, other.men,
+                          other.women, other.pregnant, other.lactating, other.otherSex) ==
+                 std::tie(gap.reason, gap.persons, gap.youngest, gap.oldest, gap.men, gap.women,
+                          gap.pregnant, gap.lactating, gap.otherSex);
+        };
+        const auto earlier = std::find_if(gaps.begin(), gaps.end(), same);
+        if (earlier != gaps.end()) {
+          earlier->figures |= gap.figures;
+        } else {
+          gaps.push_back(gap);
+        }
+      }
+    }
+  }
+  return gaps;
 }
 
 std::shared_ptr<const ReferenceRun> BuildReferenceRun(
     const SurveyData& data, std::span<const uint32_t> unitOrder,
     std::span<const uint64_t> groupMask, std::span<const int> variableColumns,
     std::shared_ptr<const ReferenceChoice> choice) {
+  assert(choice && "a table to judge against");
+  assert(unitOrder.size() == groupMask.size() && "a group mask for every position");
   auto run = std::make_shared<ReferenceRun>();
   run->choice = choice;
   run->personClass.resize(unitOrder.size());
@@ -219,25 +357,17 @@ std::shared_ptr<const ReferenceRun> BuildReferenceRun(
     if (added) run->masks.push_back(groupMask[i]);
     run->maskIndex[i] = at->second;
   }
-  std::map<std::string, std::shared_ptr<const NutrientReference>> byKey;
+  std::map<std::pair<std::string, int>, std::shared_ptr<const NutrientReference>> shared;
   for (size_t v = 0; v < data.variables.size(); ++v) {
-    std::optional<std::string> key;
     const int column = v < variableColumns.size() ? variableColumns[v] : -1;
-    const std::string& name = data.variables[v].name;
-    if (const auto byHand = choice->keyByColumn.find(column); byHand != choice->keyByColumn.end()) {
-      key = byHand->second;
-    } else if (const auto byHeader = choice->keyByHeader.find(name);
-               byHeader != choice->keyByHeader.end()) {
-      key = byHeader->second;
-    } else {
-      key = choice->table.KeyForHeader(name);
-    }
+    ColumnNutrient match = MatchColumnNutrient(*choice, column, data.variables[v].name);
     std::shared_ptr<const NutrientReference> nutrient;
-    if (key && choice->table.HasKey(*key)) {
-      auto& shared = byKey[*key];
-      if (!shared) shared = std::make_shared<NutrientReference>(*choice, *key);
-      nutrient = shared;
+    if (match.inTable && match.powerOfTen) {
+      auto& one = shared[{match.key, *match.powerOfTen}];
+      if (!one) one = std::make_shared<NutrientReference>(*choice, match.key, *match.powerOfTen);
+      nutrient = one;
     }
+    run->columns.push_back(std::move(match));
     run->nutrients.push_back(std::move(nutrient));
   }
   return run;
@@ -246,22 +376,17 @@ std::shared_ptr<const ReferenceRun> BuildReferenceRun(
 void JudgePersons(const ReferenceRun& run, const NutrientReference& nutrient, JudgedFigure figure,
                   std::span<const double> value, std::span<const uint8_t> missing,
                   std::span<const uint64_t> groupMask, std::vector<double>& indicator,
-                  std::vector<uint64_t>& judgedMask, NotJudgedCounts& counts) {
+                  std::vector<uint64_t>& judgedMask) {
+  assert(value.size() == missing.size() && value.size() == groupMask.size() &&
+         value.size() == run.personClass.size() && "one entry per person of the run");
   indicator.resize(value.size());
   judgedMask.resize(value.size());
-  std::array<int64_t, kNotJudgedReasons>& reasons = counts[static_cast<size_t>(figure)];
+  const auto f = static_cast<uint32_t>(figure);
   for (size_t i = 0; i < value.size(); ++i) {
-    if (missing[i]) {
-      indicator[i] = 0.0;
-      judgedMask[i] = 0;
-      continue;
-    }
-    NotJudged reason;
-    indicator[i] = nutrient.Judge(figure, run.personClass[i], value[i], reason);
-    judgedMask[i] = reason == NotJudged::judged ? groupMask[i] : 0;
-    ++reasons[static_cast<size_t>(reason)];
+    const uint32_t bits = missing[i] ? 0 : nutrient.JudgeAll(run.personClass[i], value[i]);
+    indicator[i] = (bits >> (4 + f)) & 1 ? 1.0 : 0.0;
+    judgedMask[i] = (bits >> f) & 1 ? groupMask[i] : 0;
   }
-  reasons[0] = 0;
 }
 
 }  // namespace kelvara

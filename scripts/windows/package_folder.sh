@@ -3,13 +3,14 @@
 # the MSI from: the two programs, the Qt DLLs and plugins the window needs,
 # the MinGW runtime DLLs the Qt DLLs need, Qt's Japanese translations of its
 # standard dialogs, the shipped reference tables, and the licence texts.
-#   package_folder.sh QT_PREFIX KELVARA_EXE KELVARA_TAB_EXE FOLDER
+#   package_folder.sh QT_PREFIX LIBS_PREFIX KELVARA_EXE KELVARA_TAB_EXE FOLDER
+# (LIBS_PREFIX: the folder scripts/windows-libs.sh prints.)
 set -eu
-qt=$1 window=$2 tab=$3 out=$4
+qt=$1 libs=$2 window=$3 tab=$4 out=$5
 objdump=x86_64-w64-mingw32-objdump
 
 rm -rf "$out"
-mkdir -p "$out/platforms" "$out/styles" "$out/translations" "$out/licenses/qt"
+mkdir -p "$out/platforms" "$out/styles" "$out/translations" "$out/licenses/qt" "$out/licenses/libraries"
 cp "$window" "$tab" "$out/"
 cp "$qt/plugins/platforms/qwindows.dll" "$out/platforms/"
 # The native look of Windows 10 and 11 (without it Qt falls back to Fusion).
@@ -56,12 +57,15 @@ cp /usr/share/common-licenses/LGPL-3 "$out/licenses/LGPL-3.0.txt"
 cp /usr/share/common-licenses/GPL-3 "$out/licenses/GPL-3.0.txt"
 cp /usr/share/doc/mingw-w64-common/copyright "$out/licenses/mingw-w64.txt"
 cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright "$out/licenses/gcc-runtime.txt"
-# The licences of what Qt bundles, from the source it was built from.
-source=$(ls -d "$(dirname "$qt")"/src/qtbase-everywhere-src-* | head -n 1)
-for part in zlib libpng pcre2 harfbuzz-ng freetype double-conversion md4c libjpeg; do
-  for file in "$source/src/3rdparty/$part"/LICEN[CS]E* "$source/src/3rdparty/$part"/COPYING* \
-      "$source/src/3rdparty/$part"/*-LICENSE.txt "$source/src/3rdparty/$part"/*-license.txt; do
-    [ -f "$file" ] && cp "$file" "$out/licenses/qt/$part-$(basename "$file")"
-  done
+# The licences of what Qt bundles, Debian's copyright file of its source and
+# the Debian patches applied, kept by scripts/windows-qt.sh from the very
+# source it built; the same for zlib, libxlsxwriter and muparser.
+for kept in "$qt/licenses" "$libs/licenses"; do
+  if [ ! -f "$kept/../.complete" ] || [ -z "$(ls "$kept")" ]; then
+    echo "package_folder: no licence texts in $kept" >&2
+    exit 1
+  fi
 done
+cp "$qt"/licenses/* "$out/licenses/qt/"
+cp "$libs"/licenses/* "$out/licenses/libraries/"
 echo "== laid out $out: $(find "$out" -type f | wc -l) files, $(du -sk "$out" | cut -f1) KiB"

@@ -231,10 +231,13 @@ TEST(DesignPaths, OneStratumJudgesAndBracketsTheMedianAsTheUnitWalk) {
     // Shares and intervals were formed, not left empty.
     if (scheme != SchemeId::table1) continue;
     // The women's median interval, EAR and AI shares were formed, not left
-    // empty (label, 17 fields, the interval, then EAR, AI, UL, DG and SEs).
+    // empty (label, 17 fields, the interval, then for EAR, AI, UL and DG the
+    // persons judged, the share and its SE).
     const std::vector<std::string> women = ReportFields(LineOf(plain, kFemaleTotal));
-    ASSERT_EQ(women.size(), 27u);
-    for (const size_t field : {17u, 18u, 19u, 20u, 21u, 22u}) EXPECT_FALSE(women[field].empty());
+    ASSERT_EQ(women.size(), 31u);
+    for (const size_t field : {17u, 18u, 19u, 20u, 21u, 22u, 23u, 24u}) {
+      EXPECT_FALSE(women[field].empty());
+    }
   }
 }
 

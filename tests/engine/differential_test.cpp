@@ -179,7 +179,7 @@ TEST(Differential, EngineMatchesTheReferenceByteForByte) {
     }
     std::vector<std::string> actual;
     const RunRequest request{file, {unit, 1, 2, 3, weight}, {5, 6, 7}, kSchemes[scheme],
-                              design, {}};
+                              design, {}, {}};
     ASSERT_EQ(TabulateVariables(request, [&](std::string_view l) { actual.emplace_back(l); }, 2),
               RunStatus::ok);
     ASSERT_EQ(actual.size(), expected.size()) << "seed " << seed;

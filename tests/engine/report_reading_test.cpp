@@ -178,11 +178,13 @@ TEST(ReportReading, JudgedColumnsAndTheReferenceLineAreRead) {
   const std::vector<ReportBlock> blocks = ReadReportBlocks(lines);
   ASSERT_EQ(blocks.size(), 3u);
   for (const ReportBlock& block : blocks) {
-    ASSERT_EQ(block.titles.size(), 26u);
+    ASSERT_EQ(block.titles.size(), 30u);
     EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::medianLower)), 16u);
     EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::medianUpper)), 17u);
-    EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::earShare)), 18u);
-    EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::dgShareSe)), 25u);
+    EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::earPersons)), 18u);
+    EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::earShare)), 19u);
+    EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::dgPersons)), 27u);
+    EXPECT_EQ(block.Column(ColumnTitle(ReportColumn::dgShareSe)), 29u);
     ASSERT_EQ(block.groups.size(), 39u);
     ExpectFieldsReadBack(block, lines, block.headerLine + 2);
     ASSERT_TRUE(block.strata);
@@ -190,10 +192,13 @@ TEST(ReportReading, JudgedColumnsAndTheReferenceLineAreRead) {
     EXPECT_EQ(block.reference->table, "\x8E\x8E\x8C\xB1\x97p\x82\xCC\x8A\xEE\x8F\x80\x92l\x95\\");
     EXPECT_EQ("\"" + block.reference->text + "\"", lines[block.headerLine + 42]);
   }
-  // Iron has an EAR and a UL, salt a DG, energy no nutrient at all.
+  // Iron has an EAR and a UL, salt a DG, energy no nutrient at all; the
+  // persons judged are counted for what the table gives.
   const ReportGroupLine& men = blocks[0].groups[0];
   EXPECT_TRUE(blocks[0].Value(men, ColumnTitle(ReportColumn::earShare)));
+  EXPECT_TRUE(blocks[0].Value(men, ColumnTitle(ReportColumn::earPersons)));
   EXPECT_FALSE(blocks[0].Value(men, ColumnTitle(ReportColumn::dgShare)));
+  EXPECT_FALSE(blocks[0].Value(men, ColumnTitle(ReportColumn::dgPersons)));
   EXPECT_TRUE(blocks[1].Value(blocks[1].groups[0], ColumnTitle(ReportColumn::dgShare)));
   EXPECT_FALSE(blocks[2].Value(blocks[2].groups[0], ColumnTitle(ReportColumn::earShare)));
   // The nutrient each line names, none for energy (対応なし).

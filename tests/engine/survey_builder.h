@@ -54,7 +54,7 @@ inline std::vector<std::string> Tabulate(Path path, const std::string& file, Cho
   if (choice.design.strataColumn < 0 && !choice.design.addsColumns()) {
     TabulateVariable(file, unit, 1, 2, 3, 4, weight, scheme, sink);
   } else {
-    const RunRequest request{file, {unit, 1, 2, 3, weight}, {4}, scheme, choice.design, {}};
+    const RunRequest request{file, {unit, 1, 2, 3, weight}, {4}, scheme, choice.design, {}, {}};
     TabulateVariables(request, sink);
   }
   return lines;

@@ -105,7 +105,7 @@ TEST(Tabulation, SeveralVariablesEqualOneAtATime) {
     rows.push_back(r);
   }
   const std::string file = dir.Write("many.csv", SurveyFile(rows));
-  RunRequest request{file, {0, 1, 2, 3, 5}, {4, 2, 5, 4}, SchemeId::part5, {}, {}};
+  RunRequest request{file, {0, 1, 2, 3, 5}, {4, 2, 5, 4}, SchemeId::part5, {}, {}, {}};
   std::vector<std::string> together;
   ASSERT_EQ(TabulateVariables(request, [&](std::string_view l) { together.emplace_back(l); }, 1),
             RunStatus::ok);
@@ -143,7 +143,7 @@ TEST(Tabulation, ProgressAndStop) {
   TempDir dir;
   std::vector<Respondent> rows(500, Man("7"));
   const std::string file = dir.Write("progress.csv", SurveyFile(rows));
-  RunRequest request{file, {0, 1, 2, 3, -1}, {4, 0, 4, 2}, SchemeId::table1, {}, {}};
+  RunRequest request{file, {0, 1, 2, 3, -1}, {4, 0, 4, 2}, SchemeId::table1, {}, {}, {}};
   std::vector<RunProgress> reports;
   RunControl control;
   control.threads = 3;

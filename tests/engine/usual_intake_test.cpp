@@ -101,7 +101,7 @@ Survey Simulate(const Scenario& s, uint64_t seed, int personsPerBand = 2500) {
 }
 
 std::vector<std::string> Tabulate(const std::string& file, DesignOptions design) {
-  RunRequest request{file, {6, 1, 2, 3, 5}, {kValue}, SchemeId::table1, design, {}};
+  RunRequest request{file, {6, 1, 2, 3, 5}, {kValue}, SchemeId::table1, design, {}, {}};
   std::vector<std::string> lines;
   EXPECT_EQ(TabulateVariables(request, [&](std::string_view l) { lines.emplace_back(l); }),
             RunStatus::ok);
@@ -294,14 +294,17 @@ TEST(UsualIntake, BootstrapAgreesWithLinearisationWithoutWithinVariance) {
   for (const std::string& label : {kMale20s, kFemale30s}) {
     const std::vector<double> linearised = Fields(lines, label, false);
     const std::vector<double> bootstrap = Fields(lines, label, true);
-    ASSERT_EQ(bootstrap.size(), 28u);
+    // Fields: n, missing, mean, SD, SE, 11 percentiles, the share below and
+    // its SE, the median interval, then per judged figure its count, share
+    // and SE (EAR's at 20-22).
+    ASSERT_EQ(bootstrap.size(), 32u);
     EXPECT_NEAR(bootstrap[4] / linearised[4], 1.0, 0.15) << label;
     EXPECT_NEAR(bootstrap[17] / linearised[17], 1.0, 0.15) << label;
-    EXPECT_NEAR(bootstrap[21] / linearised[21], 1.0, 0.15) << label;
+    EXPECT_NEAR(bootstrap[22] / linearised[22], 1.0, 0.15) << label;
     EXPECT_NEAR((bootstrap[19] - bootstrap[18]) / (linearised[19] - linearised[18]), 1.0, 0.25)
         << label;
     // Each from the replicates, not the linearised figure carried over.
-    for (size_t field : {4u, 17u, 18u, 19u, 21u}) EXPECT_NE(bootstrap[field], linearised[field]);
+    for (size_t field : {4u, 17u, 18u, 19u, 22u}) EXPECT_NE(bootstrap[field], linearised[field]);
   }
   EXPECT_EQ(Tabulate(file, design), lines);
 }
@@ -337,7 +340,7 @@ ByPerson TabulateByPerson(const std::string& file, DesignOptions design) {
   design.usual.enabled = true;
   if (design.usual.ratios.empty()) design.usual.personColumn = kPerson;
   ByPerson run;
-  const RunRequest request{file, {6, 1, 2, 3, 5}, {kValue}, SchemeId::table1, design, {}};
+  const RunRequest request{file, {6, 1, 2, 3, 5}, {kValue}, SchemeId::table1, design, {}, {}};
   run.outcome = TabulateVariables(
       request, [&](std::string_view l) { run.lines.emplace_back(l); }, RunControl{});
   EXPECT_EQ(run.outcome.status, RunStatus::ok);

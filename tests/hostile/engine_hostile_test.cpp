@@ -18,7 +18,7 @@ struct Outcome {
 };
 
 Outcome Tabulate(const std::string& file, ColumnChoice columns, std::vector<int> variables) {
-  RunRequest request{file, columns, std::move(variables), SchemeId::table1, {}, {}};
+  RunRequest request{file, columns, std::move(variables), SchemeId::table1, {}, {}, {}};
   Outcome outcome{RunStatus::ok, {}};
   outcome.status = TabulateVariables(
       request, [&](std::string_view line) { outcome.lines.emplace_back(line); });

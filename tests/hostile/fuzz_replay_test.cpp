@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/expression_check.h"
 #include "fuzz/reader_check.h"
+#include "fuzz/reference_table_check.h"
 #include "fuzz/report_check.h"
 #include "fuzz/tabulation_check.h"
 #include "tests/support/temp_dir.h"
@@ -44,9 +46,13 @@ void ReplayAll(const std::string& target,
 
 TEST(FuzzReplay, ReaderInputs) { ReplayAll("reader", fuzz::CheckCsvTable); }
 
+TEST(FuzzReplay, ReferenceTableInputs) { ReplayAll("reference_table", fuzz::CheckReferenceTable); }
+
 TEST(FuzzReplay, ReportInputs) { ReplayAll("report", fuzz::CheckReportReading); }
 
 TEST(FuzzReplay, TabulationInputs) { ReplayAll("tabulation", fuzz::CheckTabulation); }
+
+TEST(FuzzReplay, ExpressionInputs) { ReplayAll("expression", fuzz::CheckExpression); }
 
 }  // namespace
 }  // namespace kelvara::hostile

@@ -57,11 +57,24 @@ inline JudgedShares JudgeOnePerson(const std::string& tab, const std::string& re
     return shares;
   }
   const std::vector<std::string> lines = ReportLines(outcome.out);
+  // Each share is found by its title: the report puts the persons judged
+  // before it.
+  static const char* const kShareTitles[] = {"\"EAR未満の割合(%)\"", "\"AI以上の割合(%)\"",
+                                             "\"UL超の割合(%)\"", "\"DG外の割合(%)\""};
+  std::array<size_t, 4> column{};
   for (const std::string& line : lines) {
     const std::vector<std::string> fields = ReportFields(line);
-    if (fields.size() == 25 && fields[1] == "2") {
+    if (fields.front() == "\"性年齢\"") {
       for (size_t f = 0; f < 4; ++f) {
-        const std::string& cell = fields[17 + 2 * f];
+        for (size_t c = 0; c < fields.size(); ++c) {
+          if (fields[c] == kShareTitles[f]) column[f] = c;
+        }
+      }
+      continue;
+    }
+    if (fields.size() > 2 && fields[1] == "2" && column[0] > 0) {
+      for (size_t f = 0; f < 4; ++f) {
+        const std::string& cell = fields.at(column[f]);
         double value = 0;
         if (!cell.empty() && std::from_chars(cell.data(), cell.data() + cell.size(), value).ec ==
                                  std::errc()) {

@@ -441,6 +441,7 @@ void ChartTabTest::referenceValuesMarkedPerAgeBand() {
                 std::to_string(4 + age % 7) + "\n";
     }
   }
+  survey += "2,33,2,9\n";  // lactating: the table has no value for her
   const QString surveyPath = WriteFile(*tmp_, QStringLiteral("survey.csv"), survey);
   const std::vector<std::string> lines = Lines(TabulatorReport(
       {"--sex", "1", "--age", "2", "--pregnancy", "3", "--reference", tablePath, "--nutrient", "4=iron",
@@ -501,6 +502,11 @@ void ChartTabTest::referenceValuesMarkedPerAgeBand() {
     QVERIFY2(data.note.contains(QStringLiteral("異なるため印を描かなかった区分：男1～6、男15～19、男60～69\n")),
              qPrintable(data.note));
     QVERIFY2(data.note.contains(QStringLiteral("がないため印を描かなかった区分：女20～29")),
+             qPrintable(data.note));
+    // The EAR mark beside a share the lactating woman is not in says so, on
+    // the chart that draws the EAR.
+    QVERIFY2(data.note.contains(QStringLiteral(
+                 "一部の人しか判定していない区分（判定人数／人数）：女30～39（EAR 2／3人）\n")) == !mean,
              qPrintable(data.note));
 
     // The marks are drawn: the EAR's colour shows, and only with them.

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
+#include <vector>
 
 #include "engine/statistics/reference_judgement.h"
 
@@ -24,6 +25,7 @@ class DesignOptionsDialogTest : public QObject {
   void energyAdjustmentNeedsItsColumn();
   void cutOffsOfTheirOwnAndAFixedWidth();
   void referenceTableAlternativesAndNutrientsComeBack();
+  void nutrientTableSaysWhatTheTableJudges();
 };
 
 namespace {
@@ -228,6 +230,55 @@ void DesignOptionsDialogTest::referenceTableAlternativesAndNutrientsComeBack() {
   QVERIFY(again.options().reference->keyByHeader == byHand);
   Find<QComboBox>(again, "referenceTable")->setCurrentIndex(0);
   QVERIFY(!again.options().reference);
+}
+
+// The judging page lists the ticked variables, each with the values the
+// table gives it and how many of the file's persons have each, before the
+// run; a nutrient the table lacks, or a unit it cannot convert, is marked.
+void DesignOptionsDialogTest::nutrientTableSaysWhatTheTableJudges() {
+  const QStringList headers = {QStringLiteral("性別"), QStringLiteral("鉄(μg)"), QStringLiteral("X"),
+                               QStringLiteral("食塩相当量"), QStringLiteral("カルシウム(総量)")};
+  QStringList labels;
+  for (int c = 0; c < headers.size(); ++c) labels.append(QStringLiteral("%1.%2").arg(c + 1).arg(headers[c]));
+  DesignOptionsDialog dialog(labels, {}, nullptr, headers);
+  dialog.SetVariables({1, 2, 3, 4});
+  // Two men and a woman of 30, a boy of 10, a baby.
+  std::vector<int64_t> persons(kelvara::kPersonClasses, 0);
+  persons[kelvara::PersonClass(1, 30, 0)] = 2;
+  persons[kelvara::PersonClass(2, 30, 0)] = 1;
+  persons[kelvara::PersonClass(1, 10, 0)] = 1;
+  persons[kelvara::PersonClass(1, 0.5, 0)] = 1;
+  dialog.SetPersons(persons);
+  Find<QComboBox>(dialog, "referenceTable")->setCurrentIndex(3);
+  auto* file = Find<QLineEdit>(dialog, "referenceFile");
+  file->setText(QString::fromUtf8(KELVARA_TEST_REFERENCE));
+  emit file->editingFinished();
+
+  auto* mapping = Find<QTableWidget>(dialog, "nutrientMapping");
+  QCOMPARE(mapping->rowCount(), 4);
+  const auto row = [&](int r) {
+    return QStringList{mapping->item(r, 0)->text(), mapping->item(r, 1)->text(),
+                       mapping->item(r, 2)->text(), mapping->item(r, 3)->text()};
+  };
+  const auto marked = [&](int r) { return mapping->item(r, 2)->foreground().color() == QColor(Qt::red); };
+  // Iron: EAR for the men and the boy (the woman's waits for the
+  // menstruation choice), UL from 18.
+  QCOMPARE(row(0), (QStringList{QStringLiteral("2.鉄(μg)"), QStringLiteral("iron"),
+                                QStringLiteral("EAR・UL（μgに換算）"),
+                                QStringLiteral("EAR 3人・UL 3人（5人中）")}));
+  QCOMPARE(row(1), (QStringList{QStringLiteral("3.X"), QString(), QStringLiteral("判定しない"), QString()}));
+  QCOMPARE(row(2), (QStringList{QStringLiteral("4.食塩相当量"), QStringLiteral("salt"),
+                                QStringLiteral("DG"), QStringLiteral("DG 3人（5人中）")}));
+  QCOMPARE(row(3)[2], QStringLiteral("単位「総量」を表の「mg」に換算できない"));
+  QVERIFY(!marked(0) && !marked(1) && !marked(2) && marked(3));
+  QVERIFY(!Find<QLabel>(dialog, "referenceHint")->text().isEmpty());
+
+  Find<QComboBox>(dialog, "menstruation")->setCurrentIndex(1);
+  QCOMPARE(row(0)[3], QStringLiteral("EAR 4人・UL 3人（5人中）"));
+  mapping->item(1, 1)->setText(QStringLiteral("zinc"));
+  QCOMPARE(row(1)[2], QStringLiteral("基準値表にない栄養素"));
+  QVERIFY(marked(1));
+  QVERIFY(!Find<QDialogButtonBox>(dialog, "buttons")->button(QDialogButtonBox::Ok)->isEnabled());
 }
 
 QTEST_MAIN(DesignOptionsDialogTest)

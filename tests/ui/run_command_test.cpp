@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QCompleter>
 #include <QFile>
@@ -18,7 +19,10 @@
 #include <QtTest>
 #include <clocale>
 
+#include "codec/cp932.h"
+#include "expression/formula.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/dialogs/derived_variables_dialog.h"
 #include "ui/window/main_window.h"
 #include "ui/dialogs/design_options_dialog.h"
 #include "ui/window/display_text.h"
@@ -97,6 +101,7 @@ class RunCommandTest : public QObject {
   void fileGoneSinceLoadingIsReportedAndNothingAppended();
   void personsInNoAgeBandAreCountedAndSaid();
   void ownCutOffRunsAsTheTabulatorsAndTheButtonStays();
+  void computedVariablesRunAsTheTabulatorsAndStayWithTheFile();
 
  private:
   void ExpectRefusal(const QString& message);
@@ -295,8 +300,12 @@ void RunCommandTest::judgedRunEqualsTheTabulators() {
     file->setText(QString::fromUtf8(KELVARA_TEST_REFERENCE));
     emit file->editingFinished();
     // 3.年齢 judged as if it were iron: the old are above its UL.
-    dialog.findChild<QTableWidget*>(QStringLiteral("nutrientMapping"))->item(2, 1)->setText(
-        QStringLiteral("iron"));
+    // The nutrient table lists the ticked variable alone.
+    auto* mapping = dialog.findChild<QTableWidget*>(QStringLiteral("nutrientMapping"));
+    if (mapping->rowCount() != 1 || !mapping->item(0, 0)->text().endsWith(QStringLiteral("年齢"))) {
+      return false;
+    }
+    mapping->item(0, 1)->setText(QStringLiteral("iron"));
     dialog.findChild<QComboBox*>(QStringLiteral("pregnancyStage"))->setCurrentIndex(2);  // 中期
     dialog.findChild<QComboBox*>(QStringLiteral("menstruation"))->setCurrentIndex(1);    // あり
     dialog.findChild<QCheckBox*>(QStringLiteral("medianInterval"))->setChecked(true);
@@ -311,6 +320,11 @@ void RunCommandTest::judgedRunEqualsTheTabulators() {
        "3=iron", "--pregnancy-stage", "mid", "--menstruation", "yes"});
   QVERIFY(expected.contains("iron"));  // the block's reference line names the nutrient
   QCOMPARE(PaneBytes(), expected);
+  // The table gives no UL under 18, nor for pregnant and lactating women:
+  // the shares above the UL of the groups holding them rest on fewer persons.
+  QCOMPARE(Find<NoticeBar>("NoticeRun")->text(),
+           QStringLiteral("基準値表に値がないため、8～12歳の男女2人を年齢のULについて判定していません。\n"
+                          "基準値表に値がないため、妊婦・授乳婦2人を年齢のULについて判定していません。"));
 }
 
 void RunCommandTest::decimalCommaLocaleChangesNothing() {
@@ -579,3 +593,71 @@ void RunCommandTest::ownCutOffRunsAsTheTabulatorsAndTheButtonStays() {
 
 QTEST_MAIN(RunCommandTest)
 #include "run_command_test.moc"
+
+// The energy ratios added in one step and a variable defined in the 計算列
+// dialog, checked as it is typed, run as kelvara-tab runs the same; loaded
+// again, the file gets them back, ticked as they were, and a file with the
+// same headers gets them too.
+void RunCommandTest::computedVariablesRunAsTheTabulatorsAndStayWithTheFile() {
+  // ID,性別,年齢,妊婦,エネルギー,重み,たんぱく質(g),脂質(g): an energy missing
+  // in one row and 0 in another.
+  std::string text = "ID,性別,年齢,妊婦,エネルギー,重み,たんぱく質(g),脂質(g)\r\n";
+  for (int i = 0; i < 40; ++i) {
+    const QString energy = i == 3 ? QString() : i == 9 ? QStringLiteral("0") : QString::number(1600 + 23 * i);
+    text += QStringLiteral("%1,%2,%3,0,%4,%5,%6,%7\r\n")
+                .arg(i % 5 + 1).arg(i % 2 + 1).arg(18 + 2 * i).arg(energy)
+                .arg(1 + (i % 4) * 0.5).arg(55 + i % 17).arg(45.5 + (i * 3) % 29)
+                .toStdString();
+  }
+  const QString energyPath =
+      WriteFile(dir_, QStringLiteral("energy.csv"), *kelvara::Utf8ToCp932(text));
+  LoadSurveyFile(dialogs_, energyPath);
+  ChooseColumns();
+  Find<QAction>("EnergyBalanceItem")->trigger();
+  const QStringList ratios = {QStringLiteral("たんぱく質エネルギー比率"), QStringLiteral("脂肪エネルギー比率"),
+                              QStringLiteral("炭水化物エネルギー比率")};
+  auto* list = Find<QListWidget>("CheckListEiyoso");
+  QCOMPARE(ItemTexts(list).mid(8), (QStringList{QStringLiteral("（計算）") + ratios[0],
+                                               QStringLiteral("（計算）") + ratios[1],
+                                               QStringLiteral("（計算）") + ratios[2]}));
+  for (int item = 8; item < 11; ++item) QCOMPARE(list->item(item)->checkState(), Qt::Checked);
+  QVERIFY(Find<NoticeBar>("NoticeChoices")->text().contains(QStringLiteral("飽和脂肪酸")));
+
+  QStringList checks;
+  dialogs_.onDialog = [&checks](QDialog& shown) {
+    auto& dialog = static_cast<DerivedVariablesDialog&>(shown);
+    dialog.findChild<QPushButton*>(QStringLiteral("ButtonAddDerived"))->click();
+    QTest::keyClicks(dialog.nameField(3), QStringLiteral("x"));
+    QTest::keyClicks(dialog.expressionField(3), QStringLiteral("{8}/("));
+    checks.append(dialog.checkLabel(3)->text());
+    checks.append(dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttons"))
+                      ->button(QDialogButtonBox::Ok)->isEnabled() ? "OK enabled" : "OK disabled");
+    QTest::keyClicks(dialog.expressionField(3), QStringLiteral("{5}-1000)"));
+    checks.append(dialog.checkLabel(3)->text());
+    return dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttons"))
+        ->button(QDialogButtonBox::Ok)->isEnabled();
+  };
+  Find<QAction>("DerivedVariablesItem")->trigger();
+  QCOMPARE(checks, (QStringList{QStringLiteral("式が6文字目で途切れています。"), "OK disabled", "OK"}));
+  list->item(11)->setCheckState(Qt::Checked);
+  MainForm->ButtonRunClick();
+  QVERIFY2(dialogs_.errors.isEmpty(), qPrintable(dialogs_.errors.join('\n')));
+  // kelvara-tab numbers x after the file's 8 columns, then the ratios.
+  const QByteArray expected =
+      TabulatorReport(energyPath, 0, {"10", "11", "12", "9"}, {"--energy-balance", "--derive", "x={8}/({5}-1000)"});
+  QVERIFY(expected.contains(kelvara::Utf8ToCp932("\"計算式：{8}/({5}-1000)\"")->c_str()));
+  QCOMPARE(PaneBytes(), expected);
+
+  // Another file takes those its headers allow: none for the small survey,
+  // all four for a copy with the same headers.
+  LoadSurveyFile(dialogs_, path_);
+  QCOMPARE(list->count(), 6);
+  LoadSurveyFile(dialogs_, energyPath);
+  QCOMPARE(ItemTexts(list).mid(8).size(), 4);
+  QCOMPARE(list->item(11)->text(), QStringLiteral("（計算）x"));
+  for (int item = 8; item < 12; ++item) QCOMPARE(list->item(item)->checkState(), Qt::Checked);
+  const QString copy = WriteFile(dir_, QStringLiteral("energy_copy.csv"), ReadBytes(energyPath));
+  LoadSurveyFile(dialogs_, copy);
+  QCOMPARE(ItemTexts(list).mid(8).size(), 4);
+  for (int item = 8; item < 12; ++item) QCOMPARE(list->item(item)->checkState(), Qt::Checked);
+}

@@ -23,13 +23,16 @@
 #include <QListWidget>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
 
 #include "tests/ui/ui_test_support.h"
+#include "ui/dialogs/derived_variables_dialog.h"
 #include "ui/window/main_window.h"
 #include "ui/window/kelvara_application.h"
 #include "ui/about/about_box.h"
@@ -137,6 +140,25 @@ int main(int argc, char** argv) {
   ok = Save(MainForm, out.filePath(QStringLiteral("settings-tab-design%1.png").arg(tag))) && ok;
   MainForm->ButtonRunClick();
   ok = Save(MainForm, out.filePath(QStringLiteral("results-tab-design%1.png").arg(tag))) && ok;
+
+  // The computed variables: the energy ratios added in one step, then the
+  // 計算列 dialog with a row being typed and its check.
+  Find<QAction>("EnergyBalanceItem")->trigger();
+  dialogs.onDialog = [&](QDialog& dialog) {
+    auto& derived = static_cast<DerivedVariablesDialog&>(dialog);
+    dialog.findChild<QPushButton*>(QStringLiteral("ButtonAddDerived"))->click();
+    const int row = derived.findChild<QTableWidget*>(QStringLiteral("DerivedTable"))->rowCount() - 1;
+    derived.nameField(row)->setText(QStringLiteral("食塩密度"));
+    derived.expressionField(row)->setText(QStringLiteral("{食塩相当量}/{エネルギー}*1000*("));
+    dialog.show();
+    ok = Save(&dialog, out.filePath(QStringLiteral("derived-dialog%1.png").arg(tag))) && ok;
+    return false;
+  };
+  Find<QAction>("DerivedVariablesItem")->trigger();
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet2"));
+  auto* variables = Find<QListWidget>("CheckListEiyoso");
+  variables->scrollToItem(variables->item(variables->count() - 1));
+  ok = Save(MainForm, out.filePath(QStringLiteral("settings-tab-derived%1.png").arg(tag))) && ok;
 
   // The help page (F1) and the about box.
   MainForm->HelpContents();

@@ -95,6 +95,10 @@ GroupReading ReadGroup(const ReportBlock& block, const kelvara::ReportGroupLine&
   ChartMark mark;
   mark.label = DisplayText(line.label);
   mark.mean = *value(ReportColumn::mean);
+  mark.persons = *value(ReportColumn::persons);
+  mark.earPersons = value(ReportColumn::earPersons);
+  mark.ulPersons = value(ReportColumn::ulPersons);
+  mark.dgPersons = value(ReportColumn::dgPersons);
   if (kind == ChartKind::mean) {
     if (intervalColumns) {
       mark.low = *value(ReportColumn::ciLower);

@@ -31,6 +31,10 @@ struct ChartMark {
   // The group's dietary reference values, where the block was judged and
   // the group has them (reference_marks.h).
   std::optional<double> ear, ul, dgLow, dgHigh;
+  // The group's persons and, where the report counts them, those judged
+  // against the EAR, the UL and the DG.
+  double persons = 0;
+  std::optional<double> earPersons, ulPersons, dgPersons;
 };
 
 // The groups of one sex (男, 女 or 男女).

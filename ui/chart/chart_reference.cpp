@@ -46,6 +46,17 @@ ChartReference ReferenceTableFinder::Find(const kelvara::ReportBlock& block,
                         .arg(found.table, DisplayText(note.nutrient));
     return found;
   }
-  found.nutrient = std::make_shared<const kelvara::NutrientReference>(choice, note.nutrient);
+  // The values in the block's own unit, as the run converted them from the
+  // unit its header names.
+  choice.keyByHeader[block.name] = note.nutrient;
+  const std::optional<int> powerOfTen =
+      kelvara::MatchColumnNutrient(choice, -1, block.name).powerOfTen;
+  if (!powerOfTen) {
+    found.problem = QStringLiteral("「%1」の単位を基準値の表「%2」の単位に換算できないため、基準値の印は描きません。")
+                        .arg(DisplayText(block.name), found.table);
+    return found;
+  }
+  found.nutrient =
+      std::make_shared<const kelvara::NutrientReference>(choice, note.nutrient, *powerOfTen);
   return found;
 }

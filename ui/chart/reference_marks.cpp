@@ -1,5 +1,7 @@
 #include "ui/chart/reference_marks.h"
 
+#include <tuple>
+
 #include "engine/statistics/group_reference.h"
 #include "ui/chart/chart_reference.h"
 
@@ -15,6 +17,7 @@ void AddReferenceMarks(ChartData& data, const ChartReference& reference) {
   } else if (reference.nutrient) {
     QStringList differs;
     QStringList waiting;
+    QStringList partly;
     bool summariesShown = false;
     bool bothSexesShown = false;
     // The mean chart marks the DG alone: the EAR and UL are read against the
@@ -43,6 +46,20 @@ void AddReferenceMarks(ChartData& data, const ChartReference& reference) {
         if (series.usual) continue;
         if (values.menstruationNotChosen) waiting.append(mark.label);
         if (values.differsWithinGroup) differs.append(mark.label);
+        // A mark beside a share some members were not judged for.
+        QStringList counts;
+        for (const auto& [value, judged, name] :
+             {std::tuple{mark.ear, mark.earPersons, "EAR"}, std::tuple{mark.ul, mark.ulPersons, "UL"},
+              std::tuple{mark.dgLow ? mark.dgLow : mark.dgHigh, mark.dgPersons, "DG"}}) {
+          if (value && judged && *judged < mark.persons) {
+            counts.append(QStringLiteral("%1 %2／%3人").arg(QString::fromLatin1(name))
+                              .arg(*judged, 0, 'g', 10).arg(mark.persons, 0, 'g', 10));
+          }
+        }
+        if (!counts.isEmpty()) {
+          partly.append(mark.label + QStringLiteral("（") + counts.join(QStringLiteral("、")) +
+                        QStringLiteral("）"));
+        }
       }
     }
     if (data.HasReferenceMarks()) {
@@ -71,6 +88,10 @@ void AddReferenceMarks(ChartData& data, const ChartReference& reference) {
     if (!differs.isEmpty()) {
       lines.append(QStringLiteral("区分の中で基準値が異なるため印を描かなかった区分：") +
                    differs.join(QStringLiteral("、")));
+    }
+    if (!partly.isEmpty()) {
+      lines.append(QStringLiteral("一部の人しか判定していない区分（判定人数／人数）：") +
+                   partly.join(QStringLiteral("、")));
     }
     if (!waiting.isEmpty()) {
       lines.append(QStringLiteral("月経の有無の指定（基準値による判定）がないため印を描かなかった区分：") +

@@ -11,6 +11,7 @@ void TMainForm::ChooseDesignOptions() {
     DesignOptionsDialog dialog(TabSheet2->columnLabels(), TabSheet2->designOptions(), this,
                                TabSheet2->headerTexts());
     dialog.SetVariables(TabSheet2->tickedColumns());
+    dialog.SetPersons(TabSheet2->personsOfClass());
     if (!dialogs().ExecuteDialog(dialog)) return;
     TabSheet2->setDesignOptions(dialog.options());
     settings_->setDesign(dialog.options());

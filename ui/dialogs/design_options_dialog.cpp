@@ -229,7 +229,12 @@ void DesignOptionsDialog::SetVariables(const std::vector<int>& columns) {
         own == initial_.shareBelowByColumn.end() ? QString() : QString::number(own->second, 'g', 17)));
     ownCutOffColumns_.push_back(column);
   }
+  reference_->SetVariables(columns);
   UpdateAcceptance();
+}
+
+void DesignOptionsDialog::SetPersons(std::vector<int64_t> personsOfClass) {
+  reference_->SetPersons(std::move(personsOfClass));
 }
 
 kelvara::DesignOptions DesignOptionsDialog::options() const {

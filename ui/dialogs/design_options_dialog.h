@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -32,8 +33,12 @@ class DesignOptionsDialog : public QDialog {
                       QWidget* parent = nullptr, const QStringList& headerTexts = {});
 
   // The variables that may have a cut-off of their own (the ticked ones),
-  // by column index; those that have one in `initial` are listed too.
+  // by column index; those that have one in `initial` are listed too. The
+  // nutrient table of the judging page lists them.
   void SetVariables(const std::vector<int>& columns);
+  // The survey's classified persons by person class, for the nutrient table
+  // to count those each reference value judges (empty: not known).
+  void SetPersons(std::vector<int64_t> personsOfClass);
 
   // The choice as it stands; once the dialog is accepted, with a cut-off
   // whenever the share below it is ticked.

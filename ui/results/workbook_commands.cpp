@@ -86,11 +86,6 @@ QString TMainForm::AskSummaryPath(const QString& filter, const QString& extensio
 void TMainForm::ResultsSaveWorkbook() {
   RunGuarded(dialogs(), [this] {
     if (!HaveBlocks(QStringLiteral("保存する計算結果がありません。"))) return;
-    if (!kelvara::XlsxAvailable()) {
-      dialogs().ShowError(QStringLiteral("この版の Kelvara には Excel 形式で保存する部分が入っていません。"
-                                         "計算結果は CSV で保存できます。"));
-      return;
-    }
     const QString path = AskSummaryPath(QStringLiteral("Excel ブック (*.xlsx)"), QStringLiteral("xlsx"));
     if (path.isEmpty()) return;
     WaitCursor wait;
@@ -103,7 +98,6 @@ void TMainForm::ResultsSaveWorkbook() {
       case kelvara::XlsxBytes::Status::noTemporary:
         cause = QStringLiteral("作業用の一時ファイルを作れませんでした（%1）。").arg(detail);
         break;
-      case kelvara::XlsxBytes::Status::unavailable:
       case kelvara::XlsxBytes::Status::failed:
         cause = QStringLiteral("Excel 形式に書き出せませんでした（%1）。").arg(detail);
         break;

@@ -15,8 +15,11 @@
 #include "ui/window/handler_guard.h"
 #include "ui/results/results_pane.h"
 #include "ui/results/results_tab.h"
+#include "ui/window/display_text.h"
 #include "ui/window/notice_bar.h"
+#include "ui/settings/judging_notice.h"
 #include "ui/settings/settings_tab.h"
+#include "ui/dialogs/formula_messages.h"
 #include "ui/settings/survey_messages.h"
 #include "ui/window/window_settings.h"
 
@@ -37,6 +40,13 @@ QString RunFailureMessage(kelvara::RunOutcome outcome, const QString& path, cons
       return QStringLiteral("分析変数「") + label +
              QStringLiteral("」の名前には、シフトJIS（コードページ932）にない文字があるため、"
                             "計算結果に書けません.\n\n列の名前を変えてから開き直してください.");
+    case kelvara::RunStatus::unitNotConvertible:
+      return QStringLiteral("分析変数「%1」の見出しの単位「%2」を、基準値表の %3 の単位「%4」に"
+                            "換算できません（換算するのは g・mg・μg の間だけです）.\n\n"
+                            "見出しの単位を直すか、標本設計と追加の列の「基準値による判定」で"
+                            "この列の栄養素を空欄にしてください.")
+          .arg(label, DisplayText(outcome.unit.headerUnit),
+               QString::fromStdString(outcome.unit.key), DisplayText(outcome.unit.tableUnit));
     case kelvara::RunStatus::stopped:
     case kelvara::RunStatus::ok:
       break;
@@ -102,6 +112,30 @@ QString CoverageNotice(const kelvara::GroupCoverage& coverage, kelvara::SchemeId
 }
 
 }  // namespace
+
+bool TMainForm::AddDerivedVariables(kelvara::RunRequest& request) {
+  const std::vector<kelvara::DerivedDefinition>& derived = TabSheet2->derivedVariables();
+  const std::vector<std::string> header = Utf8Texts(TabSheet2->headerTexts());
+  for (int column : request.variableColumns) {
+    if (column < TabSheet2->columnCount()) continue;
+    const kelvara::DerivedDefinition& definition =
+        derived[static_cast<size_t>(column - TabSheet2->columnCount())];
+    const kelvara::CompiledFormula compiled = kelvara::CompileFormula(definition.expression, header);
+    const std::optional<std::string> name = kelvara::Utf8ToCp932(definition.name);
+    const std::optional<std::string> formula = kelvara::Utf8ToCp932(definition.expression);
+    if (compiled.problem || !name || !formula) {
+      dialogs().ShowError(
+          QStringLiteral("計算列「%1」を計算できません: ").arg(QString::fromStdString(definition.name)) +
+          DerivedDefinitionProblem(QString::fromStdString(definition.name),
+                                   QString::fromStdString(definition.expression),
+                                   TabSheet2->headerTexts(), 0) +
+          QStringLiteral("\n\n計算 > 計算列 で式を直してください."));
+      return false;
+    }
+    request.derived.push_back({column, *name, *formula, compiled.rows});
+  }
+  return true;
+}
 
 void TMainForm::ButtonRunClick() {
   RunGuarded(dialogs(), [this] { RunTabulation(); });
@@ -175,6 +209,7 @@ void TMainForm::RunTabulation() {
   names.dateTime =
       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
   if (ProvenanceItem->isChecked()) request.provenance = names;
+  if (!AddDerivedVariables(request)) return;
   kelvara::RunConditions conditions =
       kelvara::ConditionsOfRun(names, request.scheme, request.design, label);
   std::map<int, QString> labels;
@@ -212,8 +247,11 @@ void TMainForm::RunTabulation() {
     return;
   }
   pane().AppendLines(std::move(result->lines), std::move(conditions));
-  TabSheet3->notice().Show(CoverageNotice(outcome.coverage, request.scheme,
-                                          TabSheet2->schemeCaption(),
-                                          TabSheet2->columnLabel(request.columns.ageColumn)));
+  QStringList notices = {CoverageNotice(outcome.coverage, request.scheme,
+                                        TabSheet2->schemeCaption(),
+                                        TabSheet2->columnLabel(request.columns.ageColumn)),
+                         JudgingNotice(outcome.judging)};
+  notices.removeAll(QString());
+  TabSheet3->notice().Show(notices.join(QLatin1Char('\n')));
   PageControl1->setCurrentWidget(TabSheet3);
 }

@@ -77,6 +77,8 @@ QString ColumnLabel(int column, const QString& header) {
   return QString::number(column + 1) + QLatin1Char('.') + header;
 }
 
+const QString kComputedMark = QStringLiteral("（計算）");
+
 // A completion list closes on a click outside it and keeps the click, so
 // the first press on 計算実行 after typing a weight did nothing. The click
 // goes on to the button it was meant for.
@@ -345,6 +347,7 @@ void SettingsTab::ShowSurvey(const QString& path, SurveyContents contents) {
   }
   ComboBoxWeight->clearEditText();
   CheckListEiyoso->SetItems(labels);
+  derived_.clear();
   SelectNoColumn();
   // Like the selectors, the strata column and the variables' own cut-offs
   // name columns of the file shown.
@@ -421,6 +424,19 @@ std::vector<int> SettingsTab::tickedColumns() const {
   return columns;
 }
 
+std::vector<int64_t> SettingsTab::personsOfClass() const {
+  const int sex = sexColumn(), age = ageColumn(), pregnancy = pregnancyColumn();
+  if (sex < 0 || age < 0 || pregnancy < 0) return {};
+  std::vector<int64_t> persons(kelvara::kPersonClasses, 0);
+  for (int row = 0; row < gridModel_->rowCount(); ++row) {
+    const std::optional<uint16_t> personClass = kelvara::PersonClassOfCells(
+        gridModel_->CellBytes(row, sex), gridModel_->CellBytes(row, age),
+        gridModel_->CellBytes(row, pregnancy));
+    if (personClass) ++persons[*personClass];
+  }
+  return persons;
+}
+
 kelvara::SchemeId SettingsTab::scheme() const {
   return SchemeForItemIndex(RadioGroupFormat->itemIndex());
 }
@@ -440,11 +456,40 @@ QString SettingsTab::schemeCaption() const {
 }
 
 QString SettingsTab::columnLabel(int column) const {
+  if (column >= columnCount()) return kComputedMark + headerText(column);
   return ColumnLabel(column, headerText(column));
 }
 
 QString SettingsTab::headerText(int column) const {
+  if (column >= columnCount() && column - columnCount() < static_cast<int>(derived_.size())) {
+    return QString::fromStdString(derived_[static_cast<size_t>(column - columnCount())].name);
+  }
   return column >= 0 && column < headerTexts_.size() ? headerTexts_[column] : QString();
+}
+
+void SettingsTab::setDerivedVariables(std::vector<kelvara::DerivedDefinition> derived) {
+  QStringList ticked;
+  for (int column = columnCount(); column < CheckListEiyoso->count(); ++column) {
+    if (CheckListEiyoso->item(column)->checkState() == Qt::Checked) ticked.append(headerText(column));
+  }
+  while (CheckListEiyoso->count() > columnCount()) {
+    delete CheckListEiyoso->takeItem(CheckListEiyoso->count() - 1);
+  }
+  derived_ = std::move(derived);
+  for (const kelvara::DerivedDefinition& definition : derived_) {
+    const QString name = QString::fromStdString(definition.name);
+    auto* item = new QListWidgetItem(kComputedMark + name);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(ticked.contains(name) ? Qt::Checked : Qt::Unchecked);
+    item->setToolTip(QStringLiteral("計算式：") + QString::fromStdString(definition.expression));
+    CheckListEiyoso->addItem(item);
+  }
+}
+
+void SettingsTab::tickVariable(const QString& name) {
+  for (int column = 0; column < CheckListEiyoso->count(); ++column) {
+    if (headerText(column) == name) CheckListEiyoso->item(column)->setCheckState(Qt::Checked);
+  }
 }
 
 const std::string& SettingsTab::headerBytes(int column) const {
@@ -507,6 +552,15 @@ QStringList SettingsTab::applyChoices(const ColumnChoices& choices) {
     ShowDesignOptions();
   }
   for (const QString& text : choices.variables) {
+    // A computed variable of the file is ticked by its name.
+    const auto computed = std::find_if(derived_.begin(), derived_.end(), [&](const auto& d) {
+      return QString::fromStdString(d.name) == text;
+    });
+    if (computed != derived_.end()) {
+      CheckListEiyoso->item(columnCount() + static_cast<int>(computed - derived_.begin()))
+          ->setCheckState(Qt::Checked);
+      continue;
+    }
     const int column = find(QStringLiteral("分析変数"), text);
     if (column >= 0) CheckListEiyoso->item(column)->setCheckState(Qt::Checked);
   }

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/design_options.h"
 #include "engine/statistics/age_group_scheme.h"
+#include "expression/formula.h"
 #include "ui/settings/column_choices.h"
 
 class QComboBox;
@@ -53,8 +55,23 @@ class SettingsTab : public QWidget {
   // column. The field then shows the entry it names.
   std::optional<int> weightColumn();
   QString weightText() const;
-  // The ticked analysis variables' column indices, in list order.
+  // The ticked analysis variables' column indices, in list order; a
+  // computed variable counts as a column past the file's last.
   std::vector<int> tickedColumns() const;
+  // The file's persons whose sex, age and pregnancy cells are usable, by
+  // person class (kelvara::kPersonClasses long); empty while one of those
+  // columns is not chosen.
+  std::vector<int64_t> personsOfClass() const;
+
+  // The computed variables of the file shown, listed after its columns
+  // marked （計算）, variable k standing for column columnCount() + k.
+  const std::vector<kelvara::DerivedDefinition>& derivedVariables() const { return derived_; }
+  // Sets them; a computed variable keeps its tick where its name stays.
+  void setDerivedVariables(std::vector<kelvara::DerivedDefinition> derived);
+  // Ticks the variable of this name (a column's header or a computed one's).
+  void tickVariable(const QString& name);
+  // The file's number of columns.
+  int columnCount() const { return static_cast<int>(header_.size()); }
 
   // The age-group scheme of the radio item chosen.
   kelvara::SchemeId scheme() const;
@@ -62,7 +79,8 @@ class SettingsTab : public QWidget {
   // The chosen scheme's caption, as its radio button reads.
   QString schemeCaption() const;
 
-  // A column's label ("5.エネルギー") and its header text.
+  // A column's label ("5.エネルギー") and its header text; for a computed
+  // variable "（計算）name" and its name.
   QString columnLabel(int column) const;
   // The survey's header texts, decoded, in column order.
   const QStringList& headerTexts() const { return headerTexts_; }
@@ -136,4 +154,5 @@ class SettingsTab : public QWidget {
   QString surveyPath_;
   std::vector<std::string> header_;  // the header cells of the file shown
   QStringList headerTexts_;          // the same, decoded
+  std::vector<kelvara::DerivedDefinition> derived_;
 };

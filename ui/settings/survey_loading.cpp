@@ -7,6 +7,7 @@
 
 #include "codec/cp932.h"
 #include "engine/reading/csv_table.h"
+#include "ui/dialogs/formula_messages.h"
 #include "ui/window/main_window.h"
 #include "ui/window/background_work.h"
 #include "ui/window/file_path.h"
@@ -34,6 +35,20 @@ QString RefusalOf(FileKind kind, const QString& path) {
       break;
   }
   return {};
+}
+
+// The computed variables the file's headers allow, of those defined.
+std::vector<kelvara::DerivedDefinition> UsableDerived(
+    const std::vector<kelvara::DerivedDefinition>& derived, const QStringList& headerTexts) {
+  std::vector<kelvara::DerivedDefinition> usable;
+  for (const kelvara::DerivedDefinition& definition : derived) {
+    if (DerivedDefinitionProblem(QString::fromStdString(definition.name),
+                                 QString::fromStdString(definition.expression), headerTexts, 0)
+            .isEmpty()) {
+      usable.push_back(definition);
+    }
+  }
+  return usable;
 }
 
 // The labels of the columns whose names code page 932 cannot hold.
@@ -103,6 +118,10 @@ void TMainForm::LoadSurvey(const QString& path) {
   RememberChoices();
   TabSheet2->ShowSurvey(path, std::move(*contents));
   const std::optional<ColumnChoices> own = settings_->columnsForFile(path);
+  // A file's own computed variables; a file opened for the first time takes
+  // those defined last that its headers allow.
+  TabSheet2->setDerivedVariables(own ? settings_->derivedForFile(path)
+                                     : UsableDerived(settings_->derived(), TabSheet2->headerTexts()));
   const QStringList missed = TabSheet2->applyChoices(own ? *own : settings_->columns());
   // Said once, beside the selectors, so that no choice is lost unnoticed.
   TabSheet2->notice().Show(

@@ -151,6 +151,13 @@ void TMainForm::CreateMenu() {
       AddMenuEntry(CalculationMenu, "ProvenanceItem", QStringLiteral("出所の行を付ける(&P)"),
                    QStringLiteral("各変数の前に、データファイル、区分、標本設計、追加の列、日時、版を書いた行を入れます"));
   ProvenanceItem->setCheckable(true);
+  AddSeparator(CalculationMenu, "N5");
+  DerivedVariablesItem =
+      AddMenuEntry(CalculationMenu, "DerivedVariablesItem", QStringLiteral("計算列(&F)..."),
+                   QStringLiteral("ファイルの列から式で計算する変数を定義します"));
+  EnergyBalanceItem = AddMenuEntry(
+      CalculationMenu, "EnergyBalanceItem", QStringLiteral("エネルギー産生栄養素バランスを加える(&E)"),
+      QStringLiteral("たんぱく質・脂肪・飽和脂肪酸・炭水化物のエネルギー比率を計算列として加えます"));
   HelpMenu = Named(MainMenu->addMenu(QStringLiteral("ヘルプ(&H)")), "HelpMenu");
   HelpContentsItem = AddMenuEntry(HelpMenu, "HelpContentsItem", QStringLiteral("計算結果の見方(&H)"),
                                   QStringLiteral("計算結果の各列の意味と、空欄や総数のわけを説明します"));
@@ -169,6 +176,8 @@ void TMainForm::CreateMenu() {
   connect(SummaryPdfItem, &QAction::triggered, this, &TMainForm::ResultsSaveSummaryPdf);
   connect(SummaryDecimalsItem, &QAction::triggered, this, &TMainForm::ResultsChooseDecimals);
   connect(DesignOptionsItem, &QAction::triggered, this, &TMainForm::ChooseDesignOptions);
+  connect(DerivedVariablesItem, &QAction::triggered, this, &TMainForm::ChooseDerivedVariables);
+  connect(EnergyBalanceItem, &QAction::triggered, this, &TMainForm::AddEnergyBalance);
   connect(HelpContentsItem, &QAction::triggered, this, &TMainForm::HelpContents);
   connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAbout);
 }
@@ -209,6 +218,7 @@ void TMainForm::RememberChoices() {
   const ColumnChoices choices = TabSheet2->choices();
   settings_->setColumns(choices);
   settings_->setColumnsForFile(TabSheet2->surveyPath(), choices);
+  settings_->setDerivedForFile(TabSheet2->surveyPath(), TabSheet2->derivedVariables());
 }
 
 void TMainForm::SetDialogService(DialogService* dialogs) {

@@ -9,6 +9,10 @@
 #include "engine/report/summary_table.h"
 #include "ui/dialogs/common_dialogs.h"
 
+namespace kelvara {
+struct RunRequest;
+}
+
 class QAction;
 class QMenu;
 class QPrinter;
@@ -51,6 +55,10 @@ class TMainForm : public QMainWindow {
   void HelpContents();
   // Chooses the sampling design's strata and the figures added to the report.
   void ChooseDesignOptions();
+  // Defines the computed variables of the file shown (計算列), and adds the
+  // energy ratios among them in one step.
+  void ChooseDerivedVariables();
+  void AddEnergyBalance();
   void Button1Click();
   void ButtonRunClick();
 
@@ -94,6 +102,9 @@ class TMainForm : public QMainWindow {
   // and when it has no data row or no number, only if the user says so.
   bool LooksLikeSurveyData(const QString& path, const SurveyContents& contents);
   void RunTabulation();
+  // Compiles the ticked computed variables into the request; false, having
+  // said why, when one cannot be computed.
+  bool AddDerivedVariables(kelvara::RunRequest& request);
   // Whether unsaved results may be lost: true when there are none, or when
   // the user answers Yes to `question` after being told they are unsaved.
   bool MayLoseResults(const QString& question);
@@ -172,6 +183,8 @@ class TMainForm : public QMainWindow {
   QMenu* CalculationMenu;
   QAction* DesignOptionsItem;
   QAction* ProvenanceItem;  // a provenance line before each block
+  QAction* DerivedVariablesItem;
+  QAction* EnergyBalanceItem;
   QMenu* HelpMenu;
   QAction* HelpContentsItem;
   QAction* HelpAboutItem;

@@ -31,6 +31,8 @@ const QString kVariables = QStringLiteral("variables");
 const QString kStrata = QStringLiteral("strata");
 const QString kPath = QStringLiteral("path");
 const QString kCutOffs = QStringLiteral("cutOffs");
+const QString kDerivedNames = QStringLiteral("derivedNames");
+const QString kDerivedExpressions = QStringLiteral("derivedExpressions");
 const QString kConfidenceInterval = QStringLiteral("design/confidenceInterval");
 const QString kCoefficientOfVariation = QStringLiteral("design/coefficientOfVariation");
 const QString kDesignEffect = QStringLiteral("design/designEffect");
@@ -94,6 +96,18 @@ void WriteChoices(QSettings& store, const QString& prefix, const ColumnChoices& 
   store.setValue(prefix + kCutOffs, choices.cutOffs);
 }
 
+// Computed variables as two lists, names and expressions: either may hold
+// any character.
+std::vector<kelvara::DerivedDefinition> ReadDerived(const QSettings& store, const QString& prefix) {
+  std::vector<kelvara::DerivedDefinition> derived;
+  const QStringList names = store.value(prefix + kDerivedNames).toStringList();
+  const QStringList expressions = store.value(prefix + kDerivedExpressions).toStringList();
+  for (qsizetype k = 0; k < std::min(names.size(), expressions.size()); ++k) {
+    derived.push_back({names[k].toUtf8().toStdString(), expressions[k].toUtf8().toStdString()});
+  }
+  return derived;
+}
+
 }  // namespace
 
 WindowSettings::WindowSettings(const QString& file)
@@ -148,6 +162,31 @@ void WindowSettings::setColumnsForFile(const QString& path, const ColumnChoices&
   const QString prefix = FileKey(path);
   store_->setValue(prefix + kPath, QFileInfo(path).absoluteFilePath());
   WriteChoices(*store_, prefix, choices);
+}
+
+std::vector<kelvara::DerivedDefinition> WindowSettings::derived() const {
+  return ReadDerived(*store_, kColumns);
+}
+
+std::vector<kelvara::DerivedDefinition> WindowSettings::derivedForFile(const QString& path) const {
+  const QString prefix = FileKey(path);
+  if (store_->value(prefix + kPath).toString() != QFileInfo(path).absoluteFilePath()) return {};
+  return ReadDerived(*store_, prefix);
+}
+
+void WindowSettings::setDerivedForFile(const QString& path,
+                                       const std::vector<kelvara::DerivedDefinition>& derived) {
+  QStringList names, expressions;
+  for (const kelvara::DerivedDefinition& definition : derived) {
+    names.append(QString::fromStdString(definition.name));
+    expressions.append(QString::fromStdString(definition.expression));
+  }
+  const QString prefix = FileKey(path);
+  store_->setValue(prefix + kPath, QFileInfo(path).absoluteFilePath());
+  for (const QString& key : {prefix, kColumns}) {
+    store_->setValue(key + kDerivedNames, names);
+    store_->setValue(key + kDerivedExpressions, expressions);
+  }
 }
 
 kelvara::DesignOptions WindowSettings::design() const {

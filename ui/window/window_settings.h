@@ -7,10 +7,12 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "engine/design_options.h"
 #include "engine/report/summary_table.h"
 #include "engine/statistics/age_group_scheme.h"
+#include "expression/formula.h"
 #include "ui/settings/column_choices.h"
 
 class QPrinter;
@@ -45,6 +47,13 @@ class WindowSettings {
   // was never run or left with choices.
   std::optional<ColumnChoices> columnsForFile(const QString& path) const;
   void setColumnsForFile(const QString& path, const ColumnChoices& choices);
+  // The computed variables defined last, and those of one file, by its full
+  // path; none when that file was never left with any.
+  std::vector<kelvara::DerivedDefinition> derived() const;
+  std::vector<kelvara::DerivedDefinition> derivedForFile(const QString& path) const;
+  // Keeps them for the file and as the last defined.
+  void setDerivedForFile(const QString& path,
+                         const std::vector<kelvara::DerivedDefinition>& derived);
 
   // The figures added to the report; the strata column is kept with the
   // column choices, by its header text, and is -1 here.

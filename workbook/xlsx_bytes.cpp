@@ -1,3 +1,5 @@
+#include "workbook/xlsx_bytes.h"
+
 #include <xlsxwriter.h>
 
 #include <cstdio>
@@ -8,7 +10,6 @@
 #include "platform/file_opening.h"
 #include "platform/file_replacement.h"
 #include "platform/narrow_file_name.h"
-#include "workbook/xlsx_bytes.h"
 
 namespace kelvara {
 namespace {
@@ -122,8 +123,6 @@ std::optional<std::string> ReadBytes(const std::filesystem::path& path) {
 }
 
 }  // namespace
-
-bool XlsxAvailable() { return true; }
 
 XlsxBytes WriteXlsx(const Workbook& workbook) {
   XlsxBytes result;
