@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "codec/cp932.h"
+#include "platform/c_number_format.h"
 #include "platform/file_opening.h"
 #include "platform/file_replacement.h"
 #include "platform/narrow_file_name.h"
@@ -148,6 +149,8 @@ XlsxBytes WriteXlsx(const Workbook& workbook) {
     result.detail = "the folder for temporary files has a name the library cannot open";
     return result;
   }
+  // Debian's library prints numbers with printf, which follows the locale.
+  const CNumberFormatScope numbersAsInTheFile;
   lxw_workbook_options options = {};
   options.tmpdir = folderName->data();
   lxw_workbook* book = workbook_new_opt(fileName->c_str(), &options);
