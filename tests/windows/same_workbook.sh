@@ -1,7 +1,8 @@
 #!/bin/sh
 # kelvara-tab.exe under Wine writes workbooks with the Linux kelvara-tab's
 # cells (every sheet but 条件, whose date and time differ), from a run in a
-# Japanese folder and from a saved results file, in code page 932 and UTF-8.
+# Japanese folder (plain, judged, usual intake) and from a saved results
+# file, in code page 932 and UTF-8.
 #   same_workbook.sh LINUX_TAB WINE WINDOWS_TAB PYTHON SAME_CELLS EXAMPLE_CSV REFERENCE_CSV
 set -eu
 linux=$(realpath "$1") wine=$2 windows=$(realpath "$3") python=$4 sameCells=$(realpath "$5")
@@ -35,6 +36,7 @@ same $byNumber -o 報告.csv --xlsx 結果.xlsx "$survey" 6 7 8 9 10 11 12 13
 same $byNumber --median-ci --reference ../調査データ/基準値.csv --menstruation yes --scheme table2 \
   -o 報告.csv --xlsx 結果.xlsx "$survey" 鉄 カルシウム
 same --xlsx-from 報告.csv 結果.xlsx
+same $byNumber --usual --variance-ratio 12=1 --below 7 -o 報告.csv --xlsx 結果.xlsx "$survey" 12
 both $byNumber --utf8 -o 報告.csv "$survey" 6 12
 same --xlsx-from 報告.csv 結果.xlsx
 
