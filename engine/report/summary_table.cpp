@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "engine/design_options.h"
 #include "engine/report/block_scheme.h"
 #include "engine/report/decimal_rounding.h"
 #include "engine/report/provenance.h"
@@ -40,6 +41,20 @@ struct SummaryBlock {
     return {};
   }
 };
+
+bool IsJudgedCount(std::string_view title) {
+  return std::find(std::begin(kJudgedPersonsTitles), std::end(kJudgedPersonsTitles), title) !=
+         std::end(kJudgedPersonsTitles);
+}
+
+bool IsJudgedShare(std::string_view title) {
+  return std::find(std::begin(kJudgedShareTitles), std::end(kJudgedShareTitles), title) !=
+         std::end(kJudgedShareTitles);
+}
+
+bool EmptyEverywhere(const SummaryRow& row) {
+  return std::all_of(row.texts.begin(), row.texts.end(), [](const std::string& text) { return text.empty(); });
+}
 
 SummaryRow Row(const SummaryBlock& block, std::span<const AgeGroup* const> groups,
                std::string_view title, std::string_view statistic, int decimals) {
@@ -160,7 +175,19 @@ std::vector<SummarySection> SummarySections(std::span<const ReportBlock> blocks,
           rows.push_back(Row(block, groups, title, statistic, valueDecimals));
         }
         for (const std::string& title : block.block->titles) {
-          if (title.ends_with(kShareSuffix)) rows.push_back(Row(block, groups, title, title, decimals.shares));
+          if (title.ends_with(kShareSuffix)) {
+            SummaryRow share = Row(block, groups, title, title, decimals.shares);
+            if (IsJudgedShare(title) && EmptyEverywhere(share)) {
+              // A figure the table does not give: neither it nor its count
+              // (results saved before counts were printed have none).
+              if (!rows.empty() && IsJudgedCount(rows.back().statistic)) rows.pop_back();
+              continue;
+            }
+            rows.push_back(std::move(share));
+          } else if (IsJudgedCount(title)) {
+            // Who a share was judged on stands above it.
+            rows.push_back(Row(block, groups, title, title, -1));
+          }
         }
         if (rows.empty()) continue;  // a block of no figure the summary shows
         rows.front().variable = block.block->name;

@@ -1,6 +1,8 @@
 // The summary of all blocks in the national report's layout (一覧): one
 // section per sex, the age groups of the scheme across, and for each
-// variable its mean, standard deviation, median and shares down. The
+// variable its mean, standard deviation, median and shares down, each
+// judged share under the persons it was judged on (a judged figure empty in
+// every group of a section, one the table does not give, is left out). The
 // workbook's 一覧 sheet and the window's printed summary are both made from
 // it.
 #pragma once

@@ -170,7 +170,17 @@ def check_summary(sheet, blocks, where):
             check(columns == bands + [t for t in labels if t not in bands],
                   f"{where} {title}: columns {columns} for {labels}")
             wanted = [s for s in ("平均値", "標準偏差", "中央値") if STATISTIC_TITLE[s] in block["titles"]]
-            wanted = (wanted or block["titles"][2:3]) + [t for t in block["titles"] if t.endswith("割合(%)")]
+            wanted = (wanted or block["titles"][2:3]) + [t for t in block["titles"]
+                                                        if t.endswith("割合(%)") or t.endswith("判定人数")]
+            # A judged figure empty in every group of the section (one the
+            # table does not give) is left out, its count with it.
+            for figure, count in (("EAR未満の割合(%)", "EAR判定人数"), ("AI以上の割合(%)", "AI判定人数"),
+                                  ("UL超の割合(%)", "UL判定人数"), ("DG外の割合(%)", "DG判定人数")):
+                if figure in wanted:
+                    column = block["titles"].index(figure)
+                    fields = [block["groups"][sex + label] for label in labels]
+                    if all(column >= len(f) or f[column] == "" for f in fields):
+                        wanted = [t for t in wanted if t not in (figure, count)]
             got = [s for s in seen_statistics.get(block["name"], []) if s != "人数"]
             check(got == wanted, f"{where} {title} {block['name']}: rows {got}, wanted {wanted}")
             check(shared_persons is not None or "人数" in seen_statistics.get(block["name"], []),
