@@ -173,6 +173,7 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
   ownRatios_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   ownRatios_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
   ownRatios_->verticalHeader()->hide();
+  ownRatios_->setWordWrap(false);  // the whole list is the cell's tooltip
   ownRatios_->setMaximumHeight(6 * ownRatios_->fontMetrics().height() + 16);
   for (const kelvara::VarianceRatio& given : initial.usual.ratios) {
     if (given.column >= 0 && !IsGeneral(given)) bandRatios_.push_back(given);
