@@ -80,9 +80,7 @@ bool AddUsualIntake(const TabOptions& options, const std::vector<std::string>& l
     for (const RatioRow& row : *table) {
       int column = -1;
       if (!resolve(ColumnName{row.variable}, "variance-ratio", column)) return false;
-      VarianceRatio given{column, row.ratio, row.sex};
-      if (row.age) given.age = *row.age;
-      request.design.usual.ratios.push_back(given);
+      request.design.usual.ratios.push_back(GivenRatio(row, column));
     }
   }
   if (!options.usual || options.person.given()) return true;

@@ -86,4 +86,10 @@ std::optional<std::vector<RatioRow>> ReadRatioTable(const std::filesystem::path&
   return rows;
 }
 
+VarianceRatio GivenRatio(const RatioRow& row, int column) {
+  VarianceRatio given{column, row.ratio, row.sex};
+  if (row.age) given.age = *row.age;
+  return given;
+}
+
 }  // namespace kelvara

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/usual_intake_options.h"
+
 namespace kelvara {
 
 // One row: VAR,SEX,AGE,R. VAR is a column's 1-based number or its header
@@ -43,5 +45,8 @@ struct RatioTableProblem {
 // problem, which `problem` then holds.
 std::optional<std::vector<RatioRow>> ReadRatioTable(const std::filesystem::path& fileName,
                                                     RatioTableProblem& problem);
+
+// The ratio a row gives, once its variable is found to be `column`.
+VarianceRatio GivenRatio(const RatioRow& row, int column);
 
 }  // namespace kelvara

@@ -392,8 +392,7 @@ bool DesignOptionsDialog::LoadRatioTable(const QString& path) {
       UpdateAcceptance();
       return false;
     }
-    kelvara::VarianceRatio given{column, row.ratio, row.sex};
-    if (row.age) given.age = *row.age;
+    const kelvara::VarianceRatio given = kelvara::GivenRatio(row, column);
     if (IsGeneral(given)) {
       own[column] = row.ratio;
     } else {
