@@ -58,6 +58,10 @@ void ReportWriter::WriteLine(std::string_view line) {
   }
 }
 
+void ReportWriter::WriteBytes(std::string_view bytes) {
+  writeFailed_ |= std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size();
+}
+
 bool ReportWriter::Commit(std::string& error) {
   bool ok = std::fflush(file_) == 0 && !std::ferror(file_) && !writeFailed_;
   if (target_.empty()) {

@@ -1,4 +1,5 @@
-// Writing report lines to standard output or to a file, all or nothing.
+// Writing report lines (or a workbook's bytes) to standard output or to a
+// file, all or nothing.
 #pragma once
 
 #include <cstdio>
@@ -25,6 +26,8 @@ class ReportWriter {
   // Prepares the output; false with `error` set when it cannot be created.
   bool Open(std::string& error);
   void WriteLine(std::string_view line);
+  // Bytes as they are (a workbook's), with no line end and no conversion.
+  void WriteBytes(std::string_view bytes);
   // Finishes the output; false with `error` set when anything failed.
   bool Commit(std::string& error);
 

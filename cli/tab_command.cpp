@@ -18,6 +18,7 @@
 #include "cli/reference_loading.h"
 #include "cli/report_writer.h"
 #include "cli/tab_options.h"
+#include "cli/workbook_output.h"
 #include "codec/cp932.h"
 #include "engine/reading/ratio_table.h"
 #include "platform/program_arguments.h"
@@ -94,12 +95,24 @@ bool AddUsualIntake(const TabOptions& options, const std::vector<std::string>& l
   return true;
 }
 
-// Turns the named columns into a run request; false with `error` set when a
+// A column as the window labels it, "3.年齢"; a computed variable by its
+// name; empty for none.
+std::string ColumnLabel(const std::vector<std::string>& header,
+                        const std::vector<std::string>& variableNames, int column) {
+  if (column < 0) return {};
+  const auto index = static_cast<size_t>(column);
+  if (index >= header.size()) return variableNames[index];
+  return std::to_string(column + 1) + "." + header[index];
+}
+
+// Turns the named columns into a run request, and states its conditions as
+// the report names things (for the workbook); false with `error` set when a
 // column matches nothing. The classification columns are the file's; an
 // analysis variable, and the options given per variable, may also name a
 // computed variable, numbered on from the file's last column.
 bool BuildRequest(const TabOptions& options, const std::vector<std::string>& header,
-                  RunRequest& request, std::string& error, std::vector<std::string>& notes) {
+                  RunRequest& request, RunConditions& conditions, std::string& error,
+                  std::vector<std::string>& notes) {
   auto resolveIn = [&](const std::vector<std::string>& names) {
     return [&error, &names](const ColumnName& name, const char* role, int& column) {
       if (!name.given()) {
@@ -135,30 +148,27 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     if (!resolveVariable(name, "cut-off variable", column)) return false;
     request.design.shareBelowByColumn[column] = cutOff;
   }
-  if (options.provenance) {
-    const auto label = [&](int column) {
-      return column < 0 ? std::string()
-                        : std::to_string(column + 1) + "." + header[static_cast<size_t>(column)];
-    };
-    Provenance provenance;
-    // The full path, so that the line still names the file when the report
-    // is read elsewhere; in the report's code page.
-    std::error_code failed;
-    const std::filesystem::path full =
-        std::filesystem::absolute(PathFromUtf8(options.fileName), failed).lexically_normal();
-    const std::string file = failed ? options.fileName : Utf8FromPath(full);
-    provenance.file = Utf8ToCp932(file).value_or(file);
-    provenance.unit = label(c.unitColumn);
-    provenance.weight = label(c.weightColumn);
-    provenance.strata = label(request.design.strataColumn);
-    const std::time_t now = std::time(nullptr);
-    char stamp[32] = {};
-    if (const std::tm* local = std::localtime(&now)) {
-      std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
-    }
-    provenance.dateTime = stamp;
-    request.provenance = provenance;
+  // The names of the file and columns as the user gave them: for the
+  // provenance lines, and for the workbook's conditions.
+  const auto label = [&](int column) { return ColumnLabel(header, variableNames, column); };
+  Provenance names;
+  // The full path, so that the line still names the file when the report
+  // is read elsewhere; in the report's code page.
+  std::error_code failed;
+  const std::filesystem::path full =
+      std::filesystem::absolute(PathFromUtf8(options.fileName), failed).lexically_normal();
+  const std::string file = failed ? options.fileName : Utf8FromPath(full);
+  names.file = Utf8ToCp932(file).value_or(file);
+  names.unit = label(c.unitColumn);
+  names.weight = label(c.weightColumn);
+  names.strata = label(request.design.strataColumn);
+  const std::time_t now = std::time(nullptr);
+  char stamp[32] = {};
+  if (const std::tm* local = std::localtime(&now)) {
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
   }
+  names.dateTime = stamp;
+  if (options.provenance) request.provenance = names;
   if (!options.reference.empty()) {
     request.design.reference = LoadReferenceChoice(options, variableNames, error);
     if (!request.design.reference) return false;
@@ -189,7 +199,9 @@ bool BuildRequest(const TabOptions& options, const std::vector<std::string>& hea
     if (!columns) return false;
     request.design.ratios.push_back({columns->first, columns->second});
   }
-  return AddUsualIntake(options, labels, request, resolveVariable, error);
+  if (!AddUsualIntake(options, labels, request, resolveVariable, error)) return false;
+  conditions = ConditionsOfRun(names, request.scheme, request.design, label);
+  return true;
 }
 
 std::string DescribeFailure(RunOutcome outcome, const std::string& fileName) {
@@ -294,6 +306,23 @@ class ReplicateTrace {
   std::mutex mutex_;
 };
 
+// --xlsx-from: the workbook of a saved results file.
+int ConvertResultsFile(const TabOptions& options) {
+  if (SameFile(options.workbookFile, options.resultsFile)) {
+    return Fail("--xlsx-from would write the workbook over the results file " +
+                    options.resultsFile,
+                kExitBadUsage);
+  }
+  std::string error;
+  const auto lines = ResultsFileLines(options.resultsFile, error);
+  if (!lines) return Fail(error, kExitRunFailed);
+  const auto workbook = WorkbookBytes(*lines, {}, error);
+  if (!workbook || !WriteWorkbookFile(options.workbookFile, *workbook, error)) {
+    return Fail(error, kExitRunFailed);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulate) {
@@ -307,12 +336,22 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
     std::fputs(kTabUsage, stdout);
     return 0;
   }
+  if (!options->resultsFile.empty()) return ConvertResultsFile(*options);
   const auto header = ReadHeaderRow(PathFromUtf8(options->fileName), error);
   if (!header) return Fail(error, kExitRunFailed);
   RunRequest request;
+  RunConditions conditions;
   std::vector<std::string> notes;
-  if (!BuildRequest(*options, *header, request, error, notes)) return Fail(error, kExitBadUsage);
+  if (!BuildRequest(*options, *header, request, conditions, error, notes)) {
+    return Fail(error, kExitBadUsage);
+  }
   for (const std::string& note : notes) WriteUtf8(stderr, "kelvara-tab: note: " + note + "\n");
+  if (!options->workbookFile.empty() && (SameFile(options->workbookFile, options->fileName) ||
+                                         SameFile(options->workbookFile, options->outputFile))) {
+    return Fail("--xlsx names the survey data file or the -o file: give the workbook a name "
+                "of its own",
+                kExitBadUsage);
+  }
 
   std::optional<ReplicateTrace> trace;
   if (const char* traceFile = std::getenv("KELVARA_BOOTSTRAP_TRACE")) {
@@ -325,11 +364,22 @@ int RunTabCommand(const std::vector<std::string>& args, const Tabulator& tabulat
   if (outcome.status != RunStatus::ok) {
     return Fail(DescribeFailure(outcome, options->fileName), kExitRunFailed);
   }
+  // The workbook is made before anything is written, so that a workbook that
+  // cannot be made leaves no report behind either.
+  std::optional<std::string> workbook;
+  if (!options->workbookFile.empty()) {
+    const RunSpan run{0, lines.size(), conditions};
+    workbook = WorkbookBytes(lines, std::span(&run, 1), error);
+    if (!workbook) return Fail(error, kExitRunFailed);
+  }
 
   ReportWriter writer(PathFromUtf8(options->outputFile), options->utf8);
   if (!writer.Open(error)) return Fail(error, kExitRunFailed);
   for (const std::string& line : lines) writer.WriteLine(line);
   if (!writer.Commit(error)) return Fail(error, kExitRunFailed);
+  if (workbook && !WriteWorkbookFile(options->workbookFile, *workbook, error)) {
+    return Fail(error, kExitRunFailed);
+  }
   WarnOfCoverage(outcome.coverage, options->scheme);
   WarnOfPersonDays(outcome, *header);
   return 0;

@@ -132,6 +132,14 @@ const char* const kTabUsage =
     "  --utf8            UTF-8 with LF line ends, for reading in a terminal (a\n"
     "                    Windows console is given Unicode, whatever its code page)\n"
     "  -o FILE           write to FILE instead of standard output\n"
+    "  --xlsx FILE       also write the results as an Excel workbook: a summary\n"
+    "                    sheet (means, SDs, medians and shares by sex and age\n"
+    "                    group), a sheet per block with its numbers as numbers,\n"
+    "                    and the run's conditions\n"
+    "\n"
+    "  kelvara-tab --xlsx-from RESULTS.csv OUT.xlsx\n"
+    "                    the same workbook from a saved results file (code page\n"
+    "                    932 or UTF-8), with no run\n"
     "  --help            print this help\n"
     "\n"
     "COL and VARIABLE: a 1-based column number as in the window's labels (\"3\" is\n"
@@ -225,6 +233,8 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
          return {};
        }},
       {"-o", text(options.outputFile)},
+      {"--xlsx", text(options.workbookFile)},
+      {"--xlsx-from", text(options.resultsFile)},
       {"--scheme",
        [&](const std::string& value) -> std::string {
          const std::optional<SchemeId> scheme = SchemeNamed(value);
@@ -332,6 +342,7 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
   };
   std::vector<std::string> positional;
   bool optionsEnded = false;
+  bool runOptions = false;  // any option but --xlsx-from
 
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -347,6 +358,7 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
       options.help = true;
       return options;
     }
+    runOptions = runOptions || arg != "--xlsx-from";
     if (auto flag = flagOptions.find(arg); flag != flagOptions.end()) {
       *flag->second = true;
       continue;
@@ -362,6 +374,16 @@ std::optional<TabOptions> ParseTabOptions(const std::vector<std::string>& args,
     }
     error = option->second(args[++i]);
     if (!error.empty()) return std::nullopt;
+  }
+  if (!options.resultsFile.empty()) {
+    // A conversion of saved results: nothing is tabulated.
+    if (runOptions || positional.size() != 1 || positional.front().empty()) {
+      error = "--xlsx-from takes a results file and the workbook to write, and nothing else: "
+              "kelvara-tab --xlsx-from RESULTS.csv OUT.xlsx";
+      return std::nullopt;
+    }
+    options.workbookFile = positional.front();
+    return options;
   }
   if (options.reference.empty() && (!options.nutrients.empty() || !options.pregnancyStage.empty() ||
                                     !options.menstruation.empty())) {

@@ -52,6 +52,8 @@ struct TabOptions {
   std::vector<std::string> ratios;  // --ratio NUM/DEN as given, split against the header
   bool utf8 = false;
   std::string outputFile;  // empty: standard output
+  std::string workbookFile;  // --xlsx FILE, or OUT.xlsx of --xlsx-from; empty: none
+  std::string resultsFile;   // --xlsx-from RESULTS.csv: convert it, run nothing
   bool help = false;
 };
 

@@ -1,13 +1,45 @@
 #include "fuzz/report_check.h"
 
+#include <cmath>
+#include <set>
 #include <vector>
 
 #include "engine/report/block_scheme.h"
 #include "engine/report/report_format.h"
 #include "engine/report/report_reading.h"
+#include "engine/report/results_workbook.h"
+#include "engine/report/sheet_names.h"
 #include "engine/reading/text_blocks.h"
 
 namespace kelvara::fuzz {
+namespace {
+
+// The workbook of any lines: a sheet per block between 一覧 and 条件, each
+// validly and distinctly named, its cells in order and its numbers finite.
+std::string CheckWorkbook(std::span<const std::string> lines, size_t blockCount) {
+  SummaryDecimals decimals;
+  decimals.shares = 1;
+  const Workbook workbook = ResultsWorkbook(lines, {}, decimals);
+  if (workbook.sheets.size() != blockCount + 2) return "not a sheet per block";
+  std::set<std::string> names;
+  for (const WorkbookSheet& sheet : workbook.sheets) {
+    if (!SheetNames::Valid(sheet.name)) return "invalid sheet name";
+    std::string folded = sheet.name;
+    for (char& c : folded) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    if (!names.insert(folded).second) return "sheet name taken twice";
+    for (size_t i = 0; i < sheet.cells.size(); ++i) {
+      const WorkbookCell& cell = sheet.cells[i];
+      if (cell.number && !std::isfinite(*cell.number)) return "a number cell not finite";
+      if (i > 0 && (sheet.cells[i - 1].row > cell.row ||
+                    (sheet.cells[i - 1].row == cell.row && sheet.cells[i - 1].column >= cell.column))) {
+        return "cells out of order";
+      }
+    }
+  }
+  return {};
+}
+
+}  // namespace
 
 std::string CheckReportReading(std::string_view bytes) {
   std::vector<std::string> lines;
@@ -35,7 +67,7 @@ std::string CheckReportReading(std::string_view bytes) {
       }
     }
   }
-  return {};
+  return CheckWorkbook(lines, blocks.size());
 }
 
 }  // namespace kelvara::fuzz

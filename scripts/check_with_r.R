@@ -570,9 +570,9 @@ for (v in list(c("api00", "score"), c("acs.k3", "class"), c("enroll", "sodium"))
 # effect and the median's Woodruff interval follow. A replicate that drew none
 # of a group's units has no figure for it, and the method line counts them.
 usual_names <- c("mean", "SD", "SE", "CI lower", "CI upper", "CV", "deff", "share", "share SE",
-                 "median CI lower", "median CI upper", "EAR share", "EAR share SE",
-                 "AI share", "AI share SE", "UL share", "UL share SE", "DG share", "DG share SE",
-                 "replicates left out")
+                 "median CI lower", "median CI upper", "EAR persons", "EAR share", "EAR share SE",
+                 "AI persons", "AI share", "AI share SE", "UL persons", "UL share", "UL share SE",
+                 "DG persons", "DG share", "DG share SE", "replicates left out")
 check_usual_bootstrap <- function() {
   before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
   on.exit({
@@ -673,13 +673,17 @@ check_usual_bootstrap <- function() {
     se <- apply(replicated[, drew, drop = FALSE], 1, sd, na.rm = TRUE)
     p <- 0.5 + c(-1, 1) * t975 * se[3]
     ends <- sapply(p, function(q) if (q >= 0 && q <= 1) rule_value(x[members], wf[members], span * q) else NA)
-    judged <- as.vector(rbind(100 * full[4:7], 100 * se[4:7]))
+    # Per figure the persons judged, then the share and its SE (empty for
+    # fewer than two judged).
+    judged_persons <- sapply(has_value, function(has) sum(members & has))
+    judged <- as.vector(rbind(judged_persons, ifelse(judged_persons < 2, NA, 100 * full[4:7]),
+                              ifelse(judged_persons < 2, NA, 100 * se[4:7])))
     r <- c(mean, sd, se[1], mean - t975 * se[1], mean + t975 * se[1], 100 * se[1] / abs(mean),
            se[1]^2 * count / sd^2, 100 * full[2], 100 * se[2], ends, judged)
-    compare(paste("usual", f[1]), usual_names[1:19], c(f[4:6], f[18:33]), r, mean)
+    compare(paste("usual", f[1]), usual_names[1:23], c(f[4:6], f[18:37]), r, mean)
   }
   printed <- sub(".*\u5ef6\u3079([0-9]+)\u56de.*", "\\1", method)  # 延べN回
-  compare("usual", usual_names[20], printed, left_out, 0)
+  compare("usual", usual_names[24], printed, left_out, 0)
 }
 check_usual_bootstrap()
 # The energy ratios of --energy-balance, worked out here from the columns
@@ -717,64 +721,83 @@ en <- write_survey(list(stratum = rep(1:4, each = n_energy / 4), unit = rep(1:6,
                                         seq_len(n_energy) %% 9 == 0, 1, 0),
                         weight = round(runif(n_energy, 0.5, 3), 3),
                         variables = energy_columns), paths$energy)
-e_kcal <- en[[7]]
-protein_share <- en[[8]] * 4 / e_kcal * 100
-fat_share <- en[[9]] * 9 / e_kcal * 100
-ratios <- list(
-  list(name = "\u305f\u3093\u3071\u304f\u8cea\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",  # たんぱく質エネルギー比率
-       y = protein_share,
-       lo = function(age) ifelse(age >= 65, 15, ifelse(age >= 50, 14, 13)), hi = function(age) 20),
-  list(name = "\u8102\u80aa\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",                      # 脂肪エネルギー比率
-       y = fat_share, lo = function(age) 20, hi = function(age) 30),
-  list(name = "\u98fd\u548c\u8102\u80aa\u9178\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",  # 飽和脂肪酸エネルギー比率
-       y = en[[10]] * 9 / e_kcal * 100, lo = function(age) -Inf, hi = function(age) 7),
-  list(name = "\u70ad\u6c34\u5316\u7269\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",        # 炭水化物エネルギー比率
-       y = 100 - protein_share - fat_share, lo = function(age) 50, hi = function(age) 65))
-
-energy_lines <- system2(tab, c("--sex", "3", "--age", "4", "--pregnancy", "5", "--weight", "6",
-                               "--strata", "1", "--unit", "2", "--scheme", "table1",
-                               "--energy-balance", "--reference", energy_table, "--utf8",
-                               paths$energy), stdout = TRUE)
-if (!is.null(attr(energy_lines, "status"))) stop("kelvara-tab failed on the energy survey")
-Encoding(energy_lines) <- "UTF-8"
-ratio_names <- c("mean", "SE", "DG share", "DG share SE")
-for (ratio in ratios) {
-  before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
-  usable <- en
-  usable$y <- ratio$y
-  usable <- usable[is.finite(usable$y), ]
-  usable$stratum <- usable[[h_stratum]]
-  usable$unit <- usable[[h_unit]]
-  usable$w <- usable[[h_weight]]
-  age <- usable[[h_age]]
-  judged <- age >= 18 & usable[[h_preg]] == 0
-  usable$outside <- as.numeric(usable$y < ratio$lo(age) | usable$y > ratio$hi(age))
-  design <- svydesign(ids = ~unit, strata = ~stratum, weights = ~w, nest = TRUE, data = usable)
-  start <- match(paste0("\"\u3010", ratio$name, "\u3011\""), energy_lines)   # "【name】"
-  if (is.na(start)) stop("kelvara-tab wrote no block ", ratio$name)
-  titles <- gsub('"', "", fields_of(energy_lines[start + 1]))
-  at <- match(c("\u5e73\u5747", "\u6a19\u6e96\u8aa4\u5dee",                          # 平均, 標準誤差
-                "DG\u5916\u306e\u5272\u5408(%)", "DG\u5916\u306e\u5272\u5408\u306e\u6a19\u6e96\u8aa4\u5dee"),
-              titles)
-  for (line in energy_lines[(start + 2):length(energy_lines)]) {
-    if (!startsWith(line, '"') || grepl("^\"\u5c64", line)) break                        # the strata line
-    f <- fields_of(line)
-    n <- as.integer(f[2])
-    if (n < 2) next
-    members <- table1_members(f[1], usable[[h_sex]], age)
-    if (sum(members) != n) stop(sprintf("%s %s: %d members in R", ratio$name, f[1], sum(members)))
-    m <- svymean(~y, subset(design, members))
-    r <- c(coef(m), SE(m), NA, NA)
-    if (any(members & judged)) {
-      share <- svymean(~outside, subset(design, members & judged))
-      r[3:4] <- c(100 * coef(share), 100 * SE(share))
+# Each ratio's block against R: the mean and SE of every group, and the share
+# outside the goal over the persons `judged_in` says the table judges; with
+# `adult_bands_only`, only the age bands from 18 on (the goals below are the
+# adults').
+check_energy_ratios <- function(title, data, path, table, judged_in, adult_bands_only) {
+  energy_lines <- system2(tab, c("--sex", "3", "--age", "4", "--pregnancy", "5", "--weight", "6",
+                                 "--strata", "1", "--unit", "2", "--scheme", "table1",
+                                 "--energy-balance", "--reference", table, "--utf8", path),
+                          stdout = TRUE)
+  if (!is.null(attr(energy_lines, "status"))) stop("kelvara-tab failed on ", path)
+  Encoding(energy_lines) <- "UTF-8"
+  ratio_names <- c("mean", "SE", "DG share", "DG share SE")
+  e_kcal <- data[[7]]
+  protein_share <- data[[8]] * 4 / e_kcal * 100
+  fat_share <- data[[9]] * 9 / e_kcal * 100
+  ratios <- list(
+    list(name = "\u305f\u3093\u3071\u304f\u8cea\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",  # たんぱく質エネルギー比率
+         y = protein_share,
+         lo = function(age) ifelse(age >= 65, 15, ifelse(age >= 50, 14, 13)), hi = function(age) 20),
+    list(name = "\u8102\u80aa\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",                      # 脂肪エネルギー比率
+         y = fat_share, lo = function(age) 20, hi = function(age) 30),
+    list(name = "\u98fd\u548c\u8102\u80aa\u9178\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",  # 飽和脂肪酸エネルギー比率
+         y = data[[10]] * 9 / e_kcal * 100, lo = function(age) -Inf, hi = function(age) 7),
+    list(name = "\u70ad\u6c34\u5316\u7269\u30a8\u30cd\u30eb\u30ae\u30fc\u6bd4\u7387",        # 炭水化物エネルギー比率
+         y = 100 - protein_share - fat_share, lo = function(age) 50, hi = function(age) 65))
+  for (ratio in ratios) {
+    before <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed)
+    usable <- data
+    usable$y <- ratio$y
+    usable <- usable[is.finite(usable$y), ]
+    usable$stratum <- usable[[h_stratum]]
+    usable$unit <- usable[[h_unit]]
+    usable$w <- usable[[h_weight]]
+    age <- usable[[h_age]]
+    judged <- judged_in(age, usable[[h_preg]])
+    usable$outside <- as.numeric(usable$y < ratio$lo(age) | usable$y > ratio$hi(age))
+    design <- svydesign(ids = ~unit, strata = ~stratum, weights = ~w, nest = TRUE, data = usable)
+    start <- match(paste0("\"\u3010", ratio$name, "\u3011\""), energy_lines)   # "【name】"
+    if (is.na(start)) stop("kelvara-tab wrote no block ", ratio$name)
+    titles <- gsub('"', "", fields_of(energy_lines[start + 1]))
+    at <- match(c("\u5e73\u5747", "\u6a19\u6e96\u8aa4\u5dee",                          # 平均, 標準誤差
+                  "DG\u5916\u306e\u5272\u5408(%)", "DG\u5916\u306e\u5272\u5408\u306e\u6a19\u6e96\u8aa4\u5dee"),
+                titles)
+    for (line in energy_lines[(start + 2):length(energy_lines)]) {
+      if (!startsWith(line, '"') || grepl("^\"\u5c64", line)) break                        # the strata line
+      f <- fields_of(line)
+      n <- as.integer(f[2])
+      if (n < 2) next
+      if (adult_bands_only) {
+        from <- suppressWarnings(as.numeric(sub("^[^0-9]*([0-9]+).*$", "\\1", f[1])))
+        if (grepl("\u7dcf\u6570", f[1]) || is.na(from) || from < 18) next                 # 総数
+      }
+      members <- table1_members(f[1], usable[[h_sex]], age)
+      if (sum(members) != n) stop(sprintf("%s %s: %d members in R", ratio$name, f[1], sum(members)))
+      m <- svymean(~y, subset(design, members))
+      r <- c(coef(m), SE(m), NA, NA)
+      if (any(members & judged)) {
+        share <- svymean(~outside, subset(design, members & judged))
+        r[3:4] <- c(100 * coef(share), 100 * SE(share))
+      }
+      compare(paste("energy", ratio$name, f[1]), ratio_names, f[at], unname(r), as.numeric(f[at[1]]))
     }
-    compare(paste("energy", ratio$name, f[1]), ratio_names, f[at], unname(r), as.numeric(f[at[1]]))
+    counts <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed) - before
+    cat(sprintf("energy survey, %s, %s: %d figures, %d agree, %d zero up to noise, %d differ\n",
+                title, ratio$name, counts[1], counts[2], counts[3], counts[4]))
   }
-  counts <- c(totals$compared, totals$agreed, totals$as_zero, totals$failed) - before
-  cat(sprintf("energy survey, %s: %d figures, %d agree, %d zero up to noise, %d differ\n",
-              ratio$name, counts[1], counts[2], counts[3], counts[4]))
 }
+check_energy_ratios("test table", en, paths$energy, energy_table,
+                    function(age, preg) age >= 18 & preg == 0, FALSE)
+# The same survey without pregnant women against the shipped 2025 table: its
+# goals for the adult bands are the ones above.
+en_not_pregnant <- en
+en_not_pregnant[[h_preg]] <- 0
+paths$energy_shipped <- file.path(work, "energy_not_pregnant.csv")
+write.csv(en_not_pregnant, paths$energy_shipped, row.names = FALSE, na = "", fileEncoding = "CP932")
+check_energy_ratios("dri2025", en_not_pregnant, paths$energy_shipped, "dri2025",
+                    function(age, preg) age >= 18, TRUE)
 
 cat(sprintf(paste("%d figures compared: %d agree to the printed digits,",
                   "%d are zero on both sides up to rounding noise, %d differ\n"),

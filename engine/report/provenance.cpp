@@ -62,6 +62,8 @@ std::string_view SchemeCaption(SchemeId scheme) {
   return {};
 }
 
+std::string_view ProgramName() { return kProgram; }
+
 std::string ProvenanceLine(const Provenance& provenance, SchemeId scheme,
                            const DesignOptions& design) {
   std::string added;

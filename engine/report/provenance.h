@@ -42,4 +42,7 @@ std::optional<ProvenanceFields> ReadProvenanceLine(std::string_view line);
 // The scheme's caption as the window's choice reads, code page 932.
 std::string_view SchemeCaption(SchemeId scheme);
 
+// "Kelvara <version>", as the provenance line names the program.
+std::string_view ProgramName();
+
 }  // namespace kelvara

@@ -74,17 +74,6 @@ std::string HeaderName(std::string_view line) {
   return std::string(line);
 }
 
-// A whole field as a number, locale-free; an empty field, trailing text, inf
-// or nan gives nothing: no statistic of a report is either.
-std::optional<double> FieldNumber(std::string_view field) {
-  if (field.empty()) return std::nullopt;
-  double value = 0;
-  const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-  if (error != std::errc() || end != field.data() + field.size()) return std::nullopt;
-  if (!std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
 // Reads a decimal count at the front of `text` and moves past it.
 std::optional<int> TakeCount(std::string_view& text) {
   int value = 0;
@@ -136,7 +125,52 @@ std::optional<ReferenceNote> ReadReferenceLine(std::string_view line) {
                        ReferenceLineNutrient(line).value_or(std::string())};
 }
 
+// The group lines from line `i` on, up to the strata line (with the reference
+// line after it) or the block's end; `i` is left after what was read.
+void ReadGroups(std::span<const std::string> lines, size_t& i, ReportBlock& block) {
+  std::string cellText;
+  std::vector<std::string_view> cells;
+  for (; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (line.empty() || IsHeaderLine(line) || ReadProvenanceLine(line)) return;
+    if (std::optional<StrataNote> note = ReadStrataLine(line)) {
+      block.strata = *note;
+      ++i;
+      if (i < lines.size()) {
+        block.reference = ReadReferenceLine(lines[i]);
+        if (block.reference) ++i;
+      }
+      return;
+    }
+    SplitLine(line, kFieldLimit, cellText, cells);
+    if (cells.size() < 3 || cells.front().empty()) continue;  // not a group line
+    ReportGroupLine& group = block.groups.emplace_back();
+    group.label = cells.front();
+    group.line = i;
+    // Only the fields present are kept, so that what a hostile file costs
+    // stays in proportion to its own size.
+    group.values.resize(std::min(cells.size() - 1, block.titles.size()));
+    for (size_t c = 0; c < group.values.size(); ++c) group.values[c] = ReportFieldNumber(cells[c + 1]);
+  }
+}
+
 }  // namespace
+
+std::optional<double> ReportFieldNumber(std::string_view field) {
+  if (field.empty()) return std::nullopt;
+  double value = 0;
+  const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+  if (error != std::errc() || end != field.data() + field.size()) return std::nullopt;
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::vector<std::string> ReportLineFields(std::string_view line) {
+  std::string cellText;
+  std::vector<std::string_view> cells;
+  SplitLine(line, kFieldLimit, cellText, cells);
+  return {cells.begin(), cells.end()};
+}
 
 std::string_view ColumnTitle(ReportColumn column) {
   switch (column) {
@@ -201,28 +235,14 @@ std::vector<ReportBlock> ReadReportBlocks(std::span<const std::string> lines) {
         ++i;
       }
     }
-    if (block.titles.empty()) continue;  // no columns to read the groups by
-    for (; i < lines.size(); ++i) {
-      const std::string& line = lines[i];
-      if (line.empty() || IsHeaderLine(line) || ReadProvenanceLine(line)) break;
-      if (std::optional<StrataNote> note = ReadStrataLine(line)) {
-        block.strata = *note;
-        ++i;
-        if (i < lines.size()) {
-          block.reference = ReadReferenceLine(lines[i]);
-          if (block.reference) ++i;
-        }
-        break;
-      }
-      SplitLine(line, kFieldLimit, cellText, cells);
-      if (cells.size() < 3 || cells.front().empty()) continue;  // not a group line
-      ReportGroupLine& group = block.groups.emplace_back();
-      group.label = cells.front();
-      // Only the fields present are kept, so that what a hostile file costs
-      // stays in proportion to its own size.
-      group.values.resize(std::min(cells.size() - 1, block.titles.size()));
-      for (size_t c = 0; c < group.values.size(); ++c) group.values[c] = FieldNumber(cells[c + 1]);
+    if (!block.titles.empty()) ReadGroups(lines, i, block);
+    // The closing lines the reader does not know (a method line, say) still
+    // belong to the block.
+    while (i < lines.size() && !lines[i].empty() && !IsHeaderLine(lines[i]) &&
+           !ReadProvenanceLine(lines[i])) {
+      ++i;
     }
+    block.endLine = i;
   }
   return blocks;
 }

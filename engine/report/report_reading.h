@@ -30,8 +30,12 @@ struct StrataNote {
 struct ReportGroupLine {
   std::string label;  // code page 932 bytes
   std::vector<std::optional<double>> values;  // in the order of the titles
+  size_t line = 0;  // its position among the lines read
 
-  bool operator==(const ReportGroupLine&) const = default;
+  // The same group with the same values, wherever its line stood.
+  bool operator==(const ReportGroupLine& other) const {
+    return label == other.label && values == other.values;
+  }
 };
 
 // The line that ends a block judged against reference values.
@@ -54,6 +58,10 @@ struct ReportBlock {
   // The provenance line just before the header, when the report has them.
   std::optional<ProvenanceFields> provenance;
   std::optional<ReferenceNote> reference;
+  // One past the block's last line: its closing lines (strata, reference,
+  // method and the like) run up to the empty line, the next header or the
+  // next block's provenance line.
+  size_t endLine = 0;
 
   // The position in `values` of the column with this title.
   std::optional<size_t> Column(std::string_view title) const;
@@ -75,6 +83,14 @@ enum class ReportColumn {
   earPersons, aiPersons, ulPersons, dgPersons,
 };
 std::string_view ColumnTitle(ReportColumn column);
+
+// A whole report field as a number, locale-free (std::from_chars); nothing
+// for an empty field, trailing text, inf or nan: no statistic of a report is
+// any of these.
+std::optional<double> ReportFieldNumber(std::string_view field);
+
+// The fields of a report line, quotes removed, as SplitLine splits it.
+std::vector<std::string> ReportLineFields(std::string_view line);
 
 // The blocks among `lines`, in order. A block starts at a 【name】 header
 // line, takes its column titles from the line after it, and its groups from

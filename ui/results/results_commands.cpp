@@ -22,13 +22,6 @@ const QString kResultsFilter = QStringLiteral("計算結果 (*.csv)");
 
 QString FolderOf(const QString& path) { return QFileInfo(path).absolutePath(); }
 
-// Whether two names lead to one file (links and letter case as the file
-// system sees them).
-bool SameFile(const QString& a, const QString& b) {
-  const QFileInfo first(a), second(b);
-  return first.exists() && second.exists() && first == second;
-}
-
 }  // namespace
 
 QString TMainForm::PrintHeading() const {

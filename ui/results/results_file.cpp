@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "codec/cp932.h"
-#include "engine/reading/text_blocks.h"
-#include "engine/reading/text_encoding.h"
+#include "engine/reading/results_lines.h"
 #include "engine/report/report_reading.h"
 #include "ui/window/background_work.h"
 #include "ui/window/file_problem.h"
@@ -18,68 +18,6 @@
 
 namespace {
 
-// The first lines of a file, or all of them; nothing when it cannot be read.
-// With a note, the lines read so far are noted as the reading goes; a stop
-// request ends it early, with whatever lines were read.
-std::optional<std::vector<std::string>> ReadLines(const QString& path, size_t byteLimit,
-                                                  bool& byteOrderMark, std::stop_token stop = {},
-                                                  ProgressNote* note = nullptr) {
-  // Results files are read in text mode like survey files: CR bytes dropped,
-  // 0x1A ends the file, lines of any length arrive whole, empty lines kept.
-  kelvara::TextFileBlocks blocks(std::min<size_t>(byteLimit, 1 << 20),
-                                 kelvara::TextFileBlocks::ByteOrderMark::drop);
-  if (!blocks.Open(FileSystemPath(path))) return std::nullopt;
-  std::vector<std::string> lines;
-  size_t read = 0;  // without the dropped CR bytes: near enough for a bar
-  for (std::string block; read < byteLimit && !stop.stop_requested() && blocks.Next(block);) {
-    read += block.size();
-    kelvara::LineCursor cursor(block);
-    for (std::string_view line; cursor.Next(line);) lines.emplace_back(line);
-    if (note != nullptr) {
-      constexpr int kSteps = 1000;
-      const size_t size = blocks.fileSize();
-      const double share =
-          size == 0 ? 0.0 : std::min(1.0, static_cast<double>(read) / static_cast<double>(size));
-      note->Set(QStringLiteral("%L1 行を読み込みました").arg(lines.size()),
-                static_cast<int>(share * kSteps), size == 0 ? 0 : kSteps);
-    }
-  }
-  if (blocks.failed()) return std::nullopt;
-  byteOrderMark = blocks.droppedByteOrderMark();
-  return lines;
-}
-
-enum class Conversion { none, done, lacking };
-
-// UTF-8 lines turned into the code page 932 of the report; the number of the
-// first line with a character code page 932 lacks in `badLine`. A code page
-// 932 file (whose Japanese is practically never valid UTF-8) stays as it is,
-// its byte order mark put back if it had one.
-Conversion ToCodePage932(std::vector<std::string>& lines, bool byteOrderMark, size_t& badLine) {
-  bool valid = true, nonAscii = false;
-  for (const std::string& line : lines) {
-    if (!kelvara::IsValidUtf8(line)) {
-      valid = false;
-      break;
-    }
-    nonAscii = nonAscii || kelvara::LooksLikeUtf8(line);
-  }
-  if (!valid || (!byteOrderMark && !nonAscii)) {
-    if (byteOrderMark && !lines.empty()) lines.front().insert(0, kelvara::kUtf8ByteOrderMark);
-    return Conversion::none;
-  }
-  for (size_t i = 0; i < lines.size(); ++i) {
-    std::optional<std::string> converted = kelvara::Utf8ToCp932(lines[i]);
-    if (!converted) {
-      badLine = i + 1;
-      return Conversion::lacking;
-    }
-    lines[i] = std::move(*converted);
-  }
-  return Conversion::done;
-}
-
-constexpr size_t kWholeFile = SIZE_MAX;
 // Enough of a file to find a results file's first heading, or to tell what
 // else it is.
 constexpr size_t kSampleBytes = 64 * 1024;
@@ -88,20 +26,29 @@ constexpr size_t kSampleBytes = 64 * 1024;
 
 std::optional<std::vector<std::string>> ReadResultsFile(const QString& path, std::stop_token stop,
                                                         ProgressNote* note, QString* refusal) {
-  bool byteOrderMark = false;
-  std::optional<std::vector<std::string>> lines =
-      ReadLines(path, kWholeFile, byteOrderMark, stop, note);
-  if (stop.stop_requested()) return lines;  // the caller drops a stopped reading
-  if (!lines) return std::nullopt;
-  size_t badLine = 0;
-  if (ToCodePage932(*lines, byteOrderMark, badLine) == Conversion::lacking) {
+  kelvara::ReadingProgress progress;
+  if (note != nullptr) {
+    progress = [note](size_t lines, size_t read, size_t size) {
+      constexpr int kSteps = 1000;
+      const double share =
+          size == 0 ? 0.0 : std::min(1.0, static_cast<double>(read) / static_cast<double>(size));
+      note->Set(QStringLiteral("%L1 行を読み込みました").arg(lines),
+                static_cast<int>(share * kSteps), size == 0 ? 0 : kSteps);
+    };
+  }
+  kelvara::ResultsLines read = kelvara::ReadResultsLines(FileSystemPath(path), kelvara::Utf8ToCp932,
+                                                         SIZE_MAX, stop, progress);
+  if (stop.stop_requested()) return std::move(read.lines);  // the caller drops a stopped reading
+  if (read.status == kelvara::ResultsLines::Status::cannotRead) return std::nullopt;
+  if (read.status == kelvara::ResultsLines::Status::lackingCp932) {
     if (refusal != nullptr) {
       *refusal = QStringLiteral("このファイルは UTF-8 で書かれていますが、%1 行目にシフトJIS（コードページ932）にない文字があるため、"
                                 "計算結果として開けません。")
-                     .arg(badLine);
+                     .arg(read.badLine);
     }
     return std::nullopt;
   }
+  std::optional<std::vector<std::string>> lines = std::move(read.lines);
   // Raw survey data and other files hold no block: loading them would fill
   // the pane with lines that are no results.
   if (kelvara::ReadReportBlocks(*lines).empty()) {
@@ -119,11 +66,12 @@ QString NonResultsFileDescription(const QString& path) {
   const QFileInfo info(path);
   if (!info.exists() || info.isDir()) return {};
   if (info.size() == 0) return QStringLiteral("空のファイル");
-  bool byteOrderMark = false;
-  std::optional<std::vector<std::string>> lines = ReadLines(path, kSampleBytes, byteOrderMark);
-  if (!lines) return QStringLiteral("読み込めないファイル");
-  size_t badLine = 0;
-  ToCodePage932(*lines, byteOrderMark, badLine);
+  kelvara::ResultsLines read =
+      kelvara::ReadResultsLines(FileSystemPath(path), kelvara::Utf8ToCp932, kSampleBytes);
+  if (read.status == kelvara::ResultsLines::Status::cannotRead) {
+    return QStringLiteral("読み込めないファイル");
+  }
+  const std::vector<std::string>* lines = &read.lines;
   if (!kelvara::ReadReportBlocks(*lines).empty()) return {};
   const bool binary = std::any_of(lines->begin(), lines->end(), [](const std::string& line) {
     return line.find('\0') != std::string::npos;
@@ -144,8 +92,11 @@ QString NonResultsFileDescription(const QString& path) {
   return QStringLiteral("テキストファイル（変数の見出し「【…】」の行がありません）");
 }
 
-bool WriteResultsFile(const QString& path, const std::vector<std::string>& lines,
-                      QString* cause) {
+namespace {
+
+// Writes through a temporary file beside `path`, put in its place only when
+// `write` wrote all of it.
+bool SaveWhole(const QString& path, const std::function<bool(QSaveFile&)>& write, QString* cause) {
   QSaveFile file(path);
   const auto fail = [&] {
     // A short write sets no error of its own: it is a write error all the same.
@@ -155,15 +106,38 @@ bool WriteResultsFile(const QString& path, const std::vector<std::string>& lines
     return false;
   };
   if (!file.open(QIODevice::WriteOnly)) return fail();
-  for (const std::string& line : lines) {
-    const auto size = static_cast<qint64>(line.size());
-    if (file.write(line.data(), size) != size || file.write("\r\n", 2) != 2) {
-      const bool failed = fail();
-      file.cancelWriting();
-      return failed;
-    }
+  if (!write(file)) {
+    const bool failed = fail();
+    file.cancelWriting();
+    return failed;
   }
   return file.commit() || fail();
+}
+
+}  // namespace
+
+bool WriteResultsFile(const QString& path, const std::vector<std::string>& lines,
+                      QString* cause) {
+  return SaveWhole(
+      path,
+      [&lines](QSaveFile& file) {
+        for (const std::string& line : lines) {
+          const auto size = static_cast<qint64>(line.size());
+          if (file.write(line.data(), size) != size || file.write("\r\n", 2) != 2) return false;
+        }
+        return true;
+      },
+      cause);
+}
+
+bool WriteFileBytes(const QString& path, std::string_view bytes, QString* cause) {
+  return SaveWhole(
+      path,
+      [bytes](QSaveFile& file) {
+        const auto size = static_cast<qint64>(bytes.size());
+        return file.write(bytes.data(), size) == size;
+      },
+      cause);
 }
 
 bool FileReadable(const QString& path) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class ProgressNote;
@@ -35,6 +36,9 @@ QString NonResultsFileDescription(const QString& path);
 // cause in `cause` when one is given.
 bool WriteResultsFile(const QString& path, const std::vector<std::string>& lines,
                       QString* cause = nullptr);
+
+// The same for bytes as they are (a workbook's).
+bool WriteFileBytes(const QString& path, std::string_view bytes, QString* cause = nullptr);
 
 // Whether the file can be opened for reading.
 bool FileReadable(const QString& path);

@@ -89,9 +89,11 @@ void ResultsPane::Show(const std::vector<std::string>& lines) {
   for (int line : continued) document()->findBlockByNumber(first + line).setUserState(kContinuedLine);
 }
 
-void ResultsPane::AppendLines(std::vector<std::string> lines) {
+void ResultsPane::AppendLines(std::vector<std::string> lines,
+                              std::optional<kelvara::RunConditions> conditions) {
   if (lines.empty()) return;
   Show(lines);
+  if (conditions) runs_.push_back({lines_.size(), lines_.size() + lines.size(), std::move(*conditions)});
   lines_.reserve(lines_.size() + lines.size());
   for (std::string& line : lines) lines_.push_back(std::move(line));
   unsaved_ = true;
@@ -102,12 +104,14 @@ void ResultsPane::ReplaceLines(std::vector<std::string> lines) {
   clear();
   Show(lines);
   lines_ = std::move(lines);
+  runs_.clear();
   unsaved_ = false;
   emit linesChanged();
 }
 
 void ResultsPane::ClearLines() {
   lines_.clear();
+  runs_.clear();
   clear();
   unsaved_ = false;
   emit linesChanged();

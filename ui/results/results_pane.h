@@ -4,8 +4,11 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/report/run_conditions.h"
 
 struct HelpTopic;
 
@@ -19,8 +22,10 @@ class ResultsPane : public QPlainTextEdit {
   const std::vector<std::string>& lines() const { return lines_; }
 
   // Appends the lines after the present ones, in one update of the view.
-  // They are unsaved until the next save.
-  void AppendLines(std::vector<std::string> lines);
+  // They are unsaved until the next save. The conditions of the run that
+  // made them, when given, are kept for the workbook's 条件 sheet.
+  void AppendLines(std::vector<std::string> lines,
+                   std::optional<kelvara::RunConditions> conditions = std::nullopt);
   // Replaces every line with those of a results file, which are saved there.
   void ReplaceLines(std::vector<std::string> lines);
   // Empties the pane; nothing is left to lose.
@@ -34,6 +39,10 @@ class ResultsPane : public QPlainTextEdit {
   // The explanation of what stands at a point of the viewport: the column
   // title under it, or the line it is on; null for anything else.
   const HelpTopic* TopicAt(const QPoint& point) const;
+
+  // The runs of this session whose lines the pane holds, with their
+  // conditions; a loaded file's lines belong to none.
+  const std::vector<kelvara::RunSpan>& runs() const { return runs_; }
 
  signals:
   // The lines changed: appended, cleared, or replaced by a loaded file.
@@ -52,6 +61,7 @@ class ResultsPane : public QPlainTextEdit {
   void Show(const std::vector<std::string>& lines);
 
   std::vector<std::string> lines_;
+  std::vector<kelvara::RunSpan> runs_;
   bool unsaved_ = false;
   QPoint pressedAt_;
 };

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "codec/cp932.h"
+#include "engine/report/run_conditions.h"
 #include "engine/tabulation.h"
 #include "ui/window/main_window.h"
 #include "ui/window/background_work.h"
@@ -192,24 +193,25 @@ void TMainForm::RunTabulation() {
   request.design = TabSheet2->designOptions();
   // A method remembered without its column in this file adds nothing.
   if (request.design.energyAdjustment.energyColumn < 0) request.design.energyAdjustment = {};
-  if (ProvenanceItem->isChecked()) {
-    // Names as the window shows them, in the report's code page.
-    const auto cp932 = [](const QString& text) {
-      return kelvara::Utf8ToCp932(text.toUtf8().toStdString()).value_or("?");
-    };
-    const auto label = [&](int column) {
-      return column < 0 ? std::string() : cp932(TabSheet2->columnLabel(column));
-    };
-    kelvara::Provenance provenance;
-    provenance.file = cp932(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
-    provenance.unit = label(request.columns.unitColumn);
-    provenance.weight = label(request.columns.weightColumn);
-    provenance.strata = label(request.design.strataColumn);
-    provenance.dateTime =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
-    request.provenance = provenance;
-  }
+  // Names as the window shows them, in the report's code page: for the
+  // provenance lines and the workbook's conditions.
+  const auto cp932 = [](const QString& text) {
+    return kelvara::Utf8ToCp932(text.toUtf8().toStdString()).value_or("?");
+  };
+  const auto label = [&](int column) {
+    return column < 0 ? std::string() : cp932(TabSheet2->columnLabel(column));
+  };
+  kelvara::Provenance names;
+  names.file = cp932(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+  names.unit = label(request.columns.unitColumn);
+  names.weight = label(request.columns.weightColumn);
+  names.strata = label(request.design.strataColumn);
+  names.dateTime =
+      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
+  if (ProvenanceItem->isChecked()) request.provenance = names;
   if (!AddDerivedVariables(request)) return;
+  kelvara::RunConditions conditions =
+      kelvara::ConditionsOfRun(names, request.scheme, request.design, label);
   std::map<int, QString> labels;
   for (int column : request.variableColumns) labels[column] = TabSheet2->columnLabel(column);
 
@@ -244,7 +246,7 @@ void TMainForm::RunTabulation() {
     dialogs().ShowError(RunFailureMessage(outcome, path, TabSheet2->columnLabel(outcome.column)));
     return;
   }
-  pane().AppendLines(std::move(result->lines));
+  pane().AppendLines(std::move(result->lines), std::move(conditions));
   QStringList notices = {CoverageNotice(outcome.coverage, request.scheme,
                                         TabSheet2->schemeCaption(),
                                         TabSheet2->columnLabel(request.columns.ageColumn)),

@@ -13,3 +13,7 @@ std::filesystem::path FileSystemPath(const QString& name);
 // the window's boxes and messages; the window keeps and stores names with
 // '/', as Qt hands them over.
 QString ShownPath(const QString& name);
+
+// Whether two names lead to one existing file (links and letter case as the
+// file system sees them).
+bool SameFile(const QString& a, const QString& b);

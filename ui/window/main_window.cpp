@@ -82,6 +82,7 @@ TMainForm::TMainForm(const QString& settingsFile, QWidget* parent)
   CreateMenu();
   OpenDialog = new TFileDialog(TFileDialog::Kind::open, QStringLiteral("OpenDialog"), this);
   SaveDialog = new TFileDialog(TFileDialog::Kind::save, QStringLiteral("SaveDialog"), this);
+  WorkbookDialog = new TFileDialog(TFileDialog::Kind::save, QStringLiteral("WorkbookDialog"), this);
   PrintDialog = Named(new QObject(this), "PrintDialog");
   PrintSetupDialog = Named(new QObject(this), "PrintSetupDialog");
 
@@ -131,6 +132,18 @@ void TMainForm::CreateMenu() {
   N4 = AddSeparator(FileMenu, "N4");
   FileExitItem = AddMenuEntry(FileMenu, "FileExitItem", QStringLiteral("終了(&X)"),
                               QStringLiteral("このアプリケーションを終了します"));
+  ResultsMenu = Named(MainMenu->addMenu(QStringLiteral("計算結果(&R)")), "ResultsMenu");
+  WorkbookSaveItem =
+      AddMenuEntry(ResultsMenu, "WorkbookSaveItem", QStringLiteral("Excel形式で保存(&E)..."),
+                   QStringLiteral("一覧、変数ごとのシート、条件を Excel のブック（.xlsx）に保存します"));
+  ResultsMenu->addSeparator();
+  SummaryPrintItem = AddMenuEntry(ResultsMenu, "SummaryPrintItem", QStringLiteral("一覧表を印刷(&L)..."),
+                                  QStringLiteral("性・年齢階級別の一覧表を A4 横で印刷します"));
+  SummaryPdfItem = AddMenuEntry(ResultsMenu, "SummaryPdfItem", QStringLiteral("一覧表をPDFで保存(&F)..."),
+                                QStringLiteral("性・年齢階級別の一覧表を A4 横の PDF に保存します"));
+  SummaryDecimalsItem =
+      AddMenuEntry(ResultsMenu, "SummaryDecimalsItem", QStringLiteral("一覧表の小数桁数(&D)..."),
+                   QStringLiteral("一覧表に見せる小数の桁数を変数ごとに選びます"));
   CalculationMenu = Named(MainMenu->addMenu(QStringLiteral("計算(&C)")), "CalculationMenu");
   DesignOptionsItem =
       AddMenuEntry(CalculationMenu, "DesignOptionsItem", QStringLiteral("標本設計と追加の列(&D)..."),
@@ -159,6 +172,10 @@ void TMainForm::CreateMenu() {
   connect(FilePrintItem, &QAction::triggered, this, &TMainForm::FilePrint);
   connect(FilePrintSetupItem, &QAction::triggered, this, &TMainForm::FilePrintSetup);
   connect(FileExitItem, &QAction::triggered, this, &TMainForm::FileExit);
+  connect(WorkbookSaveItem, &QAction::triggered, this, &TMainForm::ResultsSaveWorkbook);
+  connect(SummaryPrintItem, &QAction::triggered, this, &TMainForm::ResultsPrintSummary);
+  connect(SummaryPdfItem, &QAction::triggered, this, &TMainForm::ResultsSaveSummaryPdf);
+  connect(SummaryDecimalsItem, &QAction::triggered, this, &TMainForm::ResultsChooseDecimals);
   connect(DesignOptionsItem, &QAction::triggered, this, &TMainForm::ChooseDesignOptions);
   connect(DerivedVariablesItem, &QAction::triggered, this, &TMainForm::ChooseDerivedVariables);
   connect(EnergyBalanceItem, &QAction::triggered, this, &TMainForm::AddEnergyBalance);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/report/summary_table.h"
 #include "ui/dialogs/common_dialogs.h"
 
 namespace kelvara {
@@ -42,6 +43,12 @@ class TMainForm : public QMainWindow {
   void FilePrint();
   void FilePrintSetup();
   void FileExit();
+  // The 計算結果 menu: the results as an Excel workbook, the summary 一覧
+  // printed or saved as PDF, and the decimals it shows.
+  void ResultsSaveWorkbook();
+  void ResultsPrintSummary();
+  void ResultsSaveSummaryPdf();
+  void ResultsChooseDecimals();
   void HelpAbout();
   // The page that explains the report's columns (F1): shown beside the
   // window, which stays usable.
@@ -115,6 +122,15 @@ class TMainForm : public QMainWindow {
   QString ResultsFolder() const;
   // What a printed page of results says at its top.
   QString PrintHeading() const;
+  // Whether the pane holds a block to save or print: else says `refusal`
+  // (nothing in the pane) or that it holds no block.
+  bool HaveBlocks(const QString& refusal);
+  // The summary 一覧 of the pane's blocks, in the decimals set; empty, and
+  // said, when no block has the groups of a scheme.
+  std::vector<kelvara::SummarySection> Summary();
+  // Asks where the workbook or the summary's PDF goes; empty when cancelled
+  // or refused.
+  QString AskSummaryPath(const QString& filter, const QString& extension);
   // The progress window, for a load or a run.
   TFormProgress& progressWindow();
 
@@ -161,6 +177,11 @@ class TMainForm : public QMainWindow {
   QAction* FilePrintSetupItem;
   QAction* N4;
   QAction* FileExitItem;
+  QMenu* ResultsMenu;
+  QAction* WorkbookSaveItem;
+  QAction* SummaryPrintItem;
+  QAction* SummaryPdfItem;
+  QAction* SummaryDecimalsItem;
   QMenu* CalculationMenu;
   QAction* DesignOptionsItem;
   QAction* ProvenanceItem;  // a provenance line before each block
@@ -171,6 +192,7 @@ class TMainForm : public QMainWindow {
   QAction* HelpAboutItem;
   TFileDialog* OpenDialog;
   TFileDialog* SaveDialog;
+  TFileDialog* WorkbookDialog;  // the workbook's and the summary PDF's
   QObject* PrintDialog;
   QObject* PrintSetupDialog;
   QTabWidget* PageControl1;

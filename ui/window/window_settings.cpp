@@ -50,6 +50,10 @@ const QString kPregnancyStage = QStringLiteral("design/pregnancyStage");
 const QString kMenstruation = QStringLiteral("design/menstruation");
 // Nutrient keys set by hand, as "header<TAB>key" (the header decoded).
 const QString kNutrientKeys = QStringLiteral("design/nutrientKeys");
+// The summary's decimals per variable, as "decimals<TAB>name" (the name
+// decoded), and of its share rows.
+const QString kSummaryDecimals = QStringLiteral("summary/decimals");
+const QString kShareDecimals = QStringLiteral("summary/shareDecimals");
 const QString kPageSize = QStringLiteral("page/size");
 const QString kOrientation = QStringLiteral("page/orientation");
 const QString kMargins = QStringLiteral("page/marginsMillimetres");
@@ -266,6 +270,33 @@ void WindowSettings::setDesign(const kelvara::DesignOptions& design) {
 bool WindowSettings::provenance() const { return store_->value(kProvenance, false).toBool(); }
 
 void WindowSettings::setProvenance(bool on) { store_->setValue(kProvenance, on); }
+
+kelvara::SummaryDecimals WindowSettings::summaryDecimals() const {
+  kelvara::SummaryDecimals decimals;
+  for (const QString& entry : store_->value(kSummaryDecimals).toStringList()) {
+    const qsizetype tab = entry.indexOf(QLatin1Char('\t'));
+    bool number = false;
+    const int places = entry.left(tab).toInt(&number);
+    const auto name = kelvara::Utf8ToCp932(entry.mid(tab + 1).toStdString());
+    if (tab > 0 && number && places >= 0 && places <= kelvara::kMostDecimals && name) {
+      decimals.byVariable[*name] = places;
+    }
+  }
+  const int shares = store_->value(kShareDecimals, -1).toInt();
+  decimals.shares = shares >= 0 && shares <= kelvara::kMostDecimals ? shares : -1;
+  return decimals;
+}
+
+void WindowSettings::setSummaryDecimals(const kelvara::SummaryDecimals& decimals) {
+  QStringList entries;
+  for (const auto& [name, places] : decimals.byVariable) {
+    if (places < 0) continue;
+    entries.append(QString::number(places) + QLatin1Char('\t') +
+                   QString::fromStdString(kelvara::Cp932ToUtf8(name)));
+  }
+  store_->setValue(kSummaryDecimals, entries);
+  store_->setValue(kShareDecimals, decimals.shares);
+}
 
 void WindowSettings::loadPageSetup(QPrinter& printer) const {
   if (store_->contains(kPageSize)) {

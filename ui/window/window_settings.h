@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/design_options.h"
+#include "engine/report/summary_table.h"
 #include "engine/statistics/age_group_scheme.h"
 #include "expression/formula.h"
 #include "ui/settings/column_choices.h"
@@ -64,6 +65,11 @@ class WindowSettings {
   bool provenance() const;
   void setProvenance(bool on);
 
+  // The decimals of the summary 一覧, per variable by its name, and of its
+  // share rows; a variable not set is shown as printed.
+  kelvara::SummaryDecimals summaryDecimals() const;
+  void setSummaryDecimals(const kelvara::SummaryDecimals& decimals);
+
   // Page size, orientation and margins; the printer keeps its own unless
   // some were remembered.
   void loadPageSetup(QPrinter& printer) const;
@@ -81,4 +87,5 @@ namespace dialog_use {
 inline const QString kSurvey = QStringLiteral("survey");
 inline const QString kResultsOpen = QStringLiteral("resultsOpen");
 inline const QString kResultsSave = QStringLiteral("resultsSave");
+inline const QString kWorkbookSave = QStringLiteral("workbookSave");
 }  // namespace dialog_use
