@@ -14,13 +14,13 @@
 
 #include "cli/column_lookup.h"
 #include "cli/derived_variables.h"
-#include "cli/ratio_table.h"
 #include "cli/reference_check.h"
 #include "cli/reference_loading.h"
 #include "cli/report_writer.h"
 #include "cli/tab_options.h"
 #include "cli/workbook_output.h"
 #include "codec/cp932.h"
+#include "engine/reading/ratio_table.h"
 #include "platform/program_arguments.h"
 #include "platform/standard_streams.h"
 #include "platform/utf8_path.h"
@@ -35,6 +35,23 @@ constexpr int kExitBadUsage = 2;
 int Fail(const std::string& message, int status) {
   WriteUtf8(stderr, "kelvara-tab: " + message + "\n");
   return status;
+}
+
+// Why a variance-ratio table could not be read.
+std::string RatioTableMessage(const RatioTableProblem& problem, const std::string& fileName) {
+  using Kind = RatioTableProblem::Kind;
+  switch (problem.kind) {
+    case Kind::cannotOpen: return "cannot open the variance-ratio table " + fileName;
+    case Kind::cannotRead: return "cannot read the variance-ratio table " + fileName;
+    default: break;
+  }
+  const char* what = problem.kind == Kind::fieldCount ? "needs 4 fields VAR,SEX,AGE,R"
+                     : problem.kind == Kind::noVariable ? "names no variable"
+                     : problem.kind == Kind::badSex     ? "SEX must be 1, 2 or 0 (both)"
+                     : problem.kind == Kind::badAge     ? "AGE must be an age of the band or empty"
+                                                        : "R must be a ratio of 0 or more such as 1.5";
+  return "line " + std::to_string(problem.line) + " of the variance-ratio table " + fileName + " " +
+         what;
 }
 
 // The usual-intake part of the request: every variable needs either persons
@@ -55,14 +72,16 @@ bool AddUsualIntake(const TabOptions& options, const std::vector<std::string>& l
     request.design.usual.ratios.push_back({column, ratio});
   }
   if (!options.ratioTable.empty()) {
-    const auto table = ReadRatioTable(PathFromUtf8(options.ratioTable), error);
-    if (!table) return false;
+    RatioTableProblem problem;
+    const auto table = ReadRatioTable(PathFromUtf8(options.ratioTable), problem);
+    if (!table) {
+      error = RatioTableMessage(problem, options.ratioTable);
+      return false;
+    }
     for (const RatioRow& row : *table) {
       int column = -1;
-      if (!resolve(row.variable, "variance-ratio", column)) return false;
-      VarianceRatio given{column, row.ratio, row.sex};
-      if (row.age) given.age = *row.age;
-      request.design.usual.ratios.push_back(given);
+      if (!resolve(ColumnName{row.variable}, "variance-ratio", column)) return false;
+      request.design.usual.ratios.push_back(GivenRatio(row, column));
     }
   }
   if (!options.usual || options.person.given()) return true;

@@ -56,20 +56,22 @@ struct UsualIntakeOptions {
 
   // The ratio given for a column in the band of ages from `from` to `to`
   // (`to` itself included when `toIncluded`) of a sex (0 for persons in no
-  // band): the band's own, else the sex's, else the column's general one;
-  // a negative value when none is given.
+  // band): the band's own for the sex, else the band's for both sexes, else
+  // the sex's, else the column's general one; a negative value when none is
+  // given.
   double RatioFor(int column, int sex, double from = 0, double to = -1,
                   bool toIncluded = false) const {
-    double ofSex = -1, general = -1;
+    double ofBothInBand = -1, ofSex = -1, general = -1;
     for (const VarianceRatio& r : ratios) {
       if (r.column != column && r.column != -1) continue;
       const bool everyAge = std::isnan(r.age);
       const bool inBand = from <= r.age && (toIncluded ? r.age <= to : r.age < to);
       if (r.sex == sex && sex != 0 && inBand) return r.ratio;
+      if (r.sex == 0 && sex != 0 && inBand && ofBothInBand < 0) ofBothInBand = r.ratio;
       if (r.sex == sex && sex != 0 && everyAge) ofSex = r.ratio;
       if (r.sex == 0 && everyAge) general = r.ratio;
     }
-    return ofSex >= 0 ? ofSex : general;
+    return ofBothInBand >= 0 ? ofBothInBand : ofSex >= 0 ? ofSex : general;
   }
 
   // Whether some ratio is given for the column, for some band at least.

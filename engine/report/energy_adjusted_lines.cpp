@@ -83,6 +83,8 @@ std::string_view EnergyAdjustedSuffix(EnergyAdjustmentMethod method) {
   return "\x81i\x83G\x83l\x83\x8B\x83M\x81[\x92\xB2\x90\xAE\x81" "F\x8E" "c\x8D\xB7\x96@\x81j";
 }
 
+std::vector<std::string_view> EnergyAdjustedLineStarts() { return {kResidualTitle, kDensityTitle}; }
+
 std::vector<std::string> EnergyAdjustedBlockLines(std::string_view nutrientName,
                                                   std::string_view energyName,
                                                   EnergyAdjustmentMethod method,

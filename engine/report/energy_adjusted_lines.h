@@ -15,6 +15,10 @@ namespace kelvara {
 // follows the nutrient's name in the block's header.
 std::string_view EnergyAdjustedSuffix(EnergyAdjustmentMethod method);
 
+// How the method lines of the residual and the density blocks start, after
+// the opening quote.
+std::vector<std::string_view> EnergyAdjustedLineStarts();
+
 // The block headed 【name（…）】: the ordinary block's lines over the
 // adjusted intakes, with the method line before the closing empty line: the
 // fit of each sex (slope, intercept, mean energy, persons) or the density's

@@ -59,6 +59,16 @@ std::string RatioLine(std::string_view label, const GroupStatistics& s,
 
 }  // namespace
 
+std::string RatioTitleLine(const DesignOptions& design) {
+  std::string titles(kTitles);
+  for (const std::string& title : AddedColumnTitles(RatioColumns(design))) {
+    titles.append(",").append(QuotedLine(title));
+  }
+  return titles;
+}
+
+std::string_view RatioMethodStart() { return kMethodTitle; }
+
 std::string_view RatioSuffix() {
   return "\x81i\x94\xE4\x82\xCC\x90\x84\x92\xE8\x81j";  // （比の推定）
 }
@@ -74,11 +84,7 @@ std::vector<std::string> RatioBlockLines(std::string_view numeratorName,
   std::string heading(numeratorName);
   heading.append("/").append(denominatorName).append(RatioSuffix());
   lines.push_back(HeaderLine(heading));
-  std::string titles(kTitles);
-  for (const std::string& title : AddedColumnTitles(columns)) {
-    titles.append(",").append(QuotedLine(title));
-  }
-  lines.push_back(std::move(titles));
+  lines.push_back(RatioTitleLine(design));
   for (size_t g = 0; g < figures.groups.size(); ++g) {
     lines.push_back(RatioLine(groups[g].label, figures.groups[g], columns));
   }

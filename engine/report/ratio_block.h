@@ -15,6 +15,14 @@ namespace kelvara {
 // "（比の推定）", which follows "NUM/DEN" in the block's header.
 std::string_view RatioSuffix();
 
+// The block's column titles, each between double quotes: 性年齢, 人数,
+// 欠損値人数, 比, 標準誤差 and, as `design` asks, the confidence interval's and
+// the coefficient of variation's.
+std::string RatioTitleLine(const DesignOptions& design);
+
+// How the block's method line starts, after the opening quote.
+std::string_view RatioMethodStart();
+
 // Header "【NUM/DEN（比の推定）】"; the titles 性年齢, 人数, 欠損値人数, 比,
 // 標準誤差 and, as `design` asks, the confidence interval's and the
 // coefficient of variation's; one line per group: label, persons, missing,

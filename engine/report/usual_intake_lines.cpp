@@ -242,6 +242,8 @@ std::vector<std::string> UsualIntakeBlockLines(std::string_view name,
   return lines;
 }
 
+std::vector<std::string_view> UsualIntakeLineStarts() { return {kMethodTitle, kCaution}; }
+
 std::string FirstRowsLine(size_t personCount, size_t rowCount, size_t disagreeingPersons) {
   std::string line(kFirstRowsOnly);
   line.append(std::to_string(personCount)).append(kPersonsComma);

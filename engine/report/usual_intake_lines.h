@@ -25,6 +25,11 @@ std::vector<std::string> UsualIntakeBlockLines(std::string_view name,
                                                const RunLayout& layout,
                                                const DesignOptions& design);
 
+// How the block's own lines start, after the opening quote: the method line
+// (and the line of a refused block), and the warning on day values of 0 or
+// less.
+std::vector<std::string_view> UsualIntakeLineStarts();
+
 // The line telling that the ordinary block counts each person's first row
 // only, with the numbers of persons and rows, and of persons whose rows
 // disagree on their classification or weight when there are any.

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/reading/ratio_table.h"
 #include "engine/reading/reference_table.h"
 #include "engine/statistics/reference_judgement.h"
 #include "engine/statistics/usual_intake.h"
@@ -431,6 +432,33 @@ TEST(UsualIntake, RefusesAndWarnsWhereTheModelDoesNotHold) {
   EXPECT_NE(run.UsualLine("\"" + kMale20s + "\",40,0,"), "");  // nobody lost
   EXPECT_NE(run.UsualLine(kMethodStart).find(" \x94\xE4=\x81\x87\x81i\x89\xBA\x8C\xC0\x81j"),
             std::string::npos);  // 比=∞（下限）
+}
+
+// A --variance-ratios table as both programs read it: a band's row of the
+// sex, then the band's row of both sexes, then the sex's row, then the row of
+// every sex and age; persons in no band (sex 0) take the last only.
+TEST(UsualIntake, RatioTableRowsApplyFromTheNarrowest) {
+  testing::TempDir dir;
+  const std::string file = dir.Write("ratios.csv",
+                                     "\xEF\xBB\xBFVAR,SEX,AGE,R\n# energy\nx,0,,1.3\nx,2,,1.5\n"
+                                     "x,0,30,0.5\nx,2,35,0.8\n\nx,1,72,3\n");
+  RatioTableProblem problem;
+  const auto rows = ReadRatioTable(file, problem);
+  ASSERT_TRUE(rows) << static_cast<int>(problem.kind) << " at line " << problem.line;
+  UsualIntakeOptions usual;
+  for (const RatioRow& row : *rows) usual.ratios.push_back(GivenRatio(row, 4));
+  EXPECT_EQ(usual.RatioFor(4, 2, 30, 40), 0.8);   // the women's own 30s
+  EXPECT_EQ(usual.RatioFor(4, 1, 30, 40), 0.5);   // the 30s of both sexes
+  EXPECT_EQ(usual.RatioFor(4, 2, 40, 50), 1.5);   // the women's
+  EXPECT_EQ(usual.RatioFor(4, 1, 40, 50), 1.3);   // everyone's
+  EXPECT_EQ(usual.RatioFor(4, 1, 70, 80, true), 3.0);
+  EXPECT_EQ(usual.RatioFor(4, 0), 1.3);           // in no band
+  EXPECT_LT(usual.RatioFor(5, 1, 30, 40), 0.0);   // another variable: none
+
+  // A bad row stops the reading and says where.
+  ASSERT_FALSE(ReadRatioTable(dir.Write("bad.csv", "VAR,SEX,AGE,R\nx,3,,1\n"), problem));
+  EXPECT_EQ(problem.kind, RatioTableProblem::Kind::badSex);
+  EXPECT_EQ(problem.line, 2);
 }
 
 // Every person on k days, equal weights, one band: the shrink factor is the

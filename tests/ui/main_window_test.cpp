@@ -17,6 +17,8 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -24,9 +26,12 @@
 #include <QtTest>
 #include <stdexcept>
 
+#include "engine/report/report_texts.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/about/about_box.h"
 #include "ui/dialogs/help_page.h"
+#include "ui/dialogs/help_topics.h"
+#include "ui/window/display_text.h"
 #include "ui/window/main_window.h"
 #include "ui/settings/settings_tab.h"
 #include "ui/window/progress_window.h"
@@ -43,6 +48,7 @@ class MainWindowTest : public QObject {
   void startUpState();
   void componentsCarryTheirNamesAndCaptions();
   void menuEntriesAndAccelerators();
+  void helpExplainsEveryTitleAndLineTheWriterCanWrite();
   void onlyTheWeightSelectorTakesTypedText();
   void resizingGoesToTheGridAndThePane();
   void everyControlIsWholeAtTheMinimumAndKeepsItsPlaceWhenLarge();
@@ -196,6 +202,64 @@ void MainWindowTest::menuEntriesAndAccelerators() {
   QVERIFY(dialogs.questions[0].endsWith(QStringLiteral("計算結果をクリアしますか？")));
   Find<QAction>("FileExitItem")->trigger();
   QVERIFY(dialogs.questions.last().endsWith(QStringLiteral("終了しますか？")));
+}
+
+// Every column title, added block and kind of closing line the report writer
+// can write (its own list) has a paragraph of its own on the help page, under
+// an anchor; in the results pane a title or such a line shows that paragraph
+// as its tooltip and a click on it opens the page there.
+void MainWindowTest::helpExplainsEveryTitleAndLineTheWriterCanWrite() {
+  ScriptedDialogs dialogs;
+  TestWindows windows(dialogs);
+  Find<QAction>("HelpContentsItem")->trigger();
+  const HelpPage* help = MainForm->findChild<HelpPage*>();
+  QVERIFY(help != nullptr);
+  const QString page = help->findChild<QTextBrowser*>(QStringLiteral("HelpText"))->document()->toHtml();
+  const auto explained = [&](const HelpTopic* topic, const QString& what) {
+    QVERIFY2(topic != nullptr, qPrintable(what));
+    QVERIFY2(page.contains(QStringLiteral("name=\"%1\"").arg(topic->anchor)), qPrintable(what));
+    QVERIFY2(help->text().contains(topic->heading), qPrintable(what));
+  };
+  const kelvara::ReportTexts texts = kelvara::EveryReportText();
+  QVERIFY(texts.columnTitles.size() > 17 && texts.headingSuffixes.size() >= 4 && texts.lineStarts.size() >= 10);
+  std::string titleLine;  // the block's title line with every title, in code page 932
+  for (const std::string& title : texts.columnTitles) {
+    explained(HelpTopicForTitle(DisplayText(title)), DisplayText(title));
+    if (titleLine.empty() || DisplayText(title) != QStringLiteral("性年齢")) {
+      titleLine.append(titleLine.empty() ? "\"" : ",\"").append(title).append("\"");
+    }
+  }
+  for (const std::string& suffix : texts.headingSuffixes) {
+    const QString heading = QStringLiteral("\"【エネルギー") + DisplayText(suffix) + QStringLiteral("】\"");
+    explained(HelpTopicForLine(heading), heading);
+  }
+  for (const std::string& start : texts.lineStarts) {
+    const QString line = QLatin1Char('"') + DisplayText(start) + QStringLiteral("…\"");
+    explained(HelpTopicForLine(line), line);
+  }
+  // The ordinary heading and a group line have no paragraph of their own.
+  QVERIFY(HelpTopicForLine(QStringLiteral("\"【エネルギー】\"")) == nullptr);
+  QVERIFY(HelpTopicForLine(QStringLiteral("\"男総数\",3,0")) == nullptr);
+
+  // In the pane: the tooltip over 欠損値人数 is its paragraph, and a click
+  // asks for it; an added block's heading is explained, but not past its end.
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet3"));
+  Pane()->AppendLines({"\"\x81y\x83G\x83l\x83\x8B\x83M\x81[" + texts.headingSuffixes[0] + "\x81z\"", titleLine});
+  const QTextBlock block = Pane()->document()->findBlockByNumber(1);
+  QTextCursor cursor(block);
+  cursor.setPosition(block.position() + int(block.text().indexOf(QStringLiteral("欠損値人数"))) + 2);
+  const QPoint onMissing = Pane()->cursorRect(cursor).center();
+  const HelpTopic* missing = Pane()->TopicAt(onMissing);
+  QVERIFY(missing != nullptr && missing == HelpTopicForTitle(QStringLiteral("欠損値人数")));
+  const QPoint onHeading = Pane()->cursorRect(QTextCursor(Pane()->document()->firstBlock())).center();
+  QCOMPARE(Pane()->TopicAt(onHeading), HelpTopicForLine(QStringLiteral("【エネルギー（習慣的摂取量）】")));
+  QVERIFY(Pane()->TopicAt(onHeading) != nullptr);
+  const int headingWidth = Pane()->fontMetrics().horizontalAdvance(Pane()->document()->firstBlock().text());
+  QVERIFY(Pane()->TopicAt(onHeading + QPoint(headingWidth + 20, 0)) == nullptr);
+  QSignalSpy asked(Pane(), &ResultsPane::helpRequested);
+  QTest::mouseClick(Pane()->viewport(), Qt::LeftButton, {}, onMissing);
+  QCOMPARE(asked.size(), 1);
+  QCOMPARE(asked[0][0].toString(), missing->anchor);
 }
 
 void MainWindowTest::onlyTheWeightSelectorTakesTypedText() {

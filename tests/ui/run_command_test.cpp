@@ -15,8 +15,11 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QtTest>
+#include <algorithm>
 #include <clocale>
 
 #include "codec/cp932.h"
@@ -40,18 +43,21 @@ const char* const kSchemeNames[] = {"table1", "table2", "part5", "category"};
 
 // kelvara-tab's report for the survey file with the test's column choices:
 // unit 1, weight 6, sex 2, age 3, pregnant/lactating 4 (1-based numbers).
-QByteArray TabulatorReport(const QString& path, int scheme, const QStringList& variables,
-                           const QStringList& options = {}) {
+QByteArray TabulatorOutput(const QStringList& arguments) {
   QProcess process;
-  process.start(QStringLiteral(KELVARA_TAB_PATH),
-                QStringList{"--unit", "1", "--weight", "6", "--sex", "2", "--age", "3",
-                            "--pregnancy", "4", "--scheme", kSchemeNames[scheme]} +
-                    options + QStringList{path} + variables);
+  process.start(QStringLiteral(KELVARA_TAB_PATH), arguments);
   if (!process.waitForFinished(60000) || process.exitCode() != 0) {
     qWarning() << process.readAllStandardError();
     return {};
   }
   return process.readAllStandardOutput();
+}
+
+QByteArray TabulatorReport(const QString& path, int scheme, const QStringList& variables,
+                           const QStringList& options = {}) {
+  return TabulatorOutput(QStringList{"--unit", "1", "--weight", "6", "--sex", "2", "--age", "3",
+                                     "--pregnancy", "4", "--scheme", kSchemeNames[scheme]} +
+                         options + QStringList{path} + variables);
 }
 
 QByteArray PaneBytes(size_t fromLine = 0) {
@@ -96,6 +102,7 @@ class RunCommandTest : public QObject {
   void stoppedRunAppendsNothing();
   void paneLinesEqualTheTabulatorsForEveryScheme();
   void designOptionsAreShownRunAndRemembered();
+  void usualIntakeRatiosByVariableAndBootstrapRunAsTheTabulators();
   void judgedRunEqualsTheTabulators();
   void decimalCommaLocaleChangesNothing();
   void fileGoneSinceLoadingIsReportedAndNothingAppended();
@@ -285,6 +292,95 @@ void RunCommandTest::designOptionsAreShownRunAndRemembered() {
   windows_ = std::make_unique<TestWindows>(dialogs_, settings);
   LoadSurveyFile(dialogs_, path_);
   QCOMPARE(Find<QLabel>("LabelDesignOptions")->text(), shown);
+}
+
+// Usual intake with ratios of single variables, read from a --variance-ratios
+// table (by sex and age band) or typed beside the variable, and the
+// bootstrap: the pane holds and saves kelvara-tab's bytes for the same
+// choices, shows each method line a band and a statement a line with no text
+// lost, and the next window remembers the ratios by header text.
+void RunCommandTest::usualIntakeRatiosByVariableAndBootstrapRunAsTheTabulators() {
+  const QString settings = dir_.filePath(QStringLiteral("usual.ini"));
+  windows_.reset();
+  windows_ = std::make_unique<TestWindows>(dialogs_, settings);
+  const QString ratios = WriteFile(dir_, QStringLiteral("ratios.csv"),
+                                   "VAR,SEX,AGE,R\n# by sex, and the women in their 30s\n6,1,,2\n"
+                                   "\xE3\x82\xA8\xE3\x83\x8D\xE3\x83\xAB\xE3\x82\xAE\xE3\x83\xBC,2,,1.5\n"
+                                   "6,2,30,0.8\n6,0,,1.3\n");
+  const QString survey = QStringLiteral(KELVARA_EXAMPLE_SURVEY);
+  LoadSurveyFile(dialogs_, survey);
+  for (const auto& [selector, index] : {std::pair{"ComboBoxID1", 1}, {"ComboBoxWeight", 5},
+                                        {"ComboBoxBunrui1", 2}, {"ComboBoxBunrui2", 3},
+                                        {"ComboBoxBunrui3", 4}}) {
+    Find<QComboBox>(selector)->setCurrentIndex(index);
+  }
+  Tick({5, 9});  // エネルギー, 食塩相当量
+  dialogs_.onDialog = [&ratios](QDialog& dialog) {
+    dialog.findChild<QCheckBox*>(QStringLiteral("usual"))->setChecked(true);
+    auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("ratioFile"));
+    file->setText(ratios);
+    emit file->editingFinished();
+    auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("ownRatios"));
+    if (table->rowCount() != 2 || table->item(0, 1)->text() != QStringLiteral("1.3") ||
+        table->item(0, 2)->text() != QStringLiteral("男 2、女 1.5、女・30歳の階級 0.8")) {
+      return false;
+    }
+    table->item(1, 1)->setText(QStringLiteral("1.2"));
+    dialog.findChild<QSpinBox*>(QStringLiteral("bootstrapReplicates"))->setValue(20);
+    return true;
+  };
+  Find<QAction>("DesignOptionsItem")->trigger();
+  QVERIFY(Find<QLabel>("LabelDesignOptions")->text().endsWith(QStringLiteral("習慣的摂取量（ブートストラップ20回）")));
+  MainForm->ButtonRunClick();
+  QVERIFY(dialogs_.errors.isEmpty());
+  const QByteArray expected = TabulatorOutput(
+      {"--unit", "1", "--weight", "5", "--sex", "2", "--age", "3", "--pregnancy", "4", "--usual",
+       "--variance-ratios", ratios, "--variance-ratio", "10=1.2", "--bootstrap", "20", survey, "6", "10"});
+  QVERIFY(DisplayText(expected.toStdString()).contains(QStringLiteral("女30～39 λ=0 比=0.8、")));
+  QVERIFY(DisplayText(expected.toStdString()).contains(QStringLiteral("Rao-Wuブートストラップ（20回")));
+  QCOMPARE(PaneBytes(), expected);
+
+  // Shown: the title, a band a line (その他 saying who it holds), a statement
+  // a line; put back together they are the report's line.
+  const QString title = QStringLiteral("\"習慣的摂取量の推定：λ（Box-Cox）と分散比（個人内／個人間）");
+  int methodLines = 0;
+  for (QTextBlock block = Pane()->document()->firstBlock(); block.isValid(); block = block.next()) {
+    if (block.text() != title) continue;
+    ++methodLines;
+    QStringList bands, statements;
+    for (block = block.next(); block.isValid() && block.text().startsWith(QLatin1Char(' ')); block = block.next()) {
+      QString text = block.text();
+      if (text.startsWith(QStringLiteral("    "))) {
+        text.replace(QStringLiteral("その他（年齢階級区分のどの年齢階級にも入らない人） "), QStringLiteral("その他 "));
+        bands.append(text.mid(4));
+      } else {
+        statements.append(text.mid(2));
+      }
+      if (text.endsWith(QLatin1Char('"'))) break;
+    }
+    QVERIFY(bands.size() == 19 && statements.size() == 5);
+    const QString joined = title + QLatin1Char(' ') + bands.join(QStringLiteral("、")) + QStringLiteral("；") +
+                           statements.join(QStringLiteral("；"));
+    QVERIFY2(std::any_of(Pane()->lines().begin(), Pane()->lines().end(),
+                         [&](const std::string& line) { return DisplayText(line) == joined; }),
+             qPrintable(joined));
+    if (!block.isValid()) break;
+  }
+  QCOMPARE(methodLines, 2);
+  const QString saved = dir_.filePath(QStringLiteral("usual.csv"));
+  dialogs_.fileAnswers.push_back(saved);
+  MainForm->FileSaveAs();
+  QCOMPARE(QByteArray::fromStdString(ReadBytes(saved)), expected);
+  QVERIFY(MainForm->close());
+
+  // The next window, the same file: the same choices give the same bytes.
+  windows_.reset();
+  windows_ = std::make_unique<TestWindows>(dialogs_, settings);
+  LoadSurveyFile(dialogs_, survey);
+  Pane()->ClearLines();
+  MainForm->ButtonRunClick();
+  QVERIFY(dialogs_.errors.isEmpty());
+  QCOMPARE(PaneBytes(), expected);
 }
 
 // A run judged against one's own table, with the nutrient set by hand and

@@ -25,8 +25,10 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTextBlock>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -160,10 +162,47 @@ int main(int argc, char** argv) {
   variables->scrollToItem(variables->item(variables->count() - 1));
   ok = Save(MainForm, out.filePath(QStringLiteral("settings-tab-derived%1.png").arg(tag))) && ok;
 
-  // The help page (F1) and the about box.
+  // Usual intake with a ratio table by sex, a ratio typed beside a variable
+  // and the bootstrap: the dialog's page, and the pane at the method line,
+  // shown a band a line.
+  const QString ratios = out.filePath(QStringLiteral("ratios.csv"));
+  {
+    QFile file(ratios);
+    ok = file.open(QIODevice::WriteOnly) &&
+         file.write("VAR,SEX,AGE,R\n6,1,,2\n6,2,,1.5\n6,2,30,0.8\n6,0,,1.3\n") > 0 && ok;
+  }
+  dialogs.onDialog = [&](QDialog& dialog) {
+    dialog.findChild<QTabWidget*>(QStringLiteral("pages"))->setCurrentIndex(1);
+    dialog.findChild<QCheckBox*>(QStringLiteral("usual"))->setChecked(true);
+    dialog.findChild<QLineEdit*>(QStringLiteral("varianceRatio"))->setText(QStringLiteral("1.2"));
+    auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("ratioFile"));
+    file->setText(ratios);
+    emit file->editingFinished();
+    dialog.findChild<QSpinBox*>(QStringLiteral("bootstrapReplicates"))->setValue(20);
+    dialog.show();
+    ok = Save(&dialog, out.filePath(QStringLiteral("usual-dialog%1.png").arg(tag))) && ok;
+    return true;
+  };
+  Find<QAction>("DesignOptionsItem")->trigger();
+  MainForm->ButtonRunClick();
+  MainForm->resize(screen);
+  for (QTextBlock block = Pane()->document()->lastBlock(); block.isValid(); block = block.previous()) {
+    if (!block.text().startsWith(QStringLiteral("\"習慣的摂取量の推定：λ"))) continue;
+    QTextCursor cursor(block.next().next().next().next().next().next().next().next());
+    Pane()->setTextCursor(cursor);
+    Pane()->ensureCursorVisible();
+    break;
+  }
+  ok = Save(MainForm, out.filePath(QStringLiteral("results-tab-usual%1.png").arg(tag))) && ok;
+  MainForm->resize(opened);
+
+  // The help page (F1), at its top and at the usual-intake method line's
+  // paragraph, and the about box.
   MainForm->HelpContents();
   if (auto* help = MainForm->findChild<HelpPage*>()) {
     ok = Save(help, out.filePath(QStringLiteral("help-page%1.png").arg(tag))) && ok;
+    help->ShowTopic(QStringLiteral("line-usual-method"));
+    ok = Save(help, out.filePath(QStringLiteral("help-page-usual%1.png").arg(tag))) && ok;
     help->close();
   }
   AboutBox->show();

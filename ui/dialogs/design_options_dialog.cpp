@@ -3,22 +3,28 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "engine/cut_off.h"
+#include "engine/reading/ratio_table.h"
 #include "ui/dialogs/reference_choice_box.h"
+#include "ui/window/file_path.h"
 
 namespace {
 
@@ -32,12 +38,48 @@ QCheckBox* AddCheckBox(QVBoxLayout* layout, const char* name, const QString& tex
   return box;
 }
 
+// A variable's ratio given for every sex and age: shown in its own cell.
+bool IsGeneral(const kelvara::VarianceRatio& given) { return given.sex == 0 && std::isnan(given.age); }
+
+// The shortest text that reads back as the same number.
+QString RatioText(double ratio) { return QString::number(ratio, 'g', QLocale::FloatingPointShortest); }
+
+// A variable's ratios by sex and age band, as "男・30歳の階級 1.2、女 1.4".
+QString BandSummary(const std::vector<kelvara::VarianceRatio>& ratios, int column) {
+  QStringList parts;
+  for (const kelvara::VarianceRatio& given : ratios) {
+    if (given.column != column) continue;
+    QString part = given.sex == 1 ? QStringLiteral("男") : given.sex == 2 ? QStringLiteral("女")
+                                                                          : QStringLiteral("男女");
+    if (!std::isnan(given.age)) part += QStringLiteral("・%1歳の階級").arg(RatioText(given.age));
+    parts.append(part + QLatin1Char(' ') + RatioText(given.ratio));
+  }
+  return parts.join(QStringLiteral("、"));
+}
+
+// Why a ratio table could not be read, in the user's words.
+QString RatioTableMessage(const kelvara::RatioTableProblem& problem) {
+  using Kind = kelvara::RatioTableProblem::Kind;
+  switch (problem.kind) {
+    case Kind::cannotOpen: return QStringLiteral("分散比の表を開けません");
+    case Kind::cannotRead: return QStringLiteral("分散比の表を読めません");
+    default: break;
+  }
+  const QString what = problem.kind == Kind::fieldCount ? QStringLiteral("「変数,性別,年齢,分散比」の4項目が必要です")
+                       : problem.kind == Kind::noVariable ? QStringLiteral("変数がありません")
+                       : problem.kind == Kind::badSex ? QStringLiteral("性別は1、2、0（男女）のどれかです")
+                       : problem.kind == Kind::badAge ? QStringLiteral("年齢は年齢階級に入る年齢か空欄です")
+                                                      : QStringLiteral("分散比は0以上の数値です（例：1.5）");
+  return QStringLiteral("分散比の表の%1行目：%2").arg(problem.line).arg(what);
+}
+
 }  // namespace
 
 DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
                                          const kelvara::DesignOptions& initial, QWidget* parent,
                                          const QStringList& headerTexts)
     : QDialog(parent), columnLabels_(columnLabels), initial_(initial) {
+  headerTexts_ = headerTexts.isEmpty() ? columnLabels : headerTexts;
   setWindowTitle(QStringLiteral("標本設計と追加の列"));
 
   strata_ = new QComboBox;
@@ -122,13 +164,47 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
     if (given.column == -1) ratio_->setText(QString::number(given.ratio, 'g', 17));
   }
   usualLayout->addRow(QStringLiteral("分散比（個人内／個人間）:"), ratio_);
+  // Ratios of single variables, typed or read from a table by sex and age
+  // band, in place of the common one.
+  ownRatios_ = new QTableWidget(0, 3);
+  ownRatios_->setObjectName(QStringLiteral("ownRatios"));
+  ownRatios_->setHorizontalHeaderLabels(
+      {QStringLiteral("変数"), QStringLiteral("変数ごとの分散比"), QStringLiteral("性・年齢階級別（表から）")});
+  ownRatios_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  ownRatios_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+  ownRatios_->verticalHeader()->hide();
+  ownRatios_->setWordWrap(false);  // the whole list is the cell's tooltip
+  ownRatios_->setMaximumHeight(6 * ownRatios_->fontMetrics().height() + 16);
+  for (const kelvara::VarianceRatio& given : initial.usual.ratios) {
+    if (given.column >= 0 && !IsGeneral(given)) bandRatios_.push_back(given);
+  }
+  usualLayout->addRow(ownRatios_);
+  ratioFile_ = new QLineEdit;
+  ratioFile_->setObjectName(QStringLiteral("ratioFile"));
+  auto* browseRatios = new QPushButton(QStringLiteral("参照..."));
+  browseRatios->setObjectName(QStringLiteral("browseRatioFile"));
+  auto* ratioFileRow = new QHBoxLayout;
+  ratioFileRow->addWidget(ratioFile_, 1);
+  ratioFileRow->addWidget(browseRatios);
+  usualLayout->addRow(QStringLiteral("分散比の表:"), ratioFileRow);
+  bootstrap_ = new QSpinBox;
+  bootstrap_->setObjectName(QStringLiteral("bootstrapReplicates"));
+  bootstrap_->setRange(0, 100000);
+  bootstrap_->setSpecialValueText(QStringLiteral("0（線形化）"));
+  bootstrap_->setValue(std::clamp(initial.usual.bootstrapReplicates, 0, 100000));
+  usualLayout->addRow(QStringLiteral("ブートストラップの反復回数:"), bootstrap_);
   usualHint_ = new QLabel;
   usualHint_->setObjectName(QStringLiteral("usualHint"));
+  usualHint_->setWordWrap(true);
   usualLayout->addRow(usualHint_);
   auto* usualNote = new QLabel(QStringLiteral(
       "個人IDを指定すると1人1日1行のファイルとして読み、通常の区分は各人の最初の行で集計します。"
-      "分散比は1日調査のとき全変数に共通の値として使います（2日以上の者がいれば、"
-      "空欄にするとそこから推定します）。"));
+      "分散比は1日調査のとき全変数に共通の値として使い、変数ごとの分散比があればそちらを使います"
+      "（2日以上の者がいれば、空欄にするとそこから推定します）。"
+      "分散比の表（kelvara-tab の --variance-ratios と同じ、1行に「変数,性別,年齢,分散比」の UTF-8 の CSV）を"
+      "読むと、変数ごとの分散比はその表の値に置き換わります。"
+      "ブートストラップの反復回数を2以上にすると、習慣的摂取量の区分の標準誤差を Rao-Wu の"
+      "ブートストラップで求めます（λと分散の推定の不確かさを含みます）。"));
   usualNote->setWordWrap(true);
   usualLayout->addRow(usualNote);
   auto* energy = new QGroupBox(QStringLiteral("エネルギー調整"));
@@ -176,6 +252,24 @@ DesignOptionsDialog::DesignOptionsDialog(const QStringList& columnLabels,
   connect(usual_, &QCheckBox::toggled, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(person_, &QComboBox::currentIndexChanged, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(ratio_, &QLineEdit::textChanged, this, &DesignOptionsDialog::UpdateAcceptance);
+  connect(ownRatios_, &QTableWidget::itemChanged, this, &DesignOptionsDialog::UpdateAcceptance);
+  connect(bootstrap_, &QSpinBox::valueChanged, this, &DesignOptionsDialog::UpdateAcceptance);
+  connect(ratioFile_, &QLineEdit::editingFinished, this, [this] {
+    if (!ratioFile_->text().trimmed().isEmpty()) {
+      LoadRatioTable(ratioFile_->text().trimmed());
+      return;
+    }
+    ratioFileProblem_.clear();
+    UpdateAcceptance();
+  });
+  connect(browseRatios, &QPushButton::clicked, this, [this] {
+    const QString file = QFileDialog::getOpenFileName(
+        this, QStringLiteral("分散比の表を開く"), ratioFile_->text(),
+        QStringLiteral("分散比の表 (*.csv *.txt);;すべてのファイル (*)"));
+    if (file.isEmpty()) return;
+    ratioFile_->setText(file);
+    LoadRatioTable(file);
+  });
   connect(ownCutOffs_, &QTableWidget::itemChanged, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(reference_, &ReferenceChoiceBox::changed, this, &DesignOptionsDialog::UpdateAcceptance);
   connect(energyMethod_, &QComboBox::currentIndexChanged, this,
@@ -229,8 +323,97 @@ void DesignOptionsDialog::SetVariables(const std::vector<int>& columns) {
         own == initial_.shareBelowByColumn.end() ? QString() : QString::number(own->second, 'g', 17)));
     ownCutOffColumns_.push_back(column);
   }
+  ShowRatios(columns);
   reference_->SetVariables(columns);
   UpdateAcceptance();
+}
+
+void DesignOptionsDialog::ShowRatios(const std::vector<int>& columns) {
+  // What the rows hold now, else what the dialog started with.
+  std::map<int, QString> own;
+  for (const kelvara::VarianceRatio& given : initial_.usual.ratios) {
+    if (given.column >= 0 && IsGeneral(given)) own[given.column] = RatioText(given.ratio);
+  }
+  for (size_t row = 0; row < ownRatioColumns_.size(); ++row) {
+    const QTableWidgetItem* cell = ownRatios_->item(static_cast<int>(row), 1);
+    own[ownRatioColumns_[row]] = cell != nullptr ? cell->text() : QString();
+  }
+  std::vector<int> listed = columns;
+  for (const auto& [column, text] : own) {
+    if (!text.trimmed().isEmpty()) listed.push_back(column);
+  }
+  for (const kelvara::VarianceRatio& given : bandRatios_) listed.push_back(given.column);
+  std::sort(listed.begin(), listed.end());
+  listed.erase(std::unique(listed.begin(), listed.end()), listed.end());
+  const QSignalBlocker blocker(ownRatios_);
+  ownRatios_->setRowCount(0);
+  ownRatioColumns_.clear();
+  for (int column : listed) {
+    if (column < 0 || column >= columnLabels_.size()) continue;
+    const int row = ownRatios_->rowCount();
+    ownRatios_->insertRow(row);
+    auto* name = new QTableWidgetItem(columnLabels_[column]);
+    name->setFlags(Qt::ItemIsEnabled);
+    ownRatios_->setItem(row, 0, name);
+    ownRatios_->setItem(row, 1, new QTableWidgetItem(own.count(column) ? own[column] : QString()));
+    auto* bands = new QTableWidgetItem(BandSummary(bandRatios_, column));
+    bands->setFlags(Qt::ItemIsEnabled);
+    bands->setToolTip(bands->text());
+    ownRatios_->setItem(row, 2, bands);
+    ownRatioColumns_.push_back(column);
+  }
+}
+
+bool DesignOptionsDialog::LoadRatioTable(const QString& path) {
+  kelvara::RatioTableProblem problem;
+  const auto table = kelvara::ReadRatioTable(FileSystemPath(path), problem);
+  ratioFileProblem_.clear();
+  if (!table) {
+    ratioFileProblem_ = RatioTableMessage(problem);
+    UpdateAcceptance();
+    return false;
+  }
+  // A variable is a column's number from 1 or its header text, as for kelvara-tab.
+  const auto columnOf = [this](const QString& name) {
+    bool number = false;
+    const int given = name.toInt(&number);
+    const bool digits = number && std::all_of(name.begin(), name.end(), [](QChar c) { return c.isDigit(); });
+    if (digits) return given >= 1 && given <= headerTexts_.size() ? given - 1 : -1;
+    const auto first = static_cast<int>(headerTexts_.indexOf(name));
+    return first >= 0 && headerTexts_.indexOf(name, first + 1) < 0 ? first : -1;
+  };
+  std::map<int, double> own;
+  std::vector<kelvara::VarianceRatio> bands;
+  for (const kelvara::RatioRow& row : *table) {
+    const QString name = QString::fromStdString(row.variable);
+    const int column = columnOf(name);
+    if (column < 0) {
+      ratioFileProblem_ = QStringLiteral("分散比の表の変数「%1」は調査ファイルの列にないか、複数の列の見出しです").arg(name);
+      UpdateAcceptance();
+      return false;
+    }
+    const kelvara::VarianceRatio given = kelvara::GivenRatio(row, column);
+    if (IsGeneral(given)) {
+      own[column] = row.ratio;
+    } else {
+      bands.push_back(given);
+    }
+  }
+  // The table's ratios replace those of single variables.
+  bandRatios_ = std::move(bands);
+  {
+    const QSignalBlocker blocker(ownRatios_);
+    for (size_t row = 0; row < ownRatioColumns_.size(); ++row) {
+      const auto found = own.find(ownRatioColumns_[row]);
+      ownRatios_->item(static_cast<int>(row), 1)->setText(found == own.end() ? QString() : RatioText(found->second));
+    }
+  }
+  // Variables not listed yet take the table's ratios from here.
+  initial_.usual.ratios.clear();
+  for (const auto& [column, ratio] : own) initial_.usual.ratios.push_back({column, ratio});
+  ShowRatios(ownRatioColumns_);
+  UpdateAcceptance();
+  return true;
 }
 
 void DesignOptionsDialog::SetPersons(std::vector<int64_t> personsOfClass) {
@@ -256,6 +439,13 @@ kelvara::DesignOptions DesignOptionsDialog::options() const {
   design.usual.personColumn = person_->currentIndex() - 1;
   const std::optional<double> ratio = ParseCutOff(ratio_->text());
   if (ratio && *ratio >= 0) design.usual.ratios.push_back({-1, *ratio});
+  for (size_t row = 0; row < ownRatioColumns_.size(); ++row) {
+    const QTableWidgetItem* cell = ownRatios_->item(static_cast<int>(row), 1);
+    const std::optional<double> own = ParseCutOff(cell != nullptr ? cell->text() : QString());
+    if (own && *own >= 0) design.usual.ratios.push_back({ownRatioColumns_[row], *own});
+  }
+  design.usual.ratios.insert(design.usual.ratios.end(), bandRatios_.begin(), bandRatios_.end());
+  design.usual.bootstrapReplicates = bootstrap_->value();
   design.medianInterval = medianInterval_->isChecked();
   design.reference = reference_->choice();
   design.energyAdjustment.method =
@@ -283,18 +473,38 @@ void DesignOptionsDialog::UpdateAcceptance() {
   cutOffHint_->setText(usable ? QString() : QStringLiteral("数値を入力してください（例：7.5）"));
   const QString problem = reference_ ? reference_->problem() : QString();
   referenceProblem_->setText(problem);
-  // The usual intake needs repeated days (a person column) or a ratio; a
-  // ratio typed must be a number of 0 or more.
+  // The usual intake needs repeated days (a person column) or a ratio for
+  // every variable; a ratio typed must be a number of 0 or more, and the
+  // bootstrap needs 2 replicates at least.
   const bool usualOn = usual_->isChecked();
-  ratio_->setEnabled(usualOn);
-  const QString ratioText = ratio_->text().trimmed();
-  const std::optional<double> ratio = ParseCutOff(ratioText);
-  const bool ratioUsable = ratioText.isEmpty() || (ratio && *ratio >= 0);
-  const bool usualUsable =
-      !usualOn || (ratioUsable && (person_->currentIndex() > 0 || !ratioText.isEmpty()));
-  usualHint_->setText(usualUsable ? QString()
-                      : !ratioUsable
+  for (QWidget* field : std::initializer_list<QWidget*>{ratio_, ownRatios_, ratioFile_, bootstrap_}) {
+    field->setEnabled(usualOn);
+  }
+  const auto usableRatio = [](const QString& text) {
+    const std::optional<double> ratio = ParseCutOff(text);
+    return text.trimmed().isEmpty() || (ratio && *ratio >= 0);
+  };
+  bool ratiosUsable = usableRatio(ratio_->text());
+  bool everyVariableHasOne = !ownRatioColumns_.empty();
+  for (size_t row = 0; row < ownRatioColumns_.size(); ++row) {
+    const QTableWidgetItem* cell = ownRatios_->item(static_cast<int>(row), 1);
+    const QString text = cell != nullptr ? cell->text().trimmed() : QString();
+    ratiosUsable = ratiosUsable && usableRatio(text);
+    const bool banded = std::any_of(bandRatios_.begin(), bandRatios_.end(), [&](const auto& given) {
+      return given.column == ownRatioColumns_[row];
+    });
+    everyVariableHasOne = everyVariableHasOne && (!text.isEmpty() || banded);
+  }
+  const bool ratioGiven = !ratio_->text().trimmed().isEmpty() || everyVariableHasOne;
+  const bool bootstrapUsable = bootstrap_->value() != 1;
+  const bool usualUsable = !usualOn || (ratiosUsable && bootstrapUsable && ratioFileProblem_.isEmpty() &&
+                                        (person_->currentIndex() > 0 || ratioGiven));
+  usualHint_->setText(usualUsable || !usualOn ? QString()
+                      : !ratioFileProblem_.isEmpty() ? ratioFileProblem_
+                      : !ratiosUsable
                           ? QStringLiteral("分散比は0以上の数値を入力してください（例：1.5）")
+                      : !bootstrapUsable
+                          ? QStringLiteral("ブートストラップの反復回数は0（線形化）か2以上にしてください")
                           : QStringLiteral("個人IDか分散比を指定してください"));
   // An adjustment needs its energy column.
   const bool energyOn = energyMethod_->currentIndex() > 0;

@@ -18,6 +18,7 @@ class QComboBox;
 class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 class QTableWidget;
 class ReferenceChoiceBox;
 
@@ -40,6 +41,13 @@ class DesignOptionsDialog : public QDialog {
   // to count those each reference value judges (empty: not known).
   void SetPersons(std::vector<int64_t> personsOfClass);
 
+  // Reads a table of variance ratios by variable, sex and age band (the
+  // format of kelvara-tab's --variance-ratios) in place of the ratios of
+  // single variables given so far. False, with the reason under the usual
+  // intake's fields, when it cannot be read or names a column the survey
+  // does not have; the ratios then stay as they were.
+  bool LoadRatioTable(const QString& path);
+
   // The choice as it stands; once the dialog is accepted, with a cut-off
   // whenever the share below it is ticked.
   kelvara::DesignOptions options() const;
@@ -52,6 +60,9 @@ class DesignOptionsDialog : public QDialog {
   // The OK button takes the choice only with a usable cut-off, when one is
   // needed; the hint says what is wrong.
   void UpdateAcceptance();
+  // Lists the variables in the table of ratios, each with its own ratio and
+  // a summary of those by sex and age band.
+  void ShowRatios(const std::vector<int>& columns);
 
   QComboBox* strata_;
   QCheckBox* confidenceInterval_;
@@ -63,6 +74,15 @@ class DesignOptionsDialog : public QDialog {
   QCheckBox* usual_;
   QComboBox* person_;
   QLineEdit* ratio_;
+  // Variable label, its own ratio (empty: the common one), its ratios by sex
+  // and age band as read from a table.
+  QTableWidget* ownRatios_;
+  std::vector<int> ownRatioColumns_;
+  std::vector<kelvara::VarianceRatio> bandRatios_;  // of single variables, by sex or age
+  QLineEdit* ratioFile_;
+  QString ratioFileProblem_;
+  QSpinBox* bootstrap_;
+  QStringList headerTexts_;
   QLabel* usualHint_;
   QComboBox* energyMethod_;  // なし, 残差法, エネルギー密度, in EnergyAdjustmentMethod order
   QComboBox* energyColumn_;

@@ -5,37 +5,18 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "ui/dialogs/help_topics.h"
+
 namespace {
 
-const char* const kHelpHtml = R"(
+const char* const kIntroduction = R"(
 <h2>計算結果の見方</h2>
 <p>分析変数ごとに、「【変数名】」の行、列の見出しの行、性・年齢階級ごとの行、層の数の行が並びます。
-重みを指定したときは、平均・標準偏差・パーセント点はすべて重み付きです。</p>
+重みを指定したときは、平均・標準偏差・パーセント点はすべて重み付きです。
+計算結果タブで列の見出しや区分の最後の行にマウスを置くと説明が出て、クリックするとこのページのその項目を開きます。</p>
+)";
 
-<h3>列</h3>
-<table border="1" cellspacing="0" cellpadding="3">
-<tr><th>列</th><th>意味</th></tr>
-<tr><td>性年齢</td><td>性と年齢階級（男、女、男女）。(再掲) は他の階級と重なる区分です。</td></tr>
-<tr><td>人数</td><td>その区分で計算に使えた人の数（分析変数と分類の値がすべて数値の人）。</td></tr>
-<tr><td>欠損値人数</td><td>その区分に入るが、分析変数・性・年齢・妊婦授乳婦・抽出単位・重み・層のどれかが数値でない人の数。</td></tr>
-<tr><td>平均</td><td>重み付き平均。</td></tr>
-<tr><td>標準偏差</td><td>重み付き標準偏差（個人のばらつき）。</td></tr>
-<tr><td>標準誤差</td><td>平均の標準誤差。抽出単位を指定すると抽出単位（単位区等）ごとのまとまりを考えた推定、層を指定すると層別の推定です。</td></tr>
-<tr><td>最小値、P1～P99、中央値、最大値</td><td>重み付きパーセント点（P50 が中央値）。</td></tr>
-<tr><td>95%信頼区間下限・上限</td><td>平均 ∓ t(0.975, 自由度) × 標準誤差（追加した場合）。</td></tr>
-<tr><td>変動係数(%)</td><td>100 × 標準誤差 ÷ |平均|。大きいほど平均が不安定です（追加した場合）。</td></tr>
-<tr><td>デザイン効果</td><td>標準誤差² × 人数 ÷ 標準偏差²。同じ人数の単純無作為抽出と比べた分散の倍率（追加した場合）。</td></tr>
-<tr><td>X未満の割合(%)と標準誤差</td><td>値が基準値 X 未満の人の重み付き割合（カットポイント法）とその標準誤差。基準値は変数ごとに指定できます（追加した場合）。</td></tr>
-<tr><td>EAR判定人数・AI判定人数・UL判定人数・DG判定人数</td><td>基準値による判定（追加した場合）で、その値で判定した人の数。1歳未満の人、妊娠期や月経の有無が未選択で値が決まらない人、基準値表に値のない人は含みません。表がその栄養素にその値を持たないときは空欄です。</td></tr>
-<tr><td>EAR未満・AI以上・UL超・DG外の割合(%)と標準誤差</td><td>判定した人のうち、各自の性・年齢・妊娠授乳の基準値で EAR 未満、AI 以上、UL 超、目標量（DG）の範囲外の人の重み付き割合とその標準誤差。判定人数が 2 人未満の区分では空欄です。</td></tr>
-</table>
-
-<h3>層の数の行</h3>
-<p>層の列を指定しないとき、この行の「層の数」は<b>抽出単位の数</b>です（層ではありません）。
-抽出単位の列だけを指定した場合、単位区等の一つ一つを層のように数えた数が「層の数：15」のように書かれます。
-抽出単位が1つか、指定されていないときは「単純無作為抽出を仮定」と書かれます。
-層の列を指定すると、層の数、抽出単位の数、自由度（抽出単位の数 − 層の数）が書かれます。</p>
-
+const char* const kClosingSections = R"(
 <h3>空欄のわけ</h3>
 <ul>
 <li>人数が 0 の区分は、人数と欠損値人数だけが書かれます。</li>
@@ -52,26 +33,24 @@ const char* const kHelpHtml = R"(
 (再掲) の区分は他の年齢階級と重なるので、合計には足しません。
 計算のあと、どの年齢階級にも入らない人がいれば、計算結果タブの上にその人数が表示されます。
 年齢の列と年齢階級区分（カテゴリー番号の列なのに報告書の区分を選んでいないか）を確かめてください。</p>
-
-<h3>エネルギー調整と比の推定の区分</h3>
-<p>「【変数名（エネルギー調整：残差法）】」の区分は、性別ごとにエネルギーへの重み付き回帰の残差に
-その性の平均エネルギーでの予測値を加えた値、「【変数名（エネルギー密度：1000kcal当たり）】」の区分は
-摂取量 ÷ エネルギー × 1000 を、通常の区分と同じ列で集計したものです。最後の行に方法（残差法では
-性別ごとの傾き・切片・平均エネルギー・人数）と調整値のない人数が書かれます。標準誤差は調整値の
-線形化によるもので、回帰の当てはめの不確かさを含みません。</p>
-<p>「【分子/分母（比の推定）】」の区分（kelvara-tab の --ratio）の「比」は、分子と分母の両方がある人の
-重み付き合計の比 Σ重み×分子 ÷ Σ重み×分母 で、標準誤差は線形化によるものです。各人の比の平均とは
-別の値です。</p>
-<h3>計算列</h3>
-<p>「計算 &gt; 計算列」で定義した変数（分析変数の一覧で「（計算）」の付いたもの）は、ファイルの列の後に並び、
-最後に「計算式：」の行で式を示します。使う列のどれかが欠損の行や、0で割るなど計算できない行は欠損値人数に数えられます。
-エネルギー産生栄養素バランス（たんぱく質 4 kcal/g、脂質 9 kcal/g、炭水化物は 100 からの残り）は
-「計算 &gt; エネルギー産生栄養素バランスを加える」で一度に加えられます。</p>
-
-<h3>出所の行</h3>
-<p>「計算 &gt; 出所の行を付ける」をオンにすると、各変数の前に、データファイル、年齢階級区分、抽出単位、重み、層、
-追加した列、日時、プログラムの版を書いた行が入ります。既定ではオフで、計算結果は従来と同じです。</p>
 )";
+
+// The page: the introduction, a paragraph under its anchor for every
+// column, then for every kind of block and line, then what puzzles readers.
+QString PageHtml() {
+  QString html = QString::fromUtf8(kIntroduction);
+  bool lines = false;
+  html += QStringLiteral("<h3>列</h3>");
+  for (const HelpTopic& topic : HelpTopics()) {
+    if (!lines && topic.titles.isEmpty() && topic.titlesAfterNumber.isEmpty()) {
+      lines = true;
+      html += QStringLiteral("<h3>区分と最後の行</h3>");
+    }
+    html += QStringLiteral("<h4><a name=\"%1\"></a>%2</h4>").arg(topic.anchor, topic.heading.toHtmlEscaped());
+    html += topic.html;
+  }
+  return html + QString::fromUtf8(kClosingSections);
+}
 
 }  // namespace
 
@@ -80,7 +59,7 @@ HelpPage::HelpPage(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("計算結果の見方"));
   browser_ = new QTextBrowser(this);
   browser_->setObjectName(QStringLiteral("HelpText"));
-  browser_->setHtml(QString::fromUtf8(kHelpHtml));
+  browser_->setHtml(PageHtml());
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("閉じる"));
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -91,3 +70,11 @@ HelpPage::HelpPage(QWidget* parent) : QDialog(parent) {
 }
 
 QString HelpPage::text() const { return browser_->toPlainText(); }
+
+void HelpPage::ShowTopic(const QString& anchor) {
+  if (anchor.isEmpty()) {
+    browser_->moveCursor(QTextCursor::Start);
+    return;
+  }
+  browser_->scrollToAnchor(anchor);
+}

@@ -1,5 +1,5 @@
-// The help page: what each column of the report means, and why some figures
-// look as they do.
+// The help page: what each column and each kind of line of the report means,
+// and why some figures look as they do.
 #pragma once
 
 #include <QDialog>
@@ -14,6 +14,9 @@ class HelpPage : public QDialog {
 
   // The page's text, as shown.
   QString text() const;
+  // Scrolls to the paragraph of a topic's anchor (HelpTopic::anchor); the
+  // top of the page for an empty one.
+  void ShowTopic(const QString& anchor);
 
  private:
   QTextBrowser* browser_;

@@ -1,5 +1,6 @@
 // The results pane: report lines kept as the code page 932 bytes they are,
-// shown decoded in a read-only plain-text view.
+// shown decoded in a read-only plain-text view. A column title or a line the
+// help explains shows its explanation as a tooltip and opens it on a click.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -8,6 +9,8 @@
 #include <vector>
 
 #include "engine/report/run_conditions.h"
+
+struct HelpTopic;
 
 class ResultsPane : public QPlainTextEdit {
   Q_OBJECT
@@ -33,6 +36,10 @@ class ResultsPane : public QPlainTextEdit {
   bool hasUnsavedLines() const { return unsaved_; }
   void MarkSaved() { unsaved_ = false; }
 
+  // The explanation of what stands at a point of the viewport: the column
+  // title under it, or the line it is on; null for anything else.
+  const HelpTopic* TopicAt(const QPoint& point) const;
+
   // The runs of this session whose lines the pane holds, with their
   // conditions; a loaded file's lines belong to none.
   const std::vector<kelvara::RunSpan>& runs() const { return runs_; }
@@ -40,6 +47,15 @@ class ResultsPane : public QPlainTextEdit {
  signals:
   // The lines changed: appended, cleared, or replaced by a loaded file.
   void linesChanged();
+  // The user asked for the help page's paragraph under this anchor.
+  void helpRequested(const QString& anchor);
+
+ protected:
+  bool viewportEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void Show(const std::vector<std::string>& lines);
@@ -47,4 +63,5 @@ class ResultsPane : public QPlainTextEdit {
   std::vector<std::string> lines_;
   std::vector<kelvara::RunSpan> runs_;
   bool unsaved_ = false;
+  QPoint pressedAt_;
 };

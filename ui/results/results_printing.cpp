@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/results/results_pane.h"
+#include "ui/window/display_text.h"
 
 namespace {
 
@@ -139,7 +140,9 @@ QStringList Wrapped(const QStringList& lines, const QFontMetricsF& metrics, doub
 }  // namespace
 
 void PrintResults(const ResultsPane& pane, QPrinter& printer, const QString& heading) {
-  QStringList lines = pane.toPlainText().split(QLatin1Char('\n'));
+  // The report's own lines: the pane splits some for the eye only.
+  QStringList lines;
+  for (const std::string& line : pane.lines()) lines.append(DisplayText(line));
   QFont font = pane.font();
   font.setPointSizeF(kPrintPointSize);
   double widest = 0;

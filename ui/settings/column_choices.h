@@ -18,4 +18,7 @@ struct ColumnChoices {
   // Cut-offs of single variables, each as "7.5=header" (a number holds no
   // '=', a header may).
   QStringList cutOffs;
+  // Variance ratios of single variables, each as "R,SEX,AGE=header" (SEX 0
+  // for both, AGE empty for every band), in the order given.
+  QStringList varianceRatios;
 };

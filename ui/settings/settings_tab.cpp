@@ -17,7 +17,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
+#include "engine/cut_off.h"
 #include "engine/report/report_format.h"
 #include "engine/statistics/reference_judgement.h"
 #include "ui/settings/scheme_choice.h"
@@ -355,6 +357,7 @@ void SettingsTab::ShowSurvey(const QString& path, SurveyContents contents) {
   design_.usual.personColumn = -1;
   design_.energyAdjustment.energyColumn = -1;
   design_.shareBelowByColumn.clear();
+  std::erase_if(design_.usual.ratios, [](const kelvara::VarianceRatio& given) { return given.column >= 0; });
   ShowDesignOptions();
 }
 
@@ -520,6 +523,12 @@ ColumnChoices SettingsTab::choices() const {
   for (const auto& [column, cutOff] : design_.shareBelowByColumn) {
     choices.cutOffs.append(QString::number(cutOff, 'g', 17) + QLatin1Char('=') + headerText(column));
   }
+  for (const kelvara::VarianceRatio& given : design_.usual.ratios) {
+    if (given.column < 0) continue;
+    const QString age = std::isnan(given.age) ? QString() : QString::number(given.age, 'g', 17);
+    choices.varianceRatios.append(QStringLiteral("%1,%2,%3=%4").arg(QString::number(given.ratio, 'g', 17))
+                                      .arg(given.sex).arg(age, headerText(given.column)));
+  }
   return choices;
 }
 
@@ -572,6 +581,20 @@ QStringList SettingsTab::applyChoices(const ColumnChoices& choices) {
     const int column = find(QStringLiteral("基準値の変数"), entry.mid(equals + 1));
     if (column >= 0) design_.shareBelowByColumn[column] = cutOff;
   }
+  for (const QString& entry : choices.varianceRatios) {
+    const qsizetype equals = entry.indexOf(QLatin1Char('='));
+    const QStringList fields = entry.left(equals).split(QLatin1Char(','));
+    if (equals < 0 || fields.size() != 3) continue;
+    const std::optional<double> ratio = kelvara::ParseCutOff(fields[0].toStdString());
+    const std::optional<double> age = kelvara::ParseCutOff(fields[2].toStdString());
+    const int sex = fields[1].toInt();
+    if (!ratio || *ratio < 0 || sex < 0 || sex > 2 || (!age && !fields[2].isEmpty())) continue;
+    const int column = find(QStringLiteral("分散比の変数"), entry.mid(equals + 1));
+    if (column < 0) continue;
+    kelvara::VarianceRatio given{column, *ratio, sex};
+    if (age) given.age = *age;
+    design_.usual.ratios.push_back(given);
+  }
   ShowDesignOptions();
   return missed;
 }
@@ -606,7 +629,11 @@ void SettingsTab::ShowDesignOptions() {
   if (design_.usual.personColumn >= 0) {
     chosen.append(QStringLiteral("個人ID（%1）").arg(columnLabel(design_.usual.personColumn)));
   }
-  if (design_.usual.enabled) chosen.append(QStringLiteral("習慣的摂取量"));
+  if (design_.usual.enabled) {
+    const int replicates = design_.usual.bootstrapReplicates;
+    chosen.append(replicates >= 2 ? QStringLiteral("習慣的摂取量（ブートストラップ%1回）").arg(replicates)
+                                  : QStringLiteral("習慣的摂取量"));
+  }
   if (design_.medianInterval) chosen.append(QStringLiteral("中央値の95%信頼区間"));
   if (design_.energyAdjustment.enabled() && design_.energyAdjustment.energyColumn >= 0) {
     chosen.append(QStringLiteral("%1（%2）")

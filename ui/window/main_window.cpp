@@ -102,6 +102,7 @@ TMainForm::TMainForm(const QString& settingsFile, QWidget* parent)
   PageControl1->setCurrentWidget(TabSheet2);
   connect(TabSheet2, &SettingsTab::openClicked, this, &TMainForm::Button1Click);
   connect(TabSheet2, &SettingsTab::runClicked, this, &TMainForm::ButtonRunClick);
+  connect(&TabSheet3->pane(), &ResultsPane::helpRequested, this, &TMainForm::ShowHelpTopic);
 
   TabSheet2->setScheme(settings_->scheme());
   TabSheet2->setDesignOptions(settings_->design());
@@ -293,6 +294,11 @@ void TMainForm::HelpContents() {
     helpPage_->raise();
     helpPage_->activateWindow();
   });
+}
+
+void TMainForm::ShowHelpTopic(const QString& anchor) {
+  HelpContents();
+  if (helpPage_ != nullptr) helpPage_->ShowTopic(anchor);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

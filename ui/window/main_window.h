@@ -53,6 +53,8 @@ class TMainForm : public QMainWindow {
   // The page that explains the report's columns (F1): shown beside the
   // window, which stays usable.
   void HelpContents();
+  // The help page opened at the paragraph under `anchor` (a HelpTopic's).
+  void ShowHelpTopic(const QString& anchor);
   // Chooses the sampling design's strata and the figures added to the report.
   void ChooseDesignOptions();
   // Defines the computed variables of the file shown (計算列), and adds the

@@ -31,6 +31,7 @@ const QString kVariables = QStringLiteral("variables");
 const QString kStrata = QStringLiteral("strata");
 const QString kPath = QStringLiteral("path");
 const QString kCutOffs = QStringLiteral("cutOffs");
+const QString kVarianceRatios = QStringLiteral("varianceRatios");
 const QString kDerivedNames = QStringLiteral("derivedNames");
 const QString kDerivedExpressions = QStringLiteral("derivedExpressions");
 const QString kConfidenceInterval = QStringLiteral("design/confidenceInterval");
@@ -42,6 +43,7 @@ const QString kEnergy = QStringLiteral("energy");
 const QString kEnergyAdjustment = QStringLiteral("design/energyAdjustment");
 const QString kUsual = QStringLiteral("design/usualIntake");
 const QString kVarianceRatio = QStringLiteral("design/varianceRatio");
+const QString kBootstrapReplicates = QStringLiteral("design/bootstrapReplicates");
 const QString kMedianInterval = QStringLiteral("design/medianInterval");
 const QString kReference = QStringLiteral("design/reference");
 const QString kPregnancyStage = QStringLiteral("design/pregnancyStage");
@@ -80,6 +82,7 @@ ColumnChoices ReadChoices(const QSettings& store, const QString& prefix) {
   choices.energy = store.value(prefix + kEnergy).toString();
   choices.variables = store.value(prefix + kVariables).toStringList();
   choices.cutOffs = store.value(prefix + kCutOffs).toStringList();
+  choices.varianceRatios = store.value(prefix + kVarianceRatios).toStringList();
   return choices;
 }
 
@@ -94,6 +97,7 @@ void WriteChoices(QSettings& store, const QString& prefix, const ColumnChoices& 
   store.setValue(prefix + kEnergy, choices.energy);
   store.setValue(prefix + kVariables, choices.variables);
   store.setValue(prefix + kCutOffs, choices.cutOffs);
+  store.setValue(prefix + kVarianceRatios, choices.varianceRatios);
 }
 
 // Computed variables as two lists, names and expressions: either may hold
@@ -201,6 +205,9 @@ kelvara::DesignOptions WindowSettings::design() const {
   const std::optional<double> ratio =
       kelvara::ParseCutOff(store_->value(kVarianceRatio).toString().toStdString());
   if (ratio && *ratio >= 0) design.usual.ratios.push_back({-1, *ratio});
+  // Those of single variables come with the file's column choices.
+  const int replicates = store_->value(kBootstrapReplicates, 0).toInt();
+  design.usual.bootstrapReplicates = replicates >= 2 && replicates <= 100000 ? replicates : 0;
   design.medianInterval = store_->value(kMedianInterval, false).toBool();
   // The method; its column comes with the file's column choices.
   design.energyAdjustment.method = static_cast<kelvara::EnergyAdjustmentMethod>(
@@ -243,6 +250,7 @@ void WindowSettings::setDesign(const kelvara::DesignOptions& design) {
     if (given.column == -1) ratio = QString::number(given.ratio, 'g', 17);
   }
   store_->setValue(kVarianceRatio, ratio);
+  store_->setValue(kBootstrapReplicates, design.usual.bootstrapReplicates);
   store_->setValue(kMedianInterval, design.medianInterval);
   store_->setValue(kEnergyAdjustment, static_cast<int>(design.energyAdjustment.method));
   const kelvara::ReferenceChoice* reference = design.reference.get();

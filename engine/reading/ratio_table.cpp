@@ -1,10 +1,9 @@
-#include "cli/ratio_table.h"
+#include "engine/reading/ratio_table.h"
 
 #include <fstream>
 #include <sstream>
 
 #include "engine/cut_off.h"
-#include "platform/utf8_path.h"
 
 namespace kelvara {
 namespace {
@@ -15,29 +14,30 @@ std::string Trimmed(const std::string& text) {
   return text.substr(from, text.find_last_not_of(" \t\r") - from + 1);
 }
 
-// The row of a line, or a message saying what is wrong with it.
-std::optional<RatioRow> ReadRow(const std::string& line, std::string& problem) {
+// The row of a line, or what is wrong with it.
+std::optional<RatioRow> ReadRow(const std::string& line, RatioTableProblem::Kind& problem) {
+  using Kind = RatioTableProblem::Kind;
   std::vector<std::string> cells;
   std::stringstream stream(line);
   for (std::string cell; std::getline(stream, cell, ',');) cells.push_back(Trimmed(cell));
   if (cells.size() != 4) {
-    problem = "needs 4 fields VAR,SEX,AGE,R";
+    problem = Kind::fieldCount;
     return std::nullopt;
   }
   RatioRow row;
-  row.variable.text = cells[0];
+  row.variable = cells[0];
   const std::optional<double> sex = ParseCutOff(cells[1]);
   const std::optional<double> ratio = ParseCutOff(cells[3]);
-  if (row.variable.text.empty()) {
-    problem = "names no variable";
+  if (row.variable.empty()) {
+    problem = Kind::noVariable;
   } else if (!sex || (*sex != 0 && *sex != 1 && *sex != 2)) {
-    problem = "SEX must be 1, 2 or 0 (both)";
+    problem = Kind::badSex;
   } else if (!cells[2].empty() && !ParseCutOff(cells[2])) {
-    problem = "AGE must be an age of the band or empty";
+    problem = Kind::badAge;
   } else if (!ratio || *ratio < 0) {
-    problem = "R must be a ratio of 0 or more such as 1.5";
+    problem = Kind::badRatio;
   }
-  if (!problem.empty()) return std::nullopt;
+  if (problem != Kind::none) return std::nullopt;
   row.sex = static_cast<int>(*sex);
   if (!cells[2].empty()) row.age = ParseCutOff(cells[2]);
   row.ratio = *ratio;
@@ -53,10 +53,11 @@ bool IsHeader(const std::string& line) {
 }  // namespace
 
 std::optional<std::vector<RatioRow>> ReadRatioTable(const std::filesystem::path& fileName,
-                                                    std::string& error) {
+                                                    RatioTableProblem& problem) {
+  problem = {};
   std::ifstream in(fileName, std::ios::binary);
   if (!in) {
-    error = "cannot open the variance-ratio table " + Utf8FromPath(fileName);
+    problem.kind = RatioTableProblem::Kind::cannotOpen;
     return std::nullopt;
   }
   std::vector<RatioRow> rows;
@@ -71,20 +72,24 @@ std::optional<std::vector<RatioRow>> ReadRatioTable(const std::filesystem::path&
       continue;
     }
     first = false;
-    std::string problem;
-    std::optional<RatioRow> row = ReadRow(text, problem);
+    std::optional<RatioRow> row = ReadRow(text, problem.kind);
     if (!row) {
-      error = "line " + std::to_string(number) + " of the variance-ratio table " +
-              Utf8FromPath(fileName) + " " + problem;
+      problem.line = number;
       return std::nullopt;
     }
     rows.push_back(std::move(*row));
   }
   if (in.bad()) {
-    error = "cannot read the variance-ratio table " + Utf8FromPath(fileName);
+    problem.kind = RatioTableProblem::Kind::cannotRead;
     return std::nullopt;
   }
   return rows;
+}
+
+VarianceRatio GivenRatio(const RatioRow& row, int column) {
+  VarianceRatio given{column, row.ratio, row.sex};
+  if (row.age) given.age = *row.age;
+  return given;
 }
 
 }  // namespace kelvara
