@@ -70,6 +70,20 @@ constexpr std::string_view kInfinity = "\x81\x87";                      // ∞
 // 2日以上の者が … 人しかおらず、すべての区分を併合しても推定に必要な … 人に満たないため推定できない
 constexpr std::string_view kRepeatedOnly =
     "2\x93\xFA\x88\xC8\x8F\xE3\x82\xCC\x8E\xD2\x82\xAA";
+// 分散比の指定がない区分（ … ）では
+constexpr std::string_view kNoRatioIn =
+    "\x95\xAA\x8E\x55\x94\xE4\x82\xCC\x8E\x77\x92\xE8\x82\xAA\x82\xC8\x82\xA2\x8B\xE6\x95\xAA\x81\x69";
+constexpr std::string_view kNoRatioInClose = "\x81\x6A\x82\xC5\x82\xCD";
+// 。その区分の分散比も指定すれば推定できる
+constexpr std::string_view kGiveTheirRatio =
+    "\x81\x42\x82\xBB\x82\xCC\x8B\xE6\x95\xAA\x82\xCC\x95\xAA\x8E\x55\x94\xE4\x82\xE0\x8E\x77\x92"
+    "\xE8\x82\xB7\x82\xEA\x82\xCE\x90\x84\x92\xE8\x82\xC5\x82\xAB\x82\xE9";
+// 。その他（どの年齢階級にも入らない人）には男女共通・全年齢の分散比が使われる
+constexpr std::string_view kOtherTakesGeneralRatio =
+    "\x81\x42\x82\xBB\x82\xCC\x91\xBC\x81\x69\x82\xC7\x82\xCC\x94\x4E\x97\xEE\x8A\x4B\x8B\x89\x82"
+    "\xC9\x82\xE0\x93\xFC\x82\xE7\x82\xC8\x82\xA2\x90\x6C\x81\x6A\x82\xC9\x82\xCD\x92\x6A\x8F\x97"
+    "\x8B\xA4\x92\xCA\x81\x45\x91\x53\x94\x4E\x97\xEE\x82\xCC\x95\xAA\x8E\x55\x94\xE4\x82\xAA\x8E"
+    "\x67\x82\xED\x82\xEA\x82\xE9";
 constexpr std::string_view kPersonsOnly = "\x91\xCE\x8F\xDB\x8E\xD2\x82\xAA";  // 対象者が
 constexpr std::string_view kEvenPooled =
     "\x90l\x82\xB5\x82\xA9\x82\xA8\x82\xE7\x82\xB8\x81" "A\x82\xB7\x82\xD7\x82\xC4\x82\xCC\x8B"
@@ -154,10 +168,16 @@ std::string LeftOutText(const UsualIntakeFigures& usual, const RunLayout& layout
   return text;
 }
 
+// The label of a fit's cell: the band's of its sex, or その他.
+std::string_view CellLabel(const SchemeAgeBands& bands, size_t cell) {
+  const size_t bandCount = bands.male.size();
+  if (cell == 2 * bandCount) return kOtherPersons;
+  return cell < bandCount ? bands.male[cell]->label : bands.female[cell - bandCount]->label;
+}
+
 std::string MethodLine(const UsualIntakeFigures& usual, const RunLayout& layout) {
   const UsualIntakes& fit = usual.fit;
   const SchemeAgeBands bands = SchemeBands(layout);
-  const size_t bandCount = bands.male.size();
   std::string line(kMethodTitle);
   line.append(kLambdaAndRatio);
   bool first = true;
@@ -169,11 +189,7 @@ std::string MethodLine(const UsualIntakeFigures& usual, const RunLayout& layout)
     anyEstimated = anyEstimated || !cell.given;
     line.append(first ? " " : std::string(kComma));
     first = false;
-    if (c == 2 * bandCount) {
-      line.append(kOtherPersons);
-    } else {
-      line.append(c < bandCount ? bands.male[c]->label : bands.female[c - bandCount]->label);
-    }
+    line.append(CellLabel(bands, c));
     line.append(kLambdaIs).append(FormatNumber(cell.lambda));
     line.append(kRatioIs).append(RatioText(cell));
     if (cell.floored) line.append(kFloorMark);
@@ -198,17 +214,40 @@ std::string MethodLine(const UsualIntakeFigures& usual, const RunLayout& layout)
 }
 
 // Why a block was refused: no positive value, or too few persons (with two
-// days, where the variances are estimated) even over every band.
-std::string RefusalText(const UsualIntakes& fit) {
+// days, where the variances are estimated) even over every band. Where
+// ratios were given for other cells, the cells without one are named: a
+// ratio table by sex leaves その他 (persons of either sex in no band)
+// without a ratio, and the survey of one day has nobody to estimate it from.
+std::string RefusalText(const UsualIntakes& fit, const RunLayout& layout) {
   if (!fit.anyPositive) return std::string(kNoPositiveValue);
-  const bool repeatedShort = std::any_of(fit.cells.begin(), fit.cells.end(), [](const CellFit& c) {
-    return c.persons > 0 && !c.estimated && !c.given;
-  });
-  std::string text(repeatedShort ? kRepeatedOnly : kPersonsOnly);
+  std::vector<size_t> unrated;
+  bool anyGiven = false;
+  for (size_t c = 0; c < fit.cells.size(); ++c) {
+    const CellFit& cell = fit.cells[c];
+    anyGiven = anyGiven || (cell.persons > 0 && cell.given);
+    if (cell.persons > 0 && !cell.estimated && !cell.given) unrated.push_back(c);
+  }
+  const bool repeatedShort = !unrated.empty();
+  const bool someUnrated = repeatedShort && anyGiven;
+  const SchemeAgeBands bands = SchemeBands(layout);
+  std::string text;
+  if (someUnrated) {
+    text.append(kNoRatioIn);
+    for (size_t i = 0; i < unrated.size(); ++i) {
+      if (i > 0) text.append(kComma);
+      text.append(CellLabel(bands, unrated[i]));
+    }
+    text.append(kNoRatioInClose);
+  }
+  text.append(repeatedShort ? kRepeatedOnly : kPersonsOnly);
   text.append(std::to_string(repeatedShort ? fit.repeatedPersons : fit.persons));
   text.append(kEvenPooled);
   text.append(std::to_string(repeatedShort ? kMinRepeatedPersons : kMinPersons));
   text.append(kTooFew);
+  if (someUnrated) {
+    text.append(kGiveTheirRatio);
+    if (CellLabel(bands, unrated.back()) == kOtherPersons) text.append(kOtherTakesGeneralRatio);
+  }
   return text;
 }
 
@@ -233,7 +272,7 @@ std::vector<std::string> UsualIntakeBlockLines(std::string_view name,
                                                const DesignOptions& design) {
   const std::string heading = std::string(name) + std::string(UsualIntakeSuffix());
   if (!usual.figures) {
-    return {HeaderLine(heading), Quoted(std::string(kMethodTitle) + RefusalText(usual.fit)),
+    return {HeaderLine(heading), Quoted(std::string(kMethodTitle) + RefusalText(usual.fit, layout)),
             std::string()};
   }
   std::vector<std::string> lines = VariableBlockLines(heading, *usual.figures, layout.groups, design);

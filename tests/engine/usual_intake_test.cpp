@@ -389,6 +389,26 @@ TEST(UsualIntake, RefusesAndWarnsWhereTheModelDoesNotHold) {
   EXPECT_EQ(TabulateByPerson(dir.Write("c.csv", PersonDayFile(days(29, 0, 0))), given)
                 .UsualLine(kMethodStart),
             kMethodStart + personsWord + tooFew);
+  // A ratio for men only leaves a baby (in no band: その他) without one, and
+  // a survey of one day has nobody to estimate it from: the refusal names
+  // the cell (分散比の指定がない区分（その他）では…) and who takes which ratio;
+  // a ratio for every sex and age lets the block through.
+  std::string withBaby = PersonDayFile(days(40, 0, 0));
+  withBaby.replace(withBaby.find("\r\n0,1,25,"), 11, "\r\n0,1,0,0,");
+  DesignOptions men;
+  men.usual.ratios.push_back({kValue, 1.0, 1});
+  const std::string refusal = TabulateByPerson(dir.Write("c2.csv", withBaby), men).UsualLine(kMethodStart);
+  EXPECT_EQ(refusal.rfind(kMethodStart + "\x95\xAA\x8EU\x94\xE4\x82\xCC\x8Ew\x92\xE8\x82\xAA\x82\xC8\x82"
+                                         "\xA2\x8B\xE6\x95\xAA\x81i\x82\xBB\x82\xCC\x91\xBC\x81j\x82\xC5\x82\xCD" +
+                              repeatedWord + "0\x90l",
+                          0),
+            0u)
+      << refusal;
+  EXPECT_TRUE(refusal.ends_with("\x91S\x94N\x97\xEE\x82\xCC\x95\xAA\x8EU\x94\xE4\x82\xAA\x8Eg\x82\xED\x82"
+                                "\xEA\x82\xE9\""))  // 全年齢の分散比が使われる
+      << refusal;
+  men.usual.ratios.push_back({kValue, 2.0, 0});
+  EXPECT_NE(TabulateByPerson(dir.Write("c3.csv", withBaby), men).UsualLine("\"" + kMale20s + "\",39,0,"), "");
 
   // 100 day values: 10 at 0 or less pass, 11 are warned of
   // (注意：日ごとの値の11%（100件中11件）が0以下…).
