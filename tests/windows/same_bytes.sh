@@ -3,7 +3,8 @@
 # byte (standard output, standard error, exit status, files written), for the
 # same arguments: the example survey in a Japanese folder under a Japanese name
 # with a blank, columns by number and by Japanese header text, every scheme,
-# --utf8, -o, the usual intake's seeded bootstrap, and mistakes.
+# --utf8, -o, the usual intake's seeded bootstrap, computed variables, and
+# mistakes.
 #   same_bytes.sh LINUX_TAB WINE WINDOWS_TAB EXAMPLE_CSV SMALL_CSV
 set -eu
 linux=$(realpath "$1") wine=$2 windows=$(realpath "$3")
@@ -61,6 +62,12 @@ same --writes "out/結果 2024.csv" $byNumber -o "out/結果 2024.csv" "$survey"
 # standard library.
 same $byNumber --strata 2 --usual --variance-ratio 12=1 --bootstrap 20 --below 7 --median-ci \
   --ci "$survey" 12
+# Computed variables by header text and by number, the energy ratios in one
+# step, and a formula's mistake.
+same $byNumber --derive '鉄密度={鉄}/{エネルギー}*1000' --derive 'x=sqrt({7})+log({6})' \
+  --energy-balance "$survey" 6
+same $byNumber --derive 'x={鉄}*' "$survey" 6
+same $byNumber --derive 'x={鉄分}' "$survey" 6
 # The golden blocks' cases (tests/cli).
 same --unit 1 --weight 5 --sex 2 --age 3 --pregnancy 4 "$small" 6 7
 same --sex 2 --age 3 --pregnancy 4 --scheme table2 "$small" 7
