@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "ui/results/page_frame.h"
 #include "ui/results/results_pane.h"
 #include "ui/window/display_text.h"
 
@@ -175,12 +176,7 @@ void PrintResults(const ResultsPane& pane, QPrinter& printer, const QString& hea
   for (int page = 0; page < pages; ++page) {
     if (page > 0) printer.newPage();
     painter.setFont(headingFont);
-    painter.drawText(QRectF(0, 0, width, headingMetrics.lineSpacing()), Qt::AlignLeft | Qt::AlignTop,
-                     headingMetrics.elidedText(heading, Qt::ElideMiddle, width));
-    const double rule = headingMetrics.lineSpacing() * 1.2;
-    painter.drawLine(QPointF(0, rule), QPointF(width, rule));
-    painter.drawText(QRectF(0, height - headingMetrics.lineSpacing(), width, headingMetrics.lineSpacing()),
-                     Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("%1 / %2").arg(page + 1).arg(pages));
+    DrawPageFrame(painter, headingMetrics, width, height, heading, page, pages);
     painter.setFont(font);
     double y = headingHeight;
     for (int i = page * perPage; i < std::min<int>((page + 1) * perPage, lines.size()); ++i) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/results/page_frame.h"
 #include "ui/window/display_text.h"
 #include "ui/window/window_fonts.h"
 
@@ -212,12 +213,7 @@ bool PrintSummary(std::span<const SummarySection> sections, QPagedPaintDevice& p
     if (p > 0) printer.newPage();
     painter.setFont(headingFont);
     painter.setPen(Qt::black);
-    painter.drawText(QRectF(0, 0, width, headingMetrics.lineSpacing()), Qt::AlignLeft | Qt::AlignTop,
-                     headingMetrics.elidedText(heading, Qt::ElideMiddle, width));
-    const double ruleY = headingMetrics.lineSpacing() * 1.2;
-    painter.drawLine(QPointF(0, ruleY), QPointF(width, ruleY));
-    painter.drawText(QRectF(0, height - headingMetrics.lineSpacing(), width, headingMetrics.lineSpacing()),
-                     Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("%1 / %2").arg(p + 1).arg(pages));
+    DrawPageFrame(painter, headingMetrics, width, height, heading, p, pages);
     double y = heights.heading;
     const std::vector<SummaryPrintRow>& rows = layout.pages[static_cast<size_t>(p)];
     for (size_t i = 0; i < rows.size(); ++i) {
