@@ -51,9 +51,18 @@ ProgramOutcome RunProgram(const std::filesystem::path& program,
   startup.hStdOutput = out;
   startup.hStdError = err;
   PROCESS_INFORMATION process = {};
-  const bool started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                      0, nullptr, nullptr, &startup, &process);
-  const DWORD startError = GetLastError();
+  // Wine's CreateProcess now and then fails with ERROR_INTERNAL_ERROR while
+  // its server is busy (seen once in three runs of the Windows tests);
+  // the program has not run then, so starting it again is safe.
+  bool started = false;
+  DWORD startError = 0;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                             nullptr, nullptr, &startup, &process);
+    startError = started ? 0 : GetLastError();
+    if (startError != ERROR_INTERNAL_ERROR) break;
+  }
   for (HANDLE handle : {in, out, err}) CloseHandle(handle);
   if (!started) {
     outcome.err = "the program did not start: system error " + std::to_string(startError);
